@@ -1,0 +1,54 @@
+#include "model/DataSet.h"
+
+namespace korvex {
+
+void DataSet::AppendRecord(std::string_view line) {
+    constexpr std::size_t kTail = 5;
+    if (text_.size() < kTail) {
+        text_.assign(line);
+        text_ += kLineEnd;
+        return;
+    }
+    const std::string_view tail = std::string_view(text_).substr(text_.size() - kTail);
+    const std::size_t at = tail.find(kLineEnd);
+    if (at == std::string_view::npos || at == 0)
+        text_ += kLineEnd;
+    text_ += line;
+    text_ += kLineEnd;
+}
+
+std::size_t DataSet::countLineEnds(std::string_view text) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(kLineEnd); at != std::string_view::npos;
+         at = text.find(kLineEnd, at + kLineEnd.size()))
+        ++count;
+    return count;
+}
+
+std::vector<std::string_view> DataSet::splitPieces(std::string_view text) {
+    std::vector<std::string_view> pieces;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t at = text.find(kLineEnd, start);
+        if (at == std::string_view::npos) {
+            pieces.push_back(text.substr(start));
+            return pieces;
+        }
+        pieces.push_back(text.substr(start, at - start));
+        start = at + kLineEnd.size();
+    }
+}
+
+std::string_view DataSet::piece(std::size_t i) const {
+    std::size_t start = 0;
+    for (std::size_t k = 0; k < i; ++k) {
+        const std::size_t at = text_.find(kLineEnd, start);
+        if (at == std::string::npos)
+            return {};
+        start = at + kLineEnd.size();
+    }
+    const std::size_t end = text_.find(kLineEnd, start);
+    return std::string_view(text_).substr(start, end == std::string::npos ? end : end - start);
+}
+
+} // namespace korvex

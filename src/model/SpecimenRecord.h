@@ -1,0 +1,31 @@
+#pragma once
+
+#include "model/MeasurementSheet.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex {
+
+// A record line: the identification code and the 28 record values in sheet
+// order, joined by TAB. Nothing is validated: a code holding a TAB shifts every
+// value by one field, and an empty code is allowed.
+namespace SpecimenRecord {
+
+inline constexpr char kFieldSeparator = '\t';
+inline constexpr std::size_t kFieldCount = 29;
+
+// The record line for `code` and the sheet's 28 record values, copied unchanged.
+std::string BuildRecordLine(std::string_view code, const MeasurementSheet& sheet);
+
+// The record splitter: the parts of `line` between TABs, empty parts included
+// ("" gives one empty field). The views point into `line`.
+std::vector<std::string_view> splitFields(std::string_view line);
+
+// Field 0: the text before the first TAB, or the whole line without one.
+std::string_view codeOf(std::string_view line);
+
+} // namespace SpecimenRecord
+
+} // namespace korvex

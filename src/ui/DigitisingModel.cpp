@@ -1,0 +1,311 @@
+#include "ui/DigitisingModel.h"
+
+#include "model/NumberText.h"
+#include "model/Standardisation.h"
+
+#include <cmath>
+
+namespace korvex {
+
+namespace {
+
+DigitisingListener& silentListener() {
+    static DigitisingListener none;
+    return none;
+}
+
+PointI rounded(float x, float y) { return {roundToInt32(x), roundToInt32(y)}; }
+
+bool isMarginal(SeamGroupId group) {
+    return group == SeamGroupId::LeftMarginal || group == SeamGroupId::RightMarginal;
+}
+
+} // namespace
+
+DigitisingModel::DigitisingModel() { commandEnabled_.fill(true); }
+
+DigitisingListener& DigitisingModel::out() const { return listener_ ? *listener_ : silentListener(); }
+
+// --- the sheet -----------------------------------------------------------------
+
+void DigitisingModel::setBoxText(SeamGroupId group, std::size_t index, std::string text) {
+    sheet_.setCell(group, index, std::move(text));
+    out().boxTextChanged(group, index);
+}
+
+void DigitisingModel::setLabelsLower(SeamGroupId group, bool lower) {
+    if (!seamGroup(group).hasLabels())
+        return;
+    sheet_.setLabelsLower(group, lower);
+    out().labelsChanged(group);
+}
+
+void DigitisingModel::setCommandEnabled(SeamGroupId group, bool enabled) {
+    commandEnabled_[static_cast<std::size_t>(group)] = enabled;
+    out().commandEnabledChanged(group);
+}
+
+void DigitisingModel::standardise(SeamGroupId group) {
+    const bool divided = standardiseCells(sheet_, group);
+        if (seamGroup(group).hasLabels())
+        out().labelsChanged(group);
+    if (!divided)
+        return;
+    for (std::size_t i = 0; i < seamGroup(group).count; ++i)
+        out().boxTextChanged(group, i);
+    setChecked(modeSwitchOf(group), false);
+    requestRepaint();
+    setCommandEnabled(group, false);
+}
+
+// --- check boxes -----------------------------------------------------------------
+
+void DigitisingModel::setChecked(int box, bool on) {
+    auto& slot = checks_.at(static_cast<std::size_t>(box));
+    if (slot == on)
+        return;
+    slot = on;
+    out().checkChanged(box);
+    switch (box) {
+    case kZoomBox:
+        ZoomCheckChanged();
+        break;
+    case kDragBox:
+        DragCheckChanged();
+        break;
+    default:
+        for (SeamGroupId group : kLabelledGroups)
+            if (modeSwitchOf(group) == box)
+                GroupCheckChanged(group);
+        // The "Central 2" boxes have no change handling of their own.
+        break;
+    }
+}
+
+void DigitisingModel::GroupCheckChanged(SeamGroupId group) {
+    setChecked(kZoomBox, false);
+    setChecked(kDragBox, false);
+    const auto slot = static_cast<std::size_t>(group);
+    if (!checked(modeSwitchOf(group))) {
+        state_.groupActive[slot] = 0;
+        // Lower-case labels mark a group whose values add up to 1.
+        const auto total = roundToInt16(sheet_.cellSum(group));
+        setLabelsLower(group, total && *total == 1);
+        return;
+    }
+    setLabelsLower(group, false);
+    for (SeamGroupId other : kLabelledGroups)
+        if (other != group)
+            setChecked(modeSwitchOf(other), false);
+    setChecked(modeSwitchOf(SeamGroupId::LeftCentral2), false);
+    setChecked(modeSwitchOf(SeamGroupId::RightCentral2), false);
+    state_.groupActive[slot] = 1;
+    moveFocus(group, 0);
+    setCommandEnabled(group, true);
+}
+
+void DigitisingModel::ZoomCheckChanged() {
+    setChecked(kDragBox, false);
+    setChecked(modeSwitchOf(SeamGroupId::LeftMarginal), false);
+    setChecked(modeSwitchOf(SeamGroupId::RightMarginal), false);
+}
+
+void DigitisingModel::DragCheckChanged() {
+    setChecked(kZoomBox, false);
+    setChecked(modeSwitchOf(SeamGroupId::LeftMarginal), false);
+    setChecked(modeSwitchOf(SeamGroupId::RightMarginal), false);
+    const DragMode mode = checked(kDragBox) ? DragMode::Automatic : DragMode::Manual;
+    if (mode != dragMode_) {
+        dragMode_ = mode;
+        out().dragModeChanged();
+    }
+}
+
+// --- focus ------------------------------------------------------------------------
+
+void DigitisingModel::BoxFocused(SeamGroupId group, std::size_t index) {
+    const BoxRef box{group, index};
+    if (focus_ == box)
+        return;
+    focus_ = box;
+    if (isMarginal(group))
+        state_.targetIndex = static_cast<std::int16_t>(index);
+}
+
+void DigitisingModel::moveFocus(SeamGroupId group, std::size_t index) {
+    if (focus_ == BoxRef{group, index})
+        return;
+    BoxFocused(group, index);
+    out().focusMoved(group, index);
+}
+
+// --- pointer ------------------------------------------------------------------------
+
+void DigitisingModel::PointerDown(int button, float x, float y) {
+    if (checked(kZoomBox)) {
+        zoom(button, x, y);
+        return;
+    }
+    if (button == kLeftButton) {
+        for (std::size_t g = 0; g < kSeamGroupCount; ++g)
+            if (state_.groupActive[g] == 1)
+                digitiseClick(kSeamGroups[g].id, x, y);
+    } else if (state_.guideStarted == 0) {
+        state_.guideStarted = 1;
+        state_.guideAnchor = state_.guideEnd = rounded(x, y);
+        guidePlaced_ = true;
+    } else {
+        state_.guideStarted = 0;
+        state_.guideEnd = rounded(x, y);
+    }
+    // The guide line is drawn from the state whenever the picture is painted.
+    out().repaintRequested();
+}
+
+void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
+    if (state_.chainStarted == 1) {
+        const SeamGroup& g = seamGroup(group);
+        const auto index = static_cast<std::size_t>(state_.targetIndex);
+        if (state_.targetIndex >= 0 && index <= g.lastIndex()) {
+            const double dx = static_cast<double>(state_.previousPoint.x) - x;
+            const double dy = static_cast<double>(state_.previousPoint.y) - y;
+            setBoxText(group, index, lengthText(std::sqrt(dx * dx + dy * dy)));
+            ++state_.targetIndex;
+        } else {
+            // A target left beyond this group by an unfinished chain of a longer
+            // group has no box here: write nothing and end the chain, as a write
+            // into the last box would.
+            state_.targetIndex = static_cast<std::int16_t>(g.count);
+        }
+        if (state_.targetIndex > static_cast<std::int16_t>(g.lastIndex())) {
+            state_.targetIndex = 0;
+            state_.chainStarted = 0;
+        }
+        moveFocus(group, static_cast<std::size_t>(state_.targetIndex));
+    } else {
+        state_.chainStarted = 1;
+    }
+    state_.previousPoint = state_.bandEnd = rounded(x, y);
+}
+
+void DigitisingModel::zoom(int button, float x, float y) {
+    const double f = button == kLeftButton ? 1.1 : 0.9;
+    const double width = view_.width * f;
+    const double height = view_.height * f;
+    if (std::fmin(width, height) < kMinPictureTwips || std::fmax(width, height) > kMaxPictureTwips)
+        return;
+    view_.left = static_cast<float>(x - (x - static_cast<double>(view_.left)) * f);
+    view_.width = static_cast<float>(width);
+    view_.top = static_cast<float>(y - (y - static_cast<double>(view_.top)) * f);
+    view_.height = static_cast<float>(height);
+    // Hiding and showing the picture repaints it, which removes the band.
+    band_.reset();
+    out().pictureGeometryChanged();
+    out().repaintRequested();
+}
+
+void DigitisingModel::PointerMove(float x, float y) {
+    state_.lastPointer = rounded(x, y);
+    bool digitising = false;
+    for (SeamGroupId group : kLabelledGroups)
+        digitising = digitising || state_.groupActive[static_cast<std::size_t>(group)] == 1;
+    if (digitising) {
+        setPointerShape(PointerShape::Crosshair);
+    } else {
+        setPointerShape(PointerShape::Arrow);
+        state_.chainStarted = 0;
+    }
+    if (state_.chainStarted == 1) {
+        state_.bandEnd = rounded(x, y);
+        band_ = OverlayLine{{static_cast<float>(state_.previousPoint.x),
+                             static_cast<float>(state_.previousPoint.y)},
+                            {x, y}};
+        out().repaintRequested();
+    }
+}
+
+void DigitisingModel::DragPicture(float x, float y) {
+    if (dragMode_ != DragMode::Automatic)
+        return;
+    view_.top = static_cast<float>(view_.top - (static_cast<double>(state_.lastPointer.y) - y));
+    view_.left = static_cast<float>(view_.left - (static_cast<double>(state_.lastPointer.x) - x));
+    band_.reset();
+    out().pictureGeometryChanged();
+    out().repaintRequested();
+}
+
+void DigitisingModel::setPointerShape(PointerShape shape) {
+    if (shape == pointerShape_)
+        return;
+    pointerShape_ = shape;
+    out().pointerShapeChanged();
+}
+
+// --- the picture ----------------------------------------------------------------------
+
+bool DigitisingModel::OpenPicture(const std::string& path, float naturalWidth,
+                                  float naturalHeight) {
+    if (!(naturalWidth > 0.0F && naturalHeight > 0.0F) || !std::isfinite(naturalWidth) ||
+        !std::isfinite(naturalHeight))
+        return false;
+    stretch_ = false;
+    pictureVisible_ = true;
+    view_ = {0.0F, 0.0F, naturalWidth, naturalHeight};
+    band_.reset();
+    out().pictureGeometryChanged();
+    out().repaintRequested();
+
+    stretch_ = true;
+    const float w = view_.width;
+    const float h = view_.height;
+    view_.width = viewportWidth_;
+    viewportHeight_ = static_cast<float>(static_cast<double>(h) * viewportWidth_ / w);
+    view_.height = viewportHeight_;
+    out().pictureGeometryChanged();
+
+    caption_ = path;
+    out().captionChanged();
+    resetGuide();
+    setChecked(kDragBox, true);
+    return true;
+}
+
+void DigitisingModel::showAtNaturalSize(float left, float top, float width, float height) {
+    stretch_ = false;
+    pictureVisible_ = true;
+    view_ = {left, top, width, height};
+    band_.reset();
+    out().pictureGeometryChanged();
+    out().repaintRequested();
+}
+
+void DigitisingModel::setViewportSize(float width, float height) {
+    viewportWidth_ = width;
+    viewportHeight_ = height;
+    out().pictureGeometryChanged();
+}
+
+// --- overlays ---------------------------------------------------------------------------
+
+void DigitisingModel::resetGuide() {
+    state_.guideAnchor = {};
+    state_.guideEnd = {};
+    state_.guideStarted = 0;
+    guidePlaced_ = false;
+    out().repaintRequested();
+}
+
+std::optional<OverlayLine> DigitisingModel::guideLine() const {
+    if (!guidePlaced_)
+        return std::nullopt;
+    const auto& s = state_;
+    return OverlayLine{{static_cast<float>(s.guideAnchor.x), static_cast<float>(s.guideAnchor.y)},
+                       {static_cast<float>(s.guideEnd.x), static_cast<float>(s.guideEnd.y)}};
+}
+
+void DigitisingModel::requestRepaint() {
+    band_.reset();
+    out().repaintRequested();
+}
+
+} // namespace korvex

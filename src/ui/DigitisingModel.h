@@ -1,0 +1,199 @@
+#pragma once
+
+#include "model/MeasurementSheet.h"
+#include "model/SeamGroup.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace korvex {
+
+// Picture geometry in twips (1/1440 inch), single precision as the window
+// toolkit keeps it. Left and Top are viewport coordinates of the picture's
+// top-left corner.
+struct PictureView {
+    float left = 0.0F;
+    float top = 0.0F;
+    float width = 0.0F;
+    float height = 0.0F;
+};
+
+struct PointF {
+    float x = 0.0F;
+    float y = 0.0F;
+};
+
+// A stored point: whole twips in picture coordinates.
+struct PointI {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    bool operator==(const PointI&) const = default;
+};
+
+// A line to draw over the picture, in picture coordinates (twips).
+struct OverlayLine {
+    PointF from;
+    PointF to;
+};
+
+enum class PointerShape { Arrow, Crosshair };
+enum class DragMode { Manual, Automatic };
+
+// The window's digitising variables. All zero when the window is created.
+struct DigitisingState {
+    std::array<std::int16_t, kSeamGroupCount> groupActive{};
+    std::int16_t chainStarted = 0;
+    PointI previousPoint;
+    PointI bandEnd;
+    PointI lastPointer;
+    PointI guideAnchor;
+    PointI guideEnd;
+    std::int16_t targetIndex = 0;
+    std::int16_t guideStarted = 0;
+};
+
+// What the window has to carry out when the model changes. Every callback comes
+// after the model's state is already changed, so a window can read it back.
+class DigitisingListener {
+public:
+    virtual ~DigitisingListener() = default;
+    virtual void boxTextChanged(SeamGroupId /*group*/, std::size_t /*index*/) {}
+    virtual void focusMoved(SeamGroupId /*group*/, std::size_t /*index*/) {}
+    virtual void checkChanged(int /*box*/) {}
+    virtual void labelsChanged(SeamGroupId /*group*/) {}
+    virtual void commandEnabledChanged(SeamGroupId /*group*/) {}
+    // PictureView, stretching, visibility or the viewport size changed.
+    virtual void pictureGeometryChanged() {}
+    // The picture is redrawn; overlays follow the model's state.
+    virtual void repaintRequested() {}
+    virtual void captionChanged() {}
+    virtual void pointerShapeChanged() {}
+    virtual void dragModeChanged() {}
+};
+
+// The digitising model of the main window, free of any window toolkit. It owns
+// the sheet, the check boxes Check1..Check8 ("Zoom" is 3, "Drag and Drop" 4),
+// the standardise buttons' enabling, the picture geometry and the digitising
+// state. The window forwards pointer events in picture coordinates (twips,
+// relative to the picture's top-left corner), check box clicks and focus
+// changes, and displays what the model holds.
+//
+// Setting a check box runs its change handling at once, nested inside whatever
+// set it, and only when its state really changes.
+class DigitisingModel {
+public:
+    static constexpr int kZoomBox = 3;
+    static constexpr int kDragBox = 4;
+    static constexpr int kCheckBoxCount = 8;
+    static constexpr int kLeftButton = 1;
+    static constexpr int kRightButton = 2;
+    // Zoom steps that would take the picture's smaller side below one pixel at
+    // 96 dpi, or its larger side beyond these twips, are refused so the
+    // geometry stays finite and drawable however often the user zooms.
+    static constexpr float kMinPictureTwips = 15.0F;
+    static constexpr float kMaxPictureTwips = 1.5e8F;
+
+    DigitisingModel();
+
+    void setListener(DigitisingListener* listener) { listener_ = listener; }
+
+    // --- the sheet -------------------------------------------------------
+    const MeasurementSheet& sheet() const { return sheet_; }
+    void setBoxText(SeamGroupId group, std::size_t index, std::string text);
+    void setLabelsLower(SeamGroupId group, bool lower);
+    bool commandEnabled(SeamGroupId group) const {
+        return commandEnabled_[static_cast<std::size_t>(group)];
+    }
+    void setCommandEnabled(SeamGroupId group, bool enabled);
+
+    // Divides a group by its total and writes "0.0000" texts; on success it
+    // clears the group's switch, repaints the picture and disables the button.
+    void standardise(SeamGroupId group);
+
+    // --- check boxes -----------------------------------------------------
+    bool checked(int box) const { return checks_.at(static_cast<std::size_t>(box)); }
+    // Ticks or unticks a box, by the user or by the program.
+    void setChecked(int box, bool on);
+    static int modeSwitchOf(SeamGroupId group) { return seamGroup(group).modeSwitch; }
+
+    // The change handlers, also run directly (without a change) by the window.
+    void GroupCheckChanged(SeamGroupId group);
+    void ZoomCheckChanged();
+    void DragCheckChanged();
+
+    // --- focus -----------------------------------------------------------
+    // A sheet box received the keyboard focus (from the user or the program).
+    void BoxFocused(SeamGroupId group, std::size_t index);
+    // Moves the focus to a sheet box, as the program does.
+    void moveFocus(SeamGroupId group, std::size_t index);
+    // The focus went to a control that is not a sheet box.
+    void focusLeftSheet() { focus_.reset(); }
+    struct BoxRef {
+        SeamGroupId group;
+        std::size_t index;
+        bool operator==(const BoxRef&) const = default;
+    };
+    std::optional<BoxRef> focusedBox() const { return focus_; }
+
+    // --- pointer ---------------------------------------------------------
+    void PointerDown(int button, float x, float y);
+    void PointerMove(float x, float y);
+    // The picture is being dragged and the pointer is over it at (x, y).
+    void DragPicture(float x, float y);
+
+    // --- the picture -----------------------------------------------------
+    // The model side of opening a picture: `path` was chosen and loaded, and
+    // its natural (upright) size in twips is given. Returns false, changing
+    // nothing, for a size that is not positive and finite.
+    bool OpenPicture(const std::string& path, float naturalWidth, float naturalHeight);
+    // Shows the scheme (or any picture) at its natural size, unstretched.
+    void showAtNaturalSize(float left, float top, float width, float height);
+
+    const PictureView& pictureView() const { return view_; }
+    bool stretch() const { return stretch_; }
+    bool pictureVisible() const { return pictureVisible_; }
+    float viewportWidth() const { return viewportWidth_; }
+    float viewportHeight() const { return viewportHeight_; }
+    void setViewportSize(float width, float height);
+
+    const std::string& caption() const { return caption_; }
+    PointerShape pointerShape() const { return pointerShape_; }
+    DragMode dragMode() const { return dragMode_; }
+
+    // --- digitising state and overlays ------------------------------------
+    const DigitisingState& state() const { return state_; }
+    void resetGuide();
+    // The rubber band as drawn last, until the next repaint removes it.
+    std::optional<OverlayLine> rubberBand() const { return band_; }
+    // The guide line, shown steadily once it has an anchor.
+    std::optional<OverlayLine> guideLine() const;
+    void requestRepaint();
+
+private:
+    void zoom(int button, float x, float y);
+    void digitiseClick(SeamGroupId group, float x, float y);
+    void setPointerShape(PointerShape shape);
+    DigitisingListener& out() const;
+
+    MeasurementSheet sheet_;
+    std::array<bool, kCheckBoxCount + 1> checks_{};
+    std::array<bool, kSeamGroupCount> commandEnabled_{};
+    DigitisingState state_;
+    std::optional<BoxRef> focus_;
+    PictureView view_;
+    bool stretch_ = false;
+    bool pictureVisible_ = true;
+    float viewportWidth_ = 0.0F;
+    float viewportHeight_ = 0.0F;
+    std::string caption_ = "KORVEX 1.0";
+    PointerShape pointerShape_ = PointerShape::Arrow;
+    DragMode dragMode_ = DragMode::Manual;
+    std::optional<OverlayLine> band_;
+    bool guidePlaced_ = false;
+    DigitisingListener* listener_ = nullptr;
+};
+
+} // namespace korvex
