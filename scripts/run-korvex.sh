@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Starts the program; without a display it explains how to run it instead of failing obscurely.
+set -euo pipefail
+program=${1:?usage: run-korvex.sh PATH-TO-korvex}
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cat >&2 <<MSG
+No display was found (DISPLAY is not set), so the window cannot be shown.
+Run the program on a desktop session, or under a virtual X server:
+    xvfb-run -a -s "-screen 0 1280x1024x24" make run
+MSG
+  exit 2
+fi
+exec "$program"

@@ -1,0 +1,470 @@
+#include "ui/Form1.h"
+
+#include "ui/PictureArea.h"
+#include "ui/QtPlatformServices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QVBoxLayout>
+
+namespace korvex {
+
+namespace {
+
+constexpr float kTwips = MainWindowModel::kTwipsPerPixel;
+constexpr int kRowPitch = 20;      // 300 twips between sheet rows
+constexpr int kBoxWidth = 78;
+constexpr int kLabelWidth = 34; // room for "M16" and "C12" in bold
+constexpr int kSiteImageWidth = 153; // a 2295 x 1455 twips frame
+constexpr int kSiteImageHeight = 97;
+// Design size of the client area, 15135 x 14460 twips.
+constexpr int kDesignWidth = 1009;
+constexpr int kDesignHeight = 964;
+
+QFont captionFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    return font;
+}
+
+QFont plainFont(double points) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    return font;
+}
+
+QString fromBytes(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+QString indexed(const QString& array, int index) {
+    return QStringLiteral("%1(%2)").arg(array).arg(index);
+}
+
+QFrame* rule(const QString& name) {
+    auto* line = new QFrame;
+    line->setObjectName(name);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QImage renderSvg(const QString& resource, QSize size) {
+    QSvgRenderer svg(resource);
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    svg.render(&painter);
+    return image;
+}
+
+} // namespace
+
+Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
+    : QMainWindow(parent),
+      services_(services ? std::move(services) : std::make_unique<QtPlatformServices>()),
+      model_(*services_) {
+    services_->setWindow(this);
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QString::fromLatin1(MainWindowModel::kTitle));
+    setWindowIcon(QIcon(QStringLiteral(":/korvex.svg")));
+
+    auto* central = new QWidget;
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(6, 4, 0, 0);
+    row->setSpacing(8);
+
+    auto* leftColumn = new QWidget;
+    leftColumn->setObjectName(QStringLiteral("LeftColumn"));
+    auto* column = new QVBoxLayout(leftColumn);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(3);
+    buildLeftColumn(column);
+    leftColumn->setFixedWidth(leftColumn->sizeHint().width());
+    row->addWidget(leftColumn, 0, Qt::AlignTop);
+
+    // The picture area clips Picture1, which keeps the size the model gives it.
+    pictureFrame_ = new QWidget;
+    pictureFrame_->setObjectName(QStringLiteral("PictureFrame"));
+    pictureFrame_->setAutoFillBackground(true);
+    QPalette white = pictureFrame_->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    pictureFrame_->setPalette(white);
+    pictureFrame_->setMinimumWidth(200);
+    row->addWidget(pictureFrame_, 1);
+    pictureArea_ = new PictureArea(model_.digitising(), pictureFrame_);
+    pictureArea_->move(0, 0);
+    services_->setPictureArea(pictureArea_);
+    // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
+    pictureArea_->setPicture(renderSvg(
+        QStringLiteral(":/seam-scheme.svg"),
+        QSize(int(MainWindowModel::kSchemeWidth / kTwips) * 2,
+              int(MainWindowModel::kSchemeHeight / kTwips) * 2)));
+
+    setCentralWidget(central);
+    buildMenus();
+    buildHiddenGroup(SeamGroupId::LeftCentral2);
+    buildHiddenGroup(SeamGroupId::RightCentral2);
+
+    model_.digitising().setListener(this);
+    model_.onCloseRequested = [this] { close(); };
+    model_.onDisplayChanged = [this] { syncDisplay(); };
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (!now || !now->property("korvexGroup").isValid())
+            model_.digitising().focusLeftSheet();
+    });
+
+    QSize size(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size);
+    syncAll();
+}
+
+Form1::~Form1() { model_.digitising().setListener(nullptr); }
+
+void Form1::startUp() {
+    model_.StartUp([this] {
+        show();
+        repaint();
+        QWidget* central = centralWidget();
+        const QPoint viewport = pictureArea_->mapTo(central, QPoint(0, 0));
+        MainWindowModel::WindowMetrics m;
+        m.outerWidth = float(frameGeometry().width()) * kTwips;
+        m.innerHeight = float(central->height()) * kTwips;
+        m.viewportLeft = float(viewport.x()) * kTwips;
+        m.viewportTop = float(viewport.y()) * kTwips;
+        return m;
+    });
+    syncAll();
+}
+
+// --- building the window ----------------------------------------------------------------
+
+QLabel* Form1::addLabel1(int index, const QString& caption) {
+    auto* label = new QLabel(caption);
+    label->setObjectName(indexed(QStringLiteral("Label1"), index));
+    label->setFont(captionFont());
+    return label;
+}
+
+QPushButton* Form1::addCommand(int number, const QString& caption) {
+    auto* button = new QPushButton(caption);
+    button->setObjectName(QStringLiteral("Command%1").arg(number));
+    button->setFont(captionFont());
+    commands_.at(std::size_t(number)) = button;
+    connect(button, &QPushButton::clicked, this, [this, number] { model_.Command_Click(number); });
+    return button;
+}
+
+QCheckBox* Form1::addCheck(int number, const QString& caption) {
+    auto* box = new QCheckBox(caption);
+    box->setObjectName(QStringLiteral("Check%1").arg(number));
+    box->setFont(captionFont());
+    checks_.at(std::size_t(number)) = box;
+    connect(box, &QCheckBox::clicked, this, [this, number](bool on) {
+        model_.digitising().setChecked(number, on);
+        checkChanged(number); // a nested handler may have unticked it again
+    });
+    return box;
+}
+
+void Form1::buildLeftColumn(QVBoxLayout* column) {
+    auto heading = [this](int index, const QString& caption) {
+        QLabel* label = addLabel1(index, caption);
+        label->setStyleSheet(QStringLiteral("color: rgb(128, 0, 0);"));
+        return label;
+    };
+
+    column->addWidget(heading(9, QStringLiteral("Image:")));
+    auto* tools = new QHBoxLayout;
+    tools->addWidget(addCheck(3, QStringLiteral("&Zoom")));
+    tools->addWidget(addCheck(4, QStringLiteral("&Drag and Drop")));
+    tools->addStretch();
+    column->addLayout(tools);
+    column->addWidget(rule(QStringLiteral("Line1")));
+
+    column->addWidget(heading(10, QStringLiteral("Left site:")));
+    buildSite(column, 10, QString(), QStringLiteral("Image3"), QStringLiteral(":/shell-left.svg"),
+              SeamGroupId::LeftMarginal, SeamGroupId::LeftCentral);
+    column->addWidget(rule(QStringLiteral("Line2")));
+
+    column->addWidget(heading(11, QStringLiteral("Right site:")));
+    buildSite(column, 11, QString(), QStringLiteral("Image2"),
+              QStringLiteral(":/shell-right.svg"), SeamGroupId::RightMarginal,
+              SeamGroupId::RightCentral);
+
+    column->addWidget(addCommand(4, QStringLiteral("&Clear the Sheet")));
+    column->addWidget(rule(QStringLiteral("Line3")));
+
+    column->addWidget(heading(8, QStringLiteral("Loaded data:")));
+    auto* countRow = new QHBoxLayout;
+    QLabel* countCaption = addLabel1(16, QStringLiteral("No. of sampled individuals to be compared:"));
+    countCaption->setWordWrap(true);
+    countCaption->setFixedWidth(2 * kBoxWidth + 60);
+    label2_ = new QLabel;
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setFont(plainFont(9.0));
+    label2_->setAccessibleName(QStringLiteral("No. of sampled individuals to be compared:"));
+    countRow->addWidget(countCaption);
+    countRow->addWidget(label2_, 0, Qt::AlignBottom);
+    countRow->addStretch();
+    column->addLayout(countRow);
+
+    auto* numberRow = new QHBoxLayout;
+    numberRow->addWidget(addLabel1(17, QStringLiteral("Record No.")));
+    QPushButton* previous = addCommand(10, QStringLiteral("-"));
+    QPushButton* next = addCommand(11, QStringLiteral("+"));
+    for (QPushButton* square : {previous, next}) {
+        square->setFont(QFont());
+        square->setFixedSize(24, 24);
+    }
+    previous->setAccessibleName(QStringLiteral("Previous record"));
+    next->setAccessibleName(QStringLiteral("Next record"));
+    label3_ = new QLabel;
+    label3_->setObjectName(QStringLiteral("Label3"));
+    label3_->setFont(plainFont(9.0));
+    label3_->setAlignment(Qt::AlignCenter);
+    label3_->setMinimumWidth(40);
+    label3_->setAccessibleName(QStringLiteral("Record No."));
+    numberRow->addWidget(previous);
+    numberRow->addWidget(label3_);
+    numberRow->addWidget(next);
+    numberRow->addStretch();
+    column->addLayout(numberRow);
+
+    label4_ = new QLabel;
+    label4_->setObjectName(QStringLiteral("Label4"));
+    label4_->setFont(plainFont(8.25));
+    label4_->setAccessibleName(QStringLiteral("Identification code"));
+    label4_->setTextFormat(Qt::PlainText);
+    column->addWidget(label4_);
+
+    column->addWidget(addCommand(12, QStringLiteral("&Append to the List")));
+    column->addWidget(addCommand(3, QStringLiteral("Save to the Clip&board")));
+    column->addWidget(addCommand(9, QStringLiteral("F&ill from the Clipboard")));
+    // Their commands arrive with the data-set exchange.
+    for (int n : {3, 9, 10, 11, 12})
+        commands_.at(std::size_t(n))->setEnabled(false);
+    column->addStretch();
+}
+
+void Form1::buildSite(QVBoxLayout* column, int, const QString&, const QString& imageName,
+                      const QString& imageResource, SeamGroupId marginal, SeamGroupId central) {
+    auto* image = new QLabel;
+    image->setObjectName(imageName);
+    image->setFixedSize(kSiteImageWidth, kSiteImageHeight);
+    image->setPixmap(QPixmap::fromImage(
+        renderSvg(imageResource, QSize(kSiteImageWidth, kSiteImageHeight))));
+    image->setScaledContents(true);
+    column->addWidget(image);
+
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(0);
+    const SeamGroup& m = seamGroup(marginal);
+    const SeamGroup& c = seamGroup(central);
+    grid->addWidget(addCheck(m.modeSwitch, QStringLiteral("&Marginal")), 0, 0, 1, 2);
+    grid->addWidget(addCheck(c.modeSwitch, QStringLiteral("Ce&ntral")), 0, 3, 1, 2);
+
+    auto addGroup = [&](const SeamGroup& g, int col) {
+        const auto slot = std::size_t(g.id);
+        for (std::size_t i = 0; i < g.count; ++i) {
+            auto* label = new QLabel;
+            label->setObjectName(indexed(QString::fromLatin1(g.labelArray), int(i)));
+            label->setFont(captionFont());
+            label->setMinimumWidth(kLabelWidth);
+            auto* box = new QLineEdit;
+            box->setObjectName(indexed(QString::fromLatin1(g.textArray), int(i)));
+            box->setFixedSize(kBoxWidth, kRowPitch);
+            box->setProperty("korvexGroup", int(g.id));
+            box->setProperty("korvexIndex", int(i));
+            box->installEventFilter(this);
+            label->setBuddy(box);
+            connect(box, &QLineEdit::textEdited, this, [this, id = g.id, i](const QString& text) {
+                model_.digitising().setBoxText(id, i, text.toStdString());
+            });
+            grid->addWidget(label, int(i) + 1, col);
+            grid->addWidget(box, int(i) + 1, col + 1);
+            seamLabels_[slot].push_back(label);
+            boxes_[slot].push_back(box);
+        }
+        grid->addWidget(addCommand(g.command, QStringLiteral("S&tandardize")), int(g.count) + 1,
+                        col, 1, 2);
+    };
+    addGroup(m, 0);
+    grid->setColumnMinimumWidth(2, 10);
+    addGroup(c, 3);
+    grid->setRowMinimumHeight(int(c.count) + 1, kRowPitch);
+    column->addLayout(grid);
+}
+
+void Form1::buildHiddenGroup(SeamGroupId group) {
+    // The "Central 2" groups keep their values for the data file but are never shown.
+    const SeamGroup& g = seamGroup(group);
+    auto* holder = new QWidget(this);
+    holder->setObjectName(QStringLiteral("Central2_%1").arg(g.textArray.back()));
+    holder->hide();
+    auto* layout = new QVBoxLayout(holder);
+    layout->addWidget(addCheck(g.modeSwitch, QString::fromLatin1(g.modeCaption)));
+    for (std::size_t i = 0; i < g.count; ++i) {
+        auto* box = new QLineEdit;
+        box->setObjectName(indexed(QString::fromLatin1(g.textArray), int(i)));
+        layout->addWidget(box);
+        boxes_[std::size_t(group)].push_back(box);
+    }
+    layout->addWidget(addCommand(g.command, QString::fromLatin1(g.commandCaption)));
+}
+
+QAction* Form1::addEntry(QMenu* menu, const QString& array, int index, const QString& caption,
+                         void (MainWindowModel::*handler)(int)) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(indexed(array, index));
+    if (handler)
+        connect(action, &QAction::triggered, this, [this, handler, index] { (model_.*handler)(index); });
+    else
+        action->setEnabled(false); // its command arrives with a later part of the program
+    return action;
+}
+
+void Form1::buildMenus() {
+    QMenuBar* bar = menuBar();
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->menuAction()->setObjectName(indexed(QStringLiteral("file"), 0));
+    addEntry(file, QStringLiteral("open"), 0, QStringLiteral("&Open Image of Tortoise Korvex"),
+             &MainWindowModel::open_Click);
+    QMenu* load = file->addMenu(QStringLiteral("&Load Data"));
+    load->menuAction()->setObjectName(indexed(QStringLiteral("open"), 20));
+    addEntry(load, QStringLiteral("load"), 20, QStringLiteral("from &Clipboard"), nullptr);
+    addEntry(load, QStringLiteral("load"), 30, QStringLiteral("from &File"), nullptr);
+    QMenu* save = file->addMenu(QStringLiteral("&Save Data"));
+    save->menuAction()->setObjectName(indexed(QStringLiteral("open"), 40));
+    addEntry(save, QStringLiteral("save"), 30, QStringLiteral("to &Clipboard"), nullptr);
+    addEntry(save, QStringLiteral("save"), 40, QStringLiteral("to &File"), nullptr);
+    file->addSeparator()->setObjectName(indexed(QStringLiteral("open"), 45));
+    addEntry(file, QStringLiteral("open"), 50, QStringLiteral("&End"), &MainWindowModel::open_Click);
+
+    QMenu* compare = bar->addMenu(QStringLiteral("&Compare"));
+    compare->menuAction()->setObjectName(indexed(QStringLiteral("file"), 10));
+    addEntry(compare, QStringLiteral("comp"), 15, QStringLiteral("&Marginal Seams (D1)"), nullptr);
+    addEntry(compare, QStringLiteral("comp"), 20, QStringLiteral("&Central Seams (D2)"), nullptr);
+    addEntry(compare, QStringLiteral("comp"), 45,
+             QStringLiteral("Marginal &and Central Seams (D)"), nullptr);
+
+    QMenu* fill = bar->addMenu(QStringLiteral("Fill the &Sheet"));
+    fill->menuAction()->setObjectName(indexed(QStringLiteral("file"), 20));
+    addEntry(fill, QStringLiteral("aha"), 20, QStringLiteral("Select &Record"), nullptr);
+
+    // Carried in the menu bar but switched off: nothing in the window enables them.
+    for (auto [index, caption] : {std::pair{30, QStringLiteral("auto")},
+                                  std::pair{40, QStringLiteral("Generate distribution")}}) {
+        QAction* action = bar->addAction(caption);
+        action->setObjectName(indexed(QStringLiteral("file"), index));
+        action->setEnabled(false);
+    }
+}
+
+QAction* Form1::menuEntry(const QString& array, int index) const {
+    return findChild<QAction*>(indexed(array, index));
+}
+
+QLineEdit* Form1::box(SeamGroupId group, std::size_t index) const {
+    return boxes_.at(std::size_t(group)).at(index);
+}
+
+QLabel* Form1::seamLabel(SeamGroupId group, std::size_t index) const {
+    return seamLabels_.at(std::size_t(group)).at(index);
+}
+
+// --- events -------------------------------------------------------------------------------
+
+void Form1::closeEvent(QCloseEvent* event) { event->accept(); }
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn) {
+        const QVariant group = watched->property("korvexGroup");
+        if (group.isValid())
+            model_.digitising().BoxFocused(SeamGroupId(group.toInt()),
+                                           std::size_t(watched->property("korvexIndex").toInt()));
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// --- showing the model ----------------------------------------------------------------------
+
+void Form1::syncAll() {
+    for (const SeamGroup& g : kSeamGroups) {
+        for (std::size_t i = 0; i < g.count; ++i)
+            syncBox(g.id, i);
+        syncLabels(g.id);
+        commandEnabledChanged(g.id);
+    }
+    for (int n = 1; n <= DigitisingModel::kCheckBoxCount; ++n)
+        checkChanged(n);
+    syncDisplay();
+    captionChanged();
+    pictureArea_->syncFromModel();
+}
+
+void Form1::syncDisplay() {
+    const DataSetDisplay& d = model_.display();
+    label2_->setText(fromBytes(d.countText));
+    label3_->setText(QString::number(d.recordNumber));
+    label4_->setText(fromBytes(d.code));
+}
+
+void Form1::syncBox(SeamGroupId group, std::size_t index) {
+    QLineEdit* edit = box(group, index);
+    const QString text = fromBytes(model_.digitising().sheet().cell(group, index));
+    if (edit->text() != text) {
+        edit->setText(text);
+        edit->setCursorPosition(0); // long raw lengths show their leading digits
+    }
+}
+
+void Form1::syncLabels(SeamGroupId group) {
+    const auto& labels = seamLabels_.at(std::size_t(group));
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        labels[i]->setText(
+            QString::fromLatin1(model_.digitising().sheet().labelCaption(group, i)));
+}
+
+void Form1::boxTextChanged(SeamGroupId group, std::size_t index) { syncBox(group, index); }
+
+void Form1::focusMoved(SeamGroupId group, std::size_t index) {
+    box(group, index)->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::checkChanged(int number) {
+    QCheckBox* box = checks_.at(std::size_t(number));
+    const QSignalBlocker block(box);
+    box->setChecked(model_.digitising().checked(number));
+}
+
+void Form1::labelsChanged(SeamGroupId group) { syncLabels(group); }
+
+void Form1::commandEnabledChanged(SeamGroupId group) {
+    const SeamGroup& g = seamGroup(group);
+    commands_.at(std::size_t(g.command))->setEnabled(model_.digitising().commandEnabled(group));
+}
+
+void Form1::pictureGeometryChanged() { pictureArea_->syncFromModel(); }
+void Form1::repaintRequested() { pictureArea_->update(); }
+void Form1::captionChanged() { setWindowTitle(fromBytes(model_.digitising().caption())); }
+void Form1::pointerShapeChanged() { pictureArea_->syncFromModel(); }
+
+} // namespace korvex

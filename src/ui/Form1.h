@@ -1,0 +1,91 @@
+#pragma once
+
+#include "ui/DigitisingModel.h"
+#include "ui/MainWindowModel.h"
+#include "ui/QtPlatformServices.h"
+
+#include <QMainWindow>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QVBoxLayout;
+
+namespace korvex {
+
+class PictureArea;
+
+// The main window. It displays the main-window model and forwards every user
+// event to it; no rule of the program lives here.
+class Form1 : public QMainWindow, private DigitisingListener {
+    Q_OBJECT
+public:
+    // `services` replaces the Qt platform services (tests answer dialogs with it).
+    explicit Form1(std::unique_ptr<QtPlatformServices> services = {}, QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Clears the clipboard, shows the window and sizes the picture area.
+    void startUp();
+
+    MainWindowModel& model() { return model_; }
+    PictureArea* pictureArea() const { return pictureArea_; }
+    QLineEdit* box(SeamGroupId group, std::size_t index) const;
+    QLabel* seamLabel(SeamGroupId group, std::size_t index) const;
+    QCheckBox* check(int number) const { return checks_.at(std::size_t(number)); }
+    QPushButton* command(int number) const { return commands_.at(std::size_t(number)); }
+    // Menu entries by array and index, e.g. ("open", 0).
+    QAction* menuEntry(const QString& array, int index) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildLeftColumn(QVBoxLayout* column);
+    void buildSite(QVBoxLayout* column, int headingIndex, const QString& heading,
+                   const QString& imageName, const QString& imageResource, SeamGroupId marginal,
+                   SeamGroupId central);
+    void buildHiddenGroup(SeamGroupId group);
+    void buildMenus();
+    QAction* addEntry(class QMenu* menu, const QString& array, int index, const QString& caption,
+                      void (MainWindowModel::*handler)(int));
+    QLabel* addLabel1(int index, const QString& caption);
+    QPushButton* addCommand(int number, const QString& caption);
+    QCheckBox* addCheck(int number, const QString& caption);
+
+    void syncAll();
+    void syncDisplay();
+    void syncBox(SeamGroupId group, std::size_t index);
+    void syncLabels(SeamGroupId group);
+
+    // DigitisingListener
+    void boxTextChanged(SeamGroupId group, std::size_t index) override;
+    void focusMoved(SeamGroupId group, std::size_t index) override;
+    void checkChanged(int box) override;
+    void labelsChanged(SeamGroupId group) override;
+    void commandEnabledChanged(SeamGroupId group) override;
+    void pictureGeometryChanged() override;
+    void repaintRequested() override;
+    void captionChanged() override;
+    void pointerShapeChanged() override;
+
+    std::unique_ptr<QtPlatformServices> services_;
+    MainWindowModel model_;
+    PictureArea* pictureArea_ = nullptr;
+    QWidget* pictureFrame_ = nullptr;
+    std::array<std::vector<QLineEdit*>, kSeamGroupCount> boxes_;
+    std::array<std::vector<QLabel*>, kSeamGroupCount> seamLabels_;
+    std::array<QCheckBox*, DigitisingModel::kCheckBoxCount + 1> checks_{};
+    std::array<QPushButton*, 13> commands_{};
+    QLabel* label2_ = nullptr;
+    QLabel* label3_ = nullptr;
+    QLabel* label4_ = nullptr;
+};
+
+} // namespace korvex

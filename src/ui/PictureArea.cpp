@@ -1,0 +1,140 @@
+#include "ui/PictureArea.h"
+
+#include "ui/MainWindowModel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <cmath>
+
+namespace korvex {
+
+namespace {
+
+constexpr float kTwips = MainWindowModel::kTwipsPerPixel;
+
+int buttonNumber(Qt::MouseButton button) {
+    return button == Qt::LeftButton ? DigitisingModel::kLeftButton : DigitisingModel::kRightButton;
+}
+
+} // namespace
+
+PictureArea::PictureArea(DigitisingModel& model, QWidget* parent)
+    : QWidget(parent), model_(model) {
+    setObjectName(QStringLiteral("Picture1"));
+    setAccessibleName(QStringLiteral("Picture"));
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus); // clicking the picture must leave the focus in its sheet box
+    setAutoFillBackground(false);
+}
+
+void PictureArea::setPicture(const QImage& image) {
+    renderer_.setImage(image);
+    ++pictureSerial_;
+    update();
+}
+
+QPointF PictureArea::mapToView(float xTwips, float yTwips) {
+    return {static_cast<double>(xTwips) / kTwips, static_cast<double>(yTwips) / kTwips};
+}
+
+PointF PictureArea::mapToImage(const QPointF& pixel) const {
+    const PictureView& v = model_.pictureView();
+    return {static_cast<float>(pixel.x() * kTwips - static_cast<double>(v.left)),
+            static_cast<float>(pixel.y() * kTwips - static_cast<double>(v.top))};
+}
+
+QRectF PictureArea::pictureRect() const {
+    const PictureView& v = model_.pictureView();
+    const QPointF topLeft = mapToView(v.left, v.top);
+    const QPointF size = mapToView(v.width, v.height);
+    return {topLeft.x(), topLeft.y(), size.x(), size.y()};
+}
+
+void PictureArea::syncFromModel() {
+    const QPointF size = mapToView(model_.viewportWidth(), model_.viewportHeight());
+    const QSize pixels(std::max(0, static_cast<int>(std::lround(size.x()))),
+                       std::max(0, static_cast<int>(std::lround(size.y()))));
+    if (pixels != this->size())
+        resize(pixels);
+    setCursor(dragging_ ? Qt::ClosedHandCursor
+              : model_.pointerShape() == PointerShape::Crosshair ? Qt::CrossCursor
+                                                                  : Qt::ArrowCursor);
+    update();
+}
+
+void PictureArea::paintEvent(QPaintEvent*) {
+    const QRectF target = pictureRect();
+    const qreal ratio = devicePixelRatioF();
+    const QSize cacheSize = (QSizeF(size()) * ratio).toSize();
+    if (cache_.size() != cacheSize || cacheTarget_ != target || cacheSerial_ != pictureSerial_) {
+        cache_ = QImage(cacheSize, QImage::Format_RGB32);
+        cache_.setDevicePixelRatio(ratio);
+        cache_.fill(Qt::white);
+        if (model_.pictureVisible()) {
+            QPainter p(&cache_);
+            renderer_.draw(p, target, rect());
+        }
+        cacheTarget_ = target;
+        cacheSerial_ = pictureSerial_;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, cache_);
+    drawOverlays(painter);
+}
+
+void PictureArea::drawOverlays(QPainter& painter) const {
+    const PictureView& v = model_.pictureView();
+    auto toView = [&](PointF p) { return mapToView(v.left + p.x, v.top + p.y); };
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    if (auto guide = model_.guideLine()) {
+        // Inverted pixels keep the guide visible on any picture.
+        QPen pen(QColor(196, 196, 196), 2);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        painter.drawLine(toView(guide->from), toView(guide->to));
+    }
+    if (auto band = model_.rubberBand()) {
+        QPen pen(QColor(255, 0, 0), 2);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        painter.drawLine(toView(band->from), toView(band->to));
+    }
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void PictureArea::mousePressEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    if (!pictureRect().contains(pos))
+        return;
+    if (event->button() == Qt::LeftButton && model_.dragMode() == DragMode::Automatic) {
+        // In automatic drag mode a left press drags the picture instead of clicking.
+        dragging_ = true;
+        syncFromModel();
+        return;
+    }
+    const PointF p = mapToImage(pos);
+    model_.PointerDown(buttonNumber(event->button()), p.x, p.y);
+}
+
+void PictureArea::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF pos = event->position();
+    if (!pictureRect().contains(pos))
+        return;
+    const PointF p = mapToImage(pos);
+    if (dragging_)
+        model_.DragPicture(p.x, p.y);
+    else
+        model_.PointerMove(p.x, p.y);
+}
+
+void PictureArea::mouseReleaseEvent(QMouseEvent* event) {
+    if (dragging_ && event->button() == Qt::LeftButton) {
+        dragging_ = false;
+        syncFromModel();
+    }
+}
+
+} // namespace korvex

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "ui/DigitisingModel.h"
+#include "ui/PictureRenderer.h"
+
+#include <QImage>
+#include <QWidget>
+
+namespace korvex {
+
+// The viewport Picture1: shows the picture Image1 at the model's PictureView,
+// draws the rubber band and the guide line over it, and forwards pointer
+// events over the picture to the model in picture coordinates (twips).
+// The only place that converts between model twips and widget pixels.
+class PictureArea : public QWidget {
+    Q_OBJECT
+public:
+    PictureArea(DigitisingModel& model, QWidget* parent = nullptr);
+
+    // Replaces the shown picture (already upright).
+    void setPicture(const QImage& image);
+    const PictureRenderer& renderer() const { return renderer_; }
+
+    // Model twips (viewport coordinates) to widget pixels, and widget pixels
+    // to picture coordinates in twips.
+    static QPointF mapToView(float xTwips, float yTwips);
+    PointF mapToImage(const QPointF& pixel) const;
+    QRectF pictureRect() const;
+
+    // Follows the model: size, pointer shape, repaint.
+    void syncFromModel();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void drawOverlays(QPainter& painter) const;
+
+    DigitisingModel& model_;
+    PictureRenderer renderer_;
+    bool dragging_ = false;
+
+    // The picture as last drawn for the current geometry: pointer moves that
+    // only change the overlays are redrawn from it.
+    QImage cache_;
+    QRectF cacheTarget_;
+    qint64 cacheSerial_ = -1;
+    qint64 pictureSerial_ = 0;
+};
+
+} // namespace korvex

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace korvex {
+
+// The platform services the window logic needs, behind one small interface:
+// the Qt build implements it, tests fake it. Texts are UTF-8 except the
+// clipboard's, which are the program's own bytes (see the implementation for
+// how bytes that are not UTF-8 are shown).
+class PlatformServices {
+public:
+    enum class Icon { None, Information, Warning, Critical };
+    enum class Buttons { Ok, YesNo };
+    enum class Answer { Ok, Yes, No };
+
+    // What loading a picture gave: its natural upright size in twips, or why
+    // it could not be loaded. A failed load leaves the shown picture as it was.
+    struct PictureResult {
+        bool ok = false;
+        float widthTwips = 0.0F;
+        float heightTwips = 0.0F;
+        std::string error;
+    };
+
+    virtual ~PlatformServices() = default;
+
+    virtual void clearClipboard() = 0;
+    virtual void setClipboardText(const std::string& text) = 0;
+    // The clipboard's text, empty when it holds none.
+    virtual std::string clipboardText() = 0;
+
+    virtual Answer messageBox(const std::string& text, const std::string& title, Icon icon,
+                              Buttons buttons) = 0;
+    // OK gives the typed text, Cancel the empty text.
+    virtual std::string inputBox(const std::string& prompt, const std::string& title,
+                                 const std::string& defaultText) = 0;
+
+    // A path chosen in an open or save dialog with one filter, e.g. description
+    // "Pictures (*.jpg)" and pattern "*.jpg"; nothing when the user cancels.
+    virtual std::optional<std::string> openFileName(const std::string& description,
+                                                    const std::string& pattern) = 0;
+    virtual std::optional<std::string> saveFileName(const std::string& description,
+                                                    const std::string& pattern) = 0;
+
+    // Loads a picture file into the picture control.
+    virtual PictureResult loadPicture(const std::string& path) = 0;
+};
+
+} // namespace korvex

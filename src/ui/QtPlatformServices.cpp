@@ -1,0 +1,129 @@
+#include "ui/QtPlatformServices.h"
+
+#include "ui/MainWindowModel.h"
+#include "ui/PictureArea.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace korvex {
+
+namespace {
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+
+QString filterOf(const std::string& description, const std::string& pattern) {
+    // The description already names the pattern, e.g. "Pictures (*.jpg)".
+    return fromUtf8(description).contains(fromUtf8(pattern))
+               ? fromUtf8(description)
+               : fromUtf8(description) + QStringLiteral(" (") + fromUtf8(pattern) +
+                     QStringLiteral(")");
+}
+
+} // namespace
+
+QtPlatformServices::QtPlatformServices() {
+    QImageReader::setAllocationLimit(kPictureLimitMb);
+}
+
+void QtPlatformServices::clearClipboard() { QApplication::clipboard()->clear(); }
+
+void QtPlatformServices::setClipboardText(const std::string& text) {
+    QApplication::clipboard()->clear();
+    QApplication::clipboard()->setText(fromUtf8(text));
+}
+
+std::string QtPlatformServices::clipboardText() {
+    return QApplication::clipboard()->text().toStdString();
+}
+
+PlatformServices::Answer QtPlatformServices::messageBox(const std::string& text,
+                                                         const std::string& title, Icon icon,
+                                                         Buttons buttons) {
+    QMessageBox box(window_);
+    box.setWindowTitle(fromUtf8(title));
+    box.setText(fromUtf8(text));
+    switch (icon) {
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::None:
+        break;
+    }
+    if (buttons == Buttons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+std::string QtPlatformServices::inputBox(const std::string& prompt, const std::string& title,
+                                         const std::string& defaultText) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(window_, fromUtf8(title), fromUtf8(prompt),
+                                               QLineEdit::Normal, fromUtf8(defaultText), &ok);
+    return ok ? text.toStdString() : std::string();
+}
+
+std::optional<std::string> QtPlatformServices::openFileName(const std::string& description,
+                                                            const std::string& pattern) {
+    const QString path = QFileDialog::getOpenFileName(window_, QString(), lastDirectory_,
+                                                      filterOf(description, pattern));
+    if (path.isEmpty())
+        return std::nullopt;
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    return path.toStdString();
+}
+
+std::optional<std::string> QtPlatformServices::saveFileName(const std::string& description,
+                                                            const std::string& pattern) {
+    const QString path = QFileDialog::getSaveFileName(window_, QString(), lastDirectory_,
+                                                      filterOf(description, pattern));
+    if (path.isEmpty())
+        return std::nullopt;
+    lastDirectory_ = QFileInfo(path).absolutePath();
+    return path.toStdString();
+}
+
+PlatformServices::PictureResult QtPlatformServices::loadPicture(const std::string& path) {
+    PictureResult result;
+    QImageReader reader(fromUtf8(path));
+    reader.setAutoTransform(true); // camera photos carry their orientation in EXIF
+    const QSize stored = reader.size();
+    if (stored.isValid() &&
+        qint64(stored.width()) * stored.height() * 4 > qint64(kPictureLimitMb) * 1024 * 1024) {
+        result.error = QStringLiteral("the picture is too large (%1 × %2 pixels).")
+                           .arg(stored.width())
+                           .arg(stored.height())
+                           .toStdString();
+        return result;
+    }
+    const QImage image = reader.read();
+    if (image.isNull()) {
+        result.error = reader.errorString().toStdString();
+        if (!result.error.empty() && result.error.back() != '.')
+            result.error += '.';
+        return result;
+    }
+    if (pictureArea_)
+        pictureArea_->setPicture(image);
+    result.ok = true;
+    result.widthTwips = float(image.width()) * MainWindowModel::kTwipsPerPixel;
+    result.heightTwips = float(image.height()) * MainWindowModel::kTwipsPerPixel;
+    return result;
+}
+
+} // namespace korvex

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "ui/PlatformServices.h"
+
+#include <QString>
+
+class QWidget;
+
+namespace korvex {
+
+class PictureArea;
+
+// The platform services on Qt: the system clipboard, QMessageBox,
+// QInputDialog, QFileDialog and QImageReader (pictures load upright, with
+// their EXIF orientation applied).
+class QtPlatformServices : public PlatformServices {
+public:
+    // Pictures larger than this many megabytes once decoded are refused with a
+    // message; a 40-megapixel camera photo needs 160.
+    static constexpr int kPictureLimitMb = 1024;
+
+    QtPlatformServices();
+    // The window that dialogs and message boxes belong to.
+    void setWindow(QWidget* window) { window_ = window; }
+    // Where loaded pictures are shown.
+    void setPictureArea(PictureArea* area) { pictureArea_ = area; }
+
+    void clearClipboard() override;
+    void setClipboardText(const std::string& text) override;
+    std::string clipboardText() override;
+    Answer messageBox(const std::string& text, const std::string& title, Icon icon,
+                      Buttons buttons) override;
+    std::string inputBox(const std::string& prompt, const std::string& title,
+                         const std::string& defaultText) override;
+    std::optional<std::string> openFileName(const std::string& description,
+                                            const std::string& pattern) override;
+    std::optional<std::string> saveFileName(const std::string& description,
+                                             const std::string& pattern) override;
+    PictureResult loadPicture(const std::string& path) override;
+
+private:
+    QWidget* window_ = nullptr;
+    PictureArea* pictureArea_ = nullptr;
+    QString lastDirectory_;
+};
+
+} // namespace korvex

@@ -1,0 +1,98 @@
+#pragma once
+
+#include "ui/PlatformServices.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace korvex::test {
+
+// Platform services for the window logic without a window system. Answers to
+// dialogs are queued by the test; a message box or dialog that the test did not
+// expect fails the test instead of passing silently.
+class FakePlatformServices : public PlatformServices {
+public:
+    struct Message {
+        std::string text;
+        std::string title;
+        Icon icon;
+        Buttons buttons;
+    };
+
+    std::string clipboard;
+    bool clipboardHasText = false;
+    int clipboardClears = 0;
+    std::vector<Message> messages;
+    std::deque<Answer> messageAnswers;
+    std::deque<std::string> inputAnswers;
+    std::deque<std::optional<std::string>> fileAnswers;
+    std::vector<std::string> fileFilters;
+    // Pictures by path; a path not listed fails to load.
+    std::vector<std::pair<std::string, PictureResult>> pictures;
+
+    void clearClipboard() override {
+        ++clipboardClears;
+        clipboard.clear();
+        clipboardHasText = false;
+    }
+    void setClipboardText(const std::string& text) override {
+        clipboard = text;
+        clipboardHasText = true;
+    }
+    std::string clipboardText() override { return clipboardHasText ? clipboard : std::string(); }
+
+    Answer messageBox(const std::string& text, const std::string& title, Icon icon,
+                      Buttons buttons) override {
+        messages.push_back({text, title, icon, buttons});
+        if (messageAnswers.empty()) {
+            ADD_FAILURE() << "unexpected message box: " << text;
+            return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+        }
+        const Answer a = messageAnswers.front();
+        messageAnswers.pop_front();
+        return a;
+    }
+    std::string inputBox(const std::string& prompt, const std::string&,
+                         const std::string&) override {
+        if (inputAnswers.empty()) {
+            ADD_FAILURE() << "unexpected input box: " << prompt;
+            return {};
+        }
+        std::string a = inputAnswers.front();
+        inputAnswers.pop_front();
+        return a;
+    }
+    std::optional<std::string> openFileName(const std::string& description,
+                                            const std::string& pattern) override {
+        return nextFile(description + "|" + pattern);
+    }
+    std::optional<std::string> saveFileName(const std::string& description,
+                                            const std::string& pattern) override {
+        return nextFile(description + "|" + pattern);
+    }
+    PictureResult loadPicture(const std::string& path) override {
+        for (const auto& [p, result] : pictures)
+            if (p == path)
+                return result;
+        PictureResult failed;
+        failed.error = "not a JPEG picture.";
+        return failed;
+    }
+
+private:
+    std::optional<std::string> nextFile(const std::string& filter) {
+        fileFilters.push_back(filter);
+        if (fileAnswers.empty()) {
+            ADD_FAILURE() << "unexpected file dialog: " << filter;
+            return std::nullopt;
+        }
+        auto a = fileAnswers.front();
+        fileAnswers.pop_front();
+        return a;
+    }
+};
+
+} // namespace korvex::test

@@ -1,0 +1,280 @@
+#include "ui/Form1.h"
+#include "ui/PictureArea.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <deque>
+
+using namespace korvex;
+
+namespace {
+
+constexpr auto LM = SeamGroupId::LeftMarginal;
+
+// Qt services whose dialogs answer from a queue; an unexpected dialog or
+// message box fails the test instead of blocking it.
+class ScriptedServices : public QtPlatformServices {
+public:
+    std::deque<std::optional<std::string>> files;
+    std::vector<std::string> messages;
+    bool expectMessage = false;
+
+    std::optional<std::string> openFileName(const std::string&, const std::string&) override {
+        if (files.empty()) {
+            QTest::qFail("unexpected open dialog", __FILE__, __LINE__);
+            return std::nullopt;
+        }
+        auto path = files.front();
+        files.pop_front();
+        return path;
+    }
+    Answer messageBox(const std::string& text, const std::string&, Icon, Buttons) override {
+        messages.push_back(text);
+        if (!expectMessage)
+            QTest::qFail(("unexpected message box: " + text).c_str(), __FILE__, __LINE__);
+        return Answer::Ok;
+    }
+};
+
+QString str(const char* s) { return QString::fromUtf8(s); }
+
+} // namespace
+
+class Form1Test : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    ScriptedServices* services = nullptr;
+
+    DigitisingModel& model() { return form->model().digitising(); }
+    QLineEdit* text1(int i) { return form->box(LM, std::size_t(i)); }
+    // A left click on the picture at widget pixels.
+    void clickPicture(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+        QTest::mouseMove(form->pictureArea(), at);
+        QTest::mouseClick(form->pictureArea(), button, {}, at);
+    }
+    void saveScreenshot(const QString& name) {
+        QDir().mkpath(str(SCREENSHOT_DIR));
+        QVERIFY(form->grab().save(str(SCREENSHOT_DIR) + QLatin1Char('/') + name));
+    }
+
+private slots:
+    void init() {
+        QApplication::clipboard()->setText(str("left over from another program"));
+        auto scripted = std::make_unique<ScriptedServices>();
+        services = scripted.get();
+        form = std::make_unique<Form1>(std::move(scripted));
+        form->startUp();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    void cleanup() { form.reset(); }
+
+    void startUpState() {
+        QCOMPARE(form->windowTitle(), str("KORVEX 1.0"));
+        QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str("0"));
+        QCOMPARE(form->findChild<QLabel*>(str("Label3"))->text(), str("1"));
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), QString());
+        QVERIFY(QApplication::clipboard()->text().isEmpty());
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(text1(i)->text(), str("0"));
+        for (int n = 1; n <= 8; ++n)
+            QVERIFY(!form->check(n)->isChecked());
+        for (int n : {1, 2, 5, 6})
+            QVERIFY(form->command(n)->isEnabled());
+        // Central 2 controls exist but are never shown.
+        QVERIFY(form->findChild<QLineEdit*>(str("Text5(0)")));
+        QVERIFY(!form->findChild<QLineEdit*>(str("Text6(6)"))->isVisible());
+        QVERIFY(!form->check(7)->isVisible());
+        // "auto" and "Generate distribution" are carried switched off.
+        QVERIFY(!form->menuEntry(str("file"), 30)->isEnabled());
+        QCOMPARE(form->menuEntry(str("file"), 40)->text(), str("Generate distribution"));
+        QVERIFY(form->menuEntry(str("open"), 0)->isEnabled());
+        saveScreenshot(str("form1-startup.png"));
+    }
+
+    void controlsAreFoundByTheirAccessibleNames() {
+        auto name = [](QObject* o) {
+            return QAccessible::queryAccessibleInterface(o)->text(QAccessible::Name);
+        };
+        QCOMPARE(name(text1(0)), str("M1"));
+        QCOMPARE(name(form->box(SeamGroupId::RightMarginal, 7)), str("M16"));
+        QCOMPARE(name(form->box(SeamGroupId::RightCentral, 5)), str("C12"));
+        QCOMPARE(name(form->findChild<QLabel*>(str("Label2"))),
+                 str("No. of sampled individuals to be compared:"));
+        QCOMPARE(name(form->findChild<QLabel*>(str("Label4"))), str("Identification code"));
+        QCOMPARE(name(form->pictureArea()), str("Picture"));
+    }
+
+    void checkBoxesNestAsTheUserSeesThem() {
+        QCheckBox* zoom = form->check(3);
+        QCheckBox* marginal = form->check(1);
+        QCheckBox* central = form->check(5);
+        QTest::mouseClick(zoom, Qt::LeftButton);
+        QVERIFY(zoom->isChecked());
+        // The first tick on "Marginal" only switches the tool off.
+        QTest::mouseClick(marginal, Qt::LeftButton);
+        QVERIFY(!zoom->isChecked());
+        QVERIFY(!marginal->isChecked());
+        QTest::mouseClick(marginal, Qt::LeftButton);
+        QVERIFY(marginal->isChecked());
+        // Ticking a tool while M1..M8 are digitised leaves both unticked.
+        QTest::mouseClick(form->check(4), Qt::LeftButton);
+        QVERIFY(!form->check(4)->isChecked());
+        QVERIFY(!marginal->isChecked());
+        // A central box switches on at the first tick, and unticks the tool.
+        QTest::mouseClick(form->check(4), Qt::LeftButton);
+        QVERIFY(form->check(4)->isChecked());
+        QTest::mouseClick(central, Qt::LeftButton);
+        QVERIFY(central->isChecked());
+        QVERIFY(!form->check(4)->isChecked());
+    }
+
+    void nineClicksFillM1ToM8WithTheFocusFollowing() {
+        QTest::mouseClick(form->check(1), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), text1(0));
+        for (int k = 0; k <= 8; ++k) {
+            clickPicture(QPoint(100, 60 + 20 * k)); // 20 pixels are 300 twips
+            if (k > 0) {
+                QCOMPARE(text1(k - 1)->text(), str("300"));
+                QCOMPARE(QApplication::focusWidget(), text1(k % 8));
+            }
+        }
+        QCOMPARE(model().state().chainStarted, std::int16_t(0));
+        QCOMPARE(form->pictureArea()->cursor().shape(), Qt::CrossCursor);
+        saveScreenshot(str("form1-chain.png"));
+    }
+
+    void clickingIntoM4MidChainRedirectsTheNextLength() {
+        QTest::mouseClick(form->check(1), Qt::LeftButton);
+        clickPicture(QPoint(100, 60));
+        clickPicture(QPoint(100, 80));  // M1
+        QTest::mouseClick(text1(3), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), text1(3));
+        clickPicture(QPoint(130, 120)); // 30 x 40 pixels from the last point
+        QCOMPARE(text1(3)->text(), str("750"));
+        QCOMPARE(text1(1)->text(), str("0"));
+        QCOMPARE(QApplication::focusWidget(), text1(4));
+    }
+
+    void zoomAndDragThroughTheWidgets() {
+        const PictureView start = model().pictureView();
+        QTest::mouseClick(form->check(3), Qt::LeftButton);
+        const QPoint at(200, 150);
+        const PointF p = form->pictureArea()->mapToImage(at);
+        clickPicture(at);
+        QCOMPARE(model().pictureView().width, start.width * 1.1F);
+        QCOMPARE(model().pictureView().left, float(p.x - (p.x - start.left) * 1.1));
+        clickPicture(at, Qt::RightButton);
+        QVERIFY(qAbs(model().pictureView().width - start.width * 1.1F * 0.9F) < 0.01F);
+
+        // Ticking one tool while the other is ticked unticks both; a second tick takes it.
+        QTest::mouseClick(form->check(4), Qt::LeftButton);
+        QVERIFY(!form->check(3)->isChecked());
+        QVERIFY(!form->check(4)->isChecked());
+        QTest::mouseClick(form->check(4), Qt::LeftButton);
+        QVERIFY(form->check(4)->isChecked());
+        const PictureView before = model().pictureView();
+        const QPoint grab(250, 200);
+        QTest::mouseMove(form->pictureArea(), grab);
+        QTest::mousePress(form->pictureArea(), Qt::LeftButton, {}, grab);
+        QTest::mouseMove(form->pictureArea(), grab + QPoint(30, 20));
+        QTest::mouseRelease(form->pictureArea(), Qt::LeftButton, {}, grab + QPoint(30, 20));
+        QVERIFY(qAbs(model().pictureView().left - (before.left + 450.0F)) < 1.0F);
+        QVERIFY(qAbs(model().pictureView().top - (before.top + 300.0F)) < 1.0F);
+        QCOMPARE(model().pictureView().width, before.width);
+    }
+
+    void standardizeThenClearTheSheet() {
+        for (int i = 0; i < 8; ++i) {
+            text1(i)->clear();
+            QTest::keyClicks(text1(i), str("2"));
+        }
+        QTest::mouseClick(form->command(1), Qt::LeftButton);
+        QCOMPARE(text1(7)->text(), str("0.1250"));
+        QCOMPARE(form->seamLabel(LM, 0)->text(), str("m1"));
+        QVERIFY(!form->command(1)->isEnabled());
+
+        QTest::mouseClick(form->command(4), Qt::LeftButton);
+        QCOMPARE(text1(7)->text(), str("0"));
+        QCOMPARE(form->seamLabel(LM, 7)->text(), str("M8"));
+        QVERIFY(form->check(1)->isChecked());
+        QVERIFY(form->command(1)->isEnabled());
+        QCOMPARE(QApplication::focusWidget(), text1(0));
+    }
+
+    void openingThePhotoFitsItToTheWidth() {
+        const std::string path = SAMPLES_DIR "/plastron-demo.jpg";
+        services->files.push_back(path);
+        const float viewportWidth = model().viewportWidth();
+        form->menuEntry(str("open"), 0)->trigger();
+        QCOMPARE(form->windowTitle(), QString::fromStdString(path));
+        QCOMPARE(model().pictureView().width, viewportWidth);
+        QCOMPARE(model().pictureView().height, viewportWidth * 3000.0F / 2400.0F);
+        QVERIFY(form->check(4)->isChecked());
+        QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(2400, 3000));
+
+        // Digitise a few junctions on the photo for the screenshot.
+        QTest::mouseClick(form->check(5), Qt::LeftButton);
+        for (QPoint at : {QPoint(300, 100), QPoint(302, 170), QPoint(298, 240)})
+            clickPicture(at);
+        QTest::mouseMove(form->pictureArea(), QPoint(305, 300));
+        QVERIFY(model().rubberBand().has_value());
+        saveScreenshot(str("form1-photo.png"));
+    }
+
+    void aBrokenOrCancelledPictureChangesNothing() {
+        QTemporaryDir dir;
+        const QString broken = dir.filePath(str("broken.jpg"));
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xFF\xD8\xFF\xE0 this is no picture");
+        file.close();
+        const PictureView before = model().pictureView();
+
+        services->files.push_back(std::nullopt);
+        form->menuEntry(str("open"), 0)->trigger();
+        services->expectMessage = true;
+        services->files.push_back(broken.toStdString());
+        form->menuEntry(str("open"), 0)->trigger();
+
+        QCOMPARE(services->messages.size(), std::size_t(1));
+        QVERIFY(QString::fromStdString(services->messages[0]).contains(broken));
+        QCOMPARE(form->windowTitle(), str("KORVEX 1.0"));
+        QCOMPARE(model().pictureView().width, before.width);
+        QVERIFY(!form->check(4)->isChecked());
+        QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(1170, 1214));
+    }
+
+    void cameraPhotosOpenUpright() {
+        const QString dir = str(SHARED_PHOTOS_DIR);
+        if (!QDir(dir).exists())
+            QSKIP("the shared photographs are not present");
+        for (const char* name : {"511-2019-06-26-carapace.jpg", "511-2021-05-24-carapace.jpg"}) {
+            services->files.push_back((dir + QLatin1Char('/') + str(name)).toStdString());
+            form->menuEntry(str("open"), 0)->trigger();
+            QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(3024, 4032));
+            QVERIFY(model().pictureView().height > model().pictureView().width);
+        }
+    }
+
+    void endClosesTheWindow() {
+        QVERIFY(form->isVisible());
+        form->menuEntry(str("open"), 50)->trigger();
+        QVERIFY(!form->isVisible());
+    }
+};
+
+QTEST_MAIN(Form1Test)
+#include "Form1Test.moc"
