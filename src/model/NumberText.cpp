@@ -72,7 +72,9 @@ void incrementDigits(std::string& digits) {
         }
         *it = '0';
     }
-    digits.insert(digits.begin(), '1');
+    std::string grown(1, '1');
+    grown += digits;
+    digits.swap(grown);
 }
 
 std::string nonFiniteText(double value) {
@@ -174,28 +176,27 @@ std::string fixedText(double value, int decimals) {
     decimals = std::clamp(decimals, 0, 30);
 
     // The rounded magnitude as an integer count of units of 10^-decimals.
-    std::string units;
     const Digits15 v = digits15(value);
     const int keep = v.exponent + 1 + decimals; // digits of the 15 before the cut
-    if (v.d[0] == '0') {
-        units = "0";
-    } else if (keep >= 15) {
+    std::string units;
+    if (v.d[0] != '0' && keep >= 15) {
         units.assign(v.d.begin(), v.d.end());
         units.append(static_cast<std::size_t>(keep - 15), '0');
-    } else if (keep >= 0) {
+    } else if (v.d[0] != '0' && keep >= 0) {
         units.assign(v.d.begin(), v.d.begin() + keep);
         if (v.d[keep] >= '5')
             incrementDigits(units);
-        if (units.empty())
-            units = "0";
-    } else {
-        units = "0";
     }
+    if (units.empty())
+        units.push_back('0');
 
     const bool zero = units.find_first_not_of('0') == std::string::npos;
     const auto width = static_cast<std::size_t>(decimals) + 1;
-    if (units.size() < width)
-        units.insert(0, width - units.size(), '0');
+    if (units.size() < width) {
+        std::string padded(width - units.size(), '0');
+        padded += units;
+        units.swap(padded);
+    }
     std::string out;
     out.reserve(units.size() + 2);
     if (v.negative && !zero)
