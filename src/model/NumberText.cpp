@@ -210,6 +210,8 @@ std::string fixedText(double value, int decimals) {
 }
 
 double roundDecimals(double value, int decimals) {
+    if (!std::isfinite(value))
+        return value;
     return readNumber(fixedText(value, decimals));
 }
 

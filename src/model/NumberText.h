@@ -23,14 +23,15 @@ double readNumber(std::string_view text) noexcept;
 // Fixed-point text with exactly `decimals` digits after the point and at least
 // one before it ("0.0000" for decimals = 4). Halves are rounded away from zero,
 // and whether a value is a half is decided on its decimal form at 15
-// significant digits, the digits a user sees: 0.00125 gives "0.0013" and
-// 0.1235 gives "0.124", although both doubles lie slightly below the half.
+// significant digits, the digits a user sees: 0.1235 gives "0.124" although
+// the double lies slightly below the half (printf("%.3f") gives 0.123), and
+// 0.00125 gives "0.0013".
 // A result that rounds to zero carries no minus sign. Infinity and NaN are
 // written as "Infinity", "-Infinity" and "NaN". `decimals` is clamped to 0..30.
 std::string fixedText(double value, int decimals);
 
 // The value of fixedText(value, decimals), as a number: the one rounding rule
-// for every place that rounds to a number of decimals.
+// for every place that rounds to a number of decimals. Infinity and NaN stay.
 double roundDecimals(double value, int decimals);
 
 // A raw length as written into a sheet box: at most 15 significant digits,
