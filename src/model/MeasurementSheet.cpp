@@ -6,7 +6,9 @@
 
 namespace korvex {
 
-MeasurementSheet::MeasurementSheet() { values_.fill("0"); }
+MeasurementSheet::MeasurementSheet() {
+    values_.fill("0");
+}
 
 std::size_t MeasurementSheet::position(SeamGroupId group, std::size_t index) {
     const SeamGroup& g = seamGroup(group);
@@ -27,8 +29,8 @@ std::string MeasurementSheet::labelCaption(SeamGroupId group, std::size_t index)
     const SeamGroup& g = seamGroup(group);
     if (!g.hasLabels() || index >= g.count)
         return {};
-    const char letter = labelsLower(group) ? static_cast<char>(g.seamLetter - 'A' + 'a')
-                                           : g.seamLetter;
+    const char letter =
+        labelsLower(group) ? static_cast<char>(g.seamLetter - 'A' + 'a') : g.seamLetter;
     return letter + std::to_string(g.firstSeamNumber + static_cast<int>(index));
 }
 

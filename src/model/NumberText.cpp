@@ -10,8 +10,12 @@ namespace korvex {
 
 namespace {
 
-bool isSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isSkipped(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Enough significant digits to round any decimal text correctly to a double
 // once a sticky digit stands for everything dropped after them.
@@ -48,8 +52,8 @@ Digits15 digits15(double value) {
     Digits15 out;
     out.negative = std::signbit(value);
     char buf[40];
-    auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific,
-                             14);
+    auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
     // buf holds "d.ddddddddddddddde[+-]xx".
     const char* p = buf;
     out.d[0] = *p++;

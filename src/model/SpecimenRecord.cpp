@@ -25,6 +25,8 @@ std::vector<std::string_view> splitFields(std::string_view line) {
     }
 }
 
-std::string_view codeOf(std::string_view line) { return line.substr(0, line.find(kFieldSeparator)); }
+std::string_view codeOf(std::string_view line) {
+    return line.substr(0, line.find(kFieldSeparator));
+}
 
 } // namespace korvex::SpecimenRecord

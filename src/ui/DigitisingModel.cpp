@@ -14,7 +14,9 @@ DigitisingListener& silentListener() {
     return none;
 }
 
-PointI rounded(float x, float y) { return {roundToInt32(x), roundToInt32(y)}; }
+PointI rounded(float x, float y) {
+    return {roundToInt32(x), roundToInt32(y)};
+}
 
 bool isMarginal(SeamGroupId group) {
     return group == SeamGroupId::LeftMarginal || group == SeamGroupId::RightMarginal;
@@ -22,9 +24,13 @@ bool isMarginal(SeamGroupId group) {
 
 } // namespace
 
-DigitisingModel::DigitisingModel() { commandEnabled_.fill(true); }
+DigitisingModel::DigitisingModel() {
+    commandEnabled_.fill(true);
+}
 
-DigitisingListener& DigitisingModel::out() const { return listener_ ? *listener_ : silentListener(); }
+DigitisingListener& DigitisingModel::out() const {
+    return listener_ ? *listener_ : silentListener();
+}
 
 // --- the sheet -----------------------------------------------------------------
 
@@ -47,7 +53,7 @@ void DigitisingModel::setCommandEnabled(SeamGroupId group, bool enabled) {
 
 void DigitisingModel::standardise(SeamGroupId group) {
     const bool divided = standardiseCells(sheet_, group);
-        if (seamGroup(group).hasLabels())
+    if (seamGroup(group).hasLabels())
         out().labelsChanged(group);
     if (!divided)
         return;
@@ -61,7 +67,9 @@ void DigitisingModel::standardise(SeamGroupId group) {
 // --- check boxes -----------------------------------------------------------------
 
 void DigitisingModel::setChecked(int box, bool on) {
-    auto& slot = checks_.at(static_cast<std::size_t>(box));
+    if (box < 1 || box > kCheckBoxCount)
+        return;
+    auto& slot = checks_[static_cast<std::size_t>(box)];
     if (slot == on)
         return;
     slot = on;
@@ -83,6 +91,8 @@ void DigitisingModel::setChecked(int box, bool on) {
 }
 
 void DigitisingModel::GroupCheckChanged(SeamGroupId group) {
+    if (!seamGroup(group).hasLabels())
+        return; // the "Central 2" groups are never digitised
     setChecked(kZoomBox, false);
     setChecked(kDragBox, false);
     const auto slot = static_cast<std::size_t>(group);
@@ -192,7 +202,10 @@ void DigitisingModel::zoom(int button, float x, float y) {
     const double f = button == kLeftButton ? 1.1 : 0.9;
     const double width = view_.width * f;
     const double height = view_.height * f;
-    if (std::fmin(width, height) < kMinPictureTwips || std::fmax(width, height) > kMaxPictureTwips)
+    // Only the direction that leaves the drawable range is refused, so a
+    // picture that opened beyond it can still be zoomed back.
+    if (f > 1.0 ? std::fmax(width, height) > kMaxPictureTwips
+                : std::fmin(width, height) < kMinPictureTwips)
         return;
     view_.left = static_cast<float>(x - (x - static_cast<double>(view_.left)) * f);
     view_.width = static_cast<float>(width);

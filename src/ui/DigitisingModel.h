@@ -67,7 +67,8 @@ public:
     virtual void commandEnabledChanged(SeamGroupId /*group*/) {}
     // PictureView, stretching, visibility or the viewport size changed.
     virtual void pictureGeometryChanged() {}
-    // The picture is redrawn; overlays follow the model's state.
+    // The picture area is redrawn; its overlays follow the model's state (the
+    // rubber band stays until the model removes it).
     virtual void repaintRequested() {}
     virtual void captionChanged() {}
     virtual void pointerShapeChanged() {}
@@ -90,9 +91,10 @@ public:
     static constexpr int kCheckBoxCount = 8;
     static constexpr int kLeftButton = 1;
     static constexpr int kRightButton = 2;
-    // Zoom steps that would take the picture's smaller side below one pixel at
-    // 96 dpi, or its larger side beyond these twips, are refused so the
-    // geometry stays finite and drawable however often the user zooms.
+    // A zoom-out step that would take the picture's smaller side below one
+    // pixel at 96 dpi, or a zoom-in step that would take its larger side beyond
+    // these twips, is refused, so the geometry stays finite and drawable
+    // however often the user zooms.
     static constexpr float kMinPictureTwips = 15.0F;
     static constexpr float kMaxPictureTwips = 1.5e8F;
 
@@ -114,7 +116,10 @@ public:
     void standardise(SeamGroupId group);
 
     // --- check boxes -----------------------------------------------------
-    bool checked(int box) const { return checks_.at(static_cast<std::size_t>(box)); }
+    // Boxes are numbered 1..8; any other number is no box (unticked, not settable).
+    bool checked(int box) const {
+        return box >= 1 && box <= kCheckBoxCount && checks_[static_cast<std::size_t>(box)];
+    }
     // Ticks or unticks a box, by the user or by the program.
     void setChecked(int box, bool on);
     static int modeSwitchOf(SeamGroupId group) { return seamGroup(group).modeSwitch; }

@@ -25,9 +25,9 @@ namespace korvex {
 namespace {
 
 constexpr float kTwips = MainWindowModel::kTwipsPerPixel;
-constexpr int kRowPitch = 20;      // 300 twips between sheet rows
+constexpr int kRowPitch = 20; // 300 twips between sheet rows
 constexpr int kBoxWidth = 78;
-constexpr int kLabelWidth = 34; // room for "M16" and "C12" in bold
+constexpr int kLabelWidth = 34;      // room for "M16" and "C12" in bold
 constexpr int kSiteImageWidth = 153; // a 2295 x 1455 twips frame
 constexpr int kSiteImageHeight = 97;
 // Design size of the client area, 15135 x 14460 twips.
@@ -48,7 +48,7 @@ QFont plainFont(double points) {
 }
 
 QString fromBytes(const std::string& text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return QtPlatformServices::displayText(text);
 }
 
 QString indexed(const QString& array, int index) {
@@ -110,10 +110,9 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     pictureArea_->move(0, 0);
     services_->setPictureArea(pictureArea_);
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
-    pictureArea_->setPicture(renderSvg(
-        QStringLiteral(":/seam-scheme.svg"),
-        QSize(int(MainWindowModel::kSchemeWidth / kTwips) * 2,
-              int(MainWindowModel::kSchemeHeight / kTwips) * 2)));
+    pictureArea_->setPicture(renderSvg(QStringLiteral(":/seam-scheme.svg"),
+                                       QSize(int(MainWindowModel::kSchemeWidth / kTwips) * 2,
+                                             int(MainWindowModel::kSchemeHeight / kTwips) * 2)));
 
     setCentralWidget(central);
     buildMenus();
@@ -121,8 +120,12 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     buildHiddenGroup(SeamGroupId::RightCentral2);
 
     model_.digitising().setListener(this);
-    model_.onCloseRequested = [this] { close(); };
-    model_.onDisplayChanged = [this] { syncDisplay(); };
+    model_.onCloseRequested = [this] {
+        close();
+    };
+    model_.onDisplayChanged = [this] {
+        syncDisplay();
+    };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || !now->property("korvexGroup").isValid())
             model_.digitising().focusLeftSheet();
@@ -135,7 +138,9 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     syncAll();
 }
 
-Form1::~Form1() { model_.digitising().setListener(nullptr); }
+Form1::~Form1() {
+    model_.digitising().setListener(nullptr);
+}
 
 void Form1::startUp() {
     model_.StartUp([this] {
@@ -204,16 +209,16 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     column->addWidget(rule(QStringLiteral("Line2")));
 
     column->addWidget(heading(11, QStringLiteral("Right site:")));
-    buildSite(column, 11, QString(), QStringLiteral("Image2"),
-              QStringLiteral(":/shell-right.svg"), SeamGroupId::RightMarginal,
-              SeamGroupId::RightCentral);
+    buildSite(column, 11, QString(), QStringLiteral("Image2"), QStringLiteral(":/shell-right.svg"),
+              SeamGroupId::RightMarginal, SeamGroupId::RightCentral);
 
     column->addWidget(addCommand(4, QStringLiteral("&Clear the Sheet")));
     column->addWidget(rule(QStringLiteral("Line3")));
 
     column->addWidget(heading(8, QStringLiteral("Loaded data:")));
     auto* countRow = new QHBoxLayout;
-    QLabel* countCaption = addLabel1(16, QStringLiteral("No. of sampled individuals to be compared:"));
+    QLabel* countCaption =
+        addLabel1(16, QStringLiteral("No. of sampled individuals to be compared:"));
     countCaption->setWordWrap(true);
     countCaption->setFixedWidth(2 * kBoxWidth + 60);
     label2_ = new QLabel;
@@ -257,9 +262,6 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     column->addWidget(addCommand(12, QStringLiteral("&Append to the List")));
     column->addWidget(addCommand(3, QStringLiteral("Save to the Clip&board")));
     column->addWidget(addCommand(9, QStringLiteral("F&ill from the Clipboard")));
-    // Their commands arrive with the data-set exchange.
-    for (int n : {3, 9, 10, 11, 12})
-        commands_.at(std::size_t(n))->setEnabled(false);
     column->addStretch();
 }
 
@@ -268,8 +270,8 @@ void Form1::buildSite(QVBoxLayout* column, int, const QString&, const QString& i
     auto* image = new QLabel;
     image->setObjectName(imageName);
     image->setFixedSize(kSiteImageWidth, kSiteImageHeight);
-    image->setPixmap(QPixmap::fromImage(
-        renderSvg(imageResource, QSize(kSiteImageWidth, kSiteImageHeight))));
+    image->setPixmap(
+        QPixmap::fromImage(renderSvg(imageResource, QSize(kSiteImageWidth, kSiteImageHeight))));
     image->setScaledContents(true);
     column->addWidget(image);
 
@@ -335,7 +337,8 @@ QAction* Form1::addEntry(QMenu* menu, const QString& array, int index, const QSt
     QAction* action = menu->addAction(caption);
     action->setObjectName(indexed(array, index));
     if (handler)
-        connect(action, &QAction::triggered, this, [this, handler, index] { (model_.*handler)(index); });
+        connect(action, &QAction::triggered, this,
+                [this, handler, index] { (model_.*handler)(index); });
     else
         action->setEnabled(false); // its command arrives with a later part of the program
     return action;
@@ -349,21 +352,26 @@ void Form1::buildMenus() {
              &MainWindowModel::open_Click);
     QMenu* load = file->addMenu(QStringLiteral("&Load Data"));
     load->menuAction()->setObjectName(indexed(QStringLiteral("open"), 20));
-    addEntry(load, QStringLiteral("load"), 20, QStringLiteral("from &Clipboard"), nullptr);
-    addEntry(load, QStringLiteral("load"), 30, QStringLiteral("from &File"), nullptr);
+    addEntry(load, QStringLiteral("load"), 20, QStringLiteral("from &Clipboard"),
+             &MainWindowModel::load_Click);
+    addEntry(load, QStringLiteral("load"), 30, QStringLiteral("from &File"),
+             &MainWindowModel::load_Click);
     QMenu* save = file->addMenu(QStringLiteral("&Save Data"));
     save->menuAction()->setObjectName(indexed(QStringLiteral("open"), 40));
-    addEntry(save, QStringLiteral("save"), 30, QStringLiteral("to &Clipboard"), nullptr);
-    addEntry(save, QStringLiteral("save"), 40, QStringLiteral("to &File"), nullptr);
+    addEntry(save, QStringLiteral("save"), 30, QStringLiteral("to &Clipboard"),
+             &MainWindowModel::save_Click);
+    addEntry(save, QStringLiteral("save"), 40, QStringLiteral("to &File"),
+             &MainWindowModel::save_Click);
     file->addSeparator()->setObjectName(indexed(QStringLiteral("open"), 45));
-    addEntry(file, QStringLiteral("open"), 50, QStringLiteral("&End"), &MainWindowModel::open_Click);
+    addEntry(file, QStringLiteral("open"), 50, QStringLiteral("&End"),
+             &MainWindowModel::open_Click);
 
     QMenu* compare = bar->addMenu(QStringLiteral("&Compare"));
     compare->menuAction()->setObjectName(indexed(QStringLiteral("file"), 10));
     addEntry(compare, QStringLiteral("comp"), 15, QStringLiteral("&Marginal Seams (D1)"), nullptr);
     addEntry(compare, QStringLiteral("comp"), 20, QStringLiteral("&Central Seams (D2)"), nullptr);
-    addEntry(compare, QStringLiteral("comp"), 45,
-             QStringLiteral("Marginal &and Central Seams (D)"), nullptr);
+    addEntry(compare, QStringLiteral("comp"), 45, QStringLiteral("Marginal &and Central Seams (D)"),
+             nullptr);
 
     QMenu* fill = bar->addMenu(QStringLiteral("Fill the &Sheet"));
     fill->menuAction()->setObjectName(indexed(QStringLiteral("file"), 20));
@@ -392,7 +400,12 @@ QLabel* Form1::seamLabel(SeamGroupId group, std::size_t index) const {
 
 // --- events -------------------------------------------------------------------------------
 
-void Form1::closeEvent(QCloseEvent* event) { event->accept(); }
+void Form1::closeEvent(QCloseEvent* event) {
+    if (model_.QueryClose())
+        event->accept();
+    else
+        event->ignore();
+}
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
@@ -439,11 +452,12 @@ void Form1::syncBox(SeamGroupId group, std::size_t index) {
 void Form1::syncLabels(SeamGroupId group) {
     const auto& labels = seamLabels_.at(std::size_t(group));
     for (std::size_t i = 0; i < labels.size(); ++i)
-        labels[i]->setText(
-            QString::fromLatin1(model_.digitising().sheet().labelCaption(group, i)));
+        labels[i]->setText(QString::fromLatin1(model_.digitising().sheet().labelCaption(group, i)));
 }
 
-void Form1::boxTextChanged(SeamGroupId group, std::size_t index) { syncBox(group, index); }
+void Form1::boxTextChanged(SeamGroupId group, std::size_t index) {
+    syncBox(group, index);
+}
 
 void Form1::focusMoved(SeamGroupId group, std::size_t index) {
     box(group, index)->setFocus(Qt::OtherFocusReason);
@@ -455,16 +469,26 @@ void Form1::checkChanged(int number) {
     box->setChecked(model_.digitising().checked(number));
 }
 
-void Form1::labelsChanged(SeamGroupId group) { syncLabels(group); }
+void Form1::labelsChanged(SeamGroupId group) {
+    syncLabels(group);
+}
 
 void Form1::commandEnabledChanged(SeamGroupId group) {
     const SeamGroup& g = seamGroup(group);
     commands_.at(std::size_t(g.command))->setEnabled(model_.digitising().commandEnabled(group));
 }
 
-void Form1::pictureGeometryChanged() { pictureArea_->syncFromModel(); }
-void Form1::repaintRequested() { pictureArea_->update(); }
-void Form1::captionChanged() { setWindowTitle(fromBytes(model_.digitising().caption())); }
-void Form1::pointerShapeChanged() { pictureArea_->syncFromModel(); }
+void Form1::pictureGeometryChanged() {
+    pictureArea_->syncFromModel();
+}
+void Form1::repaintRequested() {
+    pictureArea_->update();
+}
+void Form1::captionChanged() {
+    setWindowTitle(fromBytes(model_.digitising().caption()));
+}
+void Form1::pointerShapeChanged() {
+    pictureArea_->syncFromModel();
+}
 
 } // namespace korvex

@@ -1,5 +1,12 @@
 #include "ui/MainWindowModel.h"
 
+#include "exchange/ClipboardForms.h"
+#include "exchange/TorFile.h"
+#include "model/NumberText.h"
+#include "model/SpecimenRecord.h"
+
+#include <algorithm>
+
 namespace korvex {
 
 MainWindowModel::MainWindowModel(PlatformServices& services) : services_(services) {
@@ -39,8 +46,108 @@ void MainWindowModel::Command_Click(int command) {
             digitising_.standardise(g.id);
             return;
         }
-    if (command == 4)
+    switch (command) {
+    case 3:
+        SaveRecordToClipboard();
+        break;
+    case 4:
         ClearSheet();
+        break;
+    case 9:
+        Command9_Click();
+        break;
+    case 10:
+        PreviousRecord();
+        break;
+    case 11:
+        NextRecord();
+        break;
+    case 12:
+        AppendToList();
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindowModel::displayChanged() {
+    if (onDisplayChanged)
+        onDisplayChanged();
+}
+
+void MainWindowModel::Command9_Click() {
+    FillSheetFromText(services_.clipboardText());
+}
+
+void MainWindowModel::FillSheetFromText(const std::string& text) {
+    const auto fields = SpecimenRecord::splitFields(text);
+    // A text of 12 to 28 fields fills the boxes it has fields for, so a
+    // spreadsheet row of a code and the 16 marginal values fills M1..M16.
+    if (fields.size() >= 12) {
+        const std::size_t last = std::min(fields.size() - 1, MeasurementSheet::kRecordValueCount);
+        for (SeamGroupId group : kLabelledGroups) {
+            const SeamGroup& g = seamGroup(group);
+            for (std::size_t i = 0; i < g.count; ++i) {
+                const std::size_t field = g.firstSheetIndex + i + 1;
+                if (field <= last)
+                    digitising_.setBoxText(group, i, std::string(fields[field]));
+            }
+        }
+    }
+    for (SeamGroupId group : kLabelledGroups)
+        digitising_.GroupCheckChanged(group);
+    for (SeamGroupId group : kLabelledGroups)
+        digitising_.setChecked(DigitisingModel::modeSwitchOf(group), false);
+}
+
+void MainWindowModel::ShowRecord(long long k) {
+    const auto pieces = dataSet_.pieces();
+    if (k < 1 || static_cast<unsigned long long>(k - 1) >= pieces.size())
+        return;
+    const std::string line(pieces[static_cast<std::size_t>(k - 1)]);
+    const auto fields = SpecimenRecord::splitFields(line);
+    if (fields.size() >= 2) {
+        display_.code = std::string(fields[0]);
+        displayChanged();
+    }
+    services_.clearClipboard();
+    // An empty piece leaves the clipboard empty rather than holding an empty text.
+    if (!line.empty())
+        services_.setClipboardText(line);
+    Command9_Click();
+}
+
+void MainWindowModel::PreviousRecord() {
+    if (display_.recordNumber > 1) {
+        --display_.recordNumber;
+        displayChanged();
+    }
+    if (static_cast<unsigned long long>(display_.recordNumber) <= dataSet_.RecordCount())
+        ShowRecord(display_.recordNumber);
+}
+
+void MainWindowModel::NextRecord() {
+    // The count is read from what the display shows, which after a file load
+    // is the file's count line as read.
+    if (readNumber(display_.countText) > static_cast<double>(display_.recordNumber)) {
+        ++display_.recordNumber;
+        displayChanged();
+    }
+    if (dataSet_.text().find(DataSet::kLineEnd) != std::string::npos)
+        ShowRecord(display_.recordNumber);
+}
+
+void MainWindowModel::AppendToList() {
+    const std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
+    dataSet_.AppendRecord(SpecimenRecord::BuildRecordLine(code, digitising_.sheet()));
+    display_.countText = std::to_string(dataSet_.RecordCount());
+    displayChanged();
+}
+
+void MainWindowModel::SaveRecordToClipboard() {
+    services_.clearClipboard();
+    const std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
+    services_.setClipboardText(ClipboardForms::recordForm(code, digitising_.sheet()));
 }
 
 void MainWindowModel::file_Click(int) {
@@ -61,14 +168,84 @@ void MainWindowModel::open_Click(int index) {
     }
 }
 
+void MainWindowModel::load_Click(int index) {
+    if (index == LoadFromClipboard) {
+        dataSet_.setText(services_.clipboardText());
+        display_.countText = std::to_string(dataSet_.RecordCount());
+        displayChanged();
+        if (ClipboardForms::showsRecordAfterLoad(dataSet_.text()))
+            ShowRecord(display_.recordNumber);
+    } else if (index == LoadFromFile) {
+        LoadDataFile();
+    }
+}
+
+void MainWindowModel::save_Click(int index) {
+    if (index == SaveToClipboard) {
+        services_.clearClipboard();
+        services_.setClipboardText(dataSet_.text());
+    } else if (index == SaveToFile) {
+        SaveDataFile();
+    }
+}
+
+void MainWindowModel::LoadDataFile() {
+    const auto path = services_.openFileName(std::string(TorFile::kFilterDescription),
+                                             std::string(TorFile::kFilterPattern));
+    if (!path)
+        return; // a cancelled dialog loads and empties nothing
+    const auto file = services_.readFile(*path);
+    if (!file.ok) {
+        // The data set is emptied only once the file could be opened.
+        services_.messageBox("The data file \"" + *path + "\" could not be read: " + file.error,
+                             kAppTitle, PlatformServices::Icon::Critical,
+                             PlatformServices::Buttons::Ok);
+        return;
+    }
+    dataSet_.clear();
+    const TorFile::ReadResult read = TorFile::read(file.bytes);
+    if (read.sheetLine) {
+        services_.clearClipboard();
+        services_.setClipboardText(*read.sheetLine);
+        Command9_Click();
+    }
+    // A file that ends early keeps what was read before its end.
+    dataSet_.setText(read.dataSetText);
+    display_.countText = read.countLine ? *read.countLine : "0";
+    displayChanged();
+}
+
+bool MainWindowModel::SaveDataFile() {
+    const auto path = services_.saveFileName(std::string(TorFile::kFilterDescription),
+                                             std::string(TorFile::kFilterPattern));
+    if (!path)
+        return false; // nothing is written to a file the user did not choose
+    const auto written = services_.writeFile(*path, TorFile::write(digitising_.sheet(), dataSet_));
+    if (!written.ok) {
+        services_.messageBox("The data could not be saved to \"" + *path + "\": " + written.error,
+                             kAppTitle, PlatformServices::Icon::Critical,
+                             PlatformServices::Buttons::Ok);
+        return false;
+    }
+    return true;
+}
+
+bool MainWindowModel::QueryClose() {
+    const auto answer =
+        services_.messageBox(kClosePrompt, kCloseTitle, PlatformServices::Icon::Information,
+                             PlatformServices::Buttons::YesNo);
+    if (answer != PlatformServices::Answer::Yes)
+        return true;
+    return SaveDataFile();
+}
+
 void MainWindowModel::OpenPicture() {
     const auto path = services_.openFileName("Pictures (*.jpg)", "*.jpg");
     if (!path)
         return; // a cancelled dialog changes nothing
     const auto picture = services_.loadPicture(*path);
     if (!picture.ok) {
-        services_.messageBox("The picture \"" + *path + "\" could not be opened: " +
-                                 picture.error,
+        services_.messageBox("The picture \"" + *path + "\" could not be opened: " + picture.error,
                              kAppTitle, PlatformServices::Icon::Critical,
                              PlatformServices::Buttons::Ok);
         return;

@@ -25,8 +25,15 @@ public:
     static constexpr float kSchemeWidth = 8775.0F;
     static constexpr float kSchemeHeight = 9105.0F;
 
+    static constexpr const char* kCodePrompt = "Tortoise Identification Code:";
+    static constexpr const char* kCodeTitle = "IDN";
+    static constexpr const char* kClosePrompt = "Do you want to save the data?";
+    static constexpr const char* kCloseTitle = "Program KORVEX";
+
     // Menu array indices.
     enum OpenIndex { OpenPictureEntry = 0, LoadDataEntry = 20, SaveDataEntry = 40, EndEntry = 50 };
+    enum LoadIndex { LoadFromClipboard = 20, LoadFromFile = 30 };
+    enum SaveIndex { SaveToClipboard = 30, SaveToFile = 40 };
 
     explicit MainWindowModel(PlatformServices& services);
 
@@ -57,13 +64,36 @@ public:
     // Command buttons by their number (Command1 ... Command12).
     void Command_Click(int command);
 
+    // "Fill from the Clipboard": the clipboard's text as a record line onto
+    // the sheet, then digitising switched off for the four groups.
+    void Command9_Click();
+    void FillSheetFromText(const std::string& text);
+    // Brings record number k (from 1) onto the sheet through the clipboard.
+    void ShowRecord(long long k);
+    void PreviousRecord();
+    void NextRecord();
+    void AppendToList();
+    void SaveRecordToClipboard();
+
     // The menu arrays: each delivers its index; unknown indices do nothing.
     void file_Click(int index);
     void open_Click(int index);
+    void load_Click(int index);
+    void save_Click(int index);
+
+    void LoadDataFile();
+    // Saves the sheet and the data set to a file the user chooses; false when
+    // the dialog was cancelled or the file could not be written (with a message).
+    bool SaveDataFile();
+    // The closing prompt; the window closes only when this returns true, so a
+    // cancelled or failed save on Yes keeps the data on screen.
+    bool QueryClose();
 
     void OpenPicture();
 
 private:
+    void displayChanged();
+
     PlatformServices& services_;
     DigitisingModel digitising_;
     DataSet dataSet_;

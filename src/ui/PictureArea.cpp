@@ -19,8 +19,7 @@ int buttonNumber(Qt::MouseButton button) {
 
 } // namespace
 
-PictureArea::PictureArea(DigitisingModel& model, QWidget* parent)
-    : QWidget(parent), model_(model) {
+PictureArea::PictureArea(DigitisingModel& model, QWidget* parent) : QWidget(parent), model_(model) {
     setObjectName(QStringLiteral("Picture1"));
     setAccessibleName(QStringLiteral("Picture"));
     setMouseTracking(true);
@@ -57,9 +56,9 @@ void PictureArea::syncFromModel() {
                        std::max(0, static_cast<int>(std::lround(size.y()))));
     if (pixels != this->size())
         resize(pixels);
-    setCursor(dragging_ ? Qt::ClosedHandCursor
+    setCursor(dragging_                                          ? Qt::ClosedHandCursor
               : model_.pointerShape() == PointerShape::Crosshair ? Qt::CrossCursor
-                                                                  : Qt::ArrowCursor);
+                                                                 : Qt::ArrowCursor);
     update();
 }
 
@@ -85,7 +84,9 @@ void PictureArea::paintEvent(QPaintEvent*) {
 
 void PictureArea::drawOverlays(QPainter& painter) const {
     const PictureView& v = model_.pictureView();
-    auto toView = [&](PointF p) { return mapToView(v.left + p.x, v.top + p.y); };
+    auto toView = [&](PointF p) {
+        return mapToView(v.left + p.x, v.top + p.y);
+    };
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (auto guide = model_.guideLine()) {
         // Inverted pixels keep the guide visible on any picture.

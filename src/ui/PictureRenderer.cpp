@@ -12,9 +12,8 @@ void PictureRenderer::setImage(const QImage& image) {
     levels_.clear();
     if (image.isNull())
         return;
-    levels_.push_back(image.convertToFormat(image.hasAlphaChannel()
-                                                ? QImage::Format_ARGB32_Premultiplied
-                                                : QImage::Format_RGB32));
+    levels_.push_back(image.convertToFormat(
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32));
     while (std::max(levels_.back().width(), levels_.back().height()) > kSmallestLevel * 2) {
         const QImage& last = levels_.back();
         levels_.push_back(last.scaled(std::max(1, last.width() / 2), std::max(1, last.height() / 2),

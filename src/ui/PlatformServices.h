@@ -24,6 +24,13 @@ public:
         std::string error;
     };
 
+    // What reading or writing a whole file gave; `error` says why it failed.
+    struct FileResult {
+        bool ok = false;
+        std::string bytes;
+        std::string error;
+    };
+
     virtual ~PlatformServices() = default;
 
     virtual void clearClipboard() = 0;
@@ -43,6 +50,11 @@ public:
                                                     const std::string& pattern) = 0;
     virtual std::optional<std::string> saveFileName(const std::string& description,
                                                     const std::string& pattern) = 0;
+
+    // Reads a whole file as bytes.
+    virtual FileResult readFile(const std::string& path) = 0;
+    // Replaces a file with `bytes`; a failed write leaves the previous file as it was.
+    virtual FileResult writeFile(const std::string& path, const std::string& bytes) = 0;
 
     // Loads a picture file into the picture control.
     virtual PictureResult loadPicture(const std::string& path) = 0;

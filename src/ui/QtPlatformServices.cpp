@@ -1,5 +1,6 @@
 #include "ui/QtPlatformServices.h"
 
+#include "exchange/TextEncoding.h"
 #include "ui/MainWindowModel.h"
 #include "ui/PictureArea.h"
 
@@ -10,12 +11,15 @@
 #include <QImageReader>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QSaveFile>
 
 namespace korvex {
 
 namespace {
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 QString filterOf(const std::string& description, const std::string& pattern) {
     // The description already names the pattern, e.g. "Pictures (*.jpg)".
@@ -31,20 +35,69 @@ QtPlatformServices::QtPlatformServices() {
     QImageReader::setAllocationLimit(kPictureLimitMb);
 }
 
-void QtPlatformServices::clearClipboard() { QApplication::clipboard()->clear(); }
+QString QtPlatformServices::displayText(const std::string& bytes) {
+    return fromUtf8(TextEncoding::toDisplayUtf8(bytes));
+}
+
+void QtPlatformServices::clearClipboard() {
+    QApplication::clipboard()->clear();
+    clipboardBytes_.clear();
+    clipboardShown_.clear();
+}
 
 void QtPlatformServices::setClipboardText(const std::string& text) {
     QApplication::clipboard()->clear();
-    QApplication::clipboard()->setText(fromUtf8(text));
+    clipboardShown_ = displayText(text);
+    clipboardBytes_ = text;
+    QApplication::clipboard()->setText(clipboardShown_);
 }
 
 std::string QtPlatformServices::clipboardText() {
-    return QApplication::clipboard()->text().toStdString();
+    const QString text = QApplication::clipboard()->text();
+    if (!clipboardShown_.isEmpty() && text == clipboardShown_)
+        return clipboardBytes_;
+    return text.toStdString();
+}
+
+PlatformServices::FileResult QtPlatformServices::readFile(const std::string& path) {
+    FileResult result;
+    QFile file(fromUtf8(path));
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = file.errorString().toStdString();
+        return result;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        result.error = file.errorString().toStdString();
+        return result;
+    }
+    result.bytes.assign(bytes.constData(), std::size_t(bytes.size()));
+    result.ok = true;
+    return result;
+}
+
+PlatformServices::FileResult QtPlatformServices::writeFile(const std::string& path,
+                                                           const std::string& bytes) {
+    FileResult result;
+    // Written beside the target and renamed over it only when complete, so a
+    // failed save never leaves a half-written file in place of the old one.
+    QSaveFile file(fromUtf8(path));
+    if (!file.open(QIODevice::WriteOnly)) {
+        result.error = file.errorString().toStdString();
+        return result;
+    }
+    if (file.write(bytes.data(), qint64(bytes.size())) != qint64(bytes.size()) || !file.commit()) {
+        result.error = file.errorString().toStdString();
+        file.cancelWriting();
+        return result;
+    }
+    result.ok = true;
+    return result;
 }
 
 PlatformServices::Answer QtPlatformServices::messageBox(const std::string& text,
-                                                         const std::string& title, Icon icon,
-                                                         Buttons buttons) {
+                                                        const std::string& title, Icon icon,
+                                                        Buttons buttons) {
     QMessageBox box(window_);
     box.setWindowTitle(fromUtf8(title));
     box.setText(fromUtf8(text));

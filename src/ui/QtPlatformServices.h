@@ -35,13 +35,24 @@ public:
     std::optional<std::string> openFileName(const std::string& description,
                                             const std::string& pattern) override;
     std::optional<std::string> saveFileName(const std::string& description,
-                                             const std::string& pattern) override;
+                                            const std::string& pattern) override;
+    FileResult readFile(const std::string& path) override;
+    FileResult writeFile(const std::string& path, const std::string& bytes) override;
     PictureResult loadPicture(const std::string& path) override;
+
+    // The text a window shows for the program's bytes (UTF-8, or Windows-1250
+    // for bytes that are not valid UTF-8).
+    static QString displayText(const std::string& bytes);
 
 private:
     QWidget* window_ = nullptr;
     PictureArea* pictureArea_ = nullptr;
     QString lastDirectory_;
+    // The bytes last put on the clipboard and the text they were shown as: as
+    // long as the clipboard still holds that text, reading it gives back the
+    // very bytes, so 8-bit data sets survive a clipboard round trip.
+    std::string clipboardBytes_;
+    QString clipboardShown_;
 };
 
 } // namespace korvex

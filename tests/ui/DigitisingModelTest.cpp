@@ -1,1 +1,485 @@
+#include "ui/DigitisingModel.h"
+
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <limits>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace korvex {
+namespace {
+
+using G = SeamGroupId;
+using Box = DigitisingModel::BoxRef;
+constexpr int kLeftMarginalBox = 1;
+constexpr int kRightMarginalBox = 2;
+constexpr int kZoom = DigitisingModel::kZoomBox;
+constexpr int kDrag = DigitisingModel::kDragBox;
+constexpr int kLeftCentralBox = 5;
+constexpr int kRightCentralBox = 6;
+constexpr int kLeft = DigitisingModel::kLeftButton;
+constexpr int kRight = DigitisingModel::kRightButton;
+
+// Records what the window would be asked to do, in order.
+struct Recorder : DigitisingListener {
+    std::vector<int> checks;
+    std::vector<Box> focus;
+    int writes = 0;
+    void boxTextChanged(SeamGroupId, std::size_t) override { ++writes; }
+    void focusMoved(G g, std::size_t i) override { focus.push_back({g, i}); }
+    void checkChanged(int box) override { checks.push_back(box); }
+};
+
+class DigitisingModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m.setListener(&rec);
+        m.setViewportSize(9000.0F, 9000.0F);
+        m.showAtNaturalSize(0.0F, 0.0F, 8000.0F, 6000.0F);
+    }
+    void click(float x, float y) { m.PointerDown(kLeft, x, y); }
+    void clicks(std::initializer_list<PointF> points) {
+        for (PointF p : points)
+            click(p.x, p.y);
+    }
+    const std::string& cell(G group, std::size_t i) const { return m.sheet().cell(group, i); }
+    bool active(G g) const { return m.state().groupActive[static_cast<std::size_t>(g)] == 1; }
+    bool anyChecked() const {
+        for (int box = 1; box <= DigitisingModel::kCheckBoxCount; ++box)
+            if (m.checked(box))
+                return true;
+        return false;
+    }
+    void expectView(float left, float top, float width, float height) const {
+        EXPECT_FLOAT_EQ(m.pictureView().left, left);
+        EXPECT_FLOAT_EQ(m.pictureView().top, top);
+        EXPECT_FLOAT_EQ(m.pictureView().width, width);
+        EXPECT_FLOAT_EQ(m.pictureView().height, height);
+    }
+    void fill(G group, const std::vector<std::string>& texts) {
+        for (std::size_t i = 0; i < texts.size(); ++i)
+            m.setBoxText(group, i, texts[i]);
+    }
+
+    DigitisingModel m;
+    Recorder rec;
+};
+
+// --- check boxes: handlers nest and run only on a real change ---------------------
+
+TEST_F(DigitisingModelTest, MarginalGroupsAndToolsCancelEachOtherThroughNestedHandling) {
+    for (int tool : {kZoom, kDrag}) {
+        // The tool's handling unticks the group, whose handling unticks the tool again.
+        m.setChecked(kLeftMarginalBox, true);
+        m.setChecked(tool, true);
+        EXPECT_FALSE(anyChecked()) << "tool " << tool;
+        EXPECT_FALSE(active(G::LeftMarginal));
+        EXPECT_EQ(m.dragMode(), DragMode::Manual);
+        // The other way round the group's first tick is spent unticking the tool.
+        m.setChecked(tool, true);
+        m.setChecked(kRightMarginalBox, true);
+        EXPECT_FALSE(anyChecked()) << "tool " << tool;
+        EXPECT_FALSE(active(G::RightMarginal));
+        m.setChecked(kRightMarginalBox, true);
+        EXPECT_TRUE(active(G::RightMarginal));
+        // The tools exclude each other the same way: both end unticked.
+        m.setChecked(kRightMarginalBox, false);
+        m.setChecked(tool, true);
+        m.setChecked(tool == kZoom ? kDrag : kZoom, true);
+        EXPECT_FALSE(anyChecked()) << "tool " << tool;
+        EXPECT_EQ(m.dragMode(), DragMode::Manual);
+    }
+    // Nested, not deferred: the group's handling runs inside the tool's.
+    m.setChecked(kRightMarginalBox, true);
+    rec.checks.clear();
+    m.setChecked(kZoom, true);
+    EXPECT_EQ(rec.checks, (std::vector<int>{kZoom, kRightMarginalBox, kZoom}));
+}
+
+TEST_F(DigitisingModelTest, TickingACentralGroupUnticksToolsAndOtherGroups) {
+    m.setChecked(7, true); // a hidden Central 2 box: no handling of its own
+    m.setChecked(kDrag, true);
+    ASSERT_EQ(m.dragMode(), DragMode::Automatic);
+    m.setLabelsLower(G::RightCentral, true);
+    m.setCommandEnabled(G::RightCentral, false);
+    m.setChecked(kRightCentralBox, true); // the first tick is enough
+    EXPECT_TRUE(active(G::RightCentral));
+    EXPECT_FALSE(m.checked(kDrag));
+    EXPECT_FALSE(m.checked(7));
+    EXPECT_EQ(m.dragMode(), DragMode::Manual);
+    EXPECT_FALSE(m.sheet().labelsLower(G::RightCentral));
+    EXPECT_TRUE(m.commandEnabled(G::RightCentral));
+    EXPECT_EQ(m.focusedBox(), (Box{G::RightCentral, 0}));
+    m.setChecked(kLeftCentralBox, true);
+    EXPECT_FALSE(m.checked(kRightCentralBox));
+    EXPECT_FALSE(active(G::RightCentral));
+}
+
+TEST_F(DigitisingModelTest, ToolOverCentralGroupPausesTheChainWithoutLosingIt) {
+    m.setChecked(kLeftCentralBox, true);
+    clicks({{0, 0}, {30, 40}});
+    ASSERT_EQ(cell(G::LeftCentral, 0), "50");
+    for (int tool : {kDrag, kZoom}) {
+        m.setChecked(tool, true);
+        EXPECT_TRUE(m.checked(tool));
+        EXPECT_TRUE(m.checked(kLeftCentralBox) && active(G::LeftCentral));
+        if (tool == kDrag)
+            m.setChecked(kDrag, false);
+    }
+    const float width = m.pictureView().width;
+    click(500, 500);
+    EXPECT_FLOAT_EQ(m.pictureView().width, width * 1.1F);
+    EXPECT_EQ(rec.writes, 1);
+    m.setChecked(kZoom, false);
+    EXPECT_TRUE(active(G::LeftCentral));
+    EXPECT_EQ(m.state().targetIndex, 1);
+    click(60, 80); // measured from (30, 40), the last digitised point
+    EXPECT_EQ(cell(G::LeftCentral, 1), "50");
+}
+
+TEST_F(DigitisingModelTest, OpeningAPictureTicksDragAndDropWithItsConsequences) {
+    m.setChecked(kLeftMarginalBox, true);
+    ASSERT_TRUE(m.OpenPicture("a.jpg", 1200, 800));
+    EXPECT_FALSE(anyChecked());
+    EXPECT_FALSE(active(G::LeftMarginal));
+    EXPECT_EQ(m.dragMode(), DragMode::Manual);
+
+    ASSERT_TRUE(m.OpenPicture("b.jpg", 1200, 800));
+    ASSERT_TRUE(m.checked(kDrag));
+    m.setChecked(kLeftMarginalBox, true);
+    EXPECT_FALSE(anyChecked());
+    m.setChecked(kLeftMarginalBox, true);
+    EXPECT_TRUE(active(G::LeftMarginal));
+
+    m.setChecked(kLeftMarginalBox, false);
+    m.setChecked(kZoom, true);
+    ASSERT_TRUE(m.OpenPicture("c.jpg", 1200, 800));
+    EXPECT_FALSE(anyChecked()) << "Zoom's handling unticks Drag and Drop again";
+}
+
+TEST_F(DigitisingModelTest, SettingABoxToItsStateRunsNothing) {
+    m.setChecked(kZoom, false);
+    EXPECT_TRUE(rec.checks.empty());
+    m.setChecked(kLeftMarginalBox, true);
+    m.BoxFocused(G::LeftMarginal, 3);
+    rec.checks.clear();
+    rec.focus.clear();
+    m.setChecked(kLeftMarginalBox, true); // running the handling would refocus M1
+    EXPECT_TRUE(rec.checks.empty());
+    EXPECT_TRUE(rec.focus.empty());
+    EXPECT_EQ(m.state().targetIndex, 3);
+}
+
+TEST_F(DigitisingModelTest, UntickedGroupLabelCaseFollowsSumRoundedHalfToEven) {
+    const std::vector<std::pair<std::vector<std::string>, bool>> cases{
+        {std::vector<std::string>(8, "0.1250"), true},
+        {std::vector<std::string>(8, "0"), false},
+        {{"1.4"}, true},
+        {{"0.5"}, false},
+        {{"1.5"}, false},
+        {{"0.6", "abc"}, true},
+        {{"40000"}, false}}; // the last is beyond 16 bits: not 1, and no crash
+    for (const auto& [texts, lower] : cases) {
+        fill(G::LeftMarginal, std::vector<std::string>(8, "0"));
+        fill(G::LeftMarginal, texts);
+        m.setChecked(kLeftMarginalBox, true);
+        EXPECT_FALSE(m.sheet().labelsLower(G::LeftMarginal));
+        m.setChecked(kLeftMarginalBox, false);
+        EXPECT_EQ(m.sheet().labelCaption(G::LeftMarginal, 7), lower ? "m8" : "M8") << texts[0];
+    }
+}
+
+// --- chains of clicks -------------------------------------------------------------
+
+TEST_F(DigitisingModelTest, NineClicksFillTheMarginalGroupWithTheFocusFollowing) {
+    m.setChecked(kLeftMarginalBox, true);
+    rec.focus.clear();
+    float x = 0;
+    click(x, 0);
+    EXPECT_EQ(rec.writes, 0);
+    for (std::size_t i = 0; i < 8; ++i) {
+        x += 100.0F * static_cast<float>(i + 1);
+        click(x, 0);
+        EXPECT_EQ(cell(G::LeftMarginal, i), std::to_string(100 * (i + 1)));
+        const std::size_t next = i < 7 ? i + 1 : 0;
+        ASSERT_EQ(rec.focus.size(), i + 1);
+        EXPECT_EQ(rec.focus.back(), (Box{G::LeftMarginal, next}));
+        EXPECT_EQ(m.state().targetIndex, static_cast<std::int16_t>(next));
+    }
+    EXPECT_EQ(m.state().chainStarted, 0);
+    click(x + 5000, 0);
+    EXPECT_EQ(rec.writes, 8);
+    EXPECT_EQ(m.state().chainStarted, 1);
+}
+
+TEST_F(DigitisingModelTest, LengthRunsFromTheRoundedPreviousToTheUnroundedCurrentPoint) {
+    m.setChecked(kRightMarginalBox, true);
+    clicks({{0, 0}, {300, 400}, {600, 700}});
+    EXPECT_EQ(cell(G::RightMarginal, 0), "500");
+    EXPECT_EQ(cell(G::RightMarginal, 1), "424.264068711929");
+    clicks({{0.5F, 0.5F}, {2.5F, 6.0F}}); // the first is stored as (0, 0): halves go to even
+    EXPECT_EQ(cell(G::RightMarginal, 3), "6.5");
+    EXPECT_EQ(m.state().previousPoint, (PointI{2, 6}));
+    click(5.0F, 10.0F);
+    EXPECT_EQ(cell(G::RightMarginal, 4), "5");
+}
+
+TEST_F(DigitisingModelTest, FocusAndGroupSwitchRedirectTheChainWithoutRestartingIt) {
+    m.setChecked(kLeftMarginalBox, true);
+    clicks({{0, 0}, {0, 100}});
+    m.BoxFocused(G::LeftMarginal, 3);
+    EXPECT_EQ(m.state().targetIndex, 3);
+    click(0, 300);
+    EXPECT_EQ(cell(G::LeftMarginal, 3), "200");
+    EXPECT_EQ(cell(G::LeftMarginal, 1), "0");
+    click(0, 600);
+    EXPECT_EQ(cell(G::LeftMarginal, 4), "300");
+
+    // Central boxes have no say over the target, and a repeated focus is no event.
+    m.BoxFocused(G::LeftCentral, 1);
+    EXPECT_EQ(m.state().targetIndex, 5);
+    m.BoxFocused(G::LeftMarginal, 5);
+    rec.focus.clear();
+    m.moveFocus(G::LeftMarginal, 5);
+    EXPECT_TRUE(rec.focus.empty());
+
+    // The central group takes the chain over from the last marginal point.
+    m.setChecked(kLeftCentralBox, true);
+    EXPECT_FALSE(active(G::LeftMarginal));
+    EXPECT_EQ(m.state().targetIndex, 5);
+    click(800, 600);
+    EXPECT_EQ(cell(G::LeftCentral, 5), "800");
+    EXPECT_EQ(cell(G::LeftMarginal, 5), "0");
+    EXPECT_EQ(m.state().chainStarted, 0);
+    EXPECT_EQ(m.focusedBox(), (Box{G::LeftCentral, 0}));
+}
+
+TEST_F(DigitisingModelTest, TargetBeyondTheCentralGroupEndsTheChainWithoutWriting) {
+    for (int target : {6, 7}) {
+        m.setChecked(kRightMarginalBox, true);
+        click(0, 0);
+        for (int i = 1; i <= target; ++i)
+            click(0, static_cast<float>(10 * i));
+        m.setChecked(kRightCentralBox, true);
+        ASSERT_EQ(m.state().targetIndex, target);
+        const int writes = rec.writes;
+        click(1000, 1000);
+        EXPECT_EQ(rec.writes, writes) << "target " << target;
+        EXPECT_EQ(m.state().targetIndex, 0);
+        EXPECT_EQ(m.state().chainStarted, 0);
+        EXPECT_EQ(m.focusedBox(), (Box{G::RightCentral, 0}));
+        // The group then fills from its first box as after a complete chain.
+        clicks({{0, 0}, {0, 70}});
+        EXPECT_EQ(cell(G::RightCentral, 0), "70");
+        m.setChecked(kRightCentralBox, false);
+        m.PointerMove(0, 0); // no group on: the chain ends
+        fill(G::RightCentral, std::vector<std::string>(6, "0"));
+    }
+}
+
+TEST_F(DigitisingModelTest, PointerMoveResetsTheChainOnlyWithoutAGroup) {
+    m.setChecked(kLeftCentralBox, true);
+    m.PointerMove(1, 1);
+    EXPECT_FALSE(m.rubberBand()) << "no band without a chain";
+    click(0, 0);
+    m.PointerMove(2.5F, 3.5F);
+    EXPECT_EQ(m.pointerShape(), PointerShape::Crosshair);
+    EXPECT_EQ(m.state().chainStarted, 1);
+    EXPECT_EQ(m.state().lastPointer, (PointI{2, 4}));
+    m.setChecked(kLeftCentralBox, false);
+    m.PointerMove(10, 10);
+    EXPECT_EQ(m.pointerShape(), PointerShape::Arrow);
+    EXPECT_EQ(m.state().chainStarted, 0);
+    m.setChecked(kLeftCentralBox, true);
+    click(0, 50);
+    EXPECT_EQ(cell(G::LeftCentral, 0), "0");
+}
+
+TEST_F(DigitisingModelTest, OtherButtonsOnlyStepTheGuideLine) {
+    m.setChecked(kLeftMarginalBox, true);
+    click(0, 0);
+    EXPECT_FALSE(m.guideLine());
+    for (int button : {kRight, 3}) {
+        m.PointerDown(button, 10.4F, 20.6F);
+        EXPECT_EQ(m.state().guideStarted, 1);
+        EXPECT_EQ(m.state().guideAnchor, (PointI{10, 21}));
+        m.PointerDown(button, 30.5F, 40.7F);
+        EXPECT_EQ(m.state().guideStarted, 0);
+        EXPECT_EQ(m.state().guideEnd, (PointI{30, 41}));
+    }
+    EXPECT_EQ(rec.writes, 0);
+    EXPECT_EQ(m.state().chainStarted, 1);
+    EXPECT_EQ(m.state().previousPoint, (PointI{0, 0}));
+
+    // The guide stays on screen through moves and clicks until it is reset.
+    m.PointerMove(5, 5);
+    click(0, 100);
+    m.PointerMove(6, 6);
+    ASSERT_TRUE(m.guideLine());
+    EXPECT_FLOAT_EQ(m.guideLine()->from.y, 21.0F);
+    EXPECT_FLOAT_EQ(m.guideLine()->to.x, 30.0F);
+    m.resetGuide();
+    EXPECT_FALSE(m.guideLine());
+    m.PointerDown(kRight, 1, 2);
+    ASSERT_TRUE(m.OpenPicture("p.jpg", 100, 100));
+    EXPECT_FALSE(m.guideLine());
+    EXPECT_EQ(m.state().guideAnchor, (PointI{0, 0}));
+}
+
+// --- picture geometry and overlays ------------------------------------------------
+
+TEST_F(DigitisingModelTest, ZoomScalesAboutTheClickAndTouchesNothingElse) {
+    m.setChecked(kLeftCentralBox, true);
+    click(7, 7);
+    m.PointerDown(kRight, 1, 1);
+    const DigitisingState before = m.state();
+    m.setChecked(kZoom, true);
+    click(1000, 500);
+    expectView(-100, -50, 8000 * 1.1F, 6000 * 1.1F);
+    EXPECT_EQ(rec.writes, 0);
+    EXPECT_EQ(m.state().previousPoint, before.previousPoint);
+    for (int button : {kRight, 3}) {
+        m.showAtNaturalSize(0, 0, 8000, 6000);
+        SCOPED_TRACE(button);
+        m.PointerDown(button, 1000, 500);
+        expectView(100, 50, 8000 * 0.9F, 6000 * 0.9F);
+    }
+    EXPECT_EQ(m.state().guideStarted, before.guideStarted);
+    EXPECT_EQ(m.state().guideAnchor, before.guideAnchor);
+}
+
+TEST_F(DigitisingModelTest, ZoomStaysFiniteAndUsableAtBothLimits) {
+    m.setChecked(kZoom, true);
+    for (int button : {kLeft, kRight}) {
+        for (int step = 0; step < 400; ++step) {
+            m.PointerDown(button, 1000, 500);
+            const PictureView& v = m.pictureView();
+            ASSERT_TRUE(std::isfinite(v.left) && std::isfinite(v.top) && std::isfinite(v.width) &&
+                        std::isfinite(v.height))
+                << "button " << button << " step " << step;
+        }
+        const PictureView& v = m.pictureView();
+        EXPECT_LE(std::fmax(v.width, v.height), DigitisingModel::kMaxPictureTwips);
+        EXPECT_GE(std::fmin(v.width, v.height), DigitisingModel::kMinPictureTwips);
+        const float width = v.width;
+        m.PointerDown(button, 1000, 500);
+        EXPECT_EQ(m.pictureView().width, width) << "a step past the limit is refused";
+        m.PointerDown(button == kLeft ? kRight : kLeft, 10, 10);
+        EXPECT_NE(m.pictureView().width, width) << "the opposite step still works";
+    }
+}
+
+TEST_F(DigitisingModelTest, DragMovesThePictureOnlyInAutomaticMode) {
+    m.showAtNaturalSize(660, 360, 8775, 9105);
+    m.PointerMove(200, 300);
+    m.DragPicture(250, 280);
+    expectView(660, 360, 8775, 9105);
+    m.setChecked(kDrag, true);
+    m.DragPicture(250, 280); // the grabbed point (200, 300) follows the pointer
+    expectView(710, 340, 8775, 9105);
+}
+
+TEST_F(DigitisingModelTest, RubberBandFollowsThePointerUntilTheNextRepaint) {
+    auto startBand = [this] {
+        m.setChecked(kRightCentralBox, false);
+        m.PointerMove(1, 1); // ends any chain
+        m.setChecked(kRightCentralBox, true);
+        click(10, 20);
+        m.PointerMove(40.6F, 60.4F);
+        ASSERT_TRUE(m.rubberBand());
+    };
+    startBand();
+    EXPECT_FLOAT_EQ(m.rubberBand()->from.x, 10.0F);
+    EXPECT_FLOAT_EQ(m.rubberBand()->from.y, 20.0F);
+    EXPECT_FLOAT_EQ(m.rubberBand()->to.x, 40.6F);
+    EXPECT_FLOAT_EQ(m.rubberBand()->to.y, 60.4F);
+    EXPECT_EQ(m.state().bandEnd, (PointI{41, 60}));
+
+    m.setChecked(kZoom, true);
+    click(0, 0);
+    EXPECT_FALSE(m.rubberBand()) << "zoom";
+    m.setChecked(kZoom, false);
+    startBand();
+    m.setChecked(kDrag, true);
+    m.DragPicture(3, 3);
+    EXPECT_FALSE(m.rubberBand()) << "drag";
+    m.setChecked(kDrag, false);
+    startBand();
+    ASSERT_TRUE(m.OpenPicture("q.jpg", 10, 10));
+    EXPECT_FALSE(m.rubberBand()) << "open";
+}
+
+TEST_F(DigitisingModelTest, OpenPictureFitsTheViewportWidthAndRefusesBadSizes) {
+    m.PointerDown(kRight, 5, 5);
+    ASSERT_TRUE(m.OpenPicture("C:/photos/t 1.jpg", 12000, 8000));
+    expectView(0, 0, 9000, 6000);
+    EXPECT_FLOAT_EQ(m.viewportHeight(), 6000);
+    EXPECT_TRUE(m.stretch());
+    EXPECT_EQ(m.caption(), "C:/photos/t 1.jpg");
+    EXPECT_FALSE(m.guideLine());
+    EXPECT_TRUE(m.checked(kDrag));
+    EXPECT_EQ(m.dragMode(), DragMode::Automatic);
+
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    m.setChecked(kDrag, false);
+    rec.checks.clear();
+    for (auto [w, h] : std::vector<std::pair<float, float>>{
+             {0.0F, 8000.0F}, {12000.0F, -1.0F}, {nan, 8000.0F}, {12000.0F, nan}, {inf, 1.0F}}) {
+        EXPECT_FALSE(m.OpenPicture("bad.jpg", w, h));
+        EXPECT_EQ(m.caption(), "C:/photos/t 1.jpg");
+        expectView(0, 0, 9000, 6000);
+        EXPECT_FLOAT_EQ(m.viewportHeight(), 6000);
+    }
+    EXPECT_TRUE(rec.checks.empty());
+}
+
+// --- standardise and the group's switch ---------------------------------------------
+
+TEST_F(DigitisingModelTest, StandardiseWithSwitchSetEndsDigitising) {
+    fill(G::LeftCentral, {"1", "2", "3", "4", "5", "6"});
+    m.setChecked(kLeftCentralBox, true);
+    click(0, 0);
+    m.PointerMove(5, 5);
+    m.setChecked(kZoom, true);
+    ASSERT_TRUE(m.rubberBand());
+    m.standardise(G::LeftCentral);
+    EXPECT_EQ(cell(G::LeftCentral, 0), "0.0476");
+    EXPECT_EQ(cell(G::LeftCentral, 5), "0.2857");
+    EXPECT_FALSE(anyChecked());
+    EXPECT_FALSE(active(G::LeftCentral));
+    EXPECT_FALSE(m.commandEnabled(G::LeftCentral));
+    EXPECT_TRUE(m.sheet().labelsLower(G::LeftCentral));
+    EXPECT_FALSE(m.rubberBand());
+}
+
+TEST_F(DigitisingModelTest, StandardiseOfZeroTotalOnlyLowersLabels) {
+    m.setChecked(kLeftMarginalBox, true);
+    for (const std::vector<std::string>& texts : {std::vector<std::string>{}, {"2", "-2"}}) {
+        fill(G::LeftMarginal, texts);
+        m.standardise(G::LeftMarginal);
+        EXPECT_EQ(m.sheet().labelCaption(G::LeftMarginal, 0), "m1");
+        EXPECT_EQ(cell(G::LeftMarginal, 0), texts.empty() ? "0" : "2");
+        EXPECT_TRUE(m.commandEnabled(G::LeftMarginal));
+        EXPECT_TRUE(m.checked(kLeftMarginalBox));
+        EXPECT_TRUE(active(G::LeftMarginal));
+    }
+}
+
+TEST_F(DigitisingModelTest, StandardiseWithSwitchClearLeavesModesAlone) {
+    m.setChecked(kRightCentralBox, true);
+    m.setChecked(kZoom, true);
+    fill(G::LeftMarginal, std::vector<std::string>(8, "1"));
+    m.standardise(G::LeftMarginal);
+    EXPECT_EQ(cell(G::LeftMarginal, 7), "0.1250");
+    EXPECT_FALSE(m.commandEnabled(G::LeftMarginal));
+    EXPECT_TRUE(m.checked(kZoom));
+    EXPECT_TRUE(m.checked(kRightCentralBox) && active(G::RightCentral));
+    EXPECT_FALSE(m.checked(kLeftMarginalBox));
+}
+
+} // namespace
+} // namespace korvex

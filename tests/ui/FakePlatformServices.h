@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,11 @@ public:
     std::deque<std::string> inputAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
     std::vector<std::string> fileFilters;
+    // Files by path. A path listed in `unreadable` or `unwritable` fails with
+    // that reason; writing a path replaces its bytes only on success.
+    std::map<std::string, std::string> files;
+    std::map<std::string, std::string> unreadable;
+    std::map<std::string, std::string> unwritable;
     // Pictures by path; a path not listed fails to load.
     std::vector<std::pair<std::string, PictureResult>> pictures;
 
@@ -72,6 +78,28 @@ public:
     std::optional<std::string> saveFileName(const std::string& description,
                                             const std::string& pattern) override {
         return nextFile(description + "|" + pattern);
+    }
+    FileResult readFile(const std::string& path) override {
+        FileResult result;
+        if (auto bad = unreadable.find(path); bad != unreadable.end()) {
+            result.error = bad->second;
+        } else if (auto it = files.find(path); it != files.end()) {
+            result.ok = true;
+            result.bytes = it->second;
+        } else {
+            result.error = "No such file or directory";
+        }
+        return result;
+    }
+    FileResult writeFile(const std::string& path, const std::string& bytes) override {
+        FileResult result;
+        if (auto bad = unwritable.find(path); bad != unwritable.end()) {
+            result.error = bad->second;
+            return result;
+        }
+        files[path] = bytes;
+        result.ok = true;
+        return result;
     }
     PictureResult loadPicture(const std::string& path) override {
         for (const auto& [p, result] : pictures)

@@ -26,27 +26,52 @@ constexpr auto LM = SeamGroupId::LeftMarginal;
 class ScriptedServices : public QtPlatformServices {
 public:
     std::deque<std::optional<std::string>> files;
+    std::deque<std::string> codes;
+    std::deque<Answer> answers;
     std::vector<std::string> messages;
-    bool expectMessage = false;
 
     std::optional<std::string> openFileName(const std::string&, const std::string&) override {
+        return nextFile();
+    }
+    std::optional<std::string> saveFileName(const std::string&, const std::string&) override {
+        return nextFile();
+    }
+    std::string inputBox(const std::string& prompt, const std::string&,
+                         const std::string&) override {
+        if (codes.empty()) {
+            QTest::qFail(("unexpected input box: " + prompt).c_str(), __FILE__, __LINE__);
+            return {};
+        }
+        std::string code = codes.front();
+        codes.pop_front();
+        return code;
+    }
+    Answer messageBox(const std::string& text, const std::string&, Icon, Buttons) override {
+        messages.push_back(text);
+        if (answers.empty()) {
+            QTest::qFail(("unexpected message box: " + text).c_str(), __FILE__, __LINE__);
+            return Answer::No;
+        }
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+private:
+    std::optional<std::string> nextFile() {
         if (files.empty()) {
-            QTest::qFail("unexpected open dialog", __FILE__, __LINE__);
+            QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
             return std::nullopt;
         }
         auto path = files.front();
         files.pop_front();
         return path;
     }
-    Answer messageBox(const std::string& text, const std::string&, Icon, Buttons) override {
-        messages.push_back(text);
-        if (!expectMessage)
-            QTest::qFail(("unexpected message box: " + text).c_str(), __FILE__, __LINE__);
-        return Answer::Ok;
-    }
 };
 
-QString str(const char* s) { return QString::fromUtf8(s); }
+QString str(const char* s) {
+    return QString::fromUtf8(s);
+}
 
 } // namespace
 
@@ -159,7 +184,7 @@ private slots:
     void clickingIntoM4MidChainRedirectsTheNextLength() {
         QTest::mouseClick(form->check(1), Qt::LeftButton);
         clickPicture(QPoint(100, 60));
-        clickPicture(QPoint(100, 80));  // M1
+        clickPicture(QPoint(100, 80)); // M1
         QTest::mouseClick(text1(3), Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), text1(3));
         clickPicture(QPoint(130, 120)); // 30 x 40 pixels from the last point
@@ -245,7 +270,7 @@ private slots:
 
         services->files.push_back(std::nullopt);
         form->menuEntry(str("open"), 0)->trigger();
-        services->expectMessage = true;
+        services->answers.push_back(PlatformServices::Answer::Ok);
         services->files.push_back(broken.toStdString());
         form->menuEntry(str("open"), 0)->trigger();
 
@@ -269,10 +294,80 @@ private slots:
         }
     }
 
-    void endClosesTheWindow() {
+    void appendSaveClearLoadAndStep() {
+        auto setMarginal = [&](const char* value) {
+            for (int i = 0; i < 8; ++i) {
+                text1(i)->clear();
+                QTest::keyClicks(text1(i), str(value));
+            }
+        };
+        setMarginal("1");
+        services->codes = {"Ann", "Bob"};
+        QTest::mouseClick(form->command(12), Qt::LeftButton);
+        setMarginal("2");
+        QTest::mouseClick(form->command(12), Qt::LeftButton);
+        QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str("2"));
+
+        QTemporaryDir dir;
+        const std::string path = dir.filePath(str("two")).toStdString(); // no extension added
+        services->files = {path};
+        form->menuEntry(str("save"), 40)->trigger();
+        QVERIFY(QFile::exists(QString::fromStdString(path)));
+
+        QTest::mouseClick(form->command(4), Qt::LeftButton);
+        QApplication::clipboard()->clear();
+        form->menuEntry(str("load"), 20)->trigger(); // an empty clipboard empties the data set
+        QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str("0"));
+
+        services->files = {path};
+        form->menuEntry(str("load"), 30)->trigger();
+        QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str(" 2 "));
+        QCOMPARE(text1(0)->text(), str("2")); // the saved sheet came back
+
+        QTest::mouseClick(form->command(10), Qt::LeftButton); // "-" at record 1
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("Ann"));
+        QCOMPARE(text1(0)->text(), str("1"));
+        QTest::mouseClick(form->command(11), Qt::LeftButton);
+        QCOMPARE(form->findChild<QLabel*>(str("Label3"))->text(), str("2"));
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("Bob"));
+        QCOMPARE(text1(7)->text(), str("2"));
+        QVERIFY(QApplication::clipboard()->text().startsWith(str("Bob\t2\t")));
+    }
+
+    void eightBitDataSurvivesTheSystemClipboard() {
+        // A code in Windows-1250 from an old file: shown readable, kept as bytes.
+        std::string line = "Kn\xEC\x9A";
+        for (int k = 0; k < 28; ++k)
+            line += "\t0.1";
+        const std::string text = line + "\r\n";
+        services->setClipboardText(text);
+        QCOMPARE(QApplication::clipboard()->text().left(4), str("Kněš"));
+        form->menuEntry(str("load"), 20)->trigger();
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("Kněš"));
+        form->menuEntry(str("save"), 30)->trigger();
+        QCOMPARE(services->clipboardText(), text);
+        QCOMPARE(form->model().dataSet().text(), text);
+    }
+
+    void closingPromptPaths() {
+        // No: the window closes without saving.
+        services->answers = {PlatformServices::Answer::No};
+        QVERIFY(form->close());
+        QCOMPARE(services->messages.back(), std::string("Do you want to save the data?"));
+        // Yes with a cancelled save dialog: the window stays open.
+        form->show();
+        services->answers = {PlatformServices::Answer::Yes};
+        services->files = {std::nullopt};
+        form->menuEntry(str("open"), 50)->trigger();
         QVERIFY(form->isVisible());
+        // Yes and a file: saved, then closed.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(str("end.tor"));
+        services->answers = {PlatformServices::Answer::Yes};
+        services->files = {path.toStdString()};
         form->menuEntry(str("open"), 50)->trigger();
         QVERIFY(!form->isVisible());
+        QVERIFY(QFile::exists(path));
     }
 };
 

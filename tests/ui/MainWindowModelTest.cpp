@@ -130,7 +130,9 @@ TEST_F(MainWindowModelTest, CancelledOrUnreadablePictureChangesNothing) {
 TEST_F(MainWindowModelTest, MenuIndicesWithoutACommandDoNothing) {
     startUp();
     int closes = 0;
-    window.onCloseRequested = [&] { ++closes; };
+    window.onCloseRequested = [&] {
+        ++closes;
+    };
     for (int index : {20, 40, 45, 1, -1})
         window.open_Click(index);
     for (int index : {0, 10, 20, 30, 40})
@@ -142,7 +144,10 @@ TEST_F(MainWindowModelTest, MenuIndicesWithoutACommandDoNothing) {
 
 TEST_F(MainWindowModelTest, EachStandardizeButtonStandardisesItsOwnGroup) {
     startUp();
-    const std::pair<int, SeamGroupId> buttons[] = {{1, LM}, {2, RM}, {5, LC}, {6, RC},
+    const std::pair<int, SeamGroupId> buttons[] = {{1, LM},
+                                                   {2, RM},
+                                                   {5, LC},
+                                                   {6, RC},
                                                    {7, SeamGroupId::LeftCentral2},
                                                    {8, SeamGroupId::RightCentral2}};
     for (auto [command, group] : buttons) {

@@ -1,0 +1,127 @@
+#include "exchange/TorFile.h"
+
+#include "model/NumberText.h"
+#include "model/SpecimenRecord.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+
+namespace korvex::TorFile {
+
+namespace {
+
+constexpr std::string_view kLineEnd = DataSet::kLineEnd;
+
+// Hands out the lines of a file one after another in a single pass. A line ends
+// at CR LF or at a lone CR (files edited on other systems may use either); an
+// LF without a CR before it is part of the line, so records holding one keep
+// it. The last line need not be ended, and once everything is consumed there is
+// no further line, not even an empty one: that is how a short file is noticed.
+class LineReader {
+public:
+    explicit LineReader(std::string_view bytes) : bytes_(bytes) {}
+
+    bool next(std::string_view& line) {
+        if (pos_ >= bytes_.size())
+            return false;
+        const std::size_t rest = bytes_.size() - pos_;
+        const void* hit = std::memchr(bytes_.data() + pos_, '\r', rest);
+        if (hit == nullptr) {
+            line = bytes_.substr(pos_);
+            pos_ = bytes_.size();
+            return true;
+        }
+        const auto cr = static_cast<std::size_t>(static_cast<const char*>(hit) - bytes_.data());
+        line = bytes_.substr(pos_, cr - pos_);
+        pos_ = cr + 1;
+        if (pos_ < bytes_.size() && bytes_[pos_] == '\n')
+            ++pos_;
+        return true;
+    }
+
+    std::size_t remaining() const { return bytes_.size() - pos_; }
+
+private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+} // namespace
+
+std::string write(const MeasurementSheet& sheet, const DataSet& dataSet) {
+    const std::string_view text = dataSet.text();
+    std::string out;
+    std::size_t sheetSize = 0;
+    for (std::size_t i = 0; i < MeasurementSheet::kValueCount; ++i)
+        sheetSize += 1 + sheet.value(i).size();
+    // Sheet line, empty line, a count of at most 20 digits, and the data lines:
+    // the pieces joined by CR LF are the text again, plus the final CR LF.
+    out.reserve(sheetSize + text.size() + 32);
+
+    // A sheet value may end in the CR LF that a filled record line brought
+    // along; written as it is, it would split the sheet line and shift every
+    // line after it, so the count line would be misread and the data set lost
+    // on loading. Line breaks are therefore left out of the sheet line; they
+    // never change the number a value reads as.
+    for (std::size_t i = 0; i < MeasurementSheet::kValueCount; ++i) {
+        out.push_back(SpecimenRecord::kFieldSeparator);
+        for (const char c : sheet.value(i))
+            if (c != '\r' && c != '\n')
+                out.push_back(c);
+    }
+    out += kLineEnd;
+    out += kLineEnd;
+
+    // Readers of the format expect the numeric print form: a blank where a
+    // minus sign would stand and one after the digits.
+    out.push_back(' ');
+    out += std::to_string(dataSet.RecordCount());
+    out.push_back(' ');
+    out += kLineEnd;
+
+    for (const std::string_view piece : DataSet::splitPieces(text)) {
+        out += piece;
+        out += kLineEnd;
+    }
+    return out;
+}
+
+ReadResult read(std::string_view bytes) {
+    ReadResult result;
+    LineReader lines(bytes);
+    std::string_view line;
+
+    if (!lines.next(line))
+        return result;
+    result.sheetLine.emplace(line);
+
+    if (!lines.next(line))
+        return result;
+
+    if (!lines.next(line))
+        return result;
+    result.countLine.emplace(line);
+
+    // The count is only a promise about what follows: a damaged or foreign file
+    // may claim any number, so it bounds the loop but never sizes anything, and
+    // the end of the input ends the loop whatever the count says. What is left
+    // of the input is a safe size: only lines ended by a lone CR grow by a byte.
+    result.dataSetText.reserve(lines.remaining());
+    const double count = readNumber(line);
+    for (std::uint64_t i = 1; static_cast<double>(i) <= count; ++i) {
+        if (!lines.next(line))
+            return result;
+        result.dataSetText += line;
+        result.dataSetText += kLineEnd;
+    }
+
+    if (!lines.next(line))
+        return result;
+    result.dataSetText += line;
+    result.complete = true;
+    return result;
+}
+
+} // namespace korvex::TorFile

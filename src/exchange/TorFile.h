@@ -1,0 +1,40 @@
+#pragma once
+
+#include "model/DataSet.h"
+#include "model/MeasurementSheet.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvex {
+
+// The .tor data file, as bytes: the sheet line (TAB and the 42 sheet values),
+// an empty line, the count line (blank, record count, blank), then every piece
+// of the data-set text, each line ended by CR LF. Opening and writing the file
+// itself belongs to the window layer.
+namespace TorFile {
+
+inline constexpr std::string_view kFilterDescription = "Data File (*.tor)";
+inline constexpr std::string_view kFilterPattern = "*.tor";
+
+// The whole file for the sheet and the data set.
+std::string write(const MeasurementSheet& sheet, const DataSet& dataSet);
+
+// What reading a file gave, step by step. A file that ends early still gives
+// everything before the point where it ended.
+struct ReadResult {
+    std::optional<std::string> sheetLine; // line 1, when it was read
+    std::optional<std::string> countLine; // line 3 as read, when it was read
+    std::string dataSetText;              // the data lines read, as the new data-set text
+    bool complete = false;                // every expected line was there
+};
+
+// Reads a file's bytes. Lines end at CR LF or at a lone CR; a lone LF stays in
+// its line; the last line may lack its end. The count line is read by the
+// numeric reading; no memory is reserved by its value.
+ReadResult read(std::string_view bytes);
+
+} // namespace TorFile
+
+} // namespace korvex

@@ -1,0 +1,51 @@
+#include "exchange/ClipboardForms.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace korvex;
+using namespace std::literals;
+
+namespace {
+
+TEST(ClipboardForms, RecordFormIsTheRecordLineWithCrLf) {
+    std::string zeros;
+    for (int i = 0; i < 28; ++i)
+        zeros += "\t0";
+    EXPECT_EQ(ClipboardForms::recordForm("T1", MeasurementSheet{}), "T1" + zeros + "\r\n");
+
+    // Only the 28 record values go out, in sheet order; "Central 2" stays behind.
+    MeasurementSheet sheet;
+    std::string values;
+    for (std::size_t i = 0; i < MeasurementSheet::kValueCount; ++i) {
+        sheet.setValue(i, "v" + std::to_string(i));
+        if (i < MeasurementSheet::kRecordValueCount)
+            values += "\tv" + std::to_string(i);
+    }
+    EXPECT_EQ(ClipboardForms::recordForm("", sheet), values + "\r\n");
+}
+
+TEST(ClipboardForms, ARecordIsShownOnlyWhenTheTrimmedTextStartsPrintable) {
+    const struct {
+        std::string text;
+        bool shows;
+    } cases[] = {
+        {"", false},
+        {"   ", false},
+        {"\tX", false},             // a data file's sheet line
+        {"  R1\t0.1250\r\n", true}, // the blanks belong to the code
+        {"\r\nR1", false},
+        {" \nR1", false}, // only blanks are trimmed, not line feeds
+        {"\0R1"s, false},
+        {"\x1F", false},
+        {"R1", true},
+        {"R1   ", true},
+        {"  \xC5\xA0T", true}, // 8-bit codes are letters, not control characters
+        {"\x7F", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ClipboardForms::showsRecordAfterLoad(c.text), c.shows) << '"' << c.text << '"';
+}
+
+} // namespace

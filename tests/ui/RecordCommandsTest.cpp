@@ -1,0 +1,259 @@
+#include "ui/MainWindowModel.h"
+
+#include "FakePlatformServices.h"
+#include "model/SpecimenRecord.h"
+
+#include <gtest/gtest.h>
+
+namespace korvex {
+namespace {
+
+using test::FakePlatformServices;
+using Answer = PlatformServices::Answer;
+constexpr auto LM = SeamGroupId::LeftMarginal;
+constexpr auto RM = SeamGroupId::RightMarginal;
+constexpr auto LC = SeamGroupId::LeftCentral;
+constexpr auto RC = SeamGroupId::RightCentral;
+
+// A record line whose value k (1..28) is `prefix` followed by k.
+std::string record(const std::string& code, const std::string& prefix) {
+    std::string line = code;
+    for (int k = 1; k <= 28; ++k)
+        line += "\t" + prefix + std::to_string(k);
+    return line;
+}
+
+class RecordCommandsTest : public ::testing::Test {
+protected:
+    FakePlatformServices services;
+    MainWindowModel window{services};
+    DigitisingModel& d = window.digitising();
+
+    void SetUp() override {
+        window.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+    }
+    const std::string& cell(SeamGroupId g, std::size_t i) { return d.sheet().cell(g, i); }
+    void loadFromClipboard(const std::string& text) {
+        services.setClipboardText(text);
+        window.load_Click(MainWindowModel::LoadFromClipboard);
+    }
+};
+
+TEST_F(RecordCommandsTest, FillTakesFieldsOneToTwentyEightAndSwitchesDigitisingOff) {
+    d.setChecked(1, true);
+    services.setClipboardText(record("T9", "v") + "\r\n");
+    window.Command9_Click();
+    EXPECT_EQ(cell(LM, 0), "v1");
+    EXPECT_EQ(cell(RM, 7), "v16");
+    EXPECT_EQ(cell(LC, 0), "v17");
+    EXPECT_EQ(cell(RC, 5), "v28\r\n");    // the line break of a 29-field text stays with f28
+    EXPECT_EQ(window.display().code, ""); // only showing a record sets the code
+    for (int box = 1; box <= DigitisingModel::kCheckBoxCount; ++box)
+        EXPECT_FALSE(d.checked(box)) << box;
+    for (auto flag : d.state().groupActive)
+        EXPECT_EQ(flag, 0);
+}
+
+TEST_F(RecordCommandsTest, FillWithTooFewFieldsKeepsTheSheetButStillEndsDigitising) {
+    d.setBoxText(LM, 0, "0.5");
+    d.setChecked(5, true);
+    services.setClipboardText("a\tb\tc\td\te\tf\tg\th\ti\tj\tk"); // 11 fields
+    window.Command9_Click();
+    EXPECT_EQ(cell(LM, 0), "0.5");
+    EXPECT_FALSE(d.checked(5));
+    EXPECT_EQ(d.state().groupActive[2], 0);
+}
+
+TEST_F(RecordCommandsTest, FillWithTwelveToTwentyEightFieldsFillsTheBoxesItHas) {
+    // A spreadsheet row of a code and the 16 marginal values.
+    std::string row = "K1";
+    for (int k = 1; k <= 16; ++k)
+        row += "\t0.125";
+    d.setBoxText(LC, 0, "0.3");
+    services.setClipboardText(row);
+    window.Command9_Click();
+    EXPECT_EQ(cell(LM, 0), "0.125");
+    EXPECT_EQ(cell(RM, 7), "0.125");
+    EXPECT_EQ(cell(LC, 0), "0.3");
+    // Each group's labels now say whether its values add up to 1.
+    EXPECT_TRUE(d.sheet().labelsLower(LM));
+    EXPECT_TRUE(d.sheet().labelsLower(RM));
+    EXPECT_FALSE(d.sheet().labelsLower(LC));
+}
+
+TEST_F(RecordCommandsTest, AppendWithCancelAddsARecordWithAnEmptyCode) {
+    services.inputAnswers = {"T1", ""};
+    window.Command_Click(12);
+    window.Command_Click(12);
+    const std::string zeros = [] {
+        std::string s;
+        for (int k = 0; k < 28; ++k)
+            s += "\t0";
+        return s;
+    }();
+    EXPECT_EQ(window.dataSet().text(), "T1" + zeros + "\r\n" + zeros + "\r\n");
+    EXPECT_EQ(window.display().countText, "2");
+    EXPECT_EQ(window.display().recordNumber, 1);
+    EXPECT_FALSE(services.clipboardHasText);
+}
+
+TEST_F(RecordCommandsTest, StepsThroughTheDataSetAndStopsAtBothEnds) {
+    loadFromClipboard(record("A", "a") + "\r\n" + record("B", "b") + "\r\n");
+    EXPECT_EQ(window.display().code, "A"); // record 1 shown after the load
+    EXPECT_EQ(cell(LM, 0), "a1");
+
+    window.Command_Click(11); // "+"
+    EXPECT_EQ(window.display().recordNumber, 2);
+    EXPECT_EQ(window.display().code, "B");
+    EXPECT_EQ(services.clipboardText(), record("B", "b"));
+    window.Command_Click(11); // at the last record "+" shows it again
+    EXPECT_EQ(window.display().recordNumber, 2);
+    EXPECT_EQ(cell(LM, 0), "b1");
+
+    window.Command_Click(10); // "-"
+    window.Command_Click(10);
+    EXPECT_EQ(window.display().recordNumber, 1);
+    EXPECT_EQ(window.display().code, "A");
+    EXPECT_EQ(cell(RC, 5), "a28");
+}
+
+TEST_F(RecordCommandsTest, EmptyDataSetMinusAndPlusChangeNothing) {
+    d.setBoxText(LM, 0, "7");
+    window.Command_Click(10);
+    window.Command_Click(11);
+    EXPECT_EQ(window.display().recordNumber, 1);
+    EXPECT_EQ(cell(LM, 0), "7");
+}
+
+TEST_F(RecordCommandsTest, RecordNumberBeyondASmallerDataSet) {
+    std::string three;
+    for (const char* c : {"A", "B", "C"})
+        three += record(c, c) + "\r\n";
+    loadFromClipboard(three);
+    window.Command_Click(11);
+    window.Command_Click(11);
+    ASSERT_EQ(window.display().recordNumber, 3);
+
+    d.setBoxText(LM, 0, "kept");
+    loadFromClipboard(record("X", "x") + "\r\n"); // one record: number 3 lies beyond it
+    EXPECT_EQ(cell(LM, 0), "kept");
+    EXPECT_EQ(window.display().code, "C");
+    window.Command_Click(11); // "+" leaves it
+    EXPECT_EQ(window.display().recordNumber, 3);
+    window.Command_Click(10); // "-" to 2: the empty last piece shows nothing
+    EXPECT_EQ(window.display().recordNumber, 2);
+    EXPECT_EQ(cell(LM, 0), "kept");
+    window.Command_Click(10);
+    EXPECT_EQ(cell(LM, 0), "x1");
+}
+
+TEST_F(RecordCommandsTest, FromClipboardShowsARecordOnlyForRecordLikeText) {
+    struct Case {
+        const char* text;
+        bool shows;
+    } cases[] = {{"", false},
+                 {"   ", false},
+                 {"\tv1\tv2", false},
+                 {"\r\nR", false},
+                 {"  R\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11", true}};
+    for (const Case& c : cases) {
+        d.setBoxText(LM, 0, "before");
+        loadFromClipboard(c.text);
+        EXPECT_EQ(window.dataSet().text(), c.text);
+        EXPECT_EQ(cell(LM, 0) != "before", c.shows) << '"' << c.text << '"';
+    }
+    EXPECT_EQ(window.display().code, "  R"); // the blanks stay part of the code
+}
+
+TEST_F(RecordCommandsTest, ClipboardFormsRoundTrip) {
+    const std::string text = record("A", "a") + "\r\n" + record("B", "b") + "\r\n";
+    loadFromClipboard(text);
+    window.save_Click(MainWindowModel::SaveToClipboard);
+    EXPECT_EQ(services.clipboardText(), text);
+    loadFromClipboard(services.clipboardText());
+    EXPECT_EQ(window.dataSet().text(), text);
+    EXPECT_EQ(window.display().countText, "2");
+
+    services.inputAnswers = {"Z"};
+    window.Command_Click(3); // "Save to the Clipboard"
+    EXPECT_EQ(services.clipboardText(), SpecimenRecord::BuildRecordLine("Z", d.sheet()) + "\r\n");
+}
+
+TEST_F(RecordCommandsTest, SaveAndLoadADataFile) {
+    services.inputAnswers = {"A", "B"};
+    d.setBoxText(LM, 0, "0.5");
+    d.setBoxText(SeamGroupId::LeftCentral2, 6, "c2");
+    window.Command_Click(12);
+    window.Command_Click(12);
+    services.fileAnswers = {"/data/k.tor"};
+    window.save_Click(MainWindowModel::SaveToFile);
+    EXPECT_EQ(services.fileFilters.at(0), "Data File (*.tor)|*.tor");
+    const std::string saved = services.files.at("/data/k.tor");
+    EXPECT_NE(saved.find("\r\n\r\n 2 \r\nA\t0.5"), std::string::npos);
+
+    window.ClearSheet();
+    d.setBoxText(SeamGroupId::LeftCentral2, 6, "kept");
+    loadFromClipboard("");
+    services.fileAnswers = {"/data/k.tor"};
+    window.load_Click(MainWindowModel::LoadFromFile);
+    EXPECT_EQ(window.dataSet().text().substr(0, 6), "A\t0.5\t");
+    EXPECT_EQ(window.dataSet().RecordCount(), 2U);
+    EXPECT_EQ(window.display().countText, " 2 ");
+    EXPECT_EQ(cell(LM, 0), "0.5"); // the sheet line fills the sheet
+    EXPECT_EQ(cell(SeamGroupId::LeftCentral2, 6), "kept");
+    EXPECT_EQ(services.clipboardText().substr(0, 5), "\t0.5\t");
+}
+
+TEST_F(RecordCommandsTest, CancelledOrFailedFileCommandsChangeNothing) {
+    loadFromClipboard(record("A", "a") + "\r\n");
+    const std::string before = window.dataSet().text();
+    services.files["/data/old.tor"] = "previous bytes";
+
+    services.fileAnswers = {std::nullopt, std::nullopt};
+    window.load_Click(MainWindowModel::LoadFromFile);
+    window.save_Click(MainWindowModel::SaveToFile);
+    EXPECT_EQ(window.dataSet().text(), before);
+
+    services.unreadable["/data/locked.tor"] = "Permission denied";
+    services.unwritable["/data/old.tor"] = "No space left on device";
+    services.fileAnswers = {"/data/locked.tor", "/data/old.tor"};
+    services.messageAnswers = {Answer::Ok, Answer::Ok};
+    window.load_Click(MainWindowModel::LoadFromFile);
+    window.save_Click(MainWindowModel::SaveToFile);
+    EXPECT_EQ(window.dataSet().text(), before);
+    EXPECT_EQ(services.files.at("/data/old.tor"), "previous bytes");
+    ASSERT_EQ(services.messages.size(), 2U);
+    EXPECT_NE(services.messages[0].text.find("/data/locked.tor"), std::string::npos);
+    EXPECT_NE(services.messages[0].text.find("Permission denied"), std::string::npos);
+    EXPECT_NE(services.messages[1].text.find("No space left on device"), std::string::npos);
+}
+
+TEST_F(RecordCommandsTest, ClosingPromptKeepsTheWindowWhenTheDataWasNotSaved) {
+    const auto prompt = [&] {
+        services.messages.clear();
+        const bool closes = window.QueryClose();
+        EXPECT_EQ(services.messages.at(0).text, "Do you want to save the data?");
+        EXPECT_EQ(services.messages.at(0).title, "Program KORVEX");
+        EXPECT_EQ(services.messages.at(0).buttons, PlatformServices::Buttons::YesNo);
+        return closes;
+    };
+    services.messageAnswers = {Answer::No};
+    EXPECT_TRUE(prompt());
+
+    services.messageAnswers = {Answer::Yes};
+    services.fileAnswers = {std::nullopt};
+    EXPECT_FALSE(prompt()); // save dialog cancelled
+
+    services.unwritable["/ro/k.tor"] = "Read-only file system";
+    services.messageAnswers = {Answer::Yes, Answer::Ok};
+    services.fileAnswers = {"/ro/k.tor"};
+    EXPECT_FALSE(prompt());
+
+    services.messageAnswers = {Answer::Yes};
+    services.fileAnswers = {"/data/k.tor"};
+    EXPECT_TRUE(prompt());
+    EXPECT_EQ(services.files.count("/data/k.tor"), 1U);
+}
+
+} // namespace
+} // namespace korvex
