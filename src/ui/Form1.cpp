@@ -1,5 +1,6 @@
 #include "ui/Form1.h"
 
+#include "ui/Form2.h"
 #include "ui/PictureArea.h"
 #include "ui/QtPlatformServices.h"
 
@@ -120,6 +121,11 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     buildHiddenGroup(SeamGroupId::RightCentral2);
 
     model_.digitising().setListener(this);
+    model_.listWindow().setListener(this);
+    model_.onFocusMainWindow = [this] {
+        raise();
+        activateWindow();
+    };
     model_.onCloseRequested = [this] {
         close();
     };
@@ -368,14 +374,19 @@ void Form1::buildMenus() {
 
     QMenu* compare = bar->addMenu(QStringLiteral("&Compare"));
     compare->menuAction()->setObjectName(indexed(QStringLiteral("file"), 10));
-    addEntry(compare, QStringLiteral("comp"), 15, QStringLiteral("&Marginal Seams (D1)"), nullptr);
-    addEntry(compare, QStringLiteral("comp"), 20, QStringLiteral("&Central Seams (D2)"), nullptr);
+    addEntry(compare, QStringLiteral("comp"), 15, QStringLiteral("&Marginal Seams (D1)"),
+             &MainWindowModel::comp_Click);
+    addEntry(compare, QStringLiteral("comp"), 20, QStringLiteral("&Central Seams (D2)"),
+             &MainWindowModel::comp_Click);
     addEntry(compare, QStringLiteral("comp"), 45, QStringLiteral("Marginal &and Central Seams (D)"),
-             nullptr);
+             &MainWindowModel::comp_Click)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
 
     QMenu* fill = bar->addMenu(QStringLiteral("Fill the &Sheet"));
     fill->menuAction()->setObjectName(indexed(QStringLiteral("file"), 20));
-    addEntry(fill, QStringLiteral("aha"), 20, QStringLiteral("Select &Record"), nullptr);
+    // No Ctrl+C here: it would take copying away from the sheet boxes.
+    addEntry(fill, QStringLiteral("aha"), 20, QStringLiteral("Select &Record"),
+             &MainWindowModel::aha_Click);
 
     // Carried in the menu bar but switched off: nothing in the window enables them.
     for (auto [index, caption] : {std::pair{30, QStringLiteral("auto")},
@@ -401,10 +412,12 @@ QLabel* Form1::seamLabel(SeamGroupId group, std::size_t index) const {
 // --- events -------------------------------------------------------------------------------
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (model_.QueryClose())
-        event->accept();
-    else
+    if (!model_.QueryClose()) {
         event->ignore();
+        return;
+    }
+    event->accept();
+    model_.listWindow().close(); // ending the program closes the list window too
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -476,6 +489,39 @@ void Form1::labelsChanged(SeamGroupId group) {
 void Form1::commandEnabledChanged(SeamGroupId group) {
     const SeamGroup& g = seamGroup(group);
     commands_.at(std::size_t(g.command))->setEnabled(model_.digitising().commandEnabled(group));
+}
+
+void Form1::listWindowCreated() {
+    form2_ = new Form2(model_, this);
+    form2_->show();
+    form2_->closeButton()->setFocus(Qt::OtherFocusReason);
+}
+
+void Form1::listWindowClosed() {
+    if (!form2_)
+        return;
+    // Closing may be asked from inside one of the window's own handlers.
+    form2_->hide();
+    form2_->deleteLater();
+    form2_ = nullptr;
+}
+
+void Form1::listCaptionChanged() {
+    if (form2_)
+        form2_->syncCaption();
+}
+
+void Form1::listChanged() {
+    if (form2_)
+        form2_->reloadList();
+}
+
+void Form1::listWindowShown() {
+    if (!form2_)
+        return;
+    form2_->show();
+    form2_->raise();
+    form2_->activateWindow();
 }
 
 void Form1::pictureGeometryChanged() {

@@ -23,7 +23,9 @@ class PictureArea;
 
 // The main window. It displays the main-window model and forwards every user
 // event to it; no rule of the program lives here.
-class Form1 : public QMainWindow, private DigitisingListener {
+class Form2;
+
+class Form1 : public QMainWindow, private DigitisingListener, private ListWindowListener {
     Q_OBJECT
 public:
     // `services` replaces the Qt platform services (tests answer dialogs with it).
@@ -39,6 +41,8 @@ public:
     QLabel* seamLabel(SeamGroupId group, std::size_t index) const;
     QCheckBox* check(int number) const { return checks_.at(std::size_t(number)); }
     QPushButton* command(int number) const { return commands_.at(std::size_t(number)); }
+    // The list window while it exists.
+    Form2* listWindow() const { return form2_; }
     // Menu entries by array and index, e.g. ("open", 0).
     QAction* menuEntry(const QString& array, int index) const;
 
@@ -75,7 +79,15 @@ private:
     void captionChanged() override;
     void pointerShapeChanged() override;
 
+    // ListWindowListener
+    void listWindowCreated() override;
+    void listWindowClosed() override;
+    void listCaptionChanged() override;
+    void listChanged() override;
+    void listWindowShown() override;
+
     std::unique_ptr<QtPlatformServices> services_;
+    Form2* form2_ = nullptr;
     MainWindowModel model_;
     PictureArea* pictureArea_ = nullptr;
     QWidget* pictureFrame_ = nullptr;

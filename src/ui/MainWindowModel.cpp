@@ -1,5 +1,6 @@
 #include "ui/MainWindowModel.h"
 
+#include "analysis/RecordSelection.h"
 #include "exchange/ClipboardForms.h"
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
@@ -11,6 +12,11 @@ namespace korvex {
 
 MainWindowModel::MainWindowModel(PlatformServices& services) : services_(services) {
     digitising_.showAtNaturalSize(kSchemeLeft, kSchemeTop, kSchemeWidth, kSchemeHeight);
+    // Closing the list window ends selection mode, so a later double-click on
+    // a ranked list never takes a record the user did not pick.
+    listWindow_.onClosed = [this] {
+        selectMode_ = 0;
+    };
 }
 
 void MainWindowModel::StartUp(const std::function<WindowMetrics()>& showWindow) {
@@ -187,6 +193,69 @@ void MainWindowModel::save_Click(int index) {
     } else if (index == SaveToFile) {
         SaveDataFile();
     }
+}
+
+void MainWindowModel::comp_Click(int index) {
+    if (index != ComparisonRun::MarginalD1 && index != ComparisonRun::CentralD2 &&
+        index != ComparisonRun::Combined)
+        return;
+    if (dataSet_.text().find(DataSet::kLineEnd) == std::string::npos)
+        return; // nothing loaded or appended: no message, no change
+    // A comparison refills the list, so its entries are no longer codes to pick.
+    selectMode_ = 0;
+    const auto summary = ComparisonRun::comp_Click(index, digitising_.sheet(), dataSet_.text(),
+                                                   comparison_, listWindow_.list(), *this);
+    listWindow_.redraw();
+    services_.clearClipboard();
+    services_.setClipboardText(summary.value_or(std::string()));
+    listWindow_.show();
+}
+
+void MainWindowModel::aha_Click(int index) {
+    if (index != SelectRecord)
+        return;
+    selectMode_ = 1;
+    listWindow_.setCaption(std::string(RecordSelection::kCaption));
+    RecordSelection::fillList(dataSet_.text(), listWindow_.list());
+    listWindow_.redraw();
+    listWindow_.show();
+}
+
+void MainWindowModel::List1_DblClick(std::optional<std::size_t> selected) {
+    if (selectMode_ != 1 || !selected || *selected >= listWindow_.list().count())
+        return;
+    const auto pick =
+        RecordSelection::pick(dataSet_.text(), listWindow_.list().itemData(*selected));
+    if (!pick)
+        return;
+    services_.clearClipboard();
+    services_.setClipboardText(pick->line);
+    display_.recordNumber = pick->recordNumber;
+    display_.code = pick->code;
+    displayChanged();
+    Command9_Click();
+    listWindow_.close();
+    selectMode_ = 0;
+    if (onFocusMainWindow)
+        onFocusMainWindow();
+}
+
+void MainWindowModel::CopyList() {
+    services_.clearClipboard();
+    services_.setClipboardText(listWindow_.copyText());
+}
+
+void MainWindowModel::message(std::string_view text) {
+    services_.messageBox(std::string(text), kAppTitle, PlatformServices::Icon::None,
+                         PlatformServices::Buttons::Ok);
+}
+
+void MainWindowModel::setListCaption(const std::string& caption) {
+    listWindow_.setCaption(caption);
+}
+
+void MainWindowModel::redrawList() {
+    listWindow_.redraw();
 }
 
 void MainWindowModel::LoadDataFile() {

@@ -1,11 +1,15 @@
 #pragma once
 
+#include "analysis/ComparisonRun.h"
 #include "model/DataSet.h"
 #include "model/DataSetDisplay.h"
 #include "ui/DigitisingModel.h"
+#include "ui/ListWindowModel.h"
 #include "ui/PlatformServices.h"
 
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace korvex {
@@ -13,7 +17,7 @@ namespace korvex {
 // The logic of the main window, free of any window toolkit: start-up, the
 // sheet commands and the menu arrays. The window displays the digitising
 // model and the data-set display, and forwards every event here.
-class MainWindowModel {
+class MainWindowModel : private ComparisonHost {
 public:
     static constexpr const char* kTitle = "KORVEX 1.0";
     static constexpr const char* kAppTitle = "KORVEX";
@@ -34,14 +38,24 @@ public:
     enum OpenIndex { OpenPictureEntry = 0, LoadDataEntry = 20, SaveDataEntry = 40, EndEntry = 50 };
     enum LoadIndex { LoadFromClipboard = 20, LoadFromFile = 30 };
     enum SaveIndex { SaveToClipboard = 30, SaveToFile = 40 };
+    enum AhaIndex { SelectRecord = 20 };
 
     explicit MainWindowModel(PlatformServices& services);
+    ~MainWindowModel() override = default;
+    MainWindowModel(const MainWindowModel&) = delete;
+    MainWindowModel& operator=(const MainWindowModel&) = delete;
 
     DigitisingModel& digitising() { return digitising_; }
     const DigitisingModel& digitising() const { return digitising_; }
     const DataSet& dataSet() const { return dataSet_; }
     const DataSetDisplay& display() const { return display_; }
+    ListWindowModel& listWindow() { return listWindow_; }
+    const ComparisonState& comparison() const { return comparison_; }
+    // 1 while the list window offers the loaded codes for a pick.
+    std::int16_t selectMode() const { return selectMode_; }
 
+    // The main window takes the focus back after a pick.
+    std::function<void()> onFocusMainWindow;
     // "End": the window closes itself (and runs its closing steps) when called.
     std::function<void()> onCloseRequested;
     // The record count, record number or identification code display changed.
@@ -80,6 +94,14 @@ public:
     void open_Click(int index);
     void load_Click(int index);
     void save_Click(int index);
+    // The Compare commands (15 D1, 20 D2, 45 D) and "Select Record" (20).
+    void comp_Click(int index);
+    void aha_Click(int index);
+    // A double-click in the list window on the entry at `selected` (none when
+    // no entry is selected).
+    void List1_DblClick(std::optional<std::size_t> selected);
+    // "Copy to the Clipboard" of the list window.
+    void CopyList();
 
     void LoadDataFile();
     // Saves the sheet and the data set to a file the user chooses; false when
@@ -93,11 +115,18 @@ public:
 
 private:
     void displayChanged();
+    // ComparisonHost
+    void message(std::string_view text) override;
+    void setListCaption(const std::string& caption) override;
+    void redrawList() override;
 
     PlatformServices& services_;
     DigitisingModel digitising_;
     DataSet dataSet_;
     DataSetDisplay display_;
+    ListWindowModel listWindow_;
+    ComparisonState comparison_;
+    std::int16_t selectMode_ = 0;
 };
 
 } // namespace korvex

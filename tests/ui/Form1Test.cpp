@@ -1,4 +1,5 @@
 #include "ui/Form1.h"
+#include "ui/Form2.h"
 #include "ui/PictureArea.h"
 
 #include <QAccessible>
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -347,6 +349,95 @@ private slots:
         form->menuEntry(str("save"), 30)->trigger();
         QCOMPARE(services->clipboardText(), text);
         QCOMPARE(form->model().dataSet().text(), text);
+    }
+
+    void compareRanksTheLoadedRecords() {
+        // Three records; the sheet is filled from the second.
+        auto line = [](const char* code, double m, double c) {
+            std::string l = code;
+            for (int k = 0; k < 16; ++k)
+                l += "\t" + std::to_string(m + 0.001 * k).substr(0, 6);
+            for (int k = 0; k < 12; ++k) // left and right junctions drift apart with c
+                l += "\t" +
+                     std::to_string(c * (1.0 + (k < 6 ? 0.1 * k : 0.2 * (k - 6)))).substr(0, 6);
+            return l + "\r\n";
+        };
+        const std::string text =
+            line("far", 0.2, 0.3) + line("same", 0.06, 0.08) + line("near", 0.061, 0.081);
+        QApplication::clipboard()->setText(QString::fromStdString(text));
+        form->menuEntry(str("load"), 20)->trigger();
+        QTest::mouseClick(form->command(11), Qt::LeftButton); // "+": show "same"
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("same"));
+
+        const struct {
+            int index;
+            const char* caption;
+            const char* top;
+        } commands[] = {
+            {15, "List of Similar Voduzor - Marginal Seams (D1)", "0.000        same"},
+            {20, "List of Similar Voduzor - Central Seams (D2)", "0.000        same"},
+            {45, "List of Similar Voduzor - Marginal and Central Seams (D)", "0.0000       same"},
+        };
+        for (const auto& c : commands) {
+            form->menuEntry(str("comp"), c.index)->trigger();
+            Form2* list = form->listWindow();
+            QVERIFY2(list, c.caption);
+            QVERIFY(list->isVisible());
+            QCOMPARE(list->windowTitle(), str(c.caption));
+            QAbstractItemModel* rows = list->list()->model();
+            QCOMPARE(rows->rowCount(), 3);
+            QCOMPARE(rows->index(0, 0).data().toString(), str(c.top));
+            QVERIFY(rows->index(1, 0).data().toString().endsWith(str("near")));
+            QVERIFY(rows->index(2, 0).data().toString().endsWith(str("far")));
+            const QString summary = QApplication::clipboard()->text();
+            QVERIFY(summary.startsWith(str("\tTime-series\tMinimum\tMedian\tMaximum\r\nnear\t")));
+            QVERIFY(summary.contains(str("\tnear\t 1\r\n")));
+        }
+        // Copy gives code TAB distance per line.
+        QTest::mouseClick(form->listWindow()->copyButton(), Qt::LeftButton);
+        QVERIFY(QApplication::clipboard()->text().startsWith(str("same\t0.0000\r\nnear\t")));
+        // A double-click on a ranked line picks nothing.
+        form->listWindow()->list()->setCurrentIndex(
+            form->listWindow()->list()->model()->index(2, 0));
+        emit form->listWindow()->list()->doubleClicked(form->listWindow()->list()->currentIndex());
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("same"));
+
+        QTest::mouseClick(form->listWindow()->closeButton(), Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QVERIFY(!form->listWindow());
+        saveScreenshot(str("form1-after-compare.png"));
+    }
+
+    void selectRecordPicksByDoubleClick() {
+        std::string text;
+        for (const char* code : {"b2", "A1", "a3"}) {
+            text += code;
+            for (int k = 1; k <= 28; ++k)
+                text += "\t" + std::to_string(k) + code;
+            text += "\r\n";
+        }
+        QApplication::clipboard()->setText(QString::fromStdString(text));
+        form->menuEntry(str("load"), 20)->trigger();
+        form->menuEntry(str("aha"), 20)->trigger();
+        Form2* list = form->listWindow();
+        QVERIFY(list);
+        QCOMPARE(list->windowTitle(), str("List of loaded specimen"));
+        QCOMPARE(list->focusWidget(), static_cast<QWidget*>(list->closeButton()));
+        QAbstractItemModel* rows = list->list()->model();
+        QCOMPARE(rows->rowCount(), 3);
+        QCOMPARE(rows->index(0, 0).data().toString(), str("A1"));
+        QCOMPARE(rows->index(1, 0).data().toString(), str("a3"));
+        QCOMPARE(rows->index(2, 0).data().toString(), str("b2"));
+
+        const QRect a3 = list->list()->visualRect(rows->index(1, 0));
+        QTest::mouseClick(list->list()->viewport(), Qt::LeftButton, {}, a3.center());
+        QTest::mouseDClick(list->list()->viewport(), Qt::LeftButton, {}, a3.center());
+        QCoreApplication::processEvents();
+        QVERIFY(!form->listWindow());
+        QCOMPARE(form->findChild<QLabel*>(str("Label3"))->text(), str("3"));
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("a3"));
+        QCOMPARE(text1(0)->text(), str("1a3"));
+        QVERIFY(QApplication::clipboard()->text().startsWith(str("a3\t1a3\t")));
     }
 
     void closingPromptPaths() {

@@ -1,0 +1,189 @@
+#include "analysis/ComparisonRun.h"
+
+#include "analysis/ListColumns.h"
+#include "model/DataSet.h"
+#include "model/NumberText.h"
+#include "model/SpecimenRecord.h"
+
+#include <cmath>
+
+namespace korvex::ComparisonRun {
+
+namespace {
+
+using DistancePasses::ParsedRecord;
+
+constexpr std::string_view kTab = "\t";
+constexpr std::string_view kLineEnd = DataSet::kLineEnd;
+
+// Reads every distance line of the list into a table by record number and
+// marks the entries written; lines naming record 0 or a number beyond the
+// records are ignored.
+void readBackInto(const ResultList& list, std::vector<double>& table, std::vector<bool>& fresh) {
+    for (std::size_t p = 0; p < list.count(); ++p) {
+        const auto entry = DistancePasses::readBack(list.line(p));
+        if (entry.recordNumber == 0 || entry.recordNumber >= table.size())
+            continue;
+        table[entry.recordNumber] = entry.distance;
+        fresh[entry.recordNumber] = true;
+    }
+}
+
+void prepare(ComparisonState& state, std::string_view dataSetText) {
+    auto pieces = DataSet::splitPieces(dataSetText);
+    pieces.pop_back(); // the piece after the last CR LF is not a record
+    state.recordLines.assign(pieces.begin(), pieces.end());
+    const std::size_t size = state.recordLines.size() + 1;
+    if (state.distanceTable1.size() < size)
+        state.distanceTable1.resize(size, 0.0);
+    if (state.distanceTable2.size() < size)
+        state.distanceTable2.resize(size, 0.0);
+    state.fresh1.assign(state.distanceTable1.size(), false);
+    state.fresh2.assign(state.distanceTable2.size(), false);
+}
+
+bool hasTab(const std::string& line) {
+    return line.find(SpecimenRecord::kFieldSeparator) != std::string::npos;
+}
+
+// The relisting step of the D1 and D2 commands.
+void vypsani(ComparisonState& state, ResultList& list) {
+    readBackInto(list, state.distanceTable1, state.fresh1);
+    list.clear(ResultList::Order::Distance);
+    for (std::size_t i = 0; i < state.recordLines.size(); ++i) {
+        const std::string& line = state.recordLines[i];
+        // A record the pass did not reach is not listed with an old distance.
+        if (hasTab(line) && state.fresh1[i + 1])
+            list.add(rankedLine(fixedText(state.distanceTable1[i + 1], 3),
+                                SpecimenRecord::codeOf(line)));
+    }
+}
+
+DistancePasses::PassResult centralPass(const ParsedRecord& sheet,
+                                       const std::vector<ParsedRecord>& records, ResultList& list,
+                                       ComparisonHost& host) {
+    const auto result = DistancePasses::rozdil_SS(sheet, records, list);
+    if (result.visited > 0)
+        host.setListCaption(std::string(kPassCaption));
+    if (result.stoppedEarly)
+        host.message(DistancePasses::kNoData);
+    else
+        host.redrawList();
+    return result;
+}
+
+DistancePasses::PassResult marginalPass(const ParsedRecord& sheet,
+                                        const std::vector<ParsedRecord>& records, ResultList& list,
+                                        ComparisonHost& host) {
+    const auto result = DistancePasses::marginalia3(sheet, records, list);
+    if (result.stoppedEarly)
+        host.message(DistancePasses::kNoData);
+    return result;
+}
+
+} // namespace
+
+std::string captionFor(int index) {
+    switch (index) {
+    case MarginalD1:
+        return "List of Similar Voduzor - Marginal Seams (D1)";
+    case CentralD2:
+        return "List of Similar Voduzor - Central Seams (D2)";
+    case Combined:
+        return "List of Similar Voduzor - Marginal and Central Seams (D)";
+    default:
+        return std::string(kInitialCaption);
+    }
+}
+
+std::string rankedLine(const std::string& distanceText, std::string_view code) {
+    std::string line = distanceText;
+    if (line.size() < ListColumns::kHeadWidth)
+        line.append(ListColumns::kHeadWidth - line.size(), ' ');
+    line += "   ";
+    line += code;
+    return line;
+}
+
+std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
+                                      std::string_view dataSetText, ComparisonState& state,
+                                      ResultList& list, ComparisonHost& host) {
+    if (index != MarginalD1 && index != CentralD2 && index != Combined)
+        return std::nullopt;
+    if (dataSetText.find(kLineEnd) == std::string_view::npos)
+        return std::nullopt;
+
+    prepare(state, dataSetText);
+    list.clear(ResultList::Order::Distance);
+    // Each record is parsed once for the whole run, whichever passes it takes.
+    std::vector<ParsedRecord> records;
+    records.reserve(state.recordLines.size());
+    for (const std::string& line : state.recordLines)
+        records.push_back(DistancePasses::parseRecord(line));
+    const ParsedRecord current = DistancePasses::parseSheet(sheet);
+
+    switch (index) {
+    case MarginalD1:
+        marginalPass(current, records, list, host);
+        vypsani(state, list);
+        break;
+    case CentralD2:
+        centralPass(current, records, list, host);
+        vypsani(state, list);
+        break;
+    default: // Combined
+        centralPass(current, records, list, host);
+        readBackInto(list, state.distanceTable1, state.fresh1);
+        list.clear(ResultList::Order::Distance);
+        host.setListCaption(captionFor(Combined));
+        marginalPass(current, records, list, host);
+        host.redrawList();
+        readBackInto(list, state.distanceTable2, state.fresh2);
+        list.clear(ResultList::Order::Distance);
+        for (std::size_t i = 0; i < state.recordLines.size(); ++i) {
+            const std::string& line = state.recordLines[i];
+            const std::size_t n = i + 1;
+            // Only records that received both distances in this run are listed.
+            if (!hasTab(line) || !state.fresh1[n] || !state.fresh2[n])
+                continue;
+            const double d = std::sqrt(state.distanceTable2[n] * state.distanceTable1[n]);
+            list.add(rankedLine(fixedText(d, 4), SpecimenRecord::codeOf(line)));
+        }
+        break;
+    }
+    host.setListCaption(captionFor(index));
+    return summary(list);
+}
+
+std::string summary(const ResultList& list) {
+    const auto n = static_cast<long long>(list.count());
+    const long long m = n >= 1 ? (n - 1) / 2 : -1; // the lower middle position
+    // Positions below 0 (an empty list) give empty fields.
+    auto columns = [&](long long k) {
+        if (k < 0)
+            return ListColumns{};
+        return ListColumns::of(list.line(static_cast<std::size_t>(k)), 11, true);
+    };
+    std::string out;
+    out += "\tTime-series\tMinimum\tMedian\tMaximum";
+    out += kLineEnd;
+    out += columns(1).tail;
+    for (long long k : {1LL, 2LL, m, n - 1}) {
+        out += kTab;
+        out += columns(k).head;
+    }
+    out += kLineEnd;
+    out += kLineEnd;
+    for (long long k = 0; k < n; ++k) {
+        const ListColumns c = columns(k);
+        out += c.head;
+        out += kTab;
+        out += c.tail;
+        out += kTab;
+        out += k == 1 ? " 1" : " 0";
+        out += kLineEnd;
+    }
+    return out;
+}
+
+} // namespace korvex::ComparisonRun

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "analysis/DistancePasses.h"
+#include "analysis/ResultList.h"
+#include "model/MeasurementSheet.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex {
+
+// What a comparison run needs from the windows: the message box, and the list
+// window's caption and redraw.
+class ComparisonHost {
+public:
+    virtual ~ComparisonHost() = default;
+    virtual void message(std::string_view text) = 0;
+    virtual void setListCaption(const std::string& caption) = 0;
+    virtual void redrawList() = 0;
+};
+
+// The comparison state of the main window: the record lines taken just before
+// the passes and the two distance tables by record number. The tables grow
+// with the data set; an entry counts only when this run wrote it.
+struct ComparisonState {
+    std::vector<std::string> recordLines; // pieces before the final CR LF
+    std::vector<double> distanceTable1;
+    std::vector<double> distanceTable2;
+    std::vector<bool> fresh1;
+    std::vector<bool> fresh2;
+};
+
+// The three Compare commands.
+namespace ComparisonRun {
+
+enum Index { MarginalD1 = 15, CentralD2 = 20, Combined = 45 };
+
+inline constexpr std::string_view kInitialCaption = "List of Similar Voduzor";
+inline constexpr std::string_view kPassCaption =
+    "List of Similar Voduzor - Central and Marginal Seams (D)";
+std::string captionFor(int index);
+
+// `comp_Click`: ranks every record against the sheet into `list`, and returns
+// the comparison summary for the clipboard. Returns nothing, changing nothing,
+// when the data-set text holds no CR LF or the index is not a Compare command.
+std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
+                                      std::string_view dataSetText, ComparisonState& state,
+                                      ResultList& list, ComparisonHost& host);
+
+// The summary of a ranked list: header, the record at position 1 with the
+// distances at positions 1, 2, the median position and the last, then every
+// line as distance TAB code TAB marker.
+std::string summary(const ResultList& list);
+
+// A ranked line: the distance text padded to 10, three spaces, the code.
+std::string rankedLine(const std::string& distanceText, std::string_view code);
+
+} // namespace ComparisonRun
+
+} // namespace korvex

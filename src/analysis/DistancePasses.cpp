@@ -1,0 +1,150 @@
+#include "analysis/DistancePasses.h"
+
+#include "model/NumberText.h"
+#include "model/SpecimenRecord.h"
+
+#include <cmath>
+
+namespace korvex::DistancePasses {
+
+namespace {
+
+constexpr std::string_view kSeparator = "    "; // three spaces and one more
+constexpr std::size_t kMinimumFields = 10;
+
+std::string padded(std::string text, std::size_t width) {
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
+    return text;
+}
+
+std::string distanceLine(std::string text, std::size_t width, std::size_t recordNumber) {
+    std::string line = padded(std::move(text), width);
+    line += kSeparator;
+    line += std::to_string(recordNumber);
+    return line;
+}
+
+double marginalValue(std::string_view text) {
+    return roundDecimals(readNumber(text), 4);
+}
+double centralValue(std::string_view text) {
+    return roundDecimals(readNumber(text), 5);
+}
+
+} // namespace
+
+ParsedRecord parseRecord(std::string_view line) {
+    ParsedRecord r;
+    std::size_t field = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t tab = line.find(SpecimenRecord::kFieldSeparator, start);
+        const std::string_view text =
+            line.substr(start, tab == std::string_view::npos ? tab : tab - start);
+        // A line with fewer fields than a record keeps 0 for those it lacks.
+        if (field >= 1 && field <= 16)
+            r.marginal[field - 1] = marginalValue(text);
+        else if (field >= 17 && field <= 28)
+            r.central[field - 17] = centralValue(text);
+        ++field;
+        if (tab == std::string_view::npos)
+            break;
+        start = tab + 1;
+    }
+    r.fieldCount = field;
+    return r;
+}
+
+ParsedRecord parseSheet(const MeasurementSheet& sheet) {
+    ParsedRecord r;
+    r.fieldCount = SpecimenRecord::kFieldCount;
+    for (std::size_t k = 0; k < 16; ++k)
+        r.marginal[k] = marginalValue(sheet.value(k));
+    for (std::size_t k = 0; k < 12; ++k)
+        r.central[k] = centralValue(sheet.value(16 + k));
+    return r;
+}
+
+double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
+    double d1 = 0.0;
+    for (std::size_t k = 0; k < 16; ++k) {
+        const double r = record.marginal[k];
+        const double c = sheet.marginal[k];
+        if (!(r > 0.0 || c > 0.0))
+            continue;
+        const double sum = r + c;
+        // Only negative values can cancel the sum; such a pair counts as
+        // completely different rather than dividing by zero.
+        d1 += sum == 0.0 ? 1.0 : std::fabs(r - c) / sum;
+    }
+    return d1;
+}
+
+double centralDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
+    double left = 0.0, right = 0.0, leftRecord = 0.0, rightRecord = 0.0;
+    double sum = 0.0;
+    for (std::size_t j = 0; j < 5; ++j) {
+        left += sheet.central[j];
+        right += sheet.central[6 + j];
+        leftRecord += record.central[j];
+        rightRecord += record.central[6 + j];
+        sum += std::fabs((leftRecord - rightRecord) - (left - right));
+    }
+    return 50.0 * sum;
+}
+
+std::string d1Line(double d1, std::size_t recordNumber) {
+    return distanceLine(fixedText(d1, 4), kD1Width, recordNumber);
+}
+
+std::string d2Line(double d2, std::size_t recordNumber) {
+    return distanceLine(fixedText(d2, 5), kD2Width, recordNumber);
+}
+
+DistanceEntry readBack(std::string_view line) {
+    // The distance is the text before the first blank and the record number
+    // the text after the last one. For lines within their columns this is the
+    // same as reading by position, and a distance wider than its column is
+    // still read whole.
+    DistanceEntry entry;
+    const std::size_t firstBlank = line.find(' ');
+    entry.distance = readNumber(line.substr(0, firstBlank));
+    const std::size_t lastBlank = line.rfind(' ');
+    if (firstBlank != std::string_view::npos) {
+        const double number = readNumber(line.substr(lastBlank + 1));
+        if (number >= 0.0 && number < 1e18)
+            entry.recordNumber = static_cast<std::size_t>(std::llround(number));
+    }
+    return entry;
+}
+
+PassResult marginalia3(const ParsedRecord& sheet, const std::vector<ParsedRecord>& records,
+                       ResultList& list) {
+    PassResult result;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].fieldCount < kMinimumFields) {
+            result.stoppedEarly = true;
+            return result;
+        }
+        list.add(d1Line(marginalDistance(sheet, records[i]), i + 1));
+        ++result.visited;
+    }
+    return result;
+}
+
+PassResult rozdil_SS(const ParsedRecord& sheet, const std::vector<ParsedRecord>& records,
+                     ResultList& list) {
+    PassResult result;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        if (records[i].fieldCount < kMinimumFields) {
+            result.stoppedEarly = true;
+            return result;
+        }
+        list.add(d2Line(centralDistance(sheet, records[i]), i + 1));
+        ++result.visited;
+    }
+    return result;
+}
+
+} // namespace korvex::DistancePasses

@@ -1,0 +1,101 @@
+#include "ui/Form2.h"
+
+#include "ui/MainWindowModel.h"
+#include "ui/QtPlatformServices.h"
+#include "ui/ResultListItemModel.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QListView>
+#include <QPushButton>
+#include <QScreen>
+
+namespace korvex {
+
+namespace {
+
+// Design geometry in pixels (twips / 15) of a client area 6495 x 10140 twips.
+constexpr QSize kClientSize(433, 676);
+constexpr QRect kListRect(8, 8, 417, 620);
+constexpr QRect kCloseRect(288, 636, 137, 25);
+constexpr QRect kCopyRect(8, 636, 273, 25);
+
+QFont buttonFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(9.75);
+    font.setBold(true);
+    return font;
+}
+
+} // namespace
+
+Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
+    : QWidget(mainWindow, Qt::Window), model_(model) {
+    setObjectName(QStringLiteral("Form2"));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setWindowIcon(mainWindow->windowIcon());
+    setFixedSize(kClientSize);
+
+    items_ = new ResultListItemModel(model_.listWindow().list(), this);
+    list1_ = new QListView(this);
+    list1_->setObjectName(QStringLiteral("List1"));
+    list1_->setAccessibleName(QStringLiteral("List"));
+    list1_->setGeometry(kListRect);
+    list1_->setModel(items_);
+    list1_->setUniformItemSizes(true); // rows are measured once, not 100,000 times
+    list1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list1_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // A fixed-pitch face keeps the padded distance columns lined up.
+    QFont listFont(QStringLiteral("Courier New"));
+    listFont.setStyleHint(QFont::TypeWriter);
+    listFont.setPointSizeF(14.25);
+    listFont.setBold(true);
+    list1_->setFont(listFont);
+
+    command1_ = new QPushButton(QStringLiteral("Close"), this);
+    command1_->setObjectName(QStringLiteral("Command1"));
+    command1_->setGeometry(kCloseRect);
+    command1_->setFont(buttonFont());
+    command2_ = new QPushButton(QStringLiteral("Copy to the Clipboard"), this);
+    command2_->setObjectName(QStringLiteral("Command2"));
+    command2_->setGeometry(kCopyRect);
+    command2_->setFont(buttonFont());
+    setTabOrder(list1_, command1_);
+    setTabOrder(command1_, command2_);
+
+    connect(command1_, &QPushButton::clicked, this, [this] { model_.listWindow().close(); });
+    connect(command2_, &QPushButton::clicked, this, [this] { model_.CopyList(); });
+    connect(list1_, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
+        // Only an entry under the pointer is picked; a double-click on the
+        // empty part of the list picks nothing.
+        if (index.isValid())
+            model_.List1_DblClick(std::size_t(index.row()));
+    });
+
+    syncCaption();
+    if (const QScreen* screen =
+            mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - frameGeometry().width()) / 2,
+             area.y() + (area.height() - frameGeometry().height()) / 2);
+    }
+}
+
+Form2::~Form2() = default;
+
+void Form2::syncCaption() {
+    setWindowTitle(QtPlatformServices::displayText(model_.listWindow().caption()));
+}
+
+void Form2::reloadList() {
+    items_->reload();
+}
+
+void Form2::closeEvent(QCloseEvent* event) {
+    // The close box does what "Close" does; the main window then deletes us.
+    event->accept();
+    if (model_.listWindow().exists())
+        model_.listWindow().close();
+}
+
+} // namespace korvex

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class QListView;
+class QPushButton;
+
+namespace korvex {
+
+class MainWindowModel;
+class ResultListItemModel;
+
+// The list window: shows the list window model's caption and result list and
+// forwards "Close", "Copy to the Clipboard" and double-clicks. It exists only
+// while the model says the window exists.
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    Form2(MainWindowModel& model, QWidget* mainWindow);
+    ~Form2() override;
+
+    QListView* list() const { return list1_; }
+    QPushButton* closeButton() const { return command1_; }
+    QPushButton* copyButton() const { return command2_; }
+
+    void syncCaption();
+    void reloadList();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    MainWindowModel& model_;
+    ResultListItemModel* items_ = nullptr;
+    QListView* list1_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QPushButton* command2_ = nullptr;
+};
+
+} // namespace korvex
