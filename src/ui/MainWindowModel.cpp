@@ -4,6 +4,7 @@
 #include "exchange/ClipboardForms.h"
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
+#include "model/SheetFill.h"
 #include "model/SpecimenRecord.h"
 
 #include <algorithm>
@@ -86,20 +87,13 @@ void MainWindowModel::Command9_Click() {
 }
 
 void MainWindowModel::FillSheetFromText(const std::string& text) {
-    const auto fields = SpecimenRecord::splitFields(text);
-    // A text of 12 to 28 fields fills the boxes it has fields for, so a
-    // spreadsheet row of a code and the 16 marginal values fills M1..M16.
-    if (fields.size() >= 12) {
-        const std::size_t last = std::min(fields.size() - 1, MeasurementSheet::kRecordValueCount);
+    fillRecordValues(text, [this](std::size_t sheetIndex, std::string_view value) {
         for (SeamGroupId group : kLabelledGroups) {
             const SeamGroup& g = seamGroup(group);
-            for (std::size_t i = 0; i < g.count; ++i) {
-                const std::size_t field = g.firstSheetIndex + i + 1;
-                if (field <= last)
-                    digitising_.setBoxText(group, i, std::string(fields[field]));
-            }
+            if (sheetIndex >= g.firstSheetIndex && sheetIndex < g.firstSheetIndex + g.count)
+                digitising_.setBoxText(group, sheetIndex - g.firstSheetIndex, std::string(value));
         }
-    }
+    });
     for (SeamGroupId group : kLabelledGroups)
         digitising_.GroupCheckChanged(group);
     for (SeamGroupId group : kLabelledGroups)

@@ -1,0 +1,178 @@
+#include "batch/BatchCommands.h"
+
+#include "analysis/ComparisonRun.h"
+#include "exchange/TorFile.h"
+#include "model/MeasurementSheet.h"
+#include "model/SheetFill.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <sstream>
+
+namespace korvex {
+
+namespace {
+
+std::optional<std::string> readFileBytes(const std::string& path, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::strerror(errno);
+        return std::nullopt;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    if (in.bad()) {
+        error = "read error";
+        return std::nullopt;
+    }
+    return bytes.str();
+}
+
+// Messages a window would show in a message box go to standard error.
+class StreamHost : public ComparisonHost {
+public:
+    explicit StreamHost(std::ostream& err) : err_(err) {}
+    void message(std::string_view text) override { err_ << text << '\n'; }
+    void setListCaption(const std::string&) override {}
+    void redrawList() override {}
+
+private:
+    std::ostream& err_;
+};
+
+} // namespace
+
+struct BatchCommands::Options {
+    std::map<std::string, std::string> values;
+    bool ranked = false;
+};
+
+BatchCommands::BatchCommands(std::ostream& out, std::ostream& err, FileReader reader)
+    : out_(out), err_(err), reader_(reader ? std::move(reader) : FileReader(readFileBytes)) {}
+
+std::string BatchCommands::usage() {
+    return "Usage: korvex-batch COMMAND [OPTIONS]\n"
+           "\n"
+           "Commands:\n"
+           "  compare   rank every record of a data set by its distance to a sheet\n"
+           "\n"
+           "compare options:\n"
+           "  --by D1|D2|D       the distance: marginal seams (D1), central seams (D2)\n"
+           "                     or both (D)\n"
+           "  --sheet FILE       the specimen to compare: a record line, or a data file's\n"
+           "                     sheet line (any text \"Fill from the Clipboard\" takes)\n"
+           "  --data FILE.tor    the data set, from a data file\n"
+           "  --data-text FILE   the data set, as a data-set text (as \"from Clipboard\" takes)\n"
+           "  --ranked           print the ranked lines in list order instead of the summary\n"
+           "\n"
+           "The summary is printed exactly as the window puts it on the clipboard\n"
+           "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
+           "arguments, 3 an input file could not be read.\n";
+}
+
+bool BatchCommands::readInput(const std::string& path, std::string& bytes) {
+    std::string error;
+    auto read = reader_(path, error);
+    if (!read) {
+        err_ << "korvex-batch: cannot read " << path << ": " << error << '\n';
+        return false;
+    }
+    bytes = std::move(*read);
+    return true;
+}
+
+int BatchCommands::run(const std::vector<std::string>& args) {
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        (args.empty() ? err_ : out_) << usage();
+        return args.empty() ? kUsage : kOk;
+    }
+    const std::string& command = args[0];
+    if (command != "compare") {
+        err_ << "korvex-batch: unknown command '" << command << "'\n\n" << usage();
+        return kUsage;
+    }
+    Options options;
+    static const char* const kValued[] = {"--by", "--sheet", "--data", "--data-text"};
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out_ << usage();
+            return kOk;
+        }
+        if (a == "--ranked") {
+            options.ranked = true;
+            continue;
+        }
+        bool known = false;
+        for (const char* name : kValued)
+            known = known || a == name;
+        if (!known) {
+            err_ << "korvex-batch: unknown option '" << a << "'\n";
+            return kUsage;
+        }
+        if (i + 1 >= args.size()) {
+            err_ << "korvex-batch: " << a << " needs a value\n";
+            return kUsage;
+        }
+        options.values[a] = args[++i];
+    }
+    return compare(options);
+}
+
+int BatchCommands::compare(const Options& options) {
+    const auto value = [&](const char* name) -> const std::string* {
+        auto it = options.values.find(name);
+        return it == options.values.end() ? nullptr : &it->second;
+    };
+    const std::string* by = value("--by");
+    int index = 0;
+    if (by && *by == "D1")
+        index = ComparisonRun::MarginalD1;
+    else if (by && *by == "D2")
+        index = ComparisonRun::CentralD2;
+    else if (by && *by == "D")
+        index = ComparisonRun::Combined;
+    if (index == 0) {
+        err_ << "korvex-batch: compare needs --by D1, D2 or D\n";
+        return kUsage;
+    }
+    const std::string* sheetPath = value("--sheet");
+    const std::string* tor = value("--data");
+    const std::string* text = value("--data-text");
+    if (!sheetPath || (tor == nullptr) == (text == nullptr)) {
+        err_ << "korvex-batch: compare needs --sheet and one of --data or --data-text\n";
+        return kUsage;
+    }
+
+    std::string sheetText;
+    std::string dataBytes;
+    if (!readInput(*sheetPath, sheetText) || !readInput(tor ? *tor : *text, dataBytes))
+        return kUnreadable;
+    const std::string dataSetText = tor ? TorFile::read(dataBytes).dataSetText : dataBytes;
+
+    MeasurementSheet sheet;
+    fillRecordValues(sheetText,
+                     [&](std::size_t i, std::string_view v) { sheet.setValue(i, std::string(v)); });
+
+    ComparisonState state;
+    ResultList list;
+    StreamHost host(err_);
+    const auto summary = ComparisonRun::comp_Click(index, sheet, dataSetText, state, list, host);
+    if (!summary) {
+        err_ << "korvex-batch: the data set holds no record (no line ends with CR LF)\n";
+        return kNothingToDo;
+    }
+    if (options.ranked) {
+        for (std::size_t p = 0; p < list.count(); ++p)
+            out_ << list.line(p) << "\r\n";
+    } else {
+        out_ << *summary;
+    }
+    out_.flush();
+    return kOk;
+}
+
+} // namespace korvex

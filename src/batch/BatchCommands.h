@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+// `korvex-batch`: the program's analyses from the command line, on the same
+// core as the windows, for large catalogues and scripted checks. Each
+// subcommand prints exactly the text the window would put on the clipboard.
+class BatchCommands {
+public:
+    // Exit codes.
+    static constexpr int kOk = 0;
+    static constexpr int kNothingToDo = 1; // e.g. a data set without records
+    static constexpr int kUsage = 2;       // bad arguments
+    static constexpr int kUnreadable = 3;  // an input file could not be read
+
+    // Reads a whole file as bytes; nothing when it cannot be read (with the
+    // reason in `error`). Replaceable for tests.
+    using FileReader =
+        std::function<std::optional<std::string>(const std::string& path, std::string& error)>;
+
+    BatchCommands(std::ostream& out, std::ostream& err, FileReader reader = {});
+
+    // `args` without the program name.
+    int run(const std::vector<std::string>& args);
+
+    static std::string usage();
+
+private:
+    struct Options;
+    int compare(const Options& options);
+    bool readInput(const std::string& path, std::string& bytes);
+
+    std::ostream& out_;
+    std::ostream& err_;
+    FileReader reader_;
+};
+
+} // namespace korvex

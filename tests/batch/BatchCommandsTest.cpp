@@ -1,0 +1,132 @@
+#include "batch/BatchCommands.h"
+
+#include "../ui/FakePlatformServices.h"
+#include "ui/MainWindowModel.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+namespace korvex {
+namespace {
+
+// Runs the batch tool on files held in memory.
+struct Batch {
+    std::map<std::string, std::string> files;
+    std::ostringstream out;
+    std::ostringstream err;
+
+    int run(const std::vector<std::string>& args) {
+        BatchCommands commands(out, err, [this](const std::string& path, std::string& error) {
+            auto it = files.find(path);
+            if (it == files.end()) {
+                error = "No such file or directory";
+                return std::optional<std::string>();
+            }
+            return std::optional<std::string>(it->second);
+        });
+        return commands.run(args);
+    }
+};
+
+std::string record(const std::string& code, double m, double c) {
+    std::string line = code;
+    for (int k = 0; k < 16; ++k)
+        line += "\t" + std::to_string(m + 0.001 * k).substr(0, 6);
+    for (int k = 0; k < 12; ++k)
+        line += "\t" + std::to_string(c * (1 + 0.05 * k)).substr(0, 6);
+    return line;
+}
+
+TEST(BatchCommands, CompareGivesExactlyTheWindowsClipboardText) {
+    const std::string sheetLine = record("probe", 0.0612, 0.0811);
+    const std::string dataSet = record("T1", 0.06, 0.08) + "\r\n" + record("t2", 0.0615, 0.0805) +
+                                "\r\n" + record("T3", 0.2, 0.3) + "\r\n\r\n" +
+                                record("after-gap", 0.06, 0.08) + "\r\n";
+    test::FakePlatformServices services;
+    MainWindowModel window(services);
+    window.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+    services.setClipboardText(dataSet);
+    window.load_Click(MainWindowModel::LoadFromClipboard);
+    services.setClipboardText(sheetLine);
+    window.Command9_Click();
+    services.files["/k.tor"] = std::string(); // filled by the save below
+    services.fileAnswers = {"/k.tor"};
+    window.save_Click(MainWindowModel::SaveToFile);
+
+    for (const char* by : {"D1", "D2", "D"}) {
+        const int index = std::string(by) == "D1" ? 15 : std::string(by) == "D2" ? 20 : 45;
+        // The empty line stops each pass with a message, in the window and in batch.
+        const std::size_t passes = index == 45 ? 2 : 1;
+        services.messageAnswers.assign(passes, PlatformServices::Answer::Ok);
+        window.comp_Click(index);
+        const std::string windowText = services.clipboardText();
+
+        for (const char* dataOption : {"--data", "--data-text"}) {
+            Batch batch;
+            batch.files = {{"sheet.txt", sheetLine},
+                           {"k.tor", services.files.at("/k.tor")},
+                           {"set.txt", dataSet}};
+            const std::string dataFile = std::string(dataOption) == "--data" ? "k.tor" : "set.txt";
+            ASSERT_EQ(
+                batch.run({"compare", "--by", by, "--sheet", "sheet.txt", dataOption, dataFile}),
+                BatchCommands::kOk)
+                << batch.err.str();
+            EXPECT_EQ(batch.out.str(), windowText) << by << " " << dataOption;
+            std::string expectedMessages;
+            for (std::size_t i = 0; i < passes; ++i)
+                expectedMessages += "No data were selected.\n";
+            EXPECT_EQ(batch.err.str(), expectedMessages);
+        }
+    }
+    EXPECT_EQ(services.messages.size(), 4U);
+}
+
+TEST(BatchCommands, RankedPrintsTheListInOrder) {
+    Batch batch;
+    batch.files = {{"s", record("x", 0.06, 0.08)},
+                   {"d", record("far", 0.3, 0.3) + "\r\n" + record("same", 0.06, 0.08) + "\r\n"}};
+    ASSERT_EQ(batch.run({"compare", "--by", "D1", "--sheet", "s", "--data-text", "d", "--ranked"}),
+              0);
+    const std::string out = batch.out.str();
+    EXPECT_EQ(out.substr(0, out.find("\r\n")), "0.000        same");
+    EXPECT_NE(out.find("\r\n"), out.rfind("\r\n")); // two lines
+}
+
+TEST(BatchCommands, BadArgumentsAndUnreadableFilesFailClearly) {
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{}, BatchCommands::kUsage, "Usage"},
+        {{"frobnicate"}, BatchCommands::kUsage, "unknown command"},
+        {{"compare", "--by", "D3", "--sheet", "s", "--data", "d"}, BatchCommands::kUsage, "--by"},
+        {{"compare", "--by", "D"}, BatchCommands::kUsage, "--sheet"},
+        {{"compare", "--by", "D", "--sheet", "s", "--data", "d", "--data-text", "d"},
+         BatchCommands::kUsage,
+         "one of"},
+        {{"compare", "--by", "D", "--sheet"}, BatchCommands::kUsage, "needs a value"},
+        {{"compare", "--bogus"}, BatchCommands::kUsage, "unknown option"},
+        {{"compare", "--by", "D", "--sheet", "missing", "--data", "d"},
+         BatchCommands::kUnreadable,
+         "cannot read missing"},
+        {{"compare", "--by", "D", "--sheet", "s", "--data-text", "empty"},
+         BatchCommands::kNothingToDo,
+         "no record"},
+    };
+    for (const auto& c : cases) {
+        Batch batch;
+        batch.files = {{"s", record("x", 0.06, 0.08)}, {"d", "R\r\n"}, {"empty", ""}};
+        EXPECT_EQ(batch.run(c.args), c.code) << c.says;
+        EXPECT_NE(batch.err.str().find(c.says), std::string::npos) << batch.err.str();
+        EXPECT_TRUE(batch.out.str().empty()) << c.says;
+    }
+    Batch help;
+    EXPECT_EQ(help.run({"--help"}), 0);
+    EXPECT_NE(help.out.str().find("--data-text"), std::string::npos);
+}
+
+} // namespace
+} // namespace korvex
