@@ -19,14 +19,16 @@ constexpr std::string_view kLineEnd = DataSet::kLineEnd;
 // Reads every distance line of the list into a table by record number and
 // marks the entries written; lines naming record 0 or a number beyond the
 // records are ignored.
+// Each line names its own record, so the order of reading does not matter
+// and the list is not sorted for it.
 void readBackInto(const ResultList& list, std::vector<double>& table, std::vector<bool>& fresh) {
-    for (std::size_t p = 0; p < list.count(); ++p) {
-        const auto entry = DistancePasses::readBack(list.line(p));
+    list.forEachUnordered([&](const std::string& line) {
+        const auto entry = DistancePasses::readBack(line);
         if (entry.recordNumber == 0 || entry.recordNumber >= table.size())
-            continue;
+            return;
         table[entry.recordNumber] = entry.distance;
         fresh[entry.recordNumber] = true;
-    }
+    });
 }
 
 void prepare(ComparisonState& state, std::string_view dataSetText) {

@@ -37,6 +37,13 @@ public:
     std::int32_t itemData(std::size_t p) const;
     void setItemData(std::size_t p, std::int32_t data);
 
+    // Visits every line in no particular order, without sorting: for readers
+    // to whom the order does not matter.
+    template <typename Visit> void forEachUnordered(Visit visit) const {
+        for (const Entry& e : entries_)
+            visit(e.line);
+    }
+
     // The leading number of a distance line: the text up to its first blank,
     // read as a number ("12.5    3" gives 12.5; no number gives 0).
     static double leadingNumber(std::string_view line);

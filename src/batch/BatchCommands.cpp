@@ -1,11 +1,14 @@
 #include "batch/BatchCommands.h"
 
 #include "analysis/ComparisonRun.h"
+#include "analysis/Distributions.h"
 #include "exchange/TorFile.h"
 #include "model/MeasurementSheet.h"
 #include "model/SheetFill.h"
 
 #include <cerrno>
+#include <charconv>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -57,7 +60,9 @@ std::string BatchCommands::usage() {
     return "Usage: korvex-batch COMMAND [OPTIONS]\n"
            "\n"
            "Commands:\n"
-           "  compare   rank every record of a data set by its distance to a sheet\n"
+           "  compare       rank every record of a data set by its distance to a sheet\n"
+           "  all-pairs     the distances between every pair of records (D, D1, D2 rows)\n"
+           "  distribution  the simulated histogram of distances between animals\n"
            "\n"
            "compare options:\n"
            "  --by D1|D2|D       the distance: marginal seams (D1), central seams (D2)\n"
@@ -67,6 +72,13 @@ std::string BatchCommands::usage() {
            "  --data FILE.tor    the data set, from a data file\n"
            "  --data-text FILE   the data set, as a data-set text (as \"from Clipboard\" takes)\n"
            "  --ranked           print the ranked lines in list order instead of the summary\n"
+           "\n"
+           "all-pairs options:\n"
+           "  --data FILE.tor | --data-text FILE   the data set, as for compare\n"
+           "\n"
+           "distribution options:\n"
+           "  --seed N           seed the generator (default: from the time of day);\n"
+           "                     the percentage line goes to standard error\n"
            "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
@@ -90,12 +102,12 @@ int BatchCommands::run(const std::vector<std::string>& args) {
         return args.empty() ? kUsage : kOk;
     }
     const std::string& command = args[0];
-    if (command != "compare") {
+    if (command != "compare" && command != "all-pairs" && command != "distribution") {
         err_ << "korvex-batch: unknown command '" << command << "'\n\n" << usage();
         return kUsage;
     }
     Options options;
-    static const char* const kValued[] = {"--by", "--sheet", "--data", "--data-text"};
+    static const char* const kValued[] = {"--by", "--sheet", "--data", "--data-text", "--seed"};
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -119,7 +131,62 @@ int BatchCommands::run(const std::vector<std::string>& args) {
         }
         options.values[a] = args[++i];
     }
+    if (command == "all-pairs")
+        return allPairs(options);
+    if (command == "distribution")
+        return distribution(options);
     return compare(options);
+}
+
+bool BatchCommands::readDataSet(const Options& options, std::string& dataSetText) {
+    const auto tor = options.values.find("--data");
+    const auto text = options.values.find("--data-text");
+    const bool hasTor = tor != options.values.end();
+    if (hasTor == (text != options.values.end())) {
+        err_ << "korvex-batch: give one of --data or --data-text\n";
+        usageError_ = true;
+        return false;
+    }
+    std::string bytes;
+    if (!readInput(hasTor ? tor->second : text->second, bytes))
+        return false;
+    dataSetText = hasTor ? TorFile::read(bytes).dataSetText : std::move(bytes);
+    return true;
+}
+
+int BatchCommands::allPairs(const Options& options) {
+    std::string dataSetText;
+    if (!readDataSet(options, dataSetText))
+        return usageError_ ? kUsage : kUnreadable;
+    MeasurementSheet sheet;
+    ComparisonState state;
+    ResultList list;
+    StreamHost host(err_);
+    out_ << Distributions::allPairsDistances(sheet, dataSetText, state, list, host);
+    out_.flush();
+    return kOk;
+}
+
+int BatchCommands::distribution(const Options& options) {
+    std::uint64_t seed = 0;
+    if (const auto it = options.values.find("--seed"); it != options.values.end()) {
+        const std::string& text = it->second;
+        const auto res = std::from_chars(text.data(), text.data() + text.size(), seed);
+        if (res.ec != std::errc() || res.ptr != text.data() + text.size()) {
+            err_ << "korvex-batch: --seed takes a whole number, not '" << text << "'\n";
+            return kUsage;
+        }
+    } else {
+        const auto now = std::chrono::system_clock::now();
+        const auto day = std::chrono::floor<std::chrono::days>(now);
+        seed = Distributions::seedFromTimeOfDay(std::chrono::duration<double>(now - day).count());
+    }
+    Distributions::UniformGenerator uniform(seed);
+    const auto histogram = Distributions::generateDistribution(std::ref(uniform));
+    err_ << histogram.percentageText << '\n';
+    out_ << histogram.text;
+    out_.flush();
+    return kOk;
 }
 
 int BatchCommands::compare(const Options& options) {

@@ -34,11 +34,15 @@ public:
 private:
     struct Options;
     int compare(const Options& options);
+    int allPairs(const Options& options);
+    int distribution(const Options& options);
+    bool readDataSet(const Options& options, std::string& dataSetText);
     bool readInput(const std::string& path, std::string& bytes);
 
     std::ostream& out_;
     std::ostream& err_;
     FileReader reader_;
+    bool usageError_ = false;
 };
 
 } // namespace korvex

@@ -17,6 +17,9 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
 // Enough significant digits to round any decimal text correctly to a double
 // once a sticky digit stands for everything dropped after them.
 constexpr std::size_t kMaxDigits = 800;
@@ -87,9 +90,58 @@ std::string nonFiniteText(double value) {
     return value < 0 ? "-Infinity" : "Infinity";
 }
 
+// The common case of a value box, "0.0625" or "-12.5": sign, at most 15
+// significant digits, a point, and nothing after it that could continue the
+// number (a blank or an exponent). Such a decimal is an integer below 2^53
+// over an exact power of ten, so one division rounds it correctly, exactly as
+// the general reader does. Anything else gives no result.
+std::optional<double> readPlainDecimal(std::string_view text) noexcept {
+    static constexpr double kExactPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::uint64_t digits = 0;
+    int significant = 0;
+    std::size_t decimals = 0;
+    bool anyDigit = false;
+    bool afterPoint = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (isDigit(c)) {
+            anyDigit = true;
+            if (afterPoint)
+                ++decimals;
+            if (digits == 0 && c == '0')
+                continue;
+            if (++significant > 15)
+                return std::nullopt;
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        } else if (c == '.' && !afterPoint) {
+            afterPoint = true;
+        } else {
+            break;
+        }
+    }
+    if (!anyDigit || decimals >= std::size(kExactPowersOfTen))
+        return std::nullopt;
+    if (i < text.size() && (isSkipped(text[i]) || text[i] == 'e' || text[i] == 'E'))
+        return std::nullopt;
+    if (digits == 0)
+        return 0.0; // no sign on zero, as in the general reader
+    const double value = static_cast<double>(digits) / kExactPowersOfTen[decimals];
+    return negative ? -value : value;
+}
+
 } // namespace
 
 double readNumber(std::string_view text) noexcept {
+    if (const auto plain = readPlainDecimal(text))
+        return *plain;
     Scanner in(text);
     bool negative = false;
     if (char c = in.peek(); c == '+' || c == '-') {
@@ -216,19 +268,76 @@ std::string fixedText(double value, int decimals) {
 double roundDecimals(double value, int decimals) {
     if (!std::isfinite(value))
         return value;
+    // Fast path, same result: when the scaled value is small and its fraction
+    // clearly away from a half, the 15-digit form cannot decide differently
+    // from the nearest whole number, and k / 10^n is the double that reading
+    // the written text gives (both are correctly rounded from the same decimal).
+    if (decimals >= 0 && decimals <= 15) {
+        const double scale = kPowersOfTen[static_cast<std::size_t>(decimals)];
+        const double x = std::fabs(value) * scale;
+        if (x < 1e8) {
+            const double whole = std::floor(x);
+            const double fraction = x - whole;
+            if (std::fabs(fraction - 0.5) > 1e-6) {
+                const double k = fraction > 0.5 ? whole + 1.0 : whole;
+                if (k == 0.0)
+                    return 0.0;
+                return std::signbit(value) ? -(k / scale) : k / scale;
+            }
+        }
+    }
     return readNumber(fixedText(value, decimals));
 }
 
-std::string lengthText(double value) {
-    if (!std::isfinite(value))
-        return nonFiniteText(value);
+void appendLengthText(std::string& out, double value) {
+    if (!std::isfinite(value)) {
+        out += nonFiniteText(value);
+        return;
+    }
+    // Fast path, same text: a value that is exactly the double of a decimal
+    // with at most 6 decimals and at most 15 digits is written as that decimal,
+    // which is what its 15 significant digits give.
+    if (std::fabs(value) < 1e9) {
+        const double scaled = std::fabs(value) * 1e6;
+        const auto k = static_cast<long long>(std::llround(scaled));
+        if (static_cast<double>(k) / 1e6 == std::fabs(value)) {
+            if (k == 0) {
+                out.push_back('0');
+                return;
+            }
+            char digits[24];
+            const auto end = std::to_chars(digits, digits + sizeof digits, k).ptr;
+            const auto length = static_cast<std::size_t>(end - digits);
+            std::string_view all(digits, length);
+            if (std::signbit(value))
+                out.push_back('-');
+            if (length > 6) {
+                out += all.substr(0, length - 6);
+            } else {
+                out.push_back('0');
+            }
+            std::string fraction(6 - std::min<std::size_t>(length, 6), '0');
+            fraction += all.substr(length > 6 ? length - 6 : 0);
+            const std::size_t last = fraction.find_last_not_of('0');
+            if (last != std::string::npos) {
+                out.push_back('.');
+                out.append(fraction, 0, last + 1);
+            }
+            return;
+        }
+    }
     const Digits15 v = digits15(value);
-    if (v.d[0] == '0')
-        return "0";
-    std::string digits(v.d.begin(), v.d.end());
-    digits.erase(digits.find_last_not_of('0') + 1);
+    if (v.d[0] == '0') {
+        out.push_back('0');
+        return;
+    }
+    std::size_t count = 15;
+    while (count > 1 && v.d[count - 1] == '0')
+        --count;
+    const std::string_view digits(v.d.data(), count);
 
-    std::string out = v.negative ? "-" : "";
+    if (v.negative)
+        out.push_back('-');
     if (v.exponent < 0) {
         out += "0.";
         out.append(static_cast<std::size_t>(-v.exponent - 1), '0');
@@ -239,11 +348,27 @@ std::string lengthText(double value) {
             out += digits;
             out.append(intDigits - digits.size(), '0');
         } else {
-            out.append(digits, 0, intDigits);
+            out += digits.substr(0, intDigits);
             out.push_back('.');
-            out.append(digits, intDigits, std::string::npos);
+            out += digits.substr(intDigits);
         }
     }
+}
+
+std::string lengthText(double value) {
+    std::string out;
+    appendLengthText(out, value);
+    return out;
+}
+
+void appendPlainNumberText(std::string& out, double value) {
+    out.push_back(value < 0.0 ? '-' : ' ');
+    appendLengthText(out, std::fabs(value));
+}
+
+std::string plainNumberText(double value) {
+    std::string out;
+    appendPlainNumberText(out, value);
     return out;
 }
 

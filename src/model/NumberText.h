@@ -38,6 +38,14 @@ double roundDecimals(double value, int decimals);
 // plain decimal notation (never an exponent), no trailing zeros, "." as the
 // point ("500", "424.264068711929", "0.5").
 std::string lengthText(double value);
+void appendLengthText(std::string& out, double value);
+
+// A number as the distance tables print it: a blank for a value of 0 or more
+// (zero is " 0"), a minus sign otherwise, then the value as lengthText writes
+// it (at most 15 significant digits, a 0 before the point of values below 1,
+// no exponent).
+std::string plainNumberText(double value);
+void appendPlainNumberText(std::string& out, double value);
 
 // Rounds to a 16-bit integer with halves to even. Values whose rounded result
 // lies outside -32768..32767, and NaN, give no result.

@@ -1,5 +1,6 @@
 #include "ui/MainWindowModel.h"
 
+#include "analysis/Distributions.h"
 #include "analysis/RecordSelection.h"
 #include "exchange/ClipboardForms.h"
 #include "exchange/TorFile.h"
@@ -150,8 +151,41 @@ void MainWindowModel::SaveRecordToClipboard() {
     services_.setClipboardText(ClipboardForms::recordForm(code, digitising_.sheet()));
 }
 
-void MainWindowModel::file_Click(int) {
-    // The entries of this array with a command of their own are switched off.
+void MainWindowModel::file_Click(int index) {
+    // The other entries of this array only open their menus.
+    if (index == AllPairsEntry)
+        allPairsDistances();
+    else if (index == DistributionEntry)
+        generateDistribution();
+}
+
+void MainWindowModel::allPairsDistances() {
+    std::string output;
+    // Without a record nothing is compared, and the list window is not opened.
+    if (dataSet_.text().find(DataSet::kLineEnd) != std::string::npos) {
+        selectMode_ = 0;
+        MeasurementSheet sheet = digitising_.sheet();
+        output = Distributions::allPairsDistances(sheet, dataSet_.text(), comparison_,
+                                                  listWindow_.list(), *this);
+        for (SeamGroupId group : kLabelledGroups)
+            for (std::size_t i = 0; i < seamGroup(group).count; ++i)
+                if (sheet.cell(group, i) != digitising_.sheet().cell(group, i))
+                    digitising_.setBoxText(group, i, sheet.cell(group, i));
+        listWindow_.redraw();
+    }
+    services_.clearClipboard();
+    services_.setClipboardText(output);
+}
+
+void MainWindowModel::generateDistribution() {
+    Distributions::UniformGenerator uniform(
+        Distributions::seedFromTimeOfDay(services_.secondsSinceMidnight()));
+    const auto histogram = Distributions::generateDistribution(std::ref(uniform));
+    // The clipboard keeps what it held until the message is closed.
+    services_.messageBox(histogram.percentageText, kAppTitle, PlatformServices::Icon::None,
+                         PlatformServices::Buttons::Ok);
+    services_.clearClipboard();
+    services_.setClipboardText(histogram.text);
 }
 
 void MainWindowModel::open_Click(int index) {

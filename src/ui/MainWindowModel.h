@@ -39,6 +39,7 @@ public:
     enum LoadIndex { LoadFromClipboard = 20, LoadFromFile = 30 };
     enum SaveIndex { SaveToClipboard = 30, SaveToFile = 40 };
     enum AhaIndex { SelectRecord = 20 };
+    enum FileIndex { AllPairsEntry = 30, DistributionEntry = 40 };
 
     explicit MainWindowModel(PlatformServices& services);
     ~MainWindowModel() override = default;
@@ -94,6 +95,10 @@ public:
     void open_Click(int index);
     void load_Click(int index);
     void save_Click(int index);
+    // "auto" (30) and "Generate distribution" (40): switched off in the menu
+    // bar, reachable from here.
+    void allPairsDistances();
+    void generateDistribution();
     // The Compare commands (15 D1, 20 D2, 45 D) and "Select Record" (20).
     void comp_Click(int index);
     void aha_Click(int index);

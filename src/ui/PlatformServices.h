@@ -56,6 +56,9 @@ public:
     // Replaces a file with `bytes`; a failed write leaves the previous file as it was.
     virtual FileResult writeFile(const std::string& path, const std::string& bytes) = 0;
 
+    // The time of day in seconds since midnight (seeds the simulation).
+    virtual double secondsSinceMidnight() = 0;
+
     // Loads a picture file into the picture control.
     virtual PictureResult loadPicture(const std::string& path) = 0;
 };

@@ -12,6 +12,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QSaveFile>
+#include <QTime>
 
 namespace korvex {
 
@@ -149,6 +150,10 @@ std::optional<std::string> QtPlatformServices::saveFileName(const std::string& d
         return std::nullopt;
     lastDirectory_ = QFileInfo(path).absolutePath();
     return path.toStdString();
+}
+
+double QtPlatformServices::secondsSinceMidnight() {
+    return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
 PlatformServices::PictureResult QtPlatformServices::loadPicture(const std::string& path) {

@@ -38,6 +38,7 @@ public:
                                             const std::string& pattern) override;
     FileResult readFile(const std::string& path) override;
     FileResult writeFile(const std::string& path, const std::string& bytes) override;
+    double secondsSinceMidnight() override;
     PictureResult loadPicture(const std::string& path) override;
 
     // The text a window shows for the program's bytes (UTF-8, or Windows-1250

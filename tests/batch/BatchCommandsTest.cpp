@@ -1,7 +1,10 @@
 #include "batch/BatchCommands.h"
 
 #include "../ui/FakePlatformServices.h"
+#include "analysis/Distributions.h"
 #include "ui/MainWindowModel.h"
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -81,6 +84,34 @@ TEST(BatchCommands, CompareGivesExactlyTheWindowsClipboardText) {
         }
     }
     EXPECT_EQ(services.messages.size(), 4U);
+}
+
+TEST(BatchCommands, AllPairsAndDistributionGiveTheWindowsClipboardTexts) {
+    const std::string dataSet = record("T1", 0.06, 0.08) + "\r\n" + record("t2", 0.0615, 0.0805) +
+                                "\r\n" + record("T3", 0.2, 0.3) + "\r\n";
+    test::FakePlatformServices services;
+    MainWindowModel window(services);
+    window.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+    services.setClipboardText(dataSet);
+    window.load_Click(MainWindowModel::LoadFromClipboard);
+    window.file_Click(MainWindowModel::AllPairsEntry);
+    const std::string windowRows = services.clipboardText();
+    EXPECT_EQ(std::count(windowRows.begin(), windowRows.end(), '\n'), 9);
+
+    Batch pairs;
+    pairs.files = {{"set.txt", dataSet}};
+    ASSERT_EQ(pairs.run({"all-pairs", "--data-text", "set.txt"}), BatchCommands::kOk);
+    EXPECT_EQ(pairs.out.str(), windowRows);
+
+    services.seconds = 40000.0;
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    window.file_Click(MainWindowModel::DistributionEntry);
+    Batch histogram;
+    const auto seed = Distributions::seedFromTimeOfDay(40000.0);
+    ASSERT_EQ(histogram.run({"distribution", "--seed", std::to_string(seed)}), BatchCommands::kOk);
+    EXPECT_EQ(histogram.out.str(), services.clipboardText());
+    EXPECT_EQ(histogram.err.str(), services.messages.at(0).text + "\n");
+    EXPECT_EQ(services.messages.at(0).title, "KORVEX");
 }
 
 TEST(BatchCommands, RankedPrintsTheListInOrder) {

@@ -227,4 +227,34 @@ TEST(NumberTextRoundTrip, WrittenTextsReadBackToTheirValues) {
     }
 }
 
+// roundDecimals and lengthText take shortcuts for the values that distance
+// tables are full of; they must give exactly what the written texts give.
+TEST(NumberTextShortcuts, AgreeWithTheWrittenTextsForDistanceLikeValues) {
+    std::mt19937_64 rng(20261208);
+    std::uniform_int_distribution<long long> units(0, 99'999'999);
+    std::uniform_int_distribution<int> places(0, 6);
+    for (int i = 0; i < 200'000; ++i) {
+        const int n = places(rng);
+        const double scale = std::pow(10.0, n);
+        // Exact decimals, their halves, and values just beside them.
+        const double exact = static_cast<double>(units(rng)) / scale;
+        for (double v : {exact, exact + 0.5 / scale, std::nextafter(exact, 1e300),
+                         -std::nextafter(exact + 0.5 / scale, 0.0), std::sqrt(exact)}) {
+            for (int d : {3, 4, 5}) {
+                ASSERT_EQ(roundDecimals(v, d), readNumber(fixedText(v, d))) << v << " at " << d;
+            }
+        }
+        // An exact decimal of up to 6 places is written as that decimal.
+        char expected[64];
+        std::snprintf(expected, sizeof expected, "%.*f", n, exact);
+        std::string text = expected;
+        if (text.find('.') != std::string::npos) {
+            text.erase(text.find_last_not_of('0') + 1);
+            if (text.back() == '.')
+                text.pop_back();
+        }
+        ASSERT_EQ(lengthText(exact), text) << exact;
+    }
+}
+
 } // namespace

@@ -101,6 +101,8 @@ public:
         result.ok = true;
         return result;
     }
+    double seconds = 43210.0;
+    double secondsSinceMidnight() override { return seconds; }
     PictureResult loadPicture(const std::string& path) override {
         for (const auto& [p, result] : pictures)
             if (p == path)

@@ -135,8 +135,9 @@ TEST_F(MainWindowModelTest, MenuIndicesWithoutACommandDoNothing) {
     };
     for (int index : {20, 40, 45, 1, -1})
         window.open_Click(index);
-    for (int index : {0, 10, 20, 30, 40})
+    for (int index : {0, 10, 20, 25, -30})
         window.file_Click(index);
+    EXPECT_FALSE(services.clipboardHasText);
     EXPECT_EQ(closes, 0);
     window.open_Click(MainWindowModel::EndEntry);
     EXPECT_EQ(closes, 1);

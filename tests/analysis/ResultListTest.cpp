@@ -1,0 +1,162 @@
+#include "analysis/ResultList.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using namespace korvex;
+
+namespace {
+
+std::vector<std::string> linesOf(const ResultList& list) {
+    std::vector<std::string> lines;
+    for (std::size_t p = 0; p < list.count(); ++p)
+        lines.push_back(list.line(p));
+    return lines;
+}
+
+std::vector<std::int32_t> itemDataOf(const ResultList& list) {
+    std::vector<std::int32_t> data;
+    for (std::size_t p = 0; p < list.count(); ++p)
+        data.push_back(list.itemData(p));
+    return data;
+}
+
+ResultList filled(ResultList::Order order, const std::vector<std::string>& lines) {
+    ResultList list(order);
+    std::int32_t data = 0;
+    for (const std::string& line : lines)
+        list.add(line, data++);
+    return list;
+}
+
+TEST(ResultListOrder, DistanceLinesStandInOrderOfTheirLeadingNumberThenTheirRestWithoutCase) {
+    const struct {
+        const char* name;
+        std::vector<std::string> added;
+        std::vector<std::string> expected;
+    } cases[] = {
+        // Text order would put "12.5" first.
+        {"numeric, not textual", {"12.5    1", "2.5     2"}, {"2.5     2", "12.5    1"}},
+        // Skipping the padding would read the first line as 0.50007.
+        {"padding never joins the record number",
+         {"0.50005    1", "0.5000    7"},
+         {"0.5000    7", "0.50005    1"}},
+        {"a TAB or line feed also ends the number",
+         {"0.6\t1", "0.5\t9", "0.55\n0"},
+         {"0.5\t9", "0.55\n0", "0.6\t1"}},
+        {"equal numbers: rest of the line without case",
+         {"0.100   b2", "0.100   A1", "0.1   a0"},
+         {"0.1   a0", "0.100   A1", "0.100   b2"}},
+        // Case folding covers A-Z only, so 'B' (folded to 'b') sorts after '['.
+        {"folding is A-Z only", {"1   B", "1   ["}, {"1   [", "1   B"}},
+        {"negative and missing numbers",
+         {"x   1", "-0.5   2", "0.25   3"},
+         {"-0.5   2", "x   1", "0.25   3"}},
+        // Bytes from 0x80 up are compared as unsigned, after plain ASCII.
+        {"high bytes after ASCII", {"1   \xE9t", "1   z"}, {"1   z", "1   \xE9t"}},
+    };
+    for (const auto& c : cases) {
+        const ResultList list = filled(ResultList::Order::Distance, c.added);
+        EXPECT_EQ(linesOf(list), c.expected) << c.name;
+    }
+}
+
+TEST(ResultListOrder, TextLinesStandInOrderOfTheWholeLineWithoutCase) {
+    const struct {
+        const char* name;
+        std::vector<std::string> added;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"codes", {"b2", "A1", "a3"}, {"A1", "a3", "b2"}},
+        {"leading digits are text", {"9", "10", "2.5", "12.5"}, {"10", "12.5", "2.5", "9"}},
+        {"a prefix first", {"ab", "A", "abc"}, {"A", "ab", "abc"}},
+        {"high bytes after ASCII", {"\xC4rger", "Zebra", "apple"}, {"apple", "Zebra", "\xC4rger"}},
+    };
+    for (const auto& c : cases) {
+        const ResultList list = filled(ResultList::Order::Text, c.added);
+        EXPECT_EQ(linesOf(list), c.expected) << c.name;
+    }
+}
+
+TEST(ResultListOrder, LinesEqualInTheirKeysKeepTheOrderTheyWereAddedIn) {
+    for (const auto order : {ResultList::Order::Distance, ResultList::Order::Text}) {
+        // Equal without regard to case, so only the order of adding tells them apart.
+        const ResultList forward = filled(order, {"0.5   ab", "0.5   AB", "0.5   Ab"});
+        EXPECT_EQ(itemDataOf(forward), (std::vector<std::int32_t>{0, 1, 2}));
+        const ResultList backward = filled(order, {"0.5   Ab", "0.5   AB", "0.5   ab"});
+        EXPECT_EQ(linesOf(backward),
+                  (std::vector<std::string>{"0.5   Ab", "0.5   AB", "0.5   ab"}));
+    }
+    // Enough equal lines that an unstable sort would show, as a full ranked list does.
+    for (const auto order : {ResultList::Order::Distance, ResultList::Order::Text}) {
+        ResultList many(order);
+        for (std::int32_t i = 0; i < 300; ++i)
+            many.add(i % 3 == 0 ? "1.5   Same" : i % 3 == 1 ? "0.5   same" : "1.5   SAME", i);
+        std::int32_t previous = -1;
+        for (std::size_t p = 0; p < many.count(); ++p) {
+            const std::int32_t data = many.itemData(p);
+            if (p == 100)
+                previous = -1;
+            EXPECT_GT(data, previous) << p;
+            previous = data;
+        }
+    }
+    // A line added after the list was read still goes behind its equals.
+    ResultList list(ResultList::Order::Distance);
+    list.add("1.0   x", 1);
+    list.add("0.5   x", 2);
+    ASSERT_EQ(list.line(0), "0.5   x");
+    list.add("1.0   X", 3);
+    list.add("0.5   X", 4);
+    list.add("0.2   y", 5);
+    EXPECT_EQ(itemDataOf(list), (std::vector<std::int32_t>{5, 2, 4, 1, 3}));
+}
+
+TEST(ResultListItems, ItemDataTravelsWithItsLineThroughSorting) {
+    ResultList list(ResultList::Order::Text);
+    list.add("b2", 0);
+    list.add("A1", 1);
+    list.add("a3", 2);
+    EXPECT_EQ(itemDataOf(list), (std::vector<std::int32_t>{1, 2, 0}));
+
+    // Set at a position, the data stays with that line when later lines move it.
+    list.setItemData(0, 42);
+    list.add("0", 7);
+    EXPECT_EQ(linesOf(list), (std::vector<std::string>{"0", "A1", "a3", "b2"}));
+    EXPECT_EQ(itemDataOf(list), (std::vector<std::int32_t>{7, 42, 2, 0}));
+
+    // A line added without item data carries 0; positions past the end hold nothing.
+    list.add("zz");
+    EXPECT_EQ(list.itemData(4), 0);
+    EXPECT_EQ(list.line(5), "");
+    EXPECT_EQ(list.itemData(5), 0);
+    list.setItemData(5, 9);
+    EXPECT_EQ(list.count(), 5u);
+}
+
+TEST(ResultListItems, ClearEmptiesTheListAndSetsTheOrderForWhatFollows) {
+    ResultList list(ResultList::Order::Distance);
+    list.add("12.5   a");
+    list.add("2.5   b");
+    list.clear(ResultList::Order::Text);
+    EXPECT_EQ(list.count(), 0u);
+    EXPECT_EQ(list.line(0), "");
+    EXPECT_EQ(list.order(), ResultList::Order::Text);
+    list.add("2.5   b");
+    list.add("12.5   a");
+    EXPECT_EQ(linesOf(list), (std::vector<std::string>{"12.5   a", "2.5   b"}));
+
+    // Clearing without naming an order keeps the current one.
+    list.clear();
+    EXPECT_EQ(list.order(), ResultList::Order::Text);
+    EXPECT_EQ(list.count(), 0u);
+    list.clear(ResultList::Order::Distance);
+    list.add("12.5   a");
+    list.add("2.5   b");
+    EXPECT_EQ(linesOf(list), (std::vector<std::string>{"2.5   b", "12.5   a"}));
+}
+
+} // namespace
