@@ -1,14 +1,25 @@
 # The two everyday commands: `make test` and `make run`. Both install what is missing first.
+#
+# make test    every test: the suite, the suite again under AddressSanitizer and
+#              UndefinedBehaviorSanitizer
+# make run     build and start the program
+# make check   the suite of one build only (PRESET=default, release or asan)
+# make bench   the benchmarks, in an optimised build
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
 
-.PHONY: test run build deps deps-run configure bench asan clean
+.PHONY: test check run build deps deps-run configure bench clean
 
-test: build
+test:
+	$(MAKE) check PRESET=default
+	$(MAKE) check PRESET=asan
+
+check: build
 	ctest --preset $(PRESET)
 
-run: deps-run build
-	scripts/run-korvex.sh $(BUILD_DIR)/src/ui/korvex
+run: deps-run
+	$(MAKE) build PRESET=default
+	scripts/run-korvex.sh build/default/src/ui/korvex
 
 build: configure
 	cmake --build --preset $(PRESET)
@@ -25,9 +36,6 @@ deps-run:
 bench:
 	$(MAKE) build PRESET=release
 	scripts/run-benchmarks.sh build/release
-
-asan:
-	$(MAKE) test PRESET=asan
 
 clean:
 	rm -rf build

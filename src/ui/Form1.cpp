@@ -145,6 +145,9 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
 }
 
 Form1::~Form1() {
+    // The base class hides the window after our members are gone, and hiding
+    // moves the focus: stop hearing about it first.
+    disconnect(qApp, nullptr, this, nullptr);
     model_.digitising().setListener(nullptr);
 }
 

@@ -1,0 +1,234 @@
+#include "ui/QtPlatformServices.h"
+#include "ui/Form1.h"
+#include "ui/PictureArea.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace korvex;
+
+namespace {
+
+QString str(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QByteArray smallJpeg(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(150, 120, 60));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG", 80);
+    return bytes;
+}
+
+// A JPEG whose frame header claims width x height pixels: the reader learns
+// the size before decoding anything, as it does for a real camera file.
+QByteArray jpegClaiming(int width, int height) {
+    QByteArray bytes = smallJpeg(16, 16);
+    const qsizetype sof = bytes.indexOf(QByteArray("\xFF\xC0", 2));
+    if (sof < 0)
+        return {};
+    bytes[sof + 5] = char(height >> 8);
+    bytes[sof + 6] = char(height & 0xFF);
+    bytes[sof + 7] = char(width >> 8);
+    bytes[sof + 8] = char(width & 0xFF);
+    return bytes;
+}
+
+// Services whose open dialog answers with a queued path and whose message
+// boxes are recorded.
+class Scripted : public QtPlatformServices {
+public:
+    std::vector<std::string> paths;
+    std::vector<std::string> messages;
+    std::optional<std::string> openFileName(const std::string&, const std::string&) override {
+        if (paths.empty())
+            return std::nullopt;
+        std::string p = paths.front();
+        paths.erase(paths.begin());
+        return p;
+    }
+    std::optional<std::string> saveFileName(const std::string& d, const std::string& p) override {
+        return openFileName(d, p);
+    }
+    Answer messageBox(const std::string& text, const std::string&, Icon, Buttons) override {
+        messages.push_back(text);
+        return Answer::Ok;
+    }
+};
+
+} // namespace
+
+class QtPlatformServicesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Each bad picture gives either the picture, upright, or a message; after
+    // a message the picture shown before stays.
+    void badPicturesGiveAPictureOrAMessage() {
+        QTemporaryDir dir;
+        auto scripted = std::make_unique<Scripted>();
+        Scripted* services = scripted.get();
+        Form1 form(std::move(scripted));
+        form.startUp();
+        const QString good = dir.filePath(str("good.jpg"));
+        writeAll(good, smallJpeg(300, 200));
+        services->paths = {good.toStdString()};
+        form.menuEntry(str("open"), 0)->trigger();
+        QCOMPARE(form.pictureArea()->renderer().imageSize(), QSize(300, 200));
+
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        QImage(40, 30, QImage::Format_RGB32).save(&buffer, "PNG");
+        const QByteArray full = smallJpeg(400, 300);
+        const struct {
+            const char* name;
+            QByteArray bytes;
+            QSize picture; // empty: a message is expected
+        } cases[] = {
+            {"empty.jpg", QByteArray(), QSize()},
+            {"garbage.jpg", QByteArray("\x00\x01 not a picture at all", 23), QSize()},
+            {"huge.jpg", jpegClaiming(20000, 20000), QSize()},
+            {"png-named.jpg", png, QSize(40, 30)},
+            {"truncated.jpg", full.left(full.size() / 3), QSize(400, 300)},
+        };
+        for (const auto& c : cases) {
+            const QString path = dir.filePath(str(c.name));
+            writeAll(path, c.bytes);
+            const QSize before = form.pictureArea()->renderer().imageSize();
+            const QString captionBefore = form.windowTitle();
+            services->messages.clear();
+            services->paths = {path.toStdString()};
+            form.menuEntry(str("open"), 0)->trigger();
+            if (c.picture.isEmpty()) {
+                QVERIFY2(services->messages.size() == 1, c.name);
+                QVERIFY(QString::fromStdString(services->messages[0]).contains(path));
+                QCOMPARE(form.pictureArea()->renderer().imageSize(), before);
+                QCOMPARE(form.windowTitle(), captionBefore);
+            } else {
+                QVERIFY2(services->messages.empty(), c.name);
+                QCOMPARE(form.pictureArea()->renderer().imageSize(), c.picture);
+                QCOMPARE(form.windowTitle(), path);
+            }
+        }
+    }
+
+    void hugePictureIsRefusedBeforeDecoding() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(str("huge.jpg"));
+        writeAll(path, jpegClaiming(20000, 20000));
+        QtPlatformServices services;
+        const auto result = services.loadPicture(path.toStdString());
+        QVERIFY(!result.ok);
+        QVERIFY(QString::fromStdString(result.error).contains(str("too large")));
+    }
+
+    // A save that cannot be completed leaves the previous file byte for byte
+    // and says why.
+    void failedSavesKeepThePreviousFile() {
+        QTemporaryDir dir;
+        const QString target = dir.filePath(str("catalogue.tor"));
+        const QByteArray previous("\tprevious\r\n\r\n 0 \r\n\r\n");
+        writeAll(target, previous);
+        QtPlatformServices services;
+        const std::string bigger(64 * 1024, 'x');
+
+        // The target is a folder.
+        const QString folder = dir.filePath(str("folder.tor"));
+        QVERIFY(QDir().mkdir(folder));
+        auto result = services.writeFile(folder.toStdString(), bigger);
+        QVERIFY(!result.ok);
+        QVERIFY(!result.error.empty());
+        QVERIFY(QFileInfo(folder).isDir());
+
+        // The disk fills up: writes beyond a file-size limit fail as they
+        // would on a full disk.
+        struct rlimit old {};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = old;
+        small.rlim_cur = 4096;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        result = services.writeFile(target.toStdString(), bigger);
+        setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, oldHandler);
+        QVERIFY(!result.ok);
+        QVERIFY(!result.error.empty());
+        QCOMPARE(readAll(target), previous);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{str("catalogue.tor")});
+
+        // A read-only folder. Permissions do not bind the superuser, so the
+        // save is tried by an ordinary user in a child process.
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                              QFileDevice::ReadOther | QFileDevice::ExeOther |
+                                              QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+        int pipeEnds[2];
+        QCOMPARE(pipe(pipeEnds), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            close(pipeEnds[0]);
+            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                _exit(3);
+            const auto r = services.writeFile(target.toStdString(), bigger);
+            const auto written = write(pipeEnds[1], r.error.data(), r.error.size());
+            _exit(r.ok || written < 0 ? 1 : 0);
+        }
+        close(pipeEnds[1]);
+        char reason[256] = {};
+        const auto got = read(pipeEnds[0], reason, sizeof reason - 1);
+        close(pipeEnds[0]);
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+        QVERIFY(WIFEXITED(status));
+        QCOMPARE(WEXITSTATUS(status), 0);
+        QVERIFY(got > 0);
+        QCOMPARE(readAll(target), previous);
+    }
+
+    // Through the window: the message names the file and the reason.
+    void aFailedSaveIsReportedWithTheReason() {
+        QTemporaryDir dir;
+        auto scripted = std::make_unique<Scripted>();
+        Scripted* services = scripted.get();
+        Form1 form(std::move(scripted));
+        form.startUp();
+        const QString folder = dir.filePath(str("taken.tor"));
+        QVERIFY(QDir().mkdir(folder));
+        services->paths = {folder.toStdString()};
+        form.menuEntry(str("save"), 40)->trigger();
+        QCOMPARE(services->messages.size(), std::size_t(1));
+        const QString message = QString::fromStdString(services->messages[0]);
+        QVERIFY(message.contains(folder));
+        QVERIFY(message.contains(str("could not be saved")));
+        QVERIFY(QFileInfo(folder).isDir());
+    }
+};
+
+QTEST_MAIN(QtPlatformServicesTest)
+#include "QtPlatformServicesTest.moc"
