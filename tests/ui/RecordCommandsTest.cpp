@@ -81,6 +81,25 @@ TEST_F(RecordCommandsTest, FillWithTwelveToTwentyEightFieldsFillsTheBoxesItHas) 
     EXPECT_FALSE(d.sheet().labelsLower(LC));
 }
 
+TEST_F(RecordCommandsTest, HugeClipboardTextsFillWithoutTrouble) {
+    const struct {
+        const char* name;
+        std::string text;
+        const char* m1;
+    } cases[] = {
+        {"a megabyte of TABs", std::string(1 << 20, '\t'), ""},
+        {"a megabyte without TAB", std::string(1 << 20, '7'), "keep"},
+        {"NUL and 8-bit bytes", std::string("\0\t\xFF\xFE\t\t\t\t\t\t\t\t\t\t\t", 16), "\xFF\xFE"},
+    };
+    for (const auto& c : cases) {
+        d.setBoxText(LM, 0, "keep");
+        services.setClipboardText(c.text);
+        window.Command9_Click();
+        EXPECT_EQ(cell(LM, 0), c.m1) << c.name;
+        EXPECT_FALSE(d.checked(1)) << c.name;
+    }
+}
+
 TEST_F(RecordCommandsTest, AppendWithCancelAddsARecordWithAnEmptyCode) {
     services.inputAnswers = {"T1", ""};
     window.Command_Click(12);
