@@ -119,32 +119,38 @@ DistanceEntry readBack(std::string_view line) {
     return entry;
 }
 
-PassResult marginalia3(const ParsedRecord& sheet, const std::vector<ParsedRecord>& records,
-                       ResultList& list) {
+namespace {
+
+// Both passes visit the records in order and stop at the first line too short
+// to be a record; they differ only in the distance and its line.
+template <typename LineOf>
+PassResult runPass(const std::vector<ParsedRecord>& records, ResultList& list, LineOf lineOf) {
     PassResult result;
     for (std::size_t i = 0; i < records.size(); ++i) {
         if (records[i].fieldCount < kMinimumFields) {
             result.stoppedEarly = true;
             return result;
         }
-        list.add(d1Line(marginalDistance(sheet, records[i]), i + 1));
+        list.add(lineOf(records[i], i + 1));
         ++result.visited;
     }
     return result;
 }
 
+} // namespace
+
+PassResult marginalia3(const ParsedRecord& sheet, const std::vector<ParsedRecord>& records,
+                       ResultList& list) {
+    return runPass(records, list, [&sheet](const ParsedRecord& r, std::size_t number) {
+        return d1Line(marginalDistance(sheet, r), number);
+    });
+}
+
 PassResult rozdil_SS(const ParsedRecord& sheet, const std::vector<ParsedRecord>& records,
                      ResultList& list) {
-    PassResult result;
-    for (std::size_t i = 0; i < records.size(); ++i) {
-        if (records[i].fieldCount < kMinimumFields) {
-            result.stoppedEarly = true;
-            return result;
-        }
-        list.add(d2Line(centralDistance(sheet, records[i]), i + 1));
-        ++result.visited;
-    }
-    return result;
+    return runPass(records, list, [&sheet](const ParsedRecord& r, std::size_t number) {
+        return d2Line(centralDistance(sheet, r), number);
+    });
 }
 
 } // namespace korvex::DistancePasses
