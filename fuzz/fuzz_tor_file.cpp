@@ -1,0 +1,110 @@
+// Data files come from disk, written by this program, older programs or
+// nobody knows what. Whatever a file holds, reading it must give a data set
+// and sheet that write out to a file that reads back the same.
+
+#include "FuzzCheck.h"
+#include "FuzzPlatformServices.h"
+
+#include "exchange/TorFile.h"
+#include "model/DataSet.h"
+#include "model/MeasurementSheet.h"
+#include "model/SheetFill.h"
+#include "model/SpecimenRecord.h"
+#include "ui/MainWindowModel.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+using namespace korvex;
+
+namespace {
+
+bool hasLoneCr(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
+            return true;
+    return false;
+}
+
+std::string sheetLineOf(const MeasurementSheet& sheet) {
+    std::string line;
+    for (std::size_t i = 0; i < MeasurementSheet::kValueCount; ++i) {
+        line.push_back('\t');
+        for (const char c : sheet.value(i))
+            if (c != '\r' && c != '\n')
+                line.push_back(c);
+    }
+    return line;
+}
+
+// Writes `dataSet` with `sheet`, reads the file back and checks what came back.
+TorFile::ReadResult writeAndReadBack(const MeasurementSheet& sheet, const DataSet& dataSet) {
+    const TorFile::ReadResult back = TorFile::read(TorFile::write(sheet, dataSet));
+    KORVEX_FUZZ_CHECK(back.complete);
+    KORVEX_FUZZ_CHECK(back.sheetLine == sheetLineOf(sheet));
+    KORVEX_FUZZ_CHECK(back.countLine == " " + std::to_string(dataSet.RecordCount()) + " ");
+    // A lone CR ends a line on reading, so only texts without one come back
+    // byte for byte.
+    if (!hasLoneCr(dataSet.text()))
+        KORVEX_FUZZ_CHECK(back.dataSetText == dataSet.text());
+    return back;
+}
+
+// The window's way to the same file: load, then save through the services.
+void loadAndSaveInTheModel(const std::string& bytes, const TorFile::ReadResult& first) {
+    fuzz::FuzzPlatformServices services;
+    services.chosenPath = "in.tor";
+    services.fileBytes = bytes;
+    MainWindowModel model(services);
+    model.LoadDataFile();
+    KORVEX_FUZZ_CHECK(model.dataSet().text() == first.dataSetText);
+    KORVEX_FUZZ_CHECK(model.display().countText == first.countLine.value_or("0"));
+    // Stepping reads the count as shown; it must stay on the records there are.
+    for (int step = 0; step < 3; ++step)
+        model.NextRecord();
+    model.PreviousRecord();
+    KORVEX_FUZZ_CHECK(model.display().recordNumber >= 1);
+
+    KORVEX_FUZZ_CHECK(model.SaveDataFile());
+    KORVEX_FUZZ_CHECK(services.written.has_value());
+    const TorFile::ReadResult saved = TorFile::read(*services.written);
+    KORVEX_FUZZ_CHECK(saved.complete);
+    KORVEX_FUZZ_CHECK(saved.dataSetText == first.dataSetText);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+
+    // As a file.
+    const TorFile::ReadResult first = TorFile::read(input);
+    KORVEX_FUZZ_CHECK(!first.complete || (first.sheetLine && first.countLine));
+    KORVEX_FUZZ_CHECK(first.countLine || first.dataSetText.empty());
+    KORVEX_FUZZ_CHECK(!hasLoneCr(first.dataSetText));
+
+    MeasurementSheet sheet;
+    if (first.sheetLine)
+        fillRecordValues(*first.sheetLine, [&sheet](std::size_t i, std::string_view value) {
+            sheet.setValue(i, std::string(value));
+        });
+    DataSet dataSet;
+    dataSet.setText(first.dataSetText);
+    const TorFile::ReadResult second = writeAndReadBack(sheet, dataSet);
+    KORVEX_FUZZ_CHECK(second.dataSetText == first.dataSetText);
+
+    // As a data-set text, with a sheet of its first line's values.
+    MeasurementSheet lineSheet;
+    fillRecordValues(DataSet::splitPieces(input).front(),
+                     [&lineSheet](std::size_t i, std::string_view value) {
+                         lineSheet.setValue(i, std::string(value));
+                     });
+    DataSet asText;
+    asText.setText(input);
+    writeAndReadBack(lineSheet, asText);
+
+    loadAndSaveInTheModel(input, first);
+    return 0;
+}
