@@ -9,8 +9,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation2
 )
-# The run command needs an X server when the session has no display.
-if [ "${1:-}" = "--run" ]; then
+# Without a display the program can still be run under a virtual X server.
+if [ "${1:-}" = "--run" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   packages+=(xvfb xauth)
 fi
 
