@@ -102,6 +102,12 @@ std::string d2Line(double d2, std::size_t recordNumber) {
     return distanceLine(fixedText(d2, 5), kD2Width, recordNumber);
 }
 
+double carried(double distance, int decimals) {
+    if (std::isnan(distance))
+        return HUGE_VAL; // what "NaN" reads back as
+    return roundDecimals(distance, decimals);
+}
+
 DistanceEntry readBack(std::string_view line) {
     // The distance is the text before the first blank and the record number
     // the text after the last one. For lines within their columns this is the
@@ -109,7 +115,7 @@ DistanceEntry readBack(std::string_view line) {
     // still read whole.
     DistanceEntry entry;
     const std::size_t firstBlank = line.find(' ');
-    entry.distance = readNumber(line.substr(0, firstBlank));
+    entry.distance = readWrittenNumber(line.substr(0, firstBlank));
     const std::size_t lastBlank = line.rfind(' ');
     if (firstBlank != std::string_view::npos) {
         const double number = readNumber(line.substr(lastBlank + 1));

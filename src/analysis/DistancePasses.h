@@ -49,6 +49,10 @@ double centralDistance(const ParsedRecord& sheet, const ParsedRecord& record);
 std::string d1Line(double d1, std::size_t recordNumber);
 std::string d2Line(double d2, std::size_t recordNumber);
 
+// The value a distance has once written with `decimals` decimals and read
+// back, without writing it: what the read-back of its line gives.
+double carried(double distance, int decimals);
+
 // A distance line read back: the distance and the record number.
 struct DistanceEntry {
     double distance = 0.0;

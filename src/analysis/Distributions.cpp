@@ -59,9 +59,9 @@ std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetT
         for (std::size_t r = 0; r < reached; ++r) {
             // What the distance lines carry and their read-back gives.
             const double d1 =
-                roundDecimals(DistancePasses::marginalDistance(current, records[r]), 4);
+                DistancePasses::carried(DistancePasses::marginalDistance(current, records[r]), 4);
             const double d2 =
-                roundDecimals(DistancePasses::centralDistance(current, records[r]), 5);
+                DistancePasses::carried(DistancePasses::centralDistance(current, records[r]), 5);
             appendPlainNumberText(output, std::sqrt(d2 * d1));
             output.push_back('\t');
             appendPlainNumberText(output, d1);

@@ -40,7 +40,7 @@ const std::string& emptyLine() {
 } // namespace
 
 double ResultList::leadingNumber(std::string_view line) {
-    return readNumber(line.substr(0, leadingTokenEnd(line)));
+    return readWrittenNumber(line.substr(0, leadingTokenEnd(line)));
 }
 
 void ResultList::clear(Order order) {

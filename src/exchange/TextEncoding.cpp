@@ -1,5 +1,7 @@
 #include "exchange/TextEncoding.h"
 
+#include <algorithm>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -102,19 +104,37 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string toDisplayUtf8(std::string_view bytes) {
-    if (isValidUtf8(bytes))
-        return std::string(bytes);
-    // Mixed texts are not guessed at byte by byte: one stray byte means the text
-    // came from an 8-bit source, and all of it is read that way.
-    std::string out;
-    out.reserve(bytes.size() + bytes.size() / 2);
-    for (const char c : bytes) {
+namespace {
+
+void appendLineForDisplay(std::string& out, std::string_view line) {
+    if (isValidUtf8(line)) {
+        out += line;
+        return;
+    }
+    for (const char c : line) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 0x80)
             out.push_back(c);
         else
             appendUtf8(out, kWindows1250High[byte - 0x80u]);
+    }
+}
+
+} // namespace
+
+std::string toDisplayUtf8(std::string_view bytes) {
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
+    // Each line is read one way or the other, not guessed at byte by byte: a
+    // data set may hold records from an old 8-bit file beside records whose
+    // codes were typed (UTF-8), and each must show as it was written.
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 2);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+        appendLineForDisplay(out, bytes.substr(start, end - start));
+        start = end;
     }
     return out;
 }

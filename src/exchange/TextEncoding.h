@@ -11,8 +11,9 @@ namespace TextEncoding {
 
 bool isValidUtf8(std::string_view bytes);
 
-// The text to show for `bytes`: valid UTF-8 as it is, anything else read as
-// Windows-1250, every byte kept (never dropped or replaced by '?').
+// The text to show for `bytes`: valid UTF-8 as it is; otherwise each line that
+// is not valid UTF-8 is read as Windows-1250, every byte kept (never dropped
+// or replaced by '?').
 std::string toDisplayUtf8(std::string_view bytes);
 
 } // namespace TextEncoding

@@ -226,6 +226,14 @@ double readNumber(std::string_view text) noexcept {
     return negative ? -value : value;
 }
 
+double readWrittenNumber(std::string_view text) noexcept {
+    if (text == "Infinity" || text == "NaN")
+        return HUGE_VAL;
+    if (text == "-Infinity")
+        return -HUGE_VAL;
+    return readNumber(text);
+}
+
 std::string fixedText(double value, int decimals) {
     if (!std::isfinite(value))
         return nonFiniteText(value);

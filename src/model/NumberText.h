@@ -20,6 +20,12 @@ namespace korvex {
 // double reads as +/-infinity, one below it as 0.
 double readNumber(std::string_view text) noexcept;
 
+// Reads a number this program wrote: the numeric reading, except that the
+// texts the writers below give for values that are not finite ("Infinity",
+// "-Infinity", "NaN") read as infinities, NaN as +infinity, so that a distance
+// that could not be computed ranks last instead of reading as 0.
+double readWrittenNumber(std::string_view text) noexcept;
+
 // Fixed-point text with exactly `decimals` digits after the point and at least
 // one before it ("0.0000" for decimals = 4). Halves are rounded away from zero,
 // and whether a value is a half is decided on its decimal form at 15

@@ -221,7 +221,7 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     buildSite(column, 11, QString(), QStringLiteral("Image2"), QStringLiteral(":/shell-right.svg"),
               SeamGroupId::RightMarginal, SeamGroupId::RightCentral);
 
-    column->addWidget(addCommand(4, QStringLiteral("&Clear the Sheet")));
+    column->addWidget(addCommand(4, QStringLiteral("Clea&r the Sheet")));
     column->addWidget(rule(QStringLiteral("Line3")));
 
     column->addWidget(heading(8, QStringLiteral("Loaded data:")));
@@ -233,6 +233,7 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     label2_ = new QLabel;
     label2_->setObjectName(QStringLiteral("Label2"));
     label2_->setFont(plainFont(9.0));
+    label2_->setTextFormat(Qt::PlainText); // a file's count line is shown as it was read
     label2_->setAccessibleName(QStringLiteral("No. of sampled individuals to be compared:"));
     countRow->addWidget(countCaption);
     countRow->addWidget(label2_, 0, Qt::AlignBottom);
@@ -252,6 +253,7 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     label3_ = new QLabel;
     label3_->setObjectName(QStringLiteral("Label3"));
     label3_->setFont(plainFont(9.0));
+    label3_->setTextFormat(Qt::PlainText);
     label3_->setAlignment(Qt::AlignCenter);
     label3_->setMinimumWidth(40);
     label3_->setAccessibleName(QStringLiteral("Record No."));
@@ -497,6 +499,7 @@ void Form1::commandEnabledChanged(SeamGroupId group) {
 void Form1::listWindowCreated() {
     form2_ = new Form2(model_, this);
     form2_->show();
+    form2_->centreOnScreen(); // once shown, its frame is known
     form2_->closeButton()->setFocus(Qt::OtherFocusReason);
 }
 

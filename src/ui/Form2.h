@@ -24,6 +24,8 @@ public:
     QPushButton* copyButton() const { return command2_; }
 
     void syncCaption();
+    // Moves the window, frame included, to the middle of its screen.
+    void centreOnScreen();
     void reloadList();
 
 protected:

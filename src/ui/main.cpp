@@ -27,7 +27,6 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVEX"));
-    QApplication::setApplicationDisplayName(QStringLiteral("KORVEX"));
     QApplication::setDesktopFileName(QStringLiteral("korvex"));
     korvex::Form1 window;
     window.startUp();

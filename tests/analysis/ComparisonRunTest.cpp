@@ -305,4 +305,22 @@ TEST(ComparisonRun, ListsMoreThanTenThousandRecords) {
     }
 }
 
+// A value beyond the range of double makes a distance that cannot be computed;
+// it must rank last, not read back as 0 and stand first as a perfect match.
+TEST(ComparisonRun, ADistanceThatCannotBeComputedRanksLast) {
+    std::string broken = record("broken");
+    const std::size_t m1 = broken.find('\t') + 1;
+    broken.replace(m1, broken.find('\t', m1) - m1, "1e400");
+    const std::string text = broken + record("T1", 1) + record("A3", 2);
+    for (int index : {MarginalD1, Combined}) {
+        Comparison run;
+        run(index, text);
+        const auto lines = linesOf(run.list);
+        ASSERT_EQ(lines.size(), 3U) << index;
+        // D1 reads back as infinity; D multiplies it by the record's D2 of 0.
+        EXPECT_EQ(lines[2].substr(0, 8), index == MarginalD1 ? "Infinity" : "NaN     ") << index;
+        EXPECT_EQ(lines[2].substr(lines[2].size() - 6), "broken") << index;
+    }
+}
+
 } // namespace

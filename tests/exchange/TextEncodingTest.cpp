@@ -92,4 +92,13 @@ TEST(TextEncoding, EveryByteOfAnEightBitTextSurvives) {
     }
 }
 
+TEST(TextEncoding, EachLineIsReadTheWayItWasWritten) {
+    // A record from an old 8-bit file beside one whose code was typed.
+    const std::string mixed = "Kn\xEC\x9A\t1\r\n\xC5\xBD"
+                              "elva\t2\r\n";
+    EXPECT_EQ(TextEncoding::toDisplayUtf8(mixed), "Kn\xC4\x9B\xC5\xA1\t1\r\n\xC5\xBD"
+                                                  "elva\t2\r\n");
+    EXPECT_EQ(TextEncoding::toDisplayUtf8("\xE8\n"), "\xC4\x8D\n");
+}
+
 } // namespace
