@@ -70,15 +70,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         KORVEX_FUZZ_CHECK(shown == bytes);
         return 0;
     }
-    // Read as an 8-bit code page: one character per byte, ASCII as it is, and
-    // every other byte as a character outside ASCII.
-    KORVEX_FUZZ_CHECK(decodeUtf8(shown, codes));
-    KORVEX_FUZZ_CHECK(codes.size() == size);
-    for (std::size_t i = 0; i < size; ++i) {
-        if (data[i] < 0x80)
-            KORVEX_FUZZ_CHECK(codes[i] == data[i]);
-        else
-            KORVEX_FUZZ_CHECK(codes[i] >= 0x80);
+    // Each line (up to and with its LF) that is UTF-8 shows as it is; any other
+    // line is read as an 8-bit code page: one character per byte, ASCII as it
+    // is, every other byte as a character outside ASCII.
+    std::vector<char32_t> shownCodes;
+    KORVEX_FUZZ_CHECK(decodeUtf8(shown, shownCodes));
+    std::size_t at = 0;
+    for (std::size_t start = 0; start < size;) {
+        std::size_t end = bytes.find('\n', start);
+        end = end == std::string_view::npos ? size : end + 1;
+        const std::string_view line = bytes.substr(start, end - start);
+        std::vector<char32_t> lineCodes;
+        if (decodeUtf8(line, lineCodes)) {
+            for (const char32_t code : lineCodes) {
+                KORVEX_FUZZ_CHECK(at < shownCodes.size() && shownCodes[at] == code);
+                ++at;
+            }
+        } else {
+            for (const char c : line) {
+                const auto byte = static_cast<unsigned char>(c);
+                KORVEX_FUZZ_CHECK(at < shownCodes.size());
+                KORVEX_FUZZ_CHECK(byte < 0x80 ? shownCodes[at] == byte : shownCodes[at] >= 0x80);
+                ++at;
+            }
+        }
+        start = end;
     }
+    KORVEX_FUZZ_CHECK(at == shownCodes.size());
     return 0;
 }
