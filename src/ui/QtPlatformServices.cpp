@@ -132,24 +132,23 @@ std::string QtPlatformServices::inputBox(const std::string& prompt, const std::s
     return ok ? text.toStdString() : std::string();
 }
 
-std::optional<std::string> QtPlatformServices::openFileName(const std::string& description,
-                                                            const std::string& pattern) {
-    const QString path = QFileDialog::getOpenFileName(window_, QString(), lastDirectory_,
-                                                      filterOf(description, pattern));
+std::optional<std::string> QtPlatformServices::remembered(const QString& path) {
     if (path.isEmpty())
-        return std::nullopt;
+        return std::nullopt; // cancelled
     lastDirectory_ = QFileInfo(path).absolutePath();
     return path.toStdString();
 }
 
+std::optional<std::string> QtPlatformServices::openFileName(const std::string& description,
+                                                            const std::string& pattern) {
+    return remembered(QFileDialog::getOpenFileName(window_, QString(), lastDirectory_,
+                                                   filterOf(description, pattern)));
+}
+
 std::optional<std::string> QtPlatformServices::saveFileName(const std::string& description,
                                                             const std::string& pattern) {
-    const QString path = QFileDialog::getSaveFileName(window_, QString(), lastDirectory_,
-                                                      filterOf(description, pattern));
-    if (path.isEmpty())
-        return std::nullopt;
-    lastDirectory_ = QFileInfo(path).absolutePath();
-    return path.toStdString();
+    return remembered(QFileDialog::getSaveFileName(window_, QString(), lastDirectory_,
+                                                   filterOf(description, pattern)));
 }
 
 double QtPlatformServices::secondsSinceMidnight() {

@@ -46,6 +46,10 @@ public:
     static QString displayText(const std::string& bytes);
 
 private:
+    // The chosen path, remembering its folder for the next dialog; nothing
+    // when the dialog was cancelled.
+    std::optional<std::string> remembered(const QString& path);
+
     QWidget* window_ = nullptr;
     PictureArea* pictureArea_ = nullptr;
     QString lastDirectory_;
