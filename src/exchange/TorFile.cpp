@@ -60,15 +60,18 @@ std::string write(const MeasurementSheet& sheet, const DataSet& dataSet) {
     // the pieces joined by CR LF are the text again, plus the final CR LF.
     out.reserve(sheetSize + text.size() + 32);
 
-    // A sheet value may end in the CR LF that a filled record line brought
-    // along; written as it is, it would split the sheet line and shift every
-    // line after it, so the count line would be misread and the data set lost
-    // on loading. Line breaks are therefore left out of the sheet line; they
-    // never change the number a value reads as.
+    // A sheet value may hold the CR LF and the start of the next record that
+    // "Fill from the Clipboard" brought along. Written as it is, it would split
+    // the sheet line and shift every line after it, so the count line would be
+    // misread and the data set lost on loading; a TAB would shift the values
+    // after it. What is written must still read as the same number: the number
+    // ends at a CR, so the rest of the value is left out from there, while TABs
+    // and LFs are skipped by the reader wherever they stand and can go.
     for (std::size_t i = 0; i < MeasurementSheet::kValueCount; ++i) {
         out.push_back(SpecimenRecord::kFieldSeparator);
-        for (const char c : sheet.value(i))
-            if (c != '\r' && c != '\n')
+        const std::string& value = sheet.value(i);
+        for (const char c : std::string_view(value).substr(0, value.find('\r')))
+            if (c != '\n' && c != SpecimenRecord::kFieldSeparator)
                 out.push_back(c);
     }
     out += kLineEnd;

@@ -1,4 +1,5 @@
 #include "exchange/TorFile.h"
+#include "model/NumberText.h"
 #include "model/SpecimenRecord.h"
 
 #include <gtest/gtest.h>
@@ -105,11 +106,14 @@ TEST(TorFile, WritesTheCountAndEveryPieceWhateverTheirForm) {
             << shown(c.data);
 }
 
-TEST(TorFile, ASheetValueEndingInALineBreakKeepsTheFileReadable) {
-    // After "Fill from the Clipboard" with a record's CR LF, C12 ends in it.
+TEST(TorFile, SheetValuesWithLineBreaksOrTabsKeepTheFileAndTheirNumbers) {
+    // After "Fill from the Clipboard" with a record's CR LF, C12 ends in it; with
+    // two records it also holds the next record's code, which may be digits.
+    const std::string values[] = {"0.1250\r\n", "12\r\n345",  "a\rb\nc", "1\t2",
+                                  "\n7\r",       "\r\n12",     "3\n4\r5\n6", "\t\t"};
     MeasurementSheet sheet;
-    sheet.setValue(27, "0.1250\r\n");
-    sheet.setValue(3, "a\rb\nc");
+    for (std::size_t k = 0; k < std::size(values); ++k)
+        sheet.setValue(3 * k + 1, values[k]);
     const TorFile::ReadResult back =
         TorFile::read(TorFile::write(sheet, dataSetOf("R1\r\nR2\r\n")));
     EXPECT_TRUE(back.complete);
@@ -117,8 +121,15 @@ TEST(TorFile, ASheetValueEndingInALineBreakKeepsTheFileReadable) {
     EXPECT_EQ(back.dataSetText, "R1\r\nR2\r\n");
     const auto fields = SpecimenRecord::splitFields(*back.sheetLine);
     ASSERT_EQ(fields.size(), 43U);
-    EXPECT_EQ(fields[28], "0.1250");
-    EXPECT_EQ(fields[4], "abc");
+    for (std::size_t k = 0; k < std::size(values); ++k) {
+        const std::string_view field = fields[3 * k + 2];
+        EXPECT_EQ(field.find_first_of("\r\n\t"), std::string_view::npos) << k;
+        EXPECT_EQ(readNumber(field), readNumber(values[k])) << k;
+    }
+    EXPECT_EQ(fields[2], "0.1250");
+    EXPECT_EQ(fields[5], "12");
+    EXPECT_EQ(fields[8], "a");
+    EXPECT_EQ(fields[11], "12");
 }
 
 // A data-set text comes back byte for byte when every CR in it is part of a
