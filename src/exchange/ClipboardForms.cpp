@@ -20,4 +20,15 @@ bool showsRecordAfterLoad(std::string_view text) {
     return static_cast<unsigned char>(text[first]) >= 32;
 }
 
+std::string withCrLfLineEnds(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+            out.push_back('\r');
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
 } // namespace korvex::ClipboardForms

@@ -18,6 +18,12 @@ std::string recordForm(std::string_view code, const MeasurementSheet& sheet);
 // with a character below 32 (a TAB, CR or LF, for instance).
 bool showsRecordAfterLoad(std::string_view text);
 
+// Text that another program put on the clipboard, with CR LF line ends: rows
+// copied from an editor or a spreadsheet often end in a bare LF, and the
+// program splits records at CR LF only. CR LF pairs and lone CRs stay as
+// they are.
+std::string withCrLfLineEnds(std::string_view text);
+
 } // namespace ClipboardForms
 
 } // namespace korvex

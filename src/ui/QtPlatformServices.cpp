@@ -1,5 +1,6 @@
 #include "ui/QtPlatformServices.h"
 
+#include "exchange/ClipboardForms.h"
 #include "exchange/TextEncoding.h"
 #include "ui/MainWindowModel.h"
 #include "ui/PictureArea.h"
@@ -55,9 +56,19 @@ void QtPlatformServices::setClipboardText(const std::string& text) {
 
 std::string QtPlatformServices::clipboardText() {
     const QString text = QApplication::clipboard()->text();
-    if (!clipboardShown_.isEmpty() && text == clipboardShown_)
+    if (isStillShown(text))
         return clipboardBytes_;
-    return text.toStdString();
+    return ClipboardForms::withCrLfLineEnds(text.toStdString());
+}
+
+bool QtPlatformServices::isStillShown(const QString& text) const {
+    if (clipboardShown_.isEmpty())
+        return false;
+    if (text == clipboardShown_)
+        return true;
+    // Some platforms hand CR LF back as a bare LF.
+    return text.size() < clipboardShown_.size() &&
+           QString(clipboardShown_).replace(QStringLiteral("\r\n"), QStringLiteral("\n")) == text;
 }
 
 PlatformServices::FileResult QtPlatformServices::readFile(const std::string& path) {

@@ -49,6 +49,8 @@ private:
     // The chosen path, remembering its folder for the next dialog; nothing
     // when the dialog was cancelled.
     std::optional<std::string> remembered(const QString& path);
+    // Whether the clipboard still holds the text this program last put there.
+    bool isStillShown(const QString& text) const;
 
     QWidget* window_ = nullptr;
     PictureArea* pictureArea_ = nullptr;

@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QBuffer>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -145,6 +148,32 @@ private slots:
         const auto result = services.loadPicture(path.toStdString());
         QVERIFY(!result.ok);
         QVERIFY(QString::fromStdString(result.error).contains(str("too large")));
+    }
+
+    // Rows copied in another program often end in a bare LF; they load as
+    // records all the same. The program's own texts come back byte for byte,
+    // also when the platform hands their CR LF back as LF.
+    void clipboardRowsFromOtherProgramsLoadAsRecords() {
+        auto scripted = std::make_unique<Scripted>();
+        QtPlatformServices* services = scripted.get();
+        Form1 form(std::move(scripted));
+        form.startUp();
+        std::string row = "511";
+        for (int k = 1; k <= 28; ++k)
+            row += "\t0." + std::to_string(k);
+        QApplication::clipboard()->setText(QString::fromStdString(row + "\n" + row + "\n"));
+        form.menuEntry(str("load"), 20)->trigger();
+        QCOMPARE(form.model().dataSet().text(), row + "\r\n" + row + "\r\n");
+        QCOMPARE(form.findChild<QLabel*>(str("Label2"))->text(), str("2"));
+        QCOMPARE(form.findChild<QLabel*>(str("Label4"))->text(), str("511"));
+        QCOMPARE(form.box(SeamGroupId::RightCentral, 5)->text(), str("0.28"));
+
+        const std::string own = "Kn\xEC\x9A\tA\nB\r\n";
+        services->setClipboardText(own);
+        QCOMPARE(services->clipboardText(), own);
+        QApplication::clipboard()->setText(
+            QApplication::clipboard()->text().replace(str("\r\n"), str("\n")));
+        QCOMPARE(services->clipboardText(), own);
     }
 
     // A save that cannot be completed leaves the previous file byte for byte
