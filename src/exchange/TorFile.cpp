@@ -119,6 +119,7 @@ ReadResult read(std::string_view bytes) {
         result.dataSetText += line;
         result.dataSetText += kLineEnd;
     }
+    result.allRecords = true;
 
     if (!lines.next(line))
         return result;

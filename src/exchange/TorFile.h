@@ -28,6 +28,7 @@ struct ReadResult {
     std::optional<std::string> countLine; // line 3 as read, when it was read
     std::string dataSetText;              // the data lines read, as the new data-set text
     bool complete = false;                // every expected line was there
+    bool allRecords = false;              // the count line and every record it announces were there
 };
 
 // Reads a file's bytes. Lines end at CR LF or at a lone CR; a lone LF stays in

@@ -310,6 +310,17 @@ void MainWindowModel::LoadDataFile() {
     dataSet_.setText(read.dataSetText);
     display_.countText = read.countLine ? *read.countLine : "0";
     displayChanged();
+    if (!read.allRecords) {
+        // Loading what a cut-short file holds is right, but not in silence: the
+        // user would otherwise save the remains over the file as if whole.
+        const std::size_t loaded = dataSet_.RecordCount();
+        services_.messageBox("The data file \"" + *path +
+                                 "\" is incomplete: it ends before all the records it announces. " +
+                                 std::to_string(loaded) +
+                                 (loaded == 1 ? " record was" : " records were") + " loaded.",
+                             kAppTitle, PlatformServices::Icon::Warning,
+                             PlatformServices::Buttons::Ok);
+    }
 }
 
 bool MainWindowModel::SaveDataFile() {

@@ -52,15 +52,13 @@ TEST(ClipboardForms, ForeignLineEndsBecomeCrLf) {
     const struct {
         std::string text, want;
     } cases[] = {
-        {"A\t1\nB\t2\n", "A\t1\r\nB\t2\r\n"},
-        {"A\r\nB\r\n", "A\r\nB\r\n"},
-        {"\nA\n\n", "\r\nA\r\n\r\n"},
-        {"A\rB\r\r\n", "A\rB\r\r\n"},
-        {"A\r\n\nB", "A\r\n\r\nB"},
-        {"", ""},
+        {"A\t1\nB\t2\n", "A\t1\r\nB\t2\r\n"}, {"A\r\nB\r\n", "A\r\nB\r\n"},
+        {"\nA\n\n", "\r\nA\r\n\r\n"},         {"A\rB\r\r\n", "A\rB\r\r\n"},
+        {"A\r\n\nB", "A\r\n\r\nB"},           {"", ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ClipboardForms::withCrLfLineEnds(c.text), c.want) << testing::PrintToString(c.text);
+        EXPECT_EQ(ClipboardForms::withCrLfLineEnds(c.text), c.want)
+            << testing::PrintToString(c.text);
 }
 
 } // namespace

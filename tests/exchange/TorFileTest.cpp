@@ -109,8 +109,8 @@ TEST(TorFile, WritesTheCountAndEveryPieceWhateverTheirForm) {
 TEST(TorFile, SheetValuesWithLineBreaksOrTabsKeepTheFileAndTheirNumbers) {
     // After "Fill from the Clipboard" with a record's CR LF, C12 ends in it; with
     // two records it also holds the next record's code, which may be digits.
-    const std::string values[] = {"0.1250\r\n", "12\r\n345",  "a\rb\nc", "1\t2",
-                                  "\n7\r",       "\r\n12",     "3\n4\r5\n6", "\t\t"};
+    const std::string values[] = {"0.1250\r\n", "12\r\n345", "a\rb\nc",    "1\t2",
+                                  "\n7\r",      "\r\n12",    "3\n4\r5\n6", "\t\t"};
     MeasurementSheet sheet;
     for (std::size_t k = 0; k < std::size(values); ++k)
         sheet.setValue(3 * k + 1, values[k]);

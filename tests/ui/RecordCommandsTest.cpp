@@ -247,6 +247,37 @@ TEST_F(RecordCommandsTest, CancelledOrFailedFileCommandsChangeNothing) {
     EXPECT_NE(services.messages[1].text.find("No space left on device"), std::string::npos);
 }
 
+TEST_F(RecordCommandsTest, ACutShortDataFileLoadsWhatItHoldsAndSaysSo) {
+    const std::string head = "\t1\r\n\r\n";
+    const struct {
+        std::string bytes, loaded, message;
+    } cases[] = {
+        {head + " 2 \r\nA\r\nB\r\n\r\n", "A\r\nB\r\n", ""}, // as written
+        {head + " 2 \r\nA\r\nB\r\n", "A\r\nB\r\n", ""},     // last line lost
+        {head + " 500 \r\nA\r\nB\r\n", "A\r\nB\r\n", "2 records were loaded."},
+        {head + " 2 \r\nA", "A\r\n", "1 record was loaded."},
+        {"", "", "0 records were loaded."},
+    };
+    for (const auto& c : cases) {
+        services.files["/data/cut.tor"] = c.bytes;
+        services.fileAnswers = {"/data/cut.tor"};
+        services.messages.clear();
+        if (!c.message.empty())
+            services.messageAnswers = {Answer::Ok};
+        window.load_Click(MainWindowModel::LoadFromFile);
+        EXPECT_EQ(window.dataSet().text(), c.loaded) << c.bytes;
+        if (c.message.empty()) {
+            EXPECT_TRUE(services.messages.empty()) << c.bytes;
+        } else {
+            ASSERT_EQ(services.messages.size(), 1U) << c.bytes;
+            EXPECT_NE(services.messages[0].text.find("\"/data/cut.tor\" is incomplete"),
+                      std::string::npos);
+            EXPECT_NE(services.messages[0].text.find(c.message), std::string::npos)
+                << services.messages[0].text;
+        }
+    }
+}
+
 TEST_F(RecordCommandsTest, ClosingPromptKeepsTheWindowWhenTheDataWasNotSaved) {
     const auto prompt = [&] {
         services.messages.clear();
