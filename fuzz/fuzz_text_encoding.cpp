@@ -4,6 +4,7 @@
 #include "FuzzCheck.h"
 
 #include "exchange/TextEncoding.h"
+#include "model/Characters.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -63,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::vector<char32_t> codes;
     const bool valid = decodeUtf8(bytes, codes);
-    KORVEX_FUZZ_CHECK(TextEncoding::isValidUtf8(bytes) == valid);
+    KORVEX_FUZZ_CHECK(Characters::isValidUtf8(bytes) == valid);
 
     const std::string shown = TextEncoding::toDisplayUtf8(bytes);
     if (valid) {

@@ -1,5 +1,7 @@
 #include "exchange/TextEncoding.h"
 
+#include "model/Characters.h"
+
 #include <algorithm>
 
 #include <array>
@@ -40,10 +42,6 @@ constexpr std::array<char16_t, 128> kWindows1250High{
     0x0159, 0x016F, 0x00FA, 0x0171, 0x00FC, 0x00FD, 0x0163, 0x02D9, //
 };
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
 void appendUtf8(std::string& out, char32_t code) {
     if (code < 0x80) {
         out.push_back(static_cast<char>(code));
@@ -58,56 +56,8 @@ void appendUtf8(std::string& out, char32_t code) {
     }
 }
 
-} // namespace
-
-bool isValidUtf8(std::string_view bytes) {
-    const std::size_t size = bytes.size();
-    std::size_t i = 0;
-    while (i < size) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        // The allowed range of the second byte excludes overlong forms (E0, F0),
-        // surrogates (ED) and code points above U+10FFFF (F4) in one check.
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else {
-            return false; // a continuation byte, C0, C1 or F5..FF in lead position
-        }
-        if (size - i < length)
-            return false;
-        const auto second = static_cast<unsigned char>(bytes[i + 1]);
-        if (second < low || second > high)
-            return false;
-        for (std::size_t k = 2; k < length; ++k)
-            if (!isContinuation(static_cast<unsigned char>(bytes[i + k])))
-                return false;
-        i += length;
-    }
-    return true;
-}
-
-namespace {
-
 void appendLineForDisplay(std::string& out, std::string_view line) {
-    if (isValidUtf8(line)) {
+    if (Characters::isValidUtf8(line)) {
         out += line;
         return;
     }
@@ -123,7 +73,7 @@ void appendLineForDisplay(std::string& out, std::string_view line) {
 } // namespace
 
 std::string toDisplayUtf8(std::string_view bytes) {
-    if (isValidUtf8(bytes))
+    if (Characters::isValidUtf8(bytes))
         return std::string(bytes);
     // Each line is read one way or the other, not guessed at byte by byte: a
     // data set may hold records from an old 8-bit file beside records whose

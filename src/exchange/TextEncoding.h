@@ -9,8 +9,6 @@ namespace korvex {
 // from older programs and other machines may hold 8-bit Central European text.
 namespace TextEncoding {
 
-bool isValidUtf8(std::string_view bytes);
-
 // The text to show for `bytes`: valid UTF-8 as it is; otherwise each line that
 // is not valid UTF-8 is read as Windows-1250, every byte kept (never dropped
 // or replaced by '?').

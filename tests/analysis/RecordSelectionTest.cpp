@@ -129,6 +129,42 @@ TEST(ListColumns, TheListCopySplitsAfterTheTenthCharacter) {
     EXPECT_EQ(cut.head, "0.500");
 }
 
+TEST(ListColumns, CutsCountCharactersSoNoLetterIsSplit) {
+    std::string zz; // 60 letters "ž", 120 bytes
+    for (int k = 0; k < 60; ++k)
+        zz += "\xC5\xBE";
+    const std::string nbsp = "\xC2\xA0"; // a character, not a blank
+    const struct {
+        const char* name;
+        std::string line;
+        std::size_t tailStart;
+        bool distanceList;
+        std::string tail, head;
+    } cases[] = {
+        {"UTF-8 letter at the cut",
+         "Hermanni-\xC5\xBD"
+         "1",
+         10, false, "1", "Hermanni-\xC5\xBD"},
+        {"long UTF-8 code ranked", ComparisonRun::rankedLine("0.123", zz), 10, true, zz, "0.123"},
+        {"summary column", ComparisonRun::rankedLine("0.123", zz), 11, true, zz, "0.123"},
+        {"8-bit code, a byte each", "Kn\xEC\x9A\xEC\x9A\xEC\x9A\xEC\x9A\xEC\x9A", 10, false,
+         "\xEC\x9A", "Kn\xEC\x9A\xEC\x9A\xEC\x9A\xEC\x9A"},
+        {"wide distance, UTF-8 code", ComparisonRun::rankedLine("12345678.9012", "\xC5\xBD" + nbsp),
+         10, true, "\xC5\xBD" + nbsp, "12345678.9012"},
+    };
+    for (const auto& c : cases) {
+        const ListColumns columns = ListColumns::of(c.line, c.tailStart, c.distanceList);
+        EXPECT_EQ(columns.tail, c.tail) << c.name;
+        EXPECT_EQ(columns.head, c.head) << c.name;
+    }
+    // The 100-character limit counts letters too.
+    std::string longCode;
+    for (int k = 0; k < 120; ++k)
+        longCode += "\xC4\x8D"; // č
+    const ListColumns cut = ListColumns::of(ComparisonRun::rankedLine("0.5", longCode), 10, true);
+    EXPECT_EQ(cut.tail, longCode.substr(0, 2 * 97));
+}
+
 TEST(ListColumns, RankedLinesPadTheDistanceToTenThenThreeSpaces) {
     EXPECT_EQ(ComparisonRun::rankedLine("0.123", "T15"), "0.123        T15");
     EXPECT_EQ(ComparisonRun::rankedLine("0.1234", ""), "0.1234       ");

@@ -1,0 +1,89 @@
+#include "model/Characters.h"
+
+#include <algorithm>
+
+namespace korvex::Characters {
+
+namespace {
+
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+// Where character `n` of a valid UTF-8 line starts, or the line's size.
+std::size_t utf8Offset(std::string_view line, std::size_t n) {
+    std::size_t i = 0;
+    for (; i < line.size() && n > 0; --n) {
+        ++i;
+        while (i < line.size() && isContinuation(static_cast<unsigned char>(line[i])))
+            ++i;
+    }
+    return i;
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes) {
+    const std::size_t size = bytes.size();
+    std::size_t i = 0;
+    while (i < size) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        // The allowed range of the second byte excludes overlong forms (E0, F0),
+        // surrogates (ED) and code points above U+10FFFF (F4) in one check.
+        unsigned char low = 0x80;
+        unsigned char high = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                low = 0xA0;
+            else if (lead == 0xED)
+                high = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                low = 0x90;
+            else if (lead == 0xF4)
+                high = 0x8F;
+        } else {
+            return false; // a continuation byte, C0, C1 or F5..FF in lead position
+        }
+        if (size - i < length)
+            return false;
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        if (second < low || second > high)
+            return false;
+        for (std::size_t k = 2; k < length; ++k)
+            if (!isContinuation(static_cast<unsigned char>(bytes[i + k])))
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string_view slice(std::string_view line, std::size_t first, std::size_t count) {
+    if (!isValidUtf8(line)) {
+        if (first >= line.size())
+            return {};
+        return line.substr(first, count);
+    }
+    const std::size_t begin = utf8Offset(line, first);
+    const std::string_view rest = line.substr(begin);
+    return rest.substr(0, utf8Offset(rest, count));
+}
+
+std::size_t count(std::string_view line) {
+    if (!isValidUtf8(line))
+        return line.size();
+    return static_cast<std::size_t>(std::count_if(line.begin(), line.end(), [](char c) {
+        return !isContinuation(static_cast<unsigned char>(c));
+    }));
+}
+
+} // namespace korvex::Characters
