@@ -537,7 +537,9 @@ void Form1::repaintRequested() {
     pictureArea_->update();
 }
 void Form1::captionChanged() {
-    setWindowTitle(fromBytes(model_.digitising().caption()));
+    // Qt reads "[*]" in a title as its modified-marker; a path may hold one.
+    setWindowTitle(fromBytes(model_.digitising().caption())
+                       .replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
 }
 void Form1::pointerShapeChanged() {
     pictureArea_->syncFromModel();

@@ -62,23 +62,35 @@ void PictureArea::syncFromModel() {
     update();
 }
 
+QRect PictureArea::shownRect() const {
+    // The model may make the viewport far larger than the screen (a tall,
+    // thin photo is fitted to the width); only the part the frame shows is
+    // ever drawn or kept.
+    if (!parentWidget())
+        return rect();
+    return rect().intersected(QRect(mapFromParent(QPoint(0, 0)), parentWidget()->size()));
+}
+
 void PictureArea::paintEvent(QPaintEvent*) {
     const QRectF target = pictureRect();
+    const QRect shown = shownRect();
     const qreal ratio = devicePixelRatioF();
-    const QSize cacheSize = (QSizeF(size()) * ratio).toSize();
-    if (cache_.size() != cacheSize || cacheTarget_ != target || cacheSerial_ != pictureSerial_) {
-        cache_ = QImage(cacheSize, QImage::Format_RGB32);
+    if (cacheShown_ != shown || cacheTarget_ != target || cacheSerial_ != pictureSerial_ ||
+        cache_.devicePixelRatio() != ratio) {
+        cache_ = QImage((QSizeF(shown.size()) * ratio).toSize(), QImage::Format_RGB32);
         cache_.setDevicePixelRatio(ratio);
         cache_.fill(Qt::white);
-        if (model_.pictureVisible()) {
+        if (model_.pictureVisible() && !cache_.isNull()) {
             QPainter p(&cache_);
-            renderer_.draw(p, target, rect());
+            p.translate(-shown.topLeft());
+            renderer_.draw(p, target, shown);
         }
+        cacheShown_ = shown;
         cacheTarget_ = target;
         cacheSerial_ = pictureSerial_;
     }
     QPainter painter(this);
-    painter.drawImage(0, 0, cache_);
+    painter.drawImage(shown.topLeft(), cache_);
     drawOverlays(painter);
 }
 

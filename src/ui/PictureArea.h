@@ -30,6 +30,9 @@ public:
     // Follows the model: size, pointer shape, repaint.
     void syncFromModel();
 
+    // The picture as kept drawn: never larger than the part on screen.
+    QSize drawnSize() const { return cache_.size(); }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -38,6 +41,8 @@ protected:
 
 private:
     void drawOverlays(QPainter& painter) const;
+    // The part of the widget that its frame shows, in widget pixels.
+    QRect shownRect() const;
 
     DigitisingModel& model_;
     PictureRenderer renderer_;
@@ -46,6 +51,7 @@ private:
     // The picture as last drawn for the current geometry: pointer moves that
     // only change the overlays are redrawn from it.
     QImage cache_;
+    QRect cacheShown_;
     QRectF cacheTarget_;
     qint64 cacheSerial_ = -1;
     qint64 pictureSerial_ = 0;

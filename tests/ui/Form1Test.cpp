@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWindow>
 
 #include <deque>
 
@@ -282,6 +283,36 @@ private slots:
         QCOMPARE(model().pictureView().width, before.width);
         QVERIFY(!form->check(4)->isChecked());
         QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(1170, 1214));
+    }
+
+    // Fitted to the width, a thin strip makes the viewport millions of pixels
+    // tall; only what the frame shows may be drawn.
+    void aTallThinPhotoIsDrawnOnlyWhereItShows() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(str("strip.jpg"));
+        QImage strip(1, 3000, QImage::Format_RGB32);
+        strip.fill(Qt::gray);
+        QVERIFY(strip.save(path, "JPEG"));
+        services->files.push_back(path.toStdString());
+        form->menuEntry(str("open"), 0)->trigger();
+        QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(1, 3000));
+        QVERIFY(form->pictureArea()->height() > 100000);
+        form->pictureArea()->repaint();
+        const QSize frame =
+            form->pictureArea()->parentWidget()->size() * form->pictureArea()->devicePixelRatio();
+        const QSize drawn = form->pictureArea()->drawnSize();
+        QVERIFY(!drawn.isEmpty());
+        QVERIFY2(drawn.width() <= frame.width() && drawn.height() <= frame.height(),
+                 qPrintable(QStringLiteral("%1 x %2").arg(drawn.width()).arg(drawn.height())));
+    }
+
+    void theCaptionIsThePathAsItStands() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(str("t[*]1 [*].jpg"));
+        QVERIFY(QFile::copy(str(SAMPLES_DIR "/plastron-demo.jpg"), path));
+        services->files.push_back(path.toStdString());
+        form->menuEntry(str("open"), 0)->trigger();
+        QCOMPARE(form->windowHandle()->title(), path);
     }
 
     void cameraPhotosOpenUpright() {
