@@ -1,9 +1,16 @@
 #include "batch/BatchCommands.h"
 
 #include <iostream>
+#include <new>
 
 int main(int argc, char* argv[]) {
     std::ios::sync_with_stdio(false);
     std::vector<std::string> args(argv + 1, argv + argc);
-    return korvex::BatchCommands(std::cout, std::cerr).run(args);
+    try {
+        return korvex::BatchCommands(std::cout, std::cerr).run(args);
+    } catch (const std::bad_alloc&) {
+        // The all-pairs table grows with the square of the record count.
+        std::cerr << "korvex-batch: not enough memory for this data set\n";
+        return 4;
+    }
 }
