@@ -171,34 +171,6 @@ TEST(CentralDistance, ComparesTheOffsetsOfTheFirstFiveJunctions) {
     }
 }
 
-TEST(ParseRecord, CountsFieldsAndReadsMissingOrNonNumericFieldsAsZero) {
-    EXPECT_EQ(parseRecord("").fieldCount, 1u);
-    EXPECT_EQ(parseRecord("A1").fieldCount, 1u);
-    EXPECT_EQ(parseRecord("A1\t\t").fieldCount, 3u);
-    EXPECT_EQ(parseRecord(recordLineOf(Values{})).fieldCount, 29u);
-
-    // Fields 1..28 are M1..M16 and C1..C12, in that order.
-    std::string full = "all";
-    for (int k = 1; k <= 28; ++k)
-        full += '\t' + std::to_string(k);
-    const ParsedRecord all = parseRecord(full);
-    for (std::size_t k = 0; k < 16; ++k)
-        EXPECT_EQ(all.marginal[k], static_cast<double>(k + 1)) << k;
-    for (std::size_t k = 0; k < 12; ++k)
-        EXPECT_EQ(all.central[k], static_cast<double>(k + 17)) << k;
-
-    // A line of 12 fields: M1..M11 and nothing else.
-    std::string line = "short";
-    for (int k = 1; k <= 11; ++k)
-        line += '\t' + std::to_string(k);
-    const ParsedRecord twelve = parseRecord(line);
-    EXPECT_EQ(twelve.fieldCount, 12u);
-    for (std::size_t k = 0; k < 16; ++k)
-        EXPECT_EQ(twelve.marginal[k], k < 11 ? static_cast<double>(k + 1) : 0.0) << k;
-    for (double c : twelve.central)
-        EXPECT_EQ(c, 0.0);
-}
-
 TEST(DistancePasses, AddOneNumberedLinePerRecordInTheirOrder) {
     const Values sheet = [] {
         Values v = offsetExample();

@@ -115,7 +115,7 @@ TEST(ResultListOrder, LinesEqualInTheirKeysKeepTheOrderTheyWereAddedIn) {
     EXPECT_EQ(itemDataOf(list), (std::vector<std::int32_t>{5, 2, 4, 1, 3}));
 }
 
-TEST(ResultListItems, ItemDataTravelsWithItsLineThroughSorting) {
+TEST(ResultListItems, ItemDataTravelsWithItsLineUntilTheListIsCleared) {
     ResultList list(ResultList::Order::Text);
     list.add("b2", 0);
     list.add("A1", 1);
@@ -135,24 +135,12 @@ TEST(ResultListItems, ItemDataTravelsWithItsLineThroughSorting) {
     EXPECT_EQ(list.itemData(5), 0);
     list.setItemData(5, 9);
     EXPECT_EQ(list.count(), 5u);
-}
 
-TEST(ResultListItems, ClearEmptiesTheListAndSetsTheOrderForWhatFollows) {
-    ResultList list(ResultList::Order::Distance);
-    list.add("12.5   a");
-    list.add("2.5   b");
-    list.clear(ResultList::Order::Text);
-    EXPECT_EQ(list.count(), 0u);
-    EXPECT_EQ(list.line(0), "");
-    EXPECT_EQ(list.order(), ResultList::Order::Text);
-    list.add("2.5   b");
-    list.add("12.5   a");
-    EXPECT_EQ(linesOf(list), (std::vector<std::string>{"12.5   a", "2.5   b"}));
-
-    // Clearing without naming an order keeps the current one.
+    // Clearing empties the list and sets the order for what follows; without
+    // an order named it keeps its own.
     list.clear();
-    EXPECT_EQ(list.order(), ResultList::Order::Text);
     EXPECT_EQ(list.count(), 0u);
+    EXPECT_EQ(list.order(), ResultList::Order::Text);
     list.clear(ResultList::Order::Distance);
     list.add("12.5   a");
     list.add("2.5   b");
