@@ -2,6 +2,7 @@
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
@@ -130,6 +131,62 @@ private slots:
         QCOMPARE(form->menuEntry(str("file"), 40)->text(), str("Generate distribution"));
         QVERIFY(form->menuEntry(str("open"), 0)->isEnabled());
         saveScreenshot(str("form1-startup.png"));
+    }
+
+    // Captions as the user reads them; one Alt key never leads to two
+    // different commands (Alt+C once meant both "Compare" and "Clear").
+    void captionsShortcutsAndMnemonics() {
+        const std::pair<QAbstractButton*, const char*> buttons[] = {
+            {form->check(3), "Zoom"},
+            {form->check(4), "Drag and Drop"},
+            {form->check(1), "Marginal"},
+            {form->check(2), "Marginal"},
+            {form->check(5), "Central"},
+            {form->check(6), "Central"},
+            {form->command(1), "Standardize"},
+            {form->command(2), "Standardize"},
+            {form->command(5), "Standardize"},
+            {form->command(6), "Standardize"},
+            {form->command(4), "Clear the Sheet"},
+            {form->command(10), "-"},
+            {form->command(11), "+"},
+            {form->command(12), "Append to the List"},
+            {form->command(3), "Save to the Clipboard"},
+            {form->command(9), "Fill from the Clipboard"},
+        };
+        QMap<QKeySequence, QSet<QString>> commandsByKey;
+        for (auto [button, text] : buttons) {
+            QCOMPARE(QString(button->text()).remove(QLatin1Char('&')), str(text));
+            commandsByKey[QKeySequence::mnemonic(button->text())].insert(str(text));
+        }
+        const struct {
+            const char* array;
+            int index;
+            const char* text;
+        } entries[] = {
+            {"open", 0, "Open Image of Tortoise Korvex"},
+            {"load", 20, "from Clipboard"},
+            {"load", 30, "from File"},
+            {"save", 30, "to Clipboard"},
+            {"save", 40, "to File"},
+            {"open", 50, "End"},
+            {"comp", 15, "Marginal Seams (D1)"},
+            {"comp", 20, "Central Seams (D2)"},
+            {"comp", 45, "Marginal and Central Seams (D)"},
+            {"aha", 20, "Select Record"},
+            {"file", 30, "auto"},
+            {"file", 40, "Generate distribution"},
+        };
+        for (const auto& e : entries)
+            QCOMPARE(form->menuEntry(str(e.array), e.index)->text().remove(QLatin1Char('&')),
+                     str(e.text));
+        QCOMPARE(form->menuEntry(str("comp"), 45)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_B));
+        QVERIFY(form->menuEntry(str("aha"), 20)->shortcut().isEmpty());
+        for (QAction* menu : form->menuBar()->actions())
+            commandsByKey[QKeySequence::mnemonic(menu->text())].insert(menu->text());
+        commandsByKey.remove(QKeySequence());
+        for (auto it = commandsByKey.cbegin(); it != commandsByKey.cend(); ++it)
+            QVERIFY2(it.value().size() == 1, qPrintable(it.key().toString()));
     }
 
     void controlsAreFoundByTheirAccessibleNames() {
