@@ -3,7 +3,7 @@
 #include "analysis/ComparisonRun.h"
 #include "model/DataSet.h"
 #include "model/NumberText.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <benchmark/benchmark.h>
 

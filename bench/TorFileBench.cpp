@@ -2,7 +2,7 @@
 // Data and File › Load Data with a big collection of specimens.
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <benchmark/benchmark.h>
 

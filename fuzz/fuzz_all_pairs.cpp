@@ -8,7 +8,7 @@
 #include "analysis/ResultList.h"
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <algorithm>
 #include <cstddef>

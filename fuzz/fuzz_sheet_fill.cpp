@@ -5,7 +5,7 @@
 #include "FuzzPlatformServices.h"
 
 #include "model/NumberText.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 #include "ui/MainWindowModel.h"
 
 #include <cmath>

@@ -9,8 +9,8 @@
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "model/NumberText.h"
+#include "model/RecordLine.h"
 #include "model/SheetFill.h"
-#include "model/SpecimenRecord.h"
 #include "ui/MainWindowModel.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 #include "analysis/DistancePasses.h"
 
 #include "model/NumberText.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "analysis/RecordSelection.h"
 
 #include "model/DataSet.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <limits>
 

@@ -1,7 +1,7 @@
 #include "exchange/ClipboardForms.h"
 
 #include "model/DataSet.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 namespace korvex::ClipboardForms {
 

@@ -1,7 +1,7 @@
 #include "exchange/TorFile.h"
 
 #include "model/NumberText.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <cstddef>
 #include <cstdint>

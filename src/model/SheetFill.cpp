@@ -1,7 +1,7 @@
 #include "model/SheetFill.h"
 
 #include "model/MeasurementSheet.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <algorithm>
 

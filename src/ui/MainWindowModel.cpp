@@ -5,8 +5,8 @@
 #include "exchange/ClipboardForms.h"
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
+#include "model/RecordLine.h"
 #include "model/SheetFill.h"
-#include "model/SpecimenRecord.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "analysis/DistancePasses.h"
 
 #include "model/MeasurementSheet.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "ui/MainWindowModel.h"
 
 #include "FakePlatformServices.h"
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 

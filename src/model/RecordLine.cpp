@@ -1,4 +1,4 @@
-#include "model/SpecimenRecord.h"
+#include "model/RecordLine.h"
 
 namespace korvex::SpecimenRecord {
 
