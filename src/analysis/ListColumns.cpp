@@ -2,8 +2,6 @@
 
 #include "model/Characters.h"
 
-#include <algorithm>
-
 namespace korvex {
 
 std::string_view trimBlanks(std::string_view text) {
@@ -16,20 +14,18 @@ std::string_view trimBlanks(std::string_view text) {
 ListColumns ListColumns::of(std::string_view line, std::size_t tailStart, bool distanceList) {
     // Columns count characters, so that a cut never falls inside a letter of
     // a code typed in UTF-8. A distance itself is ASCII.
+    const Characters::CharacterLine characters(line);
     std::size_t headEnd = kHeadWidth;
     if (distanceList) {
-        const std::size_t firstBlank = std::min(line.find(' '), line.size());
-        const std::size_t leading = Characters::isValidUtf8(line)
-                                        ? Characters::count(line.substr(0, firstBlank))
-                                        : firstBlank;
+        const std::size_t leading = characters.charactersBefore(line.find(' '));
         if (leading > kHeadWidth) {
             headEnd = leading;
             tailStart += headEnd - kHeadWidth;
         }
     }
     ListColumns columns;
-    columns.head = std::string(trimBlanks(Characters::slice(line, 0, headEnd)));
-    columns.tail = std::string(trimBlanks(Characters::slice(line, tailStart, kTailLength)));
+    columns.head = std::string(trimBlanks(characters.slice(0, headEnd)));
+    columns.tail = std::string(trimBlanks(characters.slice(tailStart, kTailLength)));
     return columns;
 }
 

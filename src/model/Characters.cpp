@@ -67,23 +67,25 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string_view slice(std::string_view line, std::size_t first, std::size_t count) {
-    if (!isValidUtf8(line)) {
-        if (first >= line.size())
-            return {};
-        return line.substr(first, count);
-    }
-    const std::size_t begin = utf8Offset(line, first);
-    const std::string_view rest = line.substr(begin);
-    return rest.substr(0, utf8Offset(rest, count));
+CharacterLine::CharacterLine(std::string_view line) : line_(line), utf8_(isValidUtf8(line)) {}
+
+std::size_t CharacterLine::offsetOf(std::size_t n) const {
+    return utf8_ ? utf8Offset(line_, n) : std::min(n, line_.size());
 }
 
-std::size_t count(std::string_view line) {
-    if (!isValidUtf8(line))
-        return line.size();
-    return static_cast<std::size_t>(std::count_if(line.begin(), line.end(), [](char c) {
+std::size_t CharacterLine::charactersBefore(std::size_t byteOffset) const {
+    const std::string_view head = line_.substr(0, std::min(byteOffset, line_.size()));
+    if (!utf8_)
+        return head.size();
+    return static_cast<std::size_t>(std::count_if(head.begin(), head.end(), [](char c) {
         return !isContinuation(static_cast<unsigned char>(c));
     }));
+}
+
+std::string_view CharacterLine::slice(std::size_t first, std::size_t count) const {
+    const std::size_t begin = offsetOf(first);
+    const std::string_view rest = line_.substr(begin);
+    return rest.substr(0, utf8_ ? utf8Offset(rest, count) : std::min(count, rest.size()));
 }
 
 } // namespace korvex::Characters

@@ -14,12 +14,23 @@ namespace Characters {
 
 bool isValidUtf8(std::string_view bytes);
 
-// The characters `first` .. `first + count - 1` of `line` (fewer where the
-// line ends), read as above.
-std::string_view slice(std::string_view line, std::size_t first, std::size_t count);
+// A line with its characters, read as above; the line is checked once.
+class CharacterLine {
+public:
+    explicit CharacterLine(std::string_view line);
 
-// The number of characters of `line`, read as above.
-std::size_t count(std::string_view line);
+    // How many characters begin before byte `byteOffset` (all of them for npos).
+    std::size_t charactersBefore(std::size_t byteOffset) const;
+    // The characters `first` .. `first + count - 1` (fewer where the line ends).
+    std::string_view slice(std::size_t first, std::size_t count) const;
+
+private:
+    // Where character `n` begins, or the line's size.
+    std::size_t offsetOf(std::size_t n) const;
+
+    std::string_view line_;
+    bool utf8_;
+};
 
 } // namespace Characters
 

@@ -50,19 +50,21 @@ TEST(Characters, ValidUtf8IsStrict) {
 }
 
 TEST(Characters, SlicesFollowTheWayTheLineIsShown) {
-    const std::string utf8 = "a\xC5\xBD\xE2\x82\xAC\xF0\x9F\x90\xA2z"; // a Ž € 🐢 z
-    EXPECT_EQ(Characters::count(utf8), 5U);
-    EXPECT_EQ(Characters::slice(utf8, 1, 3), "\xC5\xBD\xE2\x82\xAC\xF0\x9F\x90\xA2");
-    EXPECT_EQ(Characters::slice(utf8, 3, 100), "\xF0\x9F\x90\xA2z");
-    EXPECT_EQ(Characters::slice(utf8, 5, 1), "");
-    EXPECT_EQ(Characters::slice(utf8, 9, 1), "");
-    EXPECT_EQ(Characters::slice(utf8, 0, 0), "");
+    const Characters::CharacterLine utf8("a\xC5\xBD\xE2\x82\xAC\xF0\x9F\x90\xA2z"); // a Ž € 🐢 z
+    EXPECT_EQ(utf8.charactersBefore(std::string_view::npos), 5U);
+    EXPECT_EQ(utf8.charactersBefore(3), 2U);
+    EXPECT_EQ(utf8.slice(1, 3), "\xC5\xBD\xE2\x82\xAC\xF0\x9F\x90\xA2");
+    EXPECT_EQ(utf8.slice(3, 100), "\xF0\x9F\x90\xA2z");
+    EXPECT_EQ(utf8.slice(5, 1), "");
+    EXPECT_EQ(utf8.slice(9, 1), "");
+    EXPECT_EQ(utf8.slice(0, 0), "");
 
-    const std::string eightBit = "Kn\xEC\x9A\xC5"; // Windows-1250: one byte each
-    EXPECT_EQ(Characters::count(eightBit), 5U);
-    EXPECT_EQ(Characters::slice(eightBit, 2, 2), "\xEC\x9A");
-    EXPECT_EQ(Characters::slice(eightBit, 4, 9), "\xC5");
-    EXPECT_EQ(Characters::slice(eightBit, 7, 1), "");
+    const Characters::CharacterLine eightBit("Kn\xEC\x9A\xC5"); // Windows-1250: one byte each
+    EXPECT_EQ(eightBit.charactersBefore(std::string_view::npos), 5U);
+    EXPECT_EQ(eightBit.charactersBefore(3), 3U);
+    EXPECT_EQ(eightBit.slice(2, 2), "\xEC\x9A");
+    EXPECT_EQ(eightBit.slice(4, 9), "\xC5");
+    EXPECT_EQ(eightBit.slice(7, 1), "");
 }
 
 } // namespace
