@@ -1,7 +1,7 @@
 // One repaint of a large photograph after zooming in: the cost a user feels on
 // every zoom step and every drag of the picture.
+#include "ui/Coordinates.h"
 #include "ui/DigitisingModel.h"
-#include "ui/MainWindowModel.h"
 #include "ui/PictureRenderer.h"
 
 #include <QImage>
@@ -12,6 +12,8 @@
 namespace {
 
 using korvex::DigitisingModel;
+using korvex::Coordinates::pixelsToTwips;
+using korvex::Coordinates::twipsToPixels;
 
 QImage camera6000x4000() {
     QImage image(6000, 4000, QImage::Format_RGB32);
@@ -24,13 +26,12 @@ QImage camera6000x4000() {
 }
 
 void BM_RepaintAfterTenZoomSteps(benchmark::State& state) {
-    constexpr float kTwips = korvex::MainWindowModel::kTwipsPerPixel;
     korvex::PictureRenderer renderer;
     renderer.setImage(camera6000x4000());
 
     DigitisingModel model;
-    model.setViewportSize(720 * kTwips, 900 * kTwips);
-    model.OpenPicture("camera.jpg", 6000 * kTwips, 4000 * kTwips);
+    model.setViewportSize(pixelsToTwips(720.0F), pixelsToTwips(900.0F));
+    model.OpenPicture("camera.jpg", pixelsToTwips(6000.0F), pixelsToTwips(4000.0F));
     // Opening ticks "Drag and Drop"; the first tick on "Zoom" only unticks it.
     model.setChecked(DigitisingModel::kZoomBox, true);
     model.setChecked(DigitisingModel::kZoomBox, true);
@@ -39,11 +40,14 @@ void BM_RepaintAfterTenZoomSteps(benchmark::State& state) {
         return;
     }
     for (int i = 0; i < 10; ++i)
-        model.PointerDown(DigitisingModel::kLeftButton, 360 * kTwips, 240 * kTwips);
+        model.PointerDown(DigitisingModel::kLeftButton, pixelsToTwips(360.0F),
+                          pixelsToTwips(240.0F));
 
     const auto& v = model.pictureView();
-    const QRectF target(v.left / kTwips, v.top / kTwips, v.width / kTwips, v.height / kTwips);
-    const QSize viewport(int(model.viewportWidth() / kTwips), int(model.viewportHeight() / kTwips));
+    const QRectF target(twipsToPixels(v.left), twipsToPixels(v.top), twipsToPixels(v.width),
+                        twipsToPixels(v.height));
+    const QSize viewport(int(twipsToPixels(model.viewportWidth())),
+                         int(twipsToPixels(model.viewportHeight())));
     QImage canvas(viewport, QImage::Format_RGB32);
     for (auto _ : state) {
         canvas.fill(Qt::white);

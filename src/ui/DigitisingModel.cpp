@@ -211,10 +211,7 @@ void DigitisingModel::zoom(int button, float x, float y) {
     view_.width = static_cast<float>(width);
     view_.top = static_cast<float>(y - (y - static_cast<double>(view_.top)) * f);
     view_.height = static_cast<float>(height);
-    // Hiding and showing the picture repaints it, which removes the band.
-    band_.reset();
-    out().pictureGeometryChanged();
-    out().repaintRequested();
+    geometryChanged();
 }
 
 void DigitisingModel::PointerMove(float x, float y) {
@@ -242,9 +239,7 @@ void DigitisingModel::DragPicture(float x, float y) {
         return;
     view_.top = static_cast<float>(view_.top - (static_cast<double>(state_.lastPointer.y) - y));
     view_.left = static_cast<float>(view_.left - (static_cast<double>(state_.lastPointer.x) - x));
-    band_.reset();
-    out().pictureGeometryChanged();
-    out().repaintRequested();
+    geometryChanged();
 }
 
 void DigitisingModel::setPointerShape(PointerShape shape) {
@@ -261,12 +256,7 @@ bool DigitisingModel::OpenPicture(const std::string& path, float naturalWidth,
     if (!(naturalWidth > 0.0F && naturalHeight > 0.0F) || !std::isfinite(naturalWidth) ||
         !std::isfinite(naturalHeight))
         return false;
-    stretch_ = false;
-    pictureVisible_ = true;
-    view_ = {0.0F, 0.0F, naturalWidth, naturalHeight};
-    band_.reset();
-    out().pictureGeometryChanged();
-    out().repaintRequested();
+    showAtNaturalSize(0.0F, 0.0F, naturalWidth, naturalHeight);
 
     stretch_ = true;
     const float w = view_.width;
@@ -287,6 +277,11 @@ void DigitisingModel::showAtNaturalSize(float left, float top, float width, floa
     stretch_ = false;
     pictureVisible_ = true;
     view_ = {left, top, width, height};
+    geometryChanged();
+}
+
+void DigitisingModel::geometryChanged() {
+    // Hiding and showing the picture repaints it, which removes the band.
     band_.reset();
     out().pictureGeometryChanged();
     out().repaintRequested();

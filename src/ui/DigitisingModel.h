@@ -2,6 +2,7 @@
 
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
+#include "ui/Coordinates.h"
 
 #include <array>
 #include <cstddef>
@@ -11,9 +12,15 @@
 
 namespace korvex {
 
-// Picture geometry in twips (1/1440 inch), single precision as the window
-// toolkit keeps it. Left and Top are viewport coordinates of the picture's
-// top-left corner.
+// The model works in two of the spaces named in ui/Coordinates.h, both in
+// twips (1/1440 inch) and single precision as the window toolkit keeps them:
+// viewport twips, from the viewport's top-left corner (PictureView's left and
+// top, the viewport size), and picture twips, from the shown picture's
+// top-left corner (pointer events, the digitising state, the overlays). The
+// windows add widget pixels; a point on the photo itself is in photo pixels.
+//
+// Picture geometry: left and top are the viewport twips of the picture's
+// top-left corner, width and height its shown size in twips.
 struct PictureView {
     float left = 0.0F;
     float top = 0.0F;
@@ -26,14 +33,14 @@ struct PointF {
     float y = 0.0F;
 };
 
-// A stored point: whole twips in picture coordinates.
+// A stored point: whole picture twips.
 struct PointI {
     std::int32_t x = 0;
     std::int32_t y = 0;
     bool operator==(const PointI&) const = default;
 };
 
-// A line to draw over the picture, in picture coordinates (twips).
+// A line to draw over the picture, in picture twips.
 struct OverlayLine {
     PointF from;
     PointF to;
@@ -78,14 +85,15 @@ public:
 // The digitising model of the main window, free of any window toolkit. It owns
 // the sheet, the check boxes Check1..Check8 ("Zoom" is 3, "Drag and Drop" 4),
 // the standardise buttons' enabling, the picture geometry and the digitising
-// state. The window forwards pointer events in picture coordinates (twips,
-// relative to the picture's top-left corner), check box clicks and focus
+// state. The window forwards pointer events in picture twips, check box clicks and focus
 // changes, and displays what the model holds.
 //
 // Setting a check box runs its change handling at once, nested inside whatever
 // set it, and only when its state really changes.
 class DigitisingModel {
 public:
+    // The window caption until a picture is opened.
+    static constexpr const char* kInitialCaption = "KORVEX 1.0";
     static constexpr int kZoomBox = 3;
     static constexpr int kDragBox = 4;
     static constexpr int kCheckBoxCount = 8;
@@ -181,6 +189,8 @@ private:
     void zoom(int button, float x, float y);
     void digitiseClick(SeamGroupId group, float x, float y);
     void setPointerShape(PointerShape shape);
+    // The picture moved or changed size: tell the window, and drop the band.
+    void geometryChanged();
     DigitisingListener& out() const;
 
     MeasurementSheet sheet_;
@@ -193,7 +203,7 @@ private:
     bool pictureVisible_ = true;
     float viewportWidth_ = 0.0F;
     float viewportHeight_ = 0.0F;
-    std::string caption_ = "KORVEX 1.0";
+    std::string caption_ = kInitialCaption;
     PointerShape pointerShape_ = PointerShape::Arrow;
     DragMode dragMode_ = DragMode::Manual;
     std::optional<OverlayLine> band_;

@@ -1,8 +1,10 @@
 #include "ui/Form1.h"
 
+#include "ui/Coordinates.h"
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
 #include "ui/QtPlatformServices.h"
+#include "ui/WindowFonts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,7 +27,9 @@ namespace korvex {
 
 namespace {
 
-constexpr float kTwips = MainWindowModel::kTwipsPerPixel;
+using Coordinates::pixelsToTwips;
+using Coordinates::twipsToPixels;
+
 constexpr int kRowPitch = 20; // 300 twips between sheet rows
 constexpr int kBoxWidth = 78;
 constexpr int kLabelWidth = 34;      // room for "M16" and "C12" in bold
@@ -34,19 +38,6 @@ constexpr int kSiteImageHeight = 97;
 // Design size of the client area, 15135 x 14460 twips.
 constexpr int kDesignWidth = 1009;
 constexpr int kDesignHeight = 964;
-
-QFont captionFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9.75);
-    font.setBold(true);
-    return font;
-}
-
-QFont plainFont(double points) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(points);
-    return font;
-}
 
 QString fromBytes(const std::string& text) {
     return QtPlatformServices::displayText(text);
@@ -111,9 +102,10 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     pictureArea_->move(0, 0);
     services_->setPictureArea(pictureArea_);
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
-    pictureArea_->setPicture(renderSvg(QStringLiteral(":/seam-scheme.svg"),
-                                       QSize(int(MainWindowModel::kSchemeWidth / kTwips) * 2,
-                                             int(MainWindowModel::kSchemeHeight / kTwips) * 2)));
+    pictureArea_->setPicture(
+        renderSvg(QStringLiteral(":/seam-scheme.svg"),
+                  QSize(int(twipsToPixels(MainWindowModel::kSchemeWidth)) * 2,
+                        int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2)));
 
     setCentralWidget(central);
     buildMenus();
@@ -158,10 +150,10 @@ void Form1::startUp() {
         QWidget* central = centralWidget();
         const QPoint viewport = pictureArea_->mapTo(central, QPoint(0, 0));
         MainWindowModel::WindowMetrics m;
-        m.outerWidth = float(frameGeometry().width()) * kTwips;
-        m.innerHeight = float(central->height()) * kTwips;
-        m.viewportLeft = float(viewport.x()) * kTwips;
-        m.viewportTop = float(viewport.y()) * kTwips;
+        m.outerWidth = pixelsToTwips(float(frameGeometry().width()));
+        m.innerHeight = pixelsToTwips(float(central->height()));
+        m.viewportLeft = pixelsToTwips(float(viewport.x()));
+        m.viewportTop = pixelsToTwips(float(viewport.y()));
         return m;
     });
     syncAll();
@@ -172,14 +164,14 @@ void Form1::startUp() {
 QLabel* Form1::addLabel1(int index, const QString& caption) {
     auto* label = new QLabel(caption);
     label->setObjectName(indexed(QStringLiteral("Label1"), index));
-    label->setFont(captionFont());
+    label->setFont(WindowFonts::caption());
     return label;
 }
 
 QPushButton* Form1::addCommand(int number, const QString& caption) {
     auto* button = new QPushButton(caption);
     button->setObjectName(QStringLiteral("Command%1").arg(number));
-    button->setFont(captionFont());
+    button->setFont(WindowFonts::caption());
     commands_.at(std::size_t(number)) = button;
     connect(button, &QPushButton::clicked, this, [this, number] { model_.Command_Click(number); });
     return button;
@@ -188,7 +180,7 @@ QPushButton* Form1::addCommand(int number, const QString& caption) {
 QCheckBox* Form1::addCheck(int number, const QString& caption) {
     auto* box = new QCheckBox(caption);
     box->setObjectName(QStringLiteral("Check%1").arg(number));
-    box->setFont(captionFont());
+    box->setFont(WindowFonts::caption());
     checks_.at(std::size_t(number)) = box;
     connect(box, &QCheckBox::clicked, this, [this, number](bool on) {
         model_.digitising().setChecked(number, on);
@@ -206,22 +198,23 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
 
     column->addWidget(heading(9, QStringLiteral("Image:")));
     auto* tools = new QHBoxLayout;
-    tools->addWidget(addCheck(3, QStringLiteral("&Zoom")));
-    tools->addWidget(addCheck(4, QStringLiteral("&Drag and Drop")));
+    tools->addWidget(addCheck(DigitisingModel::kZoomBox, QStringLiteral("&Zoom")));
+    tools->addWidget(addCheck(DigitisingModel::kDragBox, QStringLiteral("&Drag and Drop")));
     tools->addStretch();
     column->addLayout(tools);
     column->addWidget(rule(QStringLiteral("Line1")));
 
     column->addWidget(heading(10, QStringLiteral("Left site:")));
-    buildSite(column, 10, QString(), QStringLiteral("Image3"), QStringLiteral(":/shell-left.svg"),
+    buildSite(column, QStringLiteral("Image3"), QStringLiteral(":/shell-left.svg"),
               SeamGroupId::LeftMarginal, SeamGroupId::LeftCentral);
     column->addWidget(rule(QStringLiteral("Line2")));
 
     column->addWidget(heading(11, QStringLiteral("Right site:")));
-    buildSite(column, 11, QString(), QStringLiteral("Image2"), QStringLiteral(":/shell-right.svg"),
+    buildSite(column, QStringLiteral("Image2"), QStringLiteral(":/shell-right.svg"),
               SeamGroupId::RightMarginal, SeamGroupId::RightCentral);
 
-    column->addWidget(addCommand(4, QStringLiteral("Clea&r the Sheet")));
+    column->addWidget(
+        addCommand(MainWindowModel::ClearSheetCommand, QStringLiteral("Clea&r the Sheet")));
     column->addWidget(rule(QStringLiteral("Line3")));
 
     column->addWidget(heading(8, QStringLiteral("Loaded data:")));
@@ -232,7 +225,7 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     countCaption->setFixedWidth(2 * kBoxWidth + 60);
     label2_ = new QLabel;
     label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setFont(plainFont(9.0));
+    label2_->setFont(WindowFonts::plain(9.0));
     label2_->setTextFormat(Qt::PlainText); // a file's count line is shown as it was read
     label2_->setAccessibleName(QStringLiteral("No. of sampled individuals to be compared:"));
     countRow->addWidget(countCaption);
@@ -242,8 +235,8 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
 
     auto* numberRow = new QHBoxLayout;
     numberRow->addWidget(addLabel1(17, QStringLiteral("Record No.")));
-    QPushButton* previous = addCommand(10, QStringLiteral("-"));
-    QPushButton* next = addCommand(11, QStringLiteral("+"));
+    QPushButton* previous = addCommand(MainWindowModel::PreviousRecordCommand, QStringLiteral("-"));
+    QPushButton* next = addCommand(MainWindowModel::NextRecordCommand, QStringLiteral("+"));
     for (QPushButton* square : {previous, next}) {
         square->setFont(QFont());
         square->setFixedSize(24, 24);
@@ -252,7 +245,7 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     next->setAccessibleName(QStringLiteral("Next record"));
     label3_ = new QLabel;
     label3_->setObjectName(QStringLiteral("Label3"));
-    label3_->setFont(plainFont(9.0));
+    label3_->setFont(WindowFonts::plain(9.0));
     label3_->setTextFormat(Qt::PlainText);
     label3_->setAlignment(Qt::AlignCenter);
     label3_->setMinimumWidth(40);
@@ -265,19 +258,22 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
 
     label4_ = new QLabel;
     label4_->setObjectName(QStringLiteral("Label4"));
-    label4_->setFont(plainFont(8.25));
+    label4_->setFont(WindowFonts::plain(8.25));
     label4_->setAccessibleName(QStringLiteral("Identification code"));
     label4_->setTextFormat(Qt::PlainText);
     column->addWidget(label4_);
 
-    column->addWidget(addCommand(12, QStringLiteral("&Append to the List")));
-    column->addWidget(addCommand(3, QStringLiteral("Save to the Clip&board")));
-    column->addWidget(addCommand(9, QStringLiteral("F&ill from the Clipboard")));
+    column->addWidget(
+        addCommand(MainWindowModel::AppendRecordCommand, QStringLiteral("&Append to the List")));
+    column->addWidget(
+        addCommand(MainWindowModel::SaveRecordCommand, QStringLiteral("Save to the Clip&board")));
+    column->addWidget(
+        addCommand(MainWindowModel::FillSheetCommand, QStringLiteral("F&ill from the Clipboard")));
     column->addStretch();
 }
 
-void Form1::buildSite(QVBoxLayout* column, int, const QString&, const QString& imageName,
-                      const QString& imageResource, SeamGroupId marginal, SeamGroupId central) {
+void Form1::buildSite(QVBoxLayout* column, const QString& imageName, const QString& imageResource,
+                      SeamGroupId marginal, SeamGroupId central) {
     auto* image = new QLabel;
     image->setObjectName(imageName);
     image->setFixedSize(kSiteImageWidth, kSiteImageHeight);
@@ -299,7 +295,7 @@ void Form1::buildSite(QVBoxLayout* column, int, const QString&, const QString& i
         for (std::size_t i = 0; i < g.count; ++i) {
             auto* label = new QLabel;
             label->setObjectName(indexed(QString::fromLatin1(g.labelArray), int(i)));
-            label->setFont(captionFont());
+            label->setFont(WindowFonts::caption());
             label->setMinimumWidth(kLabelWidth);
             auto* box = new QLineEdit;
             box->setObjectName(indexed(QString::fromLatin1(g.textArray), int(i)));
@@ -347,55 +343,54 @@ QAction* Form1::addEntry(QMenu* menu, const QString& array, int index, const QSt
                          void (MainWindowModel::*handler)(int)) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(indexed(array, index));
-    if (handler)
-        connect(action, &QAction::triggered, this,
-                [this, handler, index] { (model_.*handler)(index); });
-    else
-        action->setEnabled(false); // its command arrives with a later part of the program
+    connect(action, &QAction::triggered, this,
+            [this, handler, index] { (model_.*handler)(index); });
     return action;
 }
 
 void Form1::buildMenus() {
+    using M = MainWindowModel;
     QMenuBar* bar = menuBar();
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
-    file->menuAction()->setObjectName(indexed(QStringLiteral("file"), 0));
-    addEntry(file, QStringLiteral("open"), 0, QStringLiteral("&Open Image of Tortoise Korvex"),
-             &MainWindowModel::open_Click);
+    file->menuAction()->setObjectName(indexed(QStringLiteral("file"), M::FileMenu));
+    addEntry(file, QStringLiteral("open"), M::OpenPictureEntry,
+             QStringLiteral("&Open Image of Tortoise Korvex"), &MainWindowModel::open_Click);
     QMenu* load = file->addMenu(QStringLiteral("&Load Data"));
-    load->menuAction()->setObjectName(indexed(QStringLiteral("open"), 20));
-    addEntry(load, QStringLiteral("load"), 20, QStringLiteral("from &Clipboard"),
+    load->menuAction()->setObjectName(indexed(QStringLiteral("open"), M::LoadDataEntry));
+    addEntry(load, QStringLiteral("load"), M::LoadFromClipboard, QStringLiteral("from &Clipboard"),
              &MainWindowModel::load_Click);
-    addEntry(load, QStringLiteral("load"), 30, QStringLiteral("from &File"),
+    addEntry(load, QStringLiteral("load"), M::LoadFromFile, QStringLiteral("from &File"),
              &MainWindowModel::load_Click);
     QMenu* save = file->addMenu(QStringLiteral("&Save Data"));
-    save->menuAction()->setObjectName(indexed(QStringLiteral("open"), 40));
-    addEntry(save, QStringLiteral("save"), 30, QStringLiteral("to &Clipboard"),
+    save->menuAction()->setObjectName(indexed(QStringLiteral("open"), M::SaveDataEntry));
+    addEntry(save, QStringLiteral("save"), M::SaveToClipboard, QStringLiteral("to &Clipboard"),
              &MainWindowModel::save_Click);
-    addEntry(save, QStringLiteral("save"), 40, QStringLiteral("to &File"),
+    addEntry(save, QStringLiteral("save"), M::SaveToFile, QStringLiteral("to &File"),
              &MainWindowModel::save_Click);
-    file->addSeparator()->setObjectName(indexed(QStringLiteral("open"), 45));
-    addEntry(file, QStringLiteral("open"), 50, QStringLiteral("&End"),
+    file->addSeparator()->setObjectName(indexed(QStringLiteral("open"), M::EndSeparator));
+    addEntry(file, QStringLiteral("open"), M::EndEntry, QStringLiteral("&End"),
              &MainWindowModel::open_Click);
 
     QMenu* compare = bar->addMenu(QStringLiteral("&Compare"));
-    compare->menuAction()->setObjectName(indexed(QStringLiteral("file"), 10));
-    addEntry(compare, QStringLiteral("comp"), 15, QStringLiteral("&Marginal Seams (D1)"),
-             &MainWindowModel::comp_Click);
-    addEntry(compare, QStringLiteral("comp"), 20, QStringLiteral("&Central Seams (D2)"),
-             &MainWindowModel::comp_Click);
-    addEntry(compare, QStringLiteral("comp"), 45, QStringLiteral("Marginal &and Central Seams (D)"),
-             &MainWindowModel::comp_Click)
+    compare->menuAction()->setObjectName(indexed(QStringLiteral("file"), M::CompareMenu));
+    addEntry(compare, QStringLiteral("comp"), ComparisonRun::MarginalD1,
+             QStringLiteral("&Marginal Seams (D1)"), &MainWindowModel::comp_Click);
+    addEntry(compare, QStringLiteral("comp"), ComparisonRun::CentralD2,
+             QStringLiteral("&Central Seams (D2)"), &MainWindowModel::comp_Click);
+    addEntry(compare, QStringLiteral("comp"), ComparisonRun::Combined,
+             QStringLiteral("Marginal &and Central Seams (D)"), &MainWindowModel::comp_Click)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
 
     QMenu* fill = bar->addMenu(QStringLiteral("Fill the &Sheet"));
-    fill->menuAction()->setObjectName(indexed(QStringLiteral("file"), 20));
+    fill->menuAction()->setObjectName(indexed(QStringLiteral("file"), M::FillSheetMenu));
     // No Ctrl+C here: it would take copying away from the sheet boxes.
-    addEntry(fill, QStringLiteral("aha"), 20, QStringLiteral("Select &Record"),
+    addEntry(fill, QStringLiteral("aha"), M::SelectRecord, QStringLiteral("Select &Record"),
              &MainWindowModel::aha_Click);
 
     // Carried in the menu bar but switched off: nothing in the window enables them.
-    for (auto [index, caption] : {std::pair{30, QStringLiteral("auto")},
-                                  std::pair{40, QStringLiteral("Generate distribution")}}) {
+    for (auto [index, caption] :
+         {std::pair{M::AllPairsEntry, QStringLiteral("auto")},
+          std::pair{M::DistributionEntry, QStringLiteral("Generate distribution")}}) {
         QAction* action = bar->addAction(caption);
         action->setObjectName(indexed(QStringLiteral("file"), index));
         action->setEnabled(false);

@@ -21,10 +21,10 @@ namespace korvex {
 
 class PictureArea;
 
-// The main window. It displays the main-window model and forwards every user
-// event to it; no rule of the program lives here.
 class Form2;
 
+// The main window. It displays the main-window model and forwards every user
+// event to it; no rule of the program lives here.
 class Form1 : public QMainWindow, private DigitisingListener, private ListWindowListener {
     Q_OBJECT
 public:
@@ -52,9 +52,8 @@ protected:
 
 private:
     void buildLeftColumn(QVBoxLayout* column);
-    void buildSite(QVBoxLayout* column, int headingIndex, const QString& heading,
-                   const QString& imageName, const QString& imageResource, SeamGroupId marginal,
-                   SeamGroupId central);
+    void buildSite(QVBoxLayout* column, const QString& imageName, const QString& imageResource,
+                   SeamGroupId marginal, SeamGroupId central);
     void buildHiddenGroup(SeamGroupId group);
     void buildMenus();
     QAction* addEntry(class QMenu* menu, const QString& array, int index, const QString& caption,
@@ -94,7 +93,7 @@ private:
     std::array<std::vector<QLineEdit*>, kSeamGroupCount> boxes_;
     std::array<std::vector<QLabel*>, kSeamGroupCount> seamLabels_;
     std::array<QCheckBox*, DigitisingModel::kCheckBoxCount + 1> checks_{};
-    std::array<QPushButton*, 13> commands_{};
+    std::array<QPushButton*, MainWindowModel::kLastCommand + 1> commands_{};
     QLabel* label2_ = nullptr;
     QLabel* label3_ = nullptr;
     QLabel* label4_ = nullptr;

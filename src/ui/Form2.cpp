@@ -3,6 +3,7 @@
 #include "ui/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/ResultListItemModel.h"
+#include "ui/WindowFonts.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -19,13 +20,6 @@ constexpr QSize kClientSize(433, 676);
 constexpr QRect kListRect(8, 8, 417, 620);
 constexpr QRect kCloseRect(288, 636, 137, 25);
 constexpr QRect kCopyRect(8, 636, 273, 25);
-
-QFont buttonFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPointSizeF(9.75);
-    font.setBold(true);
-    return font;
-}
 
 } // namespace
 
@@ -55,11 +49,11 @@ Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
     command1_ = new QPushButton(QStringLiteral("Close"), this);
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setGeometry(kCloseRect);
-    command1_->setFont(buttonFont());
+    command1_->setFont(WindowFonts::caption());
     command2_ = new QPushButton(QStringLiteral("Copy to the Clipboard"), this);
     command2_->setObjectName(QStringLiteral("Command2"));
     command2_->setGeometry(kCopyRect);
-    command2_->setFont(buttonFont());
+    command2_->setFont(WindowFonts::caption());
     setTabOrder(list1_, command1_);
     setTabOrder(command1_, command2_);
 

@@ -13,7 +13,7 @@ void ListWindowModel::ensureCreated() {
     if (exists_)
         return;
     exists_ = true;
-    caption_ = kInitialCaption;
+    caption_ = std::string(kInitialCaption);
     list_.clear(ResultList::Order::Distance);
     out().listWindowCreated();
 }
@@ -44,7 +44,7 @@ void ListWindowModel::close() {
         return;
     exists_ = false;
     list_.clear(ResultList::Order::Distance);
-    caption_ = kInitialCaption;
+    caption_ = std::string(kInitialCaption);
     out().listWindowClosed();
     if (onClosed)
         onClosed();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/ComparisonRun.h"
 #include "analysis/ResultList.h"
 
 #include <functional>
@@ -28,7 +29,7 @@ public:
 // with it.
 class ListWindowModel {
 public:
-    static constexpr const char* kInitialCaption = "List of Similar Voduzor";
+    static constexpr std::string_view kInitialCaption = ComparisonRun::kInitialCaption;
 
     void setListener(ListWindowListener* listener) { listener_ = listener; }
 
@@ -56,7 +57,7 @@ private:
     ListWindowListener& out() const;
 
     bool exists_ = false;
-    std::string caption_ = kInitialCaption;
+    std::string caption_{kInitialCaption};
     ResultList list_;
     ListWindowListener* listener_ = nullptr;
 };

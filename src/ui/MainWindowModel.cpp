@@ -7,6 +7,7 @@
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 #include "model/SheetFill.h"
+#include "ui/Coordinates.h"
 
 #include <algorithm>
 
@@ -27,20 +28,15 @@ void MainWindowModel::StartUp(const std::function<WindowMetrics()>& showWindow) 
     dataSet_.clear();
     // The viewport keeps this size until a picture is opened; later resizing
     // of the window does not change it.
-    digitising_.setViewportSize(m.outerWidth - m.viewportLeft - 20.0F * kTwipsPerPixel,
+    digitising_.setViewportSize(m.outerWidth - m.viewportLeft - Coordinates::pixelsToTwips(20.0F),
                                 m.innerHeight - 2.0F * m.viewportTop);
 }
 
 void MainWindowModel::ClearSheet() {
     auto& d = digitising_;
-    for (std::size_t i = 0; i < 8; ++i) {
-        d.setBoxText(SeamGroupId::LeftMarginal, i, "0");
-        d.setBoxText(SeamGroupId::RightMarginal, i, "0");
-        if (i < 6) {
-            d.setBoxText(SeamGroupId::LeftCentral, i, "0");
-            d.setBoxText(SeamGroupId::RightCentral, i, "0");
-        }
-    }
+    for (SeamGroupId group : kLabelledGroups)
+        for (std::size_t i = 0; i < seamGroup(group).count; ++i)
+            d.setBoxText(group, i, "0");
     d.moveFocus(SeamGroupId::LeftMarginal, 0);
     d.setChecked(DigitisingModel::modeSwitchOf(SeamGroupId::LeftMarginal), true);
     d.resetGuide();
@@ -55,22 +51,22 @@ void MainWindowModel::Command_Click(int command) {
             return;
         }
     switch (command) {
-    case 3:
+    case SaveRecordCommand:
         SaveRecordToClipboard();
         break;
-    case 4:
+    case ClearSheetCommand:
         ClearSheet();
         break;
-    case 9:
+    case FillSheetCommand:
         Command9_Click();
         break;
-    case 10:
+    case PreviousRecordCommand:
         PreviousRecord();
         break;
-    case 11:
+    case NextRecordCommand:
         NextRecord();
         break;
-    case 12:
+    case AppendRecordCommand:
         AppendToList();
         break;
     default:
@@ -146,6 +142,7 @@ void MainWindowModel::AppendToList() {
 }
 
 void MainWindowModel::SaveRecordToClipboard() {
+    // The clipboard is emptied before the question, not with the write after it.
     services_.clearClipboard();
     const std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
     services_.setClipboardText(ClipboardForms::recordForm(code, digitising_.sheet()));
@@ -173,8 +170,7 @@ void MainWindowModel::allPairsDistances() {
                     digitising_.setBoxText(group, i, sheet.cell(group, i));
         listWindow_.redraw();
     }
-    services_.clearClipboard();
-    services_.setClipboardText(output);
+    replaceClipboard(output);
 }
 
 void MainWindowModel::generateDistribution() {
@@ -184,8 +180,7 @@ void MainWindowModel::generateDistribution() {
     // The clipboard keeps what it held until the message is closed.
     services_.messageBox(histogram.percentageText, kAppTitle, PlatformServices::Icon::None,
                          PlatformServices::Buttons::Ok);
-    services_.clearClipboard();
-    services_.setClipboardText(histogram.text);
+    replaceClipboard(histogram.text);
 }
 
 void MainWindowModel::open_Click(int index) {
@@ -216,8 +211,7 @@ void MainWindowModel::load_Click(int index) {
 
 void MainWindowModel::save_Click(int index) {
     if (index == SaveToClipboard) {
-        services_.clearClipboard();
-        services_.setClipboardText(dataSet_.text());
+        replaceClipboard(dataSet_.text());
     } else if (index == SaveToFile) {
         SaveDataFile();
     }
@@ -234,8 +228,7 @@ void MainWindowModel::comp_Click(int index) {
     const auto summary = ComparisonRun::comp_Click(index, digitising_.sheet(), dataSet_.text(),
                                                    comparison_, listWindow_.list(), *this);
     listWindow_.redraw();
-    services_.clearClipboard();
-    services_.setClipboardText(summary.value_or(std::string()));
+    replaceClipboard(summary.value_or(std::string()));
     listWindow_.show();
 }
 
@@ -256,8 +249,7 @@ void MainWindowModel::List1_DblClick(std::optional<std::size_t> selected) {
         RecordSelection::pick(dataSet_.text(), listWindow_.list().itemData(*selected));
     if (!pick)
         return;
-    services_.clearClipboard();
-    services_.setClipboardText(pick->line);
+    replaceClipboard(pick->line);
     display_.recordNumber = pick->recordNumber;
     display_.code = pick->code;
     displayChanged();
@@ -269,8 +261,12 @@ void MainWindowModel::List1_DblClick(std::optional<std::size_t> selected) {
 }
 
 void MainWindowModel::CopyList() {
+    replaceClipboard(listWindow_.copyText());
+}
+
+void MainWindowModel::replaceClipboard(const std::string& text) {
     services_.clearClipboard();
-    services_.setClipboardText(listWindow_.copyText());
+    services_.setClipboardText(text);
 }
 
 void MainWindowModel::message(std::string_view text) {
@@ -302,8 +298,7 @@ void MainWindowModel::LoadDataFile() {
     dataSet_.clear();
     const TorFile::ReadResult read = TorFile::read(file.bytes);
     if (read.sheetLine) {
-        services_.clearClipboard();
-        services_.setClipboardText(*read.sheetLine);
+        replaceClipboard(*read.sheetLine);
         Command9_Click();
     }
     // A file that ends early keeps what was read before its end.

@@ -19,9 +19,8 @@ namespace korvex {
 // model and the data-set display, and forwards every event here.
 class MainWindowModel : private ComparisonHost {
 public:
-    static constexpr const char* kTitle = "KORVEX 1.0";
+    static constexpr const char* kTitle = DigitisingModel::kInitialCaption;
     static constexpr const char* kAppTitle = "KORVEX";
-    static constexpr float kTwipsPerPixel = 15.0F; // 1440 twips per inch at 96 logical dpi
 
     // Where the seam scheme stands before a photograph is opened, and its size.
     static constexpr float kSchemeLeft = 660.0F;
@@ -34,12 +33,36 @@ public:
     static constexpr const char* kClosePrompt = "Do you want to save the data?";
     static constexpr const char* kCloseTitle = "Program KORVEX";
 
-    // Menu array indices.
-    enum OpenIndex { OpenPictureEntry = 0, LoadDataEntry = 20, SaveDataEntry = 40, EndEntry = 50 };
+    // Menu array indices (the Compare entries are ComparisonRun::Index).
+    enum FileIndex {
+        FileMenu = 0,
+        CompareMenu = 10,
+        FillSheetMenu = 20,
+        AllPairsEntry = 30,
+        DistributionEntry = 40
+    };
+    enum OpenIndex {
+        OpenPictureEntry = 0,
+        LoadDataEntry = 20,
+        SaveDataEntry = 40,
+        EndSeparator = 45,
+        EndEntry = 50
+    };
     enum LoadIndex { LoadFromClipboard = 20, LoadFromFile = 30 };
     enum SaveIndex { SaveToClipboard = 30, SaveToFile = 40 };
     enum AhaIndex { SelectRecord = 20 };
-    enum FileIndex { AllPairsEntry = 30, DistributionEntry = 40 };
+
+    // Command button numbers; the standardise buttons' numbers are in the
+    // seam group table.
+    enum CommandNumber {
+        SaveRecordCommand = 3,
+        ClearSheetCommand = 4,
+        FillSheetCommand = 9,
+        PreviousRecordCommand = 10,
+        NextRecordCommand = 11,
+        AppendRecordCommand = 12,
+        kLastCommand = 12
+    };
 
     explicit MainWindowModel(PlatformServices& services);
     ~MainWindowModel() override = default;
@@ -120,6 +143,8 @@ public:
 
 private:
     void displayChanged();
+    // Every write to the clipboard clears it first.
+    void replaceClipboard(const std::string& text);
     // ComparisonHost
     void message(std::string_view text) override;
     void setListCaption(const std::string& caption) override;

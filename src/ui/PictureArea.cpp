@@ -1,6 +1,6 @@
 #include "ui/PictureArea.h"
 
-#include "ui/MainWindowModel.h"
+#include "ui/Coordinates.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,8 +10,6 @@
 namespace korvex {
 
 namespace {
-
-constexpr float kTwips = MainWindowModel::kTwipsPerPixel;
 
 int buttonNumber(Qt::MouseButton button) {
     return button == Qt::LeftButton ? DigitisingModel::kLeftButton : DigitisingModel::kRightButton;
@@ -33,27 +31,30 @@ void PictureArea::setPicture(const QImage& image) {
     update();
 }
 
-QPointF PictureArea::mapToView(float xTwips, float yTwips) {
-    return {static_cast<double>(xTwips) / kTwips, static_cast<double>(yTwips) / kTwips};
+QPointF PictureArea::mapToView(PointF pictureTwips) const {
+    const PictureView& v = model_.pictureView();
+    return {Coordinates::twipsToPixels(v.left + pictureTwips.x),
+            Coordinates::twipsToPixels(v.top + pictureTwips.y)};
 }
 
 PointF PictureArea::mapToImage(const QPointF& pixel) const {
     const PictureView& v = model_.pictureView();
-    return {static_cast<float>(pixel.x() * kTwips - static_cast<double>(v.left)),
-            static_cast<float>(pixel.y() * kTwips - static_cast<double>(v.top))};
+    return {static_cast<float>(Coordinates::pixelsToTwips(pixel.x()) - static_cast<double>(v.left)),
+            static_cast<float>(Coordinates::pixelsToTwips(pixel.y()) - static_cast<double>(v.top))};
 }
 
 QRectF PictureArea::pictureRect() const {
     const PictureView& v = model_.pictureView();
-    const QPointF topLeft = mapToView(v.left, v.top);
-    const QPointF size = mapToView(v.width, v.height);
-    return {topLeft.x(), topLeft.y(), size.x(), size.y()};
+    return {mapToView({0.0F, 0.0F}),
+            QSizeF(Coordinates::twipsToPixels(v.width), Coordinates::twipsToPixels(v.height))};
 }
 
 void PictureArea::syncFromModel() {
-    const QPointF size = mapToView(model_.viewportWidth(), model_.viewportHeight());
-    const QSize pixels(std::max(0, static_cast<int>(std::lround(size.x()))),
-                       std::max(0, static_cast<int>(std::lround(size.y()))));
+    const QSize pixels(
+        std::max(0,
+                 static_cast<int>(std::lround(Coordinates::twipsToPixels(model_.viewportWidth())))),
+        std::max(
+            0, static_cast<int>(std::lround(Coordinates::twipsToPixels(model_.viewportHeight())))));
     if (pixels != this->size())
         resize(pixels);
     setCursor(dragging_                                          ? Qt::ClosedHandCursor
@@ -95,10 +96,6 @@ void PictureArea::paintEvent(QPaintEvent*) {
 }
 
 void PictureArea::drawOverlays(QPainter& painter) const {
-    const PictureView& v = model_.pictureView();
-    auto toView = [&](PointF p) {
-        return mapToView(v.left + p.x, v.top + p.y);
-    };
     painter.setRenderHint(QPainter::Antialiasing, false);
     if (auto guide = model_.guideLine()) {
         // Inverted pixels keep the guide visible on any picture.
@@ -106,14 +103,14 @@ void PictureArea::drawOverlays(QPainter& painter) const {
         pen.setCosmetic(true);
         painter.setPen(pen);
         painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-        painter.drawLine(toView(guide->from), toView(guide->to));
+        painter.drawLine(mapToView(guide->from), mapToView(guide->to));
     }
     if (auto band = model_.rubberBand()) {
         QPen pen(QColor(255, 0, 0), 2);
         pen.setCosmetic(true);
         painter.setPen(pen);
         painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-        painter.drawLine(toView(band->from), toView(band->to));
+        painter.drawLine(mapToView(band->from), mapToView(band->to));
     }
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }

@@ -10,8 +10,9 @@ namespace korvex {
 
 // The viewport Picture1: shows the picture Image1 at the model's PictureView,
 // draws the rubber band and the guide line over it, and forwards pointer
-// events over the picture to the model in picture coordinates (twips).
-// The only place that converts between model twips and widget pixels.
+// events over the picture to the model in picture twips. Its two mapping
+// functions are the only conversions between picture twips and widget pixels
+// (the spaces are named in ui/Coordinates.h).
 class PictureArea : public QWidget {
     Q_OBJECT
 public:
@@ -21,9 +22,9 @@ public:
     void setPicture(const QImage& image);
     const PictureRenderer& renderer() const { return renderer_; }
 
-    // Model twips (viewport coordinates) to widget pixels, and widget pixels
-    // to picture coordinates in twips.
-    static QPointF mapToView(float xTwips, float yTwips);
+    // Picture twips to widget pixels at the model's current PictureView, and
+    // back: each is the other's inverse.
+    QPointF mapToView(PointF pictureTwips) const;
     PointF mapToImage(const QPointF& pixel) const;
     QRectF pictureRect() const;
 

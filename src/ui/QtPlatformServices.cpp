@@ -2,7 +2,7 @@
 
 #include "exchange/ClipboardForms.h"
 #include "exchange/TextEncoding.h"
-#include "ui/MainWindowModel.h"
+#include "ui/Coordinates.h"
 #include "ui/PictureArea.h"
 
 #include <QApplication>
@@ -189,8 +189,8 @@ PlatformServices::PictureResult QtPlatformServices::loadPicture(const std::strin
     if (pictureArea_)
         pictureArea_->setPicture(image);
     result.ok = true;
-    result.widthTwips = float(image.width()) * MainWindowModel::kTwipsPerPixel;
-    result.heightTwips = float(image.height()) * MainWindowModel::kTwipsPerPixel;
+    result.widthTwips = Coordinates::pixelsToTwips(float(image.width()));
+    result.heightTwips = Coordinates::pixelsToTwips(float(image.height()));
     return result;
 }
 
