@@ -31,19 +31,6 @@ void readBackInto(const ResultList& list, std::vector<double>& table, std::vecto
     });
 }
 
-void prepare(ComparisonState& state, std::string_view dataSetText) {
-    auto pieces = DataSet::splitPieces(dataSetText);
-    pieces.pop_back(); // the piece after the last CR LF is not a record
-    state.recordLines.assign(pieces.begin(), pieces.end());
-    const std::size_t size = state.recordLines.size() + 1;
-    if (state.distanceTable1.size() < size)
-        state.distanceTable1.resize(size, 0.0);
-    if (state.distanceTable2.size() < size)
-        state.distanceTable2.resize(size, 0.0);
-    state.fresh1.assign(state.distanceTable1.size(), false);
-    state.fresh2.assign(state.distanceTable2.size(), false);
-}
-
 bool hasTab(const std::string& line) {
     return line.find(SpecimenRecord::kFieldSeparator) != std::string::npos;
 }
@@ -56,7 +43,7 @@ void vypsani(ComparisonState& state, ResultList& list) {
         const std::string& line = state.recordLines[i];
         // A record the pass did not reach is not listed with an old distance.
         if (hasTab(line) && state.fresh1[i + 1])
-            list.add(rankedLine(fixedText(state.distanceTable1[i + 1], 3),
+            list.add(rankedLine(fixedText(state.distanceTable1[i + 1], kRankedDecimals),
                                 SpecimenRecord::codeOf(line)));
     }
 }
@@ -115,13 +102,9 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
     if (dataSetText.find(kLineEnd) == std::string_view::npos)
         return std::nullopt;
 
-    prepare(state, dataSetText);
+    const std::vector<ParsedRecord> records =
+        state.takeRecords(dataSetText, ComparisonState::Tables::Grow);
     list.clear(ResultList::Order::Distance);
-    // Each record is parsed once for the whole run, whichever passes it takes.
-    std::vector<ParsedRecord> records;
-    records.reserve(state.recordLines.size());
-    for (const std::string& line : state.recordLines)
-        records.push_back(DistancePasses::parseRecord(line));
     const ParsedRecord current = DistancePasses::parseSheet(sheet);
 
     switch (index) {
@@ -149,7 +132,7 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
             if (!hasTab(line) || !state.fresh1[n] || !state.fresh2[n])
                 continue;
             const double d = std::sqrt(state.distanceTable2[n] * state.distanceTable1[n]);
-            list.add(rankedLine(fixedText(d, 4), SpecimenRecord::codeOf(line)));
+            list.add(rankedLine(fixedText(d, kCombinedDecimals), SpecimenRecord::codeOf(line)));
         }
         break;
     }

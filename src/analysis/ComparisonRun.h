@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/ComparisonState.h"
 #include "analysis/DistancePasses.h"
 #include "analysis/ResultList.h"
 #include "model/MeasurementSheet.h"
@@ -11,31 +12,14 @@
 
 namespace korvex {
 
-// What a comparison run needs from the windows: the message box, and the list
-// window's caption and redraw.
-class ComparisonHost {
-public:
-    virtual ~ComparisonHost() = default;
-    virtual void message(std::string_view text) = 0;
-    virtual void setListCaption(const std::string& caption) = 0;
-    virtual void redrawList() = 0;
-};
-
-// The comparison state of the main window: the record lines taken just before
-// the passes and the two distance tables by record number. The tables grow
-// with the data set; an entry counts only when this run wrote it.
-struct ComparisonState {
-    std::vector<std::string> recordLines; // pieces before the final CR LF
-    std::vector<double> distanceTable1;
-    std::vector<double> distanceTable2;
-    std::vector<bool> fresh1;
-    std::vector<bool> fresh2;
-};
-
 // The three Compare commands.
 namespace ComparisonRun {
 
 enum Index { MarginalD1 = 15, CentralD2 = 20, Combined = 45 };
+
+// A ranked line shows D1 or D2 with 3 decimals and D with 4.
+inline constexpr int kRankedDecimals = 3;
+inline constexpr int kCombinedDecimals = 4;
 
 inline constexpr std::string_view kInitialCaption = "List of Similar Voduzor";
 inline constexpr std::string_view kPassCaption =

@@ -9,8 +9,9 @@ namespace korvex::DistancePasses {
 
 namespace {
 
+using namespace RecordLayout;
+
 constexpr std::string_view kSeparator = "    "; // three spaces and one more
-constexpr std::size_t kMinimumFields = 10;
 
 std::string padded(std::string text, std::size_t width) {
     if (text.size() < width)
@@ -26,10 +27,10 @@ std::string distanceLine(std::string text, std::size_t width, std::size_t record
 }
 
 double marginalValue(std::string_view text) {
-    return roundDecimals(readNumber(text), 4);
+    return roundDecimals(readNumber(text), kD1Decimals);
 }
 double centralValue(std::string_view text) {
-    return roundDecimals(readNumber(text), 5);
+    return roundDecimals(readNumber(text), kD2Decimals);
 }
 
 } // namespace
@@ -43,10 +44,10 @@ ParsedRecord parseRecord(std::string_view line) {
         const std::string_view text =
             line.substr(start, tab == std::string_view::npos ? tab : tab - start);
         // A line with fewer fields than a record keeps 0 for those it lacks.
-        if (field >= 1 && field <= 16)
-            r.marginal[field - 1] = marginalValue(text);
-        else if (field >= 17 && field <= 28)
-            r.central[field - 17] = centralValue(text);
+        if (field >= kFirstMarginalField && field < kFirstCentralField)
+            r.marginal[field - kFirstMarginalField] = marginalValue(text);
+        else if (field >= kFirstCentralField && field <= kLastRecordField)
+            r.central[field - kFirstCentralField] = centralValue(text);
         ++field;
         if (tab == std::string_view::npos)
             break;
@@ -59,16 +60,16 @@ ParsedRecord parseRecord(std::string_view line) {
 ParsedRecord parseSheet(const MeasurementSheet& sheet) {
     ParsedRecord r;
     r.fieldCount = SpecimenRecord::kFieldCount;
-    for (std::size_t k = 0; k < 16; ++k)
-        r.marginal[k] = marginalValue(sheet.value(k));
-    for (std::size_t k = 0; k < 12; ++k)
-        r.central[k] = centralValue(sheet.value(16 + k));
+    for (std::size_t k = 0; k < kMarginalCount; ++k)
+        r.marginal[k] = marginalValue(sheet.value(kFirstMarginalField - 1 + k));
+    for (std::size_t k = 0; k < kCentralCount; ++k)
+        r.central[k] = centralValue(sheet.value(kFirstCentralField - 1 + k));
     return r;
 }
 
 double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
     double d1 = 0.0;
-    for (std::size_t k = 0; k < 16; ++k) {
+    for (std::size_t k = 0; k < kMarginalCount; ++k) {
         const double r = record.marginal[k];
         const double c = sheet.marginal[k];
         if (!(r > 0.0 || c > 0.0))
@@ -84,22 +85,23 @@ double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
 double centralDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
     double left = 0.0, right = 0.0, leftRecord = 0.0, rightRecord = 0.0;
     double sum = 0.0;
-    for (std::size_t j = 0; j < 5; ++j) {
+    // The junctions between the six seams of a side, from the front.
+    for (std::size_t j = 0; j + 1 < kCentralGroupSize; ++j) {
         left += sheet.central[j];
-        right += sheet.central[6 + j];
+        right += sheet.central[kCentralGroupSize + j];
         leftRecord += record.central[j];
-        rightRecord += record.central[6 + j];
+        rightRecord += record.central[kCentralGroupSize + j];
         sum += std::fabs((leftRecord - rightRecord) - (left - right));
     }
     return 50.0 * sum;
 }
 
 std::string d1Line(double d1, std::size_t recordNumber) {
-    return distanceLine(fixedText(d1, 4), kD1Width, recordNumber);
+    return distanceLine(fixedText(d1, kD1Decimals), kD1Width, recordNumber);
 }
 
 std::string d2Line(double d2, std::size_t recordNumber) {
-    return distanceLine(fixedText(d2, 5), kD2Width, recordNumber);
+    return distanceLine(fixedText(d2, kD2Decimals), kD2Width, recordNumber);
 }
 
 double carried(double distance, int decimals) {
@@ -109,15 +111,15 @@ double carried(double distance, int decimals) {
 }
 
 DistanceEntry readBack(std::string_view line) {
-    // The distance is the text before the first blank and the record number
-    // the text after the last one. For lines within their columns this is the
+    // The distance is the line's leading number and the record number the
+    // text after its last space. For lines within their columns this is the
     // same as reading by position, and a distance wider than its column is
     // still read whole.
     DistanceEntry entry;
-    const std::size_t firstBlank = line.find(' ');
-    entry.distance = readWrittenNumber(line.substr(0, firstBlank));
+    const std::size_t distanceEnd = ResultList::leadingNumberEnd(line);
+    entry.distance = readWrittenNumber(line.substr(0, distanceEnd));
     const std::size_t lastBlank = line.rfind(' ');
-    if (firstBlank != std::string_view::npos) {
+    if (distanceEnd < line.size() && lastBlank != std::string_view::npos) {
         const double number = readNumber(line.substr(lastBlank + 1));
         if (number >= 0.0 && number < 1e18)
             entry.recordNumber = static_cast<std::size_t>(std::llround(number));
@@ -133,7 +135,7 @@ template <typename LineOf>
 PassResult runPass(const std::vector<ParsedRecord>& records, ResultList& list, LineOf lineOf) {
     PassResult result;
     for (std::size_t i = 0; i < records.size(); ++i) {
-        if (records[i].fieldCount < kMinimumFields) {
+        if (records[i].fieldCount < kPassMinimumFields) {
             result.stoppedEarly = true;
             return result;
         }

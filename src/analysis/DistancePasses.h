@@ -2,6 +2,7 @@
 
 #include "analysis/ResultList.h"
 #include "model/MeasurementSheet.h"
+#include "model/SeamGroup.h"
 
 #include <cstddef>
 #include <string>
@@ -18,7 +19,12 @@ namespace korvex {
 namespace DistancePasses {
 
 inline constexpr std::string_view kNoData = "No data were selected.";
+// A distance line writes D1 with 4 decimals padded to 10 characters, D2 with
+// 5 decimals padded to 11; a record's marginal and central values are rounded
+// to the same decimals before they are compared.
+inline constexpr int kD1Decimals = 4;
 inline constexpr std::size_t kD1Width = 10; // "0.0000" padded to this many characters
+inline constexpr int kD2Decimals = 5;
 inline constexpr std::size_t kD2Width = 11; // "0.00000"
 
 struct PassResult {
@@ -30,8 +36,8 @@ struct PassResult {
 // the number of TAB-separated fields; fields a short line lacks read as 0.
 struct ParsedRecord {
     std::size_t fieldCount = 0;
-    double marginal[16] = {}; // M1..M16, rounded to 4 decimals
-    double central[12] = {};  // C1..C12, rounded to 5 decimals
+    double marginal[RecordLayout::kMarginalCount] = {}; // M1..M16, to kD1Decimals
+    double central[RecordLayout::kCentralCount] = {};   // C1..C12, to kD2Decimals
 };
 ParsedRecord parseRecord(std::string_view line);
 // The sheet's M1..M16 and C1..C12, read and rounded the same way.

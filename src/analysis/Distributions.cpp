@@ -1,5 +1,6 @@
 #include "analysis/Distributions.h"
 
+#include "analysis/ComparisonRun.h"
 #include "model/DataSet.h"
 #include "model/NumberText.h"
 #include "model/SheetFill.h"
@@ -13,15 +14,19 @@ namespace {
 
 using DistancePasses::ParsedRecord;
 
-// Takes the values of the record's fields 1..28 that the record has onto the
-// parsed sheet: the same numbers its texts would read as on the sheet.
+using namespace RecordLayout;
+
+// Takes the record's values onto the parsed sheet as filling the sheet with
+// its line would: the same numbers its texts would read as there. A record
+// too short to fill the sheet changes nothing.
 void takeOntoSheet(ParsedRecord& sheet, const ParsedRecord& record) {
-    const std::size_t last = std::min<std::size_t>(record.fieldCount - 1, 28);
-    for (std::size_t field = 1; field <= last; ++field) {
-        if (field <= 16)
-            sheet.marginal[field - 1] = record.marginal[field - 1];
+    const std::size_t filled = filledValueCount(record.fieldCount);
+    for (std::size_t field = kFirstMarginalField; field < kFirstMarginalField + filled; ++field) {
+        if (field < kFirstCentralField)
+            sheet.marginal[field - kFirstMarginalField] =
+                record.marginal[field - kFirstMarginalField];
         else
-            sheet.central[field - 17] = record.central[field - 17];
+            sheet.central[field - kFirstCentralField] = record.central[field - kFirstCentralField];
     }
 }
 
@@ -30,38 +35,28 @@ void takeOntoSheet(ParsedRecord& sheet, const ParsedRecord& record) {
 std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetText,
                               ComparisonState& state, ResultList& list, ComparisonHost& host) {
     std::string output;
-    auto pieces = DataSet::splitPieces(dataSetText);
-    pieces.pop_back(); // the piece after the last CR LF is not a record
-    state.recordLines.assign(pieces.begin(), pieces.end());
-    const std::size_t count = pieces.size();
-    state.distanceTable1.assign(count + 1, 0.0);
-    state.distanceTable2.assign(count + 1, 0.0);
-    state.fresh1.assign(count + 1, false);
-    state.fresh2.assign(count + 1, false);
+    const std::vector<ParsedRecord> records =
+        state.takeRecords(dataSetText, ComparisonState::Tables::Reset);
+    const std::size_t count = records.size();
     if (count == 0)
         return output;
 
-    std::vector<ParsedRecord> records;
-    records.reserve(count);
-    for (std::string_view piece : pieces)
-        records.push_back(DistancePasses::parseRecord(piece));
-    // Both passes stop at the first record line of fewer than 10 fields, in
-    // every step, so the records that get rows are the same each time.
+    // Both passes stop at the first record line too short for them, in every
+    // step, so the records that get rows are the same each time.
     std::size_t reached = 0;
-    while (reached < count && records[reached].fieldCount >= 10)
+    while (reached < count && records[reached].fieldCount >= kPassMinimumFields)
         ++reached;
 
     ParsedRecord current = DistancePasses::parseSheet(sheet);
     output.reserve(count * reached * 24);
     for (std::size_t j = 0; j < count; ++j) {
-        if (records[j].fieldCount >= 12)
-            takeOntoSheet(current, records[j]);
+        takeOntoSheet(current, records[j]);
         for (std::size_t r = 0; r < reached; ++r) {
             // What the distance lines carry and their read-back gives.
-            const double d1 =
-                DistancePasses::carried(DistancePasses::marginalDistance(current, records[r]), 4);
-            const double d2 =
-                DistancePasses::carried(DistancePasses::centralDistance(current, records[r]), 5);
+            const double d1 = DistancePasses::carried(
+                DistancePasses::marginalDistance(current, records[r]), DistancePasses::kD1Decimals);
+            const double d2 = DistancePasses::carried(
+                DistancePasses::centralDistance(current, records[r]), DistancePasses::kD2Decimals);
             appendPlainNumberText(output, std::sqrt(d2 * d1));
             output.push_back('\t');
             appendPlainNumberText(output, d1);
@@ -77,8 +72,8 @@ std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetT
     }
 
     // Leave the sheet, the list and the caption as the last step left them.
-    for (std::string_view piece : pieces)
-        fillRecordValues(piece, [&sheet](std::size_t i, std::string_view value) {
+    for (const std::string& line : state.recordLines)
+        fillRecordValues(line, [&sheet](std::size_t i, std::string_view value) {
             sheet.setValue(i, std::string(value));
         });
     list.clear(ResultList::Order::Distance);

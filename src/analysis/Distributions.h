@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/ComparisonRun.h"
+#include "analysis/ComparisonState.h"
 #include "analysis/ResultList.h"
 #include "model/MeasurementSheet.h"
 

@@ -1,5 +1,6 @@
 #include "analysis/ListColumns.h"
 
+#include "analysis/ResultList.h"
 #include "model/Characters.h"
 
 namespace korvex {
@@ -17,7 +18,7 @@ ListColumns ListColumns::of(std::string_view line, std::size_t tailStart, bool d
     const Characters::CharacterLine characters(line);
     std::size_t headEnd = kHeadWidth;
     if (distanceList) {
-        const std::size_t leading = characters.charactersBefore(line.find(' '));
+        const std::size_t leading = characters.charactersBefore(ResultList::leadingNumberEnd(line));
         if (leading > kHeadWidth) {
             headEnd = leading;
             tailStart += headEnd - kHeadWidth;

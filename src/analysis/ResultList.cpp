@@ -24,14 +24,6 @@ int compareFolded(std::string_view a, std::string_view b) {
     return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
-// The leading number of a distance line is the text up to its first blank:
-// reading the whole line would skip the padding and join the record number
-// to the distance ("0.5000    7" would read 0.50007).
-std::size_t leadingTokenEnd(std::string_view line) {
-    const std::size_t end = line.find_first_of(" \t\n");
-    return end == std::string_view::npos ? line.size() : end;
-}
-
 const std::string& emptyLine() {
     static const std::string empty;
     return empty;
@@ -39,8 +31,15 @@ const std::string& emptyLine() {
 
 } // namespace
 
+std::size_t ResultList::leadingNumberEnd(std::string_view line) {
+    // Reading past the first blank would skip the padding and join the record
+    // number to the distance ("0.5000    7" would read 0.50007).
+    const std::size_t end = line.find_first_of(" \t\n");
+    return end == std::string_view::npos ? line.size() : end;
+}
+
 double ResultList::leadingNumber(std::string_view line) {
-    return readWrittenNumber(line.substr(0, leadingTokenEnd(line)));
+    return readWrittenNumber(line.substr(0, leadingNumberEnd(line)));
 }
 
 void ResultList::clear(Order order) {
@@ -52,7 +51,7 @@ void ResultList::clear(Order order) {
 void ResultList::add(std::string line, std::int32_t itemData) {
     const bool distance = order_ == Order::Distance;
     const double key = distance ? leadingNumber(line) : 0.0;
-    const std::size_t restAt = distance ? leadingTokenEnd(line) : 0;
+    const std::size_t restAt = distance ? leadingNumberEnd(line) : 0;
     entries_.push_back({std::move(line), itemData, key, restAt});
     sorted_ = false;
 }

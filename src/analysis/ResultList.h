@@ -44,8 +44,11 @@ public:
             visit(e.line);
     }
 
-    // The leading number of a distance line: the text up to its first blank,
-    // read as a number ("12.5    3" gives 12.5; no number gives 0).
+    // The leading number of a distance or ranked line is its text up to the
+    // first blank (a space, TAB or line feed) or the line's end; every reader
+    // of a line's leading number cuts it here.
+    static std::size_t leadingNumberEnd(std::string_view line);
+    // That text read as a number ("12.5    3" gives 12.5; no number gives 0).
     static double leadingNumber(std::string_view line);
 
 private:

@@ -9,7 +9,9 @@
 namespace korvex {
 
 // A record line: the identification code and the 28 record values in sheet
-// order, joined by TAB. Nothing is validated: a code holding a TAB shifts every
+// order, joined by TAB. The file is named for what it holds, as the model
+// folder reads (sheet, record line, data set); the namespace keeps the name
+// the program's design gives the record, `SpecimenRecord`. Nothing is validated: a code holding a TAB shifts every
 // value by one field, and an empty code is allowed.
 namespace SpecimenRecord {
 

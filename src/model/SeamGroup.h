@@ -19,6 +19,22 @@ enum class SeamGroupId {
 
 inline constexpr std::size_t kSeamGroupCount = 6;
 
+// Where the seams stand in a record line: field 0 is the code, then M1..M16,
+// then C1..C12 (field k holds sheet value k - 1).
+namespace RecordLayout {
+inline constexpr std::size_t kMarginalGroupSize = 8; // M1..M8, M9..M16
+inline constexpr std::size_t kCentralGroupSize = 6;  // C1..C6, C7..C12
+inline constexpr std::size_t kMarginalCount = 2 * kMarginalGroupSize;
+inline constexpr std::size_t kCentralCount = 2 * kCentralGroupSize;
+inline constexpr std::size_t kFirstMarginalField = 1;
+inline constexpr std::size_t kFirstCentralField = kFirstMarginalField + kMarginalCount; // 17
+inline constexpr std::size_t kLastRecordField = kFirstCentralField + kCentralCount - 1; // 28
+// A line of fewer fields ends a distance pass ("No data were selected.").
+inline constexpr std::size_t kPassMinimumFields = 10;
+// A text of fewer fields fills nothing onto the sheet.
+inline constexpr std::size_t kFillMinimumFields = 12;
+} // namespace RecordLayout
+
 // One row of the seam group table: where the group's cells stand on the sheet,
 // how its seam labels read, and which window controls belong to it.
 struct SeamGroup {
@@ -40,17 +56,22 @@ struct SeamGroup {
 };
 
 inline constexpr std::array<SeamGroup, kSeamGroupCount> kSeamGroups{{
-    {SeamGroupId::LeftMarginal, "Text1", 0, 8, 'M', 1, "Label1", 1, "Marginal", 1, "Standardize",
-     1.0},
-    {SeamGroupId::RightMarginal, "Text2", 8, 8, 'M', 9, "Label10", 2, "Marginal", 2, "Standardize",
-     1.0},
-    {SeamGroupId::LeftCentral, "Text3", 16, 6, 'C', 1, "Label30", 5, "Central", 5, "Standardize",
-     1.0},
-    {SeamGroupId::RightCentral, "Text4", 22, 6, 'C', 7, "Label40", 6, "Central", 6, "Standardize",
-     1.0},
+    {SeamGroupId::LeftMarginal, "Text1", 0, RecordLayout::kMarginalGroupSize, 'M', 1, "Label1", 1,
+     "Marginal", 1, "Standardize", 1.0},
+    {SeamGroupId::RightMarginal, "Text2", 8, RecordLayout::kMarginalGroupSize, 'M', 9, "Label10", 2,
+     "Marginal", 2, "Standardize", 1.0},
+    {SeamGroupId::LeftCentral, "Text3", 16, RecordLayout::kCentralGroupSize, 'C', 1, "Label30", 5,
+     "Central", 5, "Standardize", 1.0},
+    {SeamGroupId::RightCentral, "Text4", 22, RecordLayout::kCentralGroupSize, 'C', 7, "Label40", 6,
+     "Central", 6, "Standardize", 1.0},
     {SeamGroupId::LeftCentral2, "Text5", 28, 7, '\0', 0, "", 7, "Central 2", 7, "Stand.", 6.0},
     {SeamGroupId::RightCentral2, "Text6", 35, 7, '\0', 0, "", 8, "Central 2", 8, "Stand.", 6.0},
 }};
+
+static_assert(kSeamGroups[2].firstSheetIndex == RecordLayout::kFirstCentralField - 1 &&
+                  kSeamGroups[3].firstSheetIndex + kSeamGroups[3].count ==
+                      RecordLayout::kLastRecordField,
+              "the record's seams are the first four groups in sheet order");
 
 constexpr const SeamGroup& seamGroup(SeamGroupId id) {
     return kSeamGroups[static_cast<std::size_t>(id)];
