@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -67,5 +68,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     KORVEX_FUZZ_CHECK(state.recordLines.size() == records);
     for (std::size_t r = 1; r <= records; ++r)
         KORVEX_FUZZ_CHECK(state.fresh1[r] == (r <= reached) && state.fresh2[r] == (r <= reached));
+
+    // The tables hold carried() values, the list the written lines of the last
+    // step: both paths to a distance give the same number.
+    list.forEachUnordered([&](const std::string& line) {
+        const auto entry = DistancePasses::readBack(line);
+        KORVEX_FUZZ_CHECK(entry.recordNumber >= 1 && entry.recordNumber <= reached);
+        KORVEX_FUZZ_CHECK(entry.distance == state.distanceTable2[entry.recordNumber]);
+    });
+    // Any double at all, read from the input's first bytes, NaN and infinities included.
+    if (size >= sizeof(double)) {
+        double value = 0.0;
+        std::memcpy(&value, data, sizeof value);
+        KORVEX_FUZZ_CHECK(DistancePasses::carried(value, DistancePasses::kD1Decimals) ==
+                          DistancePasses::readBack(DistancePasses::d1Line(value, 1)).distance);
+        KORVEX_FUZZ_CHECK(DistancePasses::carried(value, DistancePasses::kD2Decimals) ==
+                          DistancePasses::readBack(DistancePasses::d2Line(value, 1)).distance);
+    }
     return 0;
 }

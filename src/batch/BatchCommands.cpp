@@ -82,7 +82,7 @@ std::string BatchCommands::usage() {
            "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
-           "arguments, 3 an input file could not be read.\n";
+           "arguments, 3 an input file could not be read, 4 not enough memory.\n";
 }
 
 bool BatchCommands::readInput(const std::string& path, std::string& bytes) {
@@ -138,26 +138,25 @@ int BatchCommands::run(const std::vector<std::string>& args) {
     return compare(options);
 }
 
-bool BatchCommands::readDataSet(const Options& options, std::string& dataSetText) {
+int BatchCommands::readDataSet(const Options& options, std::string& dataSetText) {
     const auto tor = options.values.find("--data");
     const auto text = options.values.find("--data-text");
     const bool hasTor = tor != options.values.end();
     if (hasTor == (text != options.values.end())) {
         err_ << "korvex-batch: give one of --data or --data-text\n";
-        usageError_ = true;
-        return false;
+        return kUsage;
     }
     std::string bytes;
     if (!readInput(hasTor ? tor->second : text->second, bytes))
-        return false;
+        return kUnreadable;
     dataSetText = hasTor ? TorFile::read(bytes).dataSetText : std::move(bytes);
-    return true;
+    return kOk;
 }
 
 int BatchCommands::allPairs(const Options& options) {
     std::string dataSetText;
-    if (!readDataSet(options, dataSetText))
-        return usageError_ ? kUsage : kUnreadable;
+    if (const int status = readDataSet(options, dataSetText); status != kOk)
+        return status;
     MeasurementSheet sheet;
     ComparisonState state;
     ResultList list;
@@ -207,18 +206,16 @@ int BatchCommands::compare(const Options& options) {
         return kUsage;
     }
     const std::string* sheetPath = value("--sheet");
-    const std::string* tor = value("--data");
-    const std::string* text = value("--data-text");
-    if (!sheetPath || (tor == nullptr) == (text == nullptr)) {
+    if (!sheetPath) {
         err_ << "korvex-batch: compare needs --sheet and one of --data or --data-text\n";
         return kUsage;
     }
-
+    std::string dataSetText;
+    if (const int status = readDataSet(options, dataSetText); status != kOk)
+        return status;
     std::string sheetText;
-    std::string dataBytes;
-    if (!readInput(*sheetPath, sheetText) || !readInput(tor ? *tor : *text, dataBytes))
+    if (!readInput(*sheetPath, sheetText))
         return kUnreadable;
-    const std::string dataSetText = tor ? TorFile::read(dataBytes).dataSetText : dataBytes;
 
     MeasurementSheet sheet;
     fillRecordValues(sheetText,

@@ -18,6 +18,7 @@ public:
     static constexpr int kNothingToDo = 1; // e.g. a data set without records
     static constexpr int kUsage = 2;       // bad arguments
     static constexpr int kUnreadable = 3;  // an input file could not be read
+    static constexpr int kOutOfMemory = 4; // the output does not fit in memory
 
     // Reads a whole file as bytes; nothing when it cannot be read (with the
     // reason in `error`). Replaceable for tests.
@@ -36,13 +37,14 @@ private:
     int compare(const Options& options);
     int allPairs(const Options& options);
     int distribution(const Options& options);
-    bool readDataSet(const Options& options, std::string& dataSetText);
+    // Reads the data set that --data or --data-text names: kOk, or the exit
+    // status after its message went to standard error.
+    int readDataSet(const Options& options, std::string& dataSetText);
     bool readInput(const std::string& path, std::string& bytes);
 
     std::ostream& out_;
     std::ostream& err_;
     FileReader reader_;
-    bool usageError_ = false;
 };
 
 } // namespace korvex

@@ -11,6 +11,6 @@ int main(int argc, char* argv[]) {
     } catch (const std::bad_alloc&) {
         // The all-pairs table grows with the square of the record count.
         std::cerr << "korvex-batch: not enough memory for this data set\n";
-        return 4;
+        return korvex::BatchCommands::kOutOfMemory;
     }
 }

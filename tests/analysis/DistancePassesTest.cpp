@@ -102,6 +102,30 @@ TEST(DistanceLines, AreWrittenInTheirColumnsAndReadBackWhole) {
     EXPECT_EQ(readBack("0.5000    -3").recordNumber, 0u);
 }
 
+// "auto" takes carried() for the value a written distance line reads back as,
+// without writing the line; the two paths must never part, whatever the value.
+TEST(DistanceLines, CarriedIsTheReadBackOfTheWrittenLine) {
+    const double inf = HUGE_VAL;
+    const double values[] = {
+        0.0,          -0.0,
+        0.5,          0.00005,
+        0.000049999,  0.000015,
+        0.123445,     0.123455,
+        2.5e-5,       -2.5e-5,
+        -0.12345,     9.99995,
+        99999.999995, 123456.78901,
+        1e20,         -1e20,
+        1.7e308,      4.9e-324,
+        std::nan(""), inf,
+        -inf,         0.4999999999999999,
+        1234567.25,
+    };
+    for (const double v : values) {
+        EXPECT_EQ(carried(v, kD1Decimals), readBack(d1Line(v, 3)).distance) << d1Line(v, 3);
+        EXPECT_EQ(carried(v, kD2Decimals), readBack(d2Line(v, 3)).distance) << d2Line(v, 3);
+    }
+}
+
 TEST(MarginalDistance, SumsTheRelativeDifferenceOfEveryPositionInUse) {
     const Values quarters = [] {
         Values v;

@@ -1,5 +1,8 @@
 #include "analysis/ResultList.h"
 
+#include "analysis/DistancePasses.h"
+#include "analysis/ListColumns.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -148,3 +151,33 @@ TEST(ResultListItems, ItemDataTravelsWithItsLineUntilTheListIsCleared) {
 }
 
 } // namespace
+
+namespace korvex {
+namespace {
+
+// The list's sort key, the read-back of a distance line and the list columns
+// all cut a line's leading number at the same place.
+TEST(LeadingNumber, EveryReaderCutsItAtTheFirstSpaceTabOrLineFeed) {
+    const struct {
+        const char* line;
+        std::size_t end;
+        double number;
+    } cases[] = {
+        {"0.5000    7", 6, 0.5}, {"0.5000\t7", 6, 0.5},
+        {"0.5000\n7", 6, 0.5},   {"12345678901.5   T1", 13, 12345678901.5},
+        {"0.25", 4, 0.25},       {"", 0, 0.0},
+        {" 0.5", 0, 0.0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResultList::leadingNumberEnd(c.line), c.end) << c.line;
+        EXPECT_EQ(ResultList::leadingNumber(c.line), c.number) << c.line;
+        EXPECT_EQ(DistancePasses::readBack(c.line).distance, c.number) << c.line;
+    }
+    // A distance wider than the head column is the head whole, wherever it ends.
+    for (const char* line : {"12345678901.5   T1", "12345678901.5\tT1", "12345678901.5\nT1"})
+        EXPECT_EQ(ListColumns::of(line, ListColumns::kHeadWidth, true).head, "12345678901.5")
+            << line;
+}
+
+} // namespace
+} // namespace korvex
