@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
@@ -38,6 +39,23 @@ constexpr int kSiteImageHeight = 97;
 // Design size of the client area, 15135 x 14460 twips.
 constexpr int kDesignWidth = 1009;
 constexpr int kDesignHeight = 964;
+// Room for a window manager's title bar and borders around the client area.
+constexpr int kTitleBarAllowance = 40;
+constexpr int kBorderAllowance = 16;
+
+// The side-by-side column needs this much width to leave the picture room.
+constexpr int kCompactMinimumWidth = 1024;
+
+// A laptop screen too short for the design height with the sites one above
+// the other, but wide enough to set them side by side.
+bool isShortScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return false;
+    const QSize available = screen->availableGeometry().size();
+    return available.height() < kDesignHeight + kTitleBarAllowance &&
+           available.width() >= kCompactMinimumWidth;
+}
 
 QString fromBytes(const std::string& text) {
     return QtPlatformServices::displayText(text);
@@ -69,7 +87,7 @@ QImage renderSvg(const QString& resource, QSize size) {
 Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     : QMainWindow(parent),
       services_(services ? std::move(services) : std::make_unique<QtPlatformServices>()),
-      model_(*services_) {
+      model_(*services_), compact_(isShortScreen()) {
     services_->setWindow(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(MainWindowModel::kTitle));
@@ -130,8 +148,15 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     });
 
     QSize size(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        size = size.boundedTo(screen->availableGeometry().size());
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QSize available = screen->availableGeometry().size();
+        // On a short screen the window takes the whole screen, its title bar
+        // included; the wider column leaves the picture the rest.
+        if (compact_)
+            size = QSize(available.width() - kBorderAllowance,
+                         available.height() - kTitleBarAllowance);
+        size = size.boundedTo(available);
+    }
     resize(size);
     syncAll();
 }
@@ -204,14 +229,29 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     column->addLayout(tools);
     column->addWidget(rule(QStringLiteral("Line1")));
 
-    column->addWidget(heading(10, QStringLiteral("Left site:")));
-    buildSite(column, QStringLiteral("Image3"), QStringLiteral(":/shell-left.svg"),
-              SeamGroupId::LeftMarginal, SeamGroupId::LeftCentral);
-    column->addWidget(rule(QStringLiteral("Line2")));
-
-    column->addWidget(heading(11, QStringLiteral("Right site:")));
-    buildSite(column, QStringLiteral("Image2"), QStringLiteral(":/shell-right.svg"),
-              SeamGroupId::RightMarginal, SeamGroupId::RightCentral);
+    // On a short screen the two sites stand side by side, so that the whole
+    // column, "Loaded data:" included, fits without scrolling.
+    auto* sites = new QBoxLayout(compact_ ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
+    sites->setSpacing(compact_ ? 8 : 3);
+    auto site = [&](int headingIndex, const QString& caption, const QString& imageName,
+                    const QString& imageResource, SeamGroupId marginal, SeamGroupId central) {
+        auto* layout = new QVBoxLayout;
+        layout->setSpacing(3);
+        layout->addWidget(heading(headingIndex, caption));
+        buildSite(layout, imageName, imageResource, marginal, central);
+        layout->addStretch();
+        sites->addLayout(layout);
+    };
+    site(10, QStringLiteral("Left site:"), QStringLiteral("Image3"),
+         QStringLiteral(":/shell-left.svg"), SeamGroupId::LeftMarginal, SeamGroupId::LeftCentral);
+    QFrame* between = rule(QStringLiteral("Line2"));
+    if (compact_)
+        between->setFrameShape(QFrame::VLine);
+    sites->addWidget(between);
+    site(11, QStringLiteral("Right site:"), QStringLiteral("Image2"),
+         QStringLiteral(":/shell-right.svg"), SeamGroupId::RightMarginal,
+         SeamGroupId::RightCentral);
+    column->addLayout(sites);
 
     column->addWidget(
         addCommand(MainWindowModel::ClearSheetCommand, QStringLiteral("Clea&r the Sheet")));
@@ -304,7 +344,12 @@ void Form1::buildSite(QVBoxLayout* column, const QString& imageName, const QStri
             box->setProperty("korvexIndex", int(i));
             box->installEventFilter(this);
             label->setBuddy(box);
-            connect(box, &QLineEdit::textEdited, this, [this, id = g.id, i](const QString& text) {
+            // Text reaches a box by typing, paste, drop, undo, assistive
+            // technology or setText; each must reach the sheet, or the box
+            // would show a value that is not stored.
+            connect(box, &QLineEdit::textChanged, this, [this, id = g.id, i](const QString& text) {
+                if (showingModel_ || text == fromBytes(model_.digitising().sheet().cell(id, i)))
+                    return; // the model's own text: its bytes stay as they are
                 model_.digitising().setBoxText(id, i, text.toStdString());
             });
             grid->addWidget(label, int(i) + 1, col);
@@ -448,15 +493,22 @@ void Form1::syncAll() {
 
 void Form1::syncDisplay() {
     const DataSetDisplay& d = model_.display();
-    label2_->setText(fromBytes(d.countText));
-    label3_->setText(QString::number(d.recordNumber));
-    label4_->setText(fromBytes(d.code));
+    // The accessible name stays the caption; the value is read as the
+    // description, so a screen reader says both.
+    auto show = [](QLabel* label, const QString& text) {
+        label->setText(text);
+        label->setAccessibleDescription(text);
+    };
+    show(label2_, fromBytes(d.countText));
+    show(label3_, QString::number(d.recordNumber));
+    show(label4_, fromBytes(d.code));
 }
 
 void Form1::syncBox(SeamGroupId group, std::size_t index) {
     QLineEdit* edit = box(group, index);
     const QString text = fromBytes(model_.digitising().sheet().cell(group, index));
     if (edit->text() != text) {
+        const QScopedValueRollback<bool> showing(showingModel_, true);
         edit->setText(text);
         edit->setCursorPosition(0); // long raw lengths show their leading digits
     }

@@ -97,6 +97,10 @@ private:
     QLabel* label2_ = nullptr;
     QLabel* label3_ = nullptr;
     QLabel* label4_ = nullptr;
+    // The sites stand side by side on a short screen.
+    bool compact_ = false;
+    // Set while a box shows the model's text, which must not be written back.
+    bool showingModel_ = false;
 };
 
 } // namespace korvex

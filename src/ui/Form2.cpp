@@ -5,6 +5,7 @@
 #include "ui/ResultListItemModel.h"
 #include "ui/WindowFonts.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QListView>
@@ -21,10 +22,24 @@ constexpr QRect kListRect(8, 8, 417, 620);
 constexpr QRect kCloseRect(288, 636, 137, 25);
 constexpr QRect kCopyRect(8, 636, 273, 25);
 
+// A plain top-level QWidget is reported to assistive technology as a filler;
+// the list window is a window, named by its caption.
+QAccessibleInterface* listWindowAccessible(const QString& className, QObject* object) {
+    if (className != QLatin1String(Form2::staticMetaObject.className()) || !object ||
+        !object->isWidgetType())
+        return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+}
+
 } // namespace
 
 Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), model_(model) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(listWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowIcon(mainWindow->windowIcon());

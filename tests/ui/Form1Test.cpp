@@ -2,6 +2,8 @@
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
 
+#include "model/RecordLine.h"
+
 #include <QAbstractButton>
 #include <QAccessible>
 #include <QApplication>
@@ -457,6 +459,66 @@ private slots:
         QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("a3"));
         QCOMPARE(text1(0)->text(), str("1a3"));
         QVERIFY(QApplication::clipboard()->text().startsWith(str("a3\t1a3\t")));
+    }
+
+    // What a box shows is what Append stores, however the text got there.
+    void boxTextReachesTheSheetByAnyRoute() {
+        // An old file's 8-bit code and value: edits of other boxes keep their bytes.
+        std::string line = "T\xE9\t0\t0.5\xE9";
+        for (int k = 3; k <= 28; ++k)
+            line += "\t0";
+        form->model().FillSheetFromText(line);
+        QCOMPARE(model().sheet().cell(LM, 1), std::string("0.5\xE9"));
+
+        QAccessibleInterface* m1 = QAccessible::queryAccessibleInterface(text1(0));
+        QVERIFY(m1 && m1->editableTextInterface());
+        m1->editableTextInterface()->replaceText(0, int(text1(0)->text().size()), str("0.1250"));
+        QCOMPARE(text1(0)->text(), str("0.1250"));
+        form->box(SeamGroupId::RightCentral, 5)->setText(str("0.375"));
+        text1(7)->end(false);
+        text1(7)->insert(str("9")); // as a paste or a drop inserts
+        text1(7)->undo();
+        text1(7)->redo();
+
+        services->codes = {"T1"};
+        QTest::mouseClick(form->command(12), Qt::LeftButton);
+        const std::string stored = form->model().dataSet().text();
+        const std::vector<std::string_view> fields =
+            SpecimenRecord::splitFields(std::string_view(stored).substr(0, stored.size() - 2));
+        QCOMPARE(fields.size(), std::size_t(29));
+        QCOMPARE(std::string(fields[1]), std::string("0.1250"));
+        QCOMPARE(std::string(fields[2]), std::string("0.5\xE9"));
+        QCOMPARE(std::string(fields[8]), std::string("09"));
+        QCOMPARE(std::string(fields[28]), std::string("0.375"));
+    }
+
+    // Assistive technology reads each display's meaning and its value, and the
+    // list window as a window with its caption.
+    void displaysAndTheListWindowAreReadable() {
+        auto text = [](QObject* o, QAccessible::Text t) {
+            return QAccessible::queryAccessibleInterface(o)->text(t);
+        };
+        std::string data;
+        for (const char* code : {"Ann", "Bob"}) {
+            data += code;
+            for (int k = 1; k <= 28; ++k)
+                data += "\t0.1";
+            data += "\r\n";
+        }
+        QApplication::clipboard()->setText(QString::fromStdString(data));
+        form->menuEntry(str("load"), 20)->trigger();
+        QTest::mouseClick(form->command(11), Qt::LeftButton);
+        auto* label3 = form->findChild<QLabel*>(str("Label3"));
+        QCOMPARE(text(label3, QAccessible::Name), str("Record No."));
+        QCOMPARE(text(label3, QAccessible::Description), str("2"));
+        auto* label4 = form->findChild<QLabel*>(str("Label4"));
+        QCOMPARE(text(label4, QAccessible::Description), str("Bob"));
+        QCOMPARE(text(form->findChild<QLabel*>(str("Label2")), QAccessible::Description), str("2"));
+
+        form->menuEntry(str("aha"), 20)->trigger();
+        QAccessibleInterface* list = QAccessible::queryAccessibleInterface(form->listWindow());
+        QCOMPARE(list->role(), QAccessible::Window);
+        QCOMPARE(list->text(QAccessible::Name), str("List of loaded specimen"));
     }
 
     void closingPromptPaths() {
