@@ -35,6 +35,14 @@ bool hasTab(const std::string& line) {
     return line.find(SpecimenRecord::kFieldSeparator) != std::string::npos;
 }
 
+// Adds the ranked line of record i (from 0) and remembers whose line it is.
+void addRanked(ComparisonState& state, ResultList& list, double distance, int decimals,
+               std::size_t i) {
+    list.add(
+        rankedLine(fixedText(distance, decimals), SpecimenRecord::codeOf(state.recordLines[i])));
+    state.rankedRecords.push_back(i + 1);
+}
+
 // The relisting step of the D1 and D2 commands.
 void vypsani(ComparisonState& state, ResultList& list) {
     readBackInto(list, state.distanceTable1, state.fresh1);
@@ -43,8 +51,7 @@ void vypsani(ComparisonState& state, ResultList& list) {
         const std::string& line = state.recordLines[i];
         // A record the pass did not reach is not listed with an old distance.
         if (hasTab(line) && state.fresh1[i + 1])
-            list.add(rankedLine(fixedText(state.distanceTable1[i + 1], kRankedDecimals),
-                                SpecimenRecord::codeOf(line)));
+            addRanked(state, list, state.distanceTable1[i + 1], kRankedDecimals, i);
     }
 }
 
@@ -132,12 +139,22 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
             if (!hasTab(line) || !state.fresh1[n] || !state.fresh2[n])
                 continue;
             const double d = std::sqrt(state.distanceTable2[n] * state.distanceTable1[n]);
-            list.add(rankedLine(fixedText(d, kCombinedDecimals), SpecimenRecord::codeOf(line)));
+            addRanked(state, list, d, kCombinedDecimals, i);
         }
         break;
     }
     host.setListCaption(captionFor(index));
+    state.rankedBy = index;
     return summary(list);
+}
+
+std::optional<std::size_t> recordOfRankedLine(const ComparisonState& state, const ResultList& list,
+                                              std::size_t position) {
+    // Another command may have refilled the list since (Select Record, "auto").
+    if (state.rankedBy == 0 || list.order() != ResultList::Order::Distance ||
+        list.count() != state.rankedRecords.size() || position >= list.count())
+        return std::nullopt;
+    return state.rankedRecords[list.addedAt(position)];
 }
 
 std::string summary(const ResultList& list) {

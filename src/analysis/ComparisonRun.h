@@ -33,6 +33,12 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
                                       std::string_view dataSetText, ComparisonState& state,
                                       ResultList& list, ComparisonHost& host);
 
+// The record number (from 1) behind the ranked line at `position` of the
+// list the last Compare command left; nothing when the list no longer holds
+// that command's ranked lines. Exact for equal distances and repeated codes.
+std::optional<std::size_t> recordOfRankedLine(const ComparisonState& state, const ResultList& list,
+                                              std::size_t position);
+
 // The summary of a ranked list: header, the record at position 1 with the
 // distances at positions 1, 2, the median position and the last, then every
 // line as distance TAB code TAB marker.

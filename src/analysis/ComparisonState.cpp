@@ -21,6 +21,8 @@ std::vector<DistancePasses::ParsedRecord> ComparisonState::takeRecords(std::stri
     }
     fresh1.assign(distanceTable1.size(), false);
     fresh2.assign(distanceTable2.size(), false);
+    rankedBy = 0;
+    rankedRecords.clear();
 
     std::vector<DistancePasses::ParsedRecord> records;
     records.reserve(pieces.size());

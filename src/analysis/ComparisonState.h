@@ -27,6 +27,11 @@ struct ComparisonState {
     std::vector<double> distanceTable2;
     std::vector<bool> fresh1;
     std::vector<bool> fresh2;
+    // The Compare command whose ranked lines the list holds (0: none), and
+    // the record number behind each ranked line in the order they were
+    // added: the list's sort never loses which record a line stands for.
+    int rankedBy = 0;
+    std::vector<std::size_t> rankedRecords;
 
     // How a command treats the tables' earlier entries. The Compare commands
     // keep them: the tables keep their values between runs, and a run
@@ -36,7 +41,8 @@ struct ComparisonState {
     enum class Tables { Grow, Reset };
 
     // Takes the pieces of the data-set text before its final CR LF as the
-    // record lines, readies the tables (every entry not fresh) and returns
+    // record lines, readies the tables (every entry not fresh), forgets the
+    // ranked records and returns
     // each record parsed once for the whole run, in record order.
     std::vector<DistancePasses::ParsedRecord> takeRecords(std::string_view dataSetText,
                                                           Tables tables);

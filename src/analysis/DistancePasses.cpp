@@ -67,33 +67,59 @@ ParsedRecord parseSheet(const MeasurementSheet& sheet) {
     return r;
 }
 
-double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
-    double d1 = 0.0;
-    for (std::size_t k = 0; k < kMarginalCount; ++k) {
-        const double r = record.marginal[k];
-        const double c = sheet.marginal[k];
-        if (!(r > 0.0 || c > 0.0))
-            continue;
-        const double sum = r + c;
-        // Only negative values can cancel the sum; such a pair counts as
-        // completely different rather than dividing by zero.
-        d1 += sum == 0.0 ? 1.0 : std::fabs(r - c) / sum;
-    }
-    return d1;
+namespace {
+
+constexpr double kCentralScale = 50.0;
+
+// The term of one marginal seam: record value r, sheet value c.
+double marginalTerm(double r, double c) {
+    if (!(r > 0.0 || c > 0.0))
+        return 0.0;
+    const double sum = r + c;
+    // Only negative values can cancel the sum; such a pair counts as
+    // completely different rather than dividing by zero.
+    return sum == 0.0 ? 1.0 : std::fabs(r - c) / sum;
 }
 
-double centralDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
+// Visits the junctions between the six seams of a side, from the front, with
+// the change in offset between the left and right junction there.
+template <typename Visit>
+void forEachJunction(const ParsedRecord& sheet, const ParsedRecord& record, Visit visit) {
     double left = 0.0, right = 0.0, leftRecord = 0.0, rightRecord = 0.0;
-    double sum = 0.0;
-    // The junctions between the six seams of a side, from the front.
-    for (std::size_t j = 0; j + 1 < kCentralGroupSize; ++j) {
+    for (std::size_t j = 0; j < kJunctionCount; ++j) {
         left += sheet.central[j];
         right += sheet.central[kCentralGroupSize + j];
         leftRecord += record.central[j];
         rightRecord += record.central[kCentralGroupSize + j];
-        sum += std::fabs((leftRecord - rightRecord) - (left - right));
+        visit(j, std::fabs((leftRecord - rightRecord) - (left - right)));
     }
-    return 50.0 * sum;
+}
+
+} // namespace
+
+double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
+    double d1 = 0.0;
+    for (std::size_t k = 0; k < kMarginalCount; ++k)
+        d1 += marginalTerm(record.marginal[k], sheet.marginal[k]);
+    return d1;
+}
+
+double centralDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
+    double sum = 0.0;
+    forEachJunction(sheet, record, [&sum](std::size_t, double change) { sum += change; });
+    return kCentralScale * sum;
+}
+
+SeamTerms seamTerms(const ParsedRecord& sheet, const ParsedRecord& record) {
+    SeamTerms terms;
+    for (std::size_t k = 0; k < kMarginalCount; ++k)
+        terms.marginal[k] = marginalTerm(record.marginal[k], sheet.marginal[k]);
+    forEachJunction(sheet, record, [&terms](std::size_t j, double change) {
+        terms.central[j] = kCentralScale * change;
+    });
+    terms.d1 = marginalDistance(sheet, record);
+    terms.d2 = centralDistance(sheet, record);
+    return terms;
 }
 
 std::string d1Line(double d1, std::size_t recordNumber) {

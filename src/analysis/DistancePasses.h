@@ -4,6 +4,7 @@
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -49,6 +50,20 @@ double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record);
 // D2: 50 x the sum over j = 1..5 of the change in offset between the j-th
 // left and right junction on the midline.
 double centralDistance(const ParsedRecord& sheet, const ParsedRecord& record);
+
+// The terms the two distances of a pair are sums of, one per seam: D1 is the
+// sum of the sixteen marginal terms |r - c| / (r + c), in seam order, and D2
+// that of the five junction terms 50 x |(Lr_j - Rr_j) - (L_j - R_j)| (the
+// pass scales the sum once; the terms agree with it to far below its 5
+// decimals). `d1` and `d2` are the passes' own distances of the pair.
+inline constexpr std::size_t kJunctionCount = RecordLayout::kCentralGroupSize - 1;
+struct SeamTerms {
+    std::array<double, RecordLayout::kMarginalCount> marginal{};
+    std::array<double, kJunctionCount> central{};
+    double d1 = 0.0;
+    double d2 = 0.0;
+};
+SeamTerms seamTerms(const ParsedRecord& sheet, const ParsedRecord& record);
 
 // "0.5000" padded to 10, four spaces, the record number; a distance text wider
 // than its column is written in full.

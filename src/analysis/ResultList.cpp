@@ -52,7 +52,7 @@ void ResultList::add(std::string line, std::int32_t itemData) {
     const bool distance = order_ == Order::Distance;
     const double key = distance ? leadingNumber(line) : 0.0;
     const std::size_t restAt = distance ? leadingNumberEnd(line) : 0;
-    entries_.push_back({std::move(line), itemData, key, restAt});
+    entries_.push_back({std::move(line), itemData, key, restAt, entries_.size()});
     sorted_ = false;
 }
 
@@ -82,6 +82,11 @@ const std::string& ResultList::line(std::size_t p) const {
 std::int32_t ResultList::itemData(std::size_t p) const {
     sortIfNeeded();
     return p < entries_.size() ? entries_[p].itemData : 0;
+}
+
+std::size_t ResultList::addedAt(std::size_t p) const {
+    sortIfNeeded();
+    return p < entries_.size() ? entries_[p].added : entries_.size();
 }
 
 void ResultList::setItemData(std::size_t p, std::int32_t data) {

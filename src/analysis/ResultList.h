@@ -36,6 +36,9 @@ public:
     const std::string& line(std::size_t p) const;
     std::int32_t itemData(std::size_t p) const;
     void setItemData(std::size_t p, std::int32_t data);
+    // How many lines were added before the line at position p since the list
+    // was last cleared: ties and repeated texts are told apart by it.
+    std::size_t addedAt(std::size_t p) const;
 
     // Visits every line in no particular order, without sorting: for readers
     // to whom the order does not matter.
@@ -57,6 +60,7 @@ private:
         std::int32_t itemData;
         double key;         // the leading number, in distance order
         std::size_t restAt; // where the rest of the line starts, in distance order
+        std::size_t added;  // its place among the additions since the last clear
     };
     void sortIfNeeded() const;
 

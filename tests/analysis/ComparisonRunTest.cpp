@@ -1,10 +1,15 @@
 #include "analysis/ComparisonRun.h"
 
+#include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
+#include "model/NumberText.h"
 #include "model/RecordLine.h"
+#include "model/SheetFill.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -309,3 +314,102 @@ TEST(ComparisonRun, ADistanceThatCannotBeComputedRanksLast) {
 }
 
 } // namespace
+
+namespace korvex {
+namespace {
+
+// A catalogue of random standardised-looking records, a third of them with a
+// code another record has, and some exact copies of earlier records.
+std::string generatedCatalogue(unsigned seed, std::size_t count) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<int> value(0, 2000);
+    std::vector<std::string> lines;
+    for (std::size_t r = 0; r < count; ++r) {
+        if (r > 2 && r % 7 == 0) {
+            lines.push_back(lines[r / 2]); // a repeated line: equal distance, equal code
+            continue;
+        }
+        std::string line = "T" + std::to_string(r % 3 == 0 ? r / 3 : r);
+        for (std::size_t k = 0; k < 28; ++k)
+            line += "\t" + fixedText(value(random) / 16000.0, 4);
+        lines.push_back(line);
+    }
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    return text;
+}
+
+// The distance a ranked line shows, as text.
+std::string shownDistance(const std::string& rankedLine) {
+    return rankedLine.substr(0, ResultList::leadingNumberEnd(rankedLine));
+}
+
+// For every ranked line: the record behind it is exactly the one whose seam
+// terms give the distance it shows.
+TEST(RankedLineRecords, EachLineNamesTheRecordWhoseSeamTermsMakeItsDistance) {
+    const std::string text = generatedCatalogue(11, 120);
+    MeasurementSheet sheet;
+    fillRecordValues(DataSet::splitPieces(text)[5],
+                     [&](std::size_t i, std::string_view v) { sheet.setValue(i, std::string(v)); });
+    const auto current = DistancePasses::parseSheet(sheet);
+    for (int command : kAllCommands) {
+        ComparisonState state;
+        ResultList list;
+        FakeHost host;
+        ASSERT_TRUE(comp_Click(command, sheet, text, state, list, host));
+        ASSERT_EQ(list.count(), 120u);
+        std::vector<bool> seen(121, false);
+        for (std::size_t p = 0; p < list.count(); ++p) {
+            const auto record = recordOfRankedLine(state, list, p);
+            ASSERT_TRUE(record && *record >= 1 && *record <= 120) << p;
+            EXPECT_FALSE(seen[*record]) << "record " << *record << " listed twice";
+            seen[*record] = true;
+            const std::string& line = state.recordLines[*record - 1];
+            EXPECT_EQ(list.line(p).substr(13), SpecimenRecord::codeOf(line));
+
+            const auto terms =
+                DistancePasses::seamTerms(current, DistancePasses::parseRecord(line));
+            double d1 = 0.0, d2 = 0.0;
+            for (double t : terms.marginal)
+                d1 += t;
+            for (double t : terms.central)
+                d2 += t;
+            EXPECT_EQ(d1, terms.d1);
+            EXPECT_EQ(fixedText(d2, DistancePasses::kD2Decimals),
+                      fixedText(terms.d2, DistancePasses::kD2Decimals));
+            const double carried1 = DistancePasses::carried(d1, DistancePasses::kD1Decimals);
+            const double carried2 = DistancePasses::carried(d2, DistancePasses::kD2Decimals);
+            const std::string expected =
+                command == MarginalD1 ? fixedText(carried1, kRankedDecimals)
+                : command == CentralD2
+                    ? fixedText(carried2, kRankedDecimals)
+                    : fixedText(std::sqrt(carried2 * carried1), kCombinedDecimals);
+            EXPECT_EQ(shownDistance(list.line(p)), expected) << list.line(p);
+        }
+    }
+}
+
+TEST(RankedLineRecords, OnlyTheListTheRunLeftHasThem) {
+    // The third line is too short for a pass: records after it are not listed.
+    const std::string text = record("b") + record("a", 1) + "short\t1\r\n" + record("a", 1);
+    MeasurementSheet sheet = baseSheet();
+    ComparisonState state;
+    ResultList list;
+    FakeHost host;
+    comp_Click(MarginalD1, sheet, text, state, list, host);
+    ASSERT_EQ(list.count(), 2u);
+    EXPECT_EQ(recordOfRankedLine(state, list, 0), std::optional<std::size_t>(1));
+    EXPECT_EQ(recordOfRankedLine(state, list, 1), std::optional<std::size_t>(2));
+    EXPECT_EQ(recordOfRankedLine(state, list, 2), std::nullopt);
+
+    list.clear(ResultList::Order::Text); // as Select Record refills it
+    list.add("a");
+    list.add("b");
+    EXPECT_EQ(recordOfRankedLine(state, list, 0), std::nullopt);
+    state.takeRecords(text, ComparisonState::Tables::Reset); // as "auto" does
+    EXPECT_EQ(state.rankedBy, 0);
+}
+
+} // namespace
+} // namespace korvex
