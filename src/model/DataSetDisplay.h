@@ -12,6 +12,8 @@ struct DataSetDisplay {
     std::string countText = "0";
     long long recordNumber = 1;
     std::string code;
+
+    bool operator==(const DataSetDisplay&) const = default;
 };
 
 } // namespace korvex

@@ -32,11 +32,17 @@ DigitisingListener& DigitisingModel::out() const {
     return listener_ ? *listener_ : silentListener();
 }
 
+void DigitisingModel::sheetChanged() const {
+    if (onSheetChanged)
+        onSheetChanged();
+}
+
 // --- the sheet -----------------------------------------------------------------
 
 void DigitisingModel::setBoxText(SeamGroupId group, std::size_t index, std::string text) {
     sheet_.setCell(group, index, std::move(text));
     out().boxTextChanged(group, index);
+    sheetChanged();
 }
 
 void DigitisingModel::setLabelsLower(SeamGroupId group, bool lower) {
@@ -44,17 +50,21 @@ void DigitisingModel::setLabelsLower(SeamGroupId group, bool lower) {
         return;
     sheet_.setLabelsLower(group, lower);
     out().labelsChanged(group);
+    sheetChanged();
 }
 
 void DigitisingModel::setCommandEnabled(SeamGroupId group, bool enabled) {
     commandEnabled_[static_cast<std::size_t>(group)] = enabled;
     out().commandEnabledChanged(group);
+    sheetChanged();
 }
 
 void DigitisingModel::standardise(SeamGroupId group) {
     const bool divided = standardiseCells(sheet_, group);
     if (seamGroup(group).hasLabels())
         out().labelsChanged(group);
+    // A refused division may still have changed the label case.
+    sheetChanged();
     if (!divided)
         return;
     for (std::size_t i = 0; i < seamGroup(group).count; ++i)

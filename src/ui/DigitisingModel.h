@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -109,6 +110,9 @@ public:
     DigitisingModel();
 
     void setListener(DigitisingListener* listener) { listener_ = listener; }
+    // A sheet value, a group's label case or a standardise button changed:
+    // called after the listener, for whoever keeps a copy of the sheet.
+    std::function<void()> onSheetChanged;
 
     // --- the sheet -------------------------------------------------------
     const MeasurementSheet& sheet() const { return sheet_; }
@@ -191,6 +195,7 @@ private:
     void setPointerShape(PointerShape shape);
     // The picture moved or changed size: tell the window, and drop the band.
     void geometryChanged();
+    void sheetChanged() const;
     DigitisingListener& out() const;
 
     MeasurementSheet sheet_;

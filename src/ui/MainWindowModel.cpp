@@ -20,6 +20,9 @@ MainWindowModel::MainWindowModel(PlatformServices& services) : services_(service
     listWindow_.onClosed = [this] {
         selectMode_ = 0;
     };
+    digitising_.onSheetChanged = [this] {
+        changed();
+    };
 }
 
 void MainWindowModel::StartUp(const std::function<WindowMetrics()>& showWindow) {
@@ -77,6 +80,13 @@ void MainWindowModel::Command_Click(int command) {
 void MainWindowModel::displayChanged() {
     if (onDisplayChanged)
         onDisplayChanged();
+    // Every change of the data set also sets the record count display.
+    changed();
+}
+
+void MainWindowModel::changed() {
+    if (onChanged)
+        onChanged();
 }
 
 void MainWindowModel::Command9_Click() {
@@ -354,6 +364,62 @@ void MainWindowModel::OpenPicture() {
         return;
     }
     digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips);
+}
+
+RecoverySnapshot MainWindowModel::snapshot() const {
+    RecoverySnapshot s;
+    s.dataSet = dataSet_.text();
+    for (std::size_t i = 0; i < MeasurementSheet::kValueCount; ++i)
+        s.values[i] = digitising_.sheet().value(i);
+    s.display = display_;
+    for (const SeamGroup& g : kSeamGroups) {
+        s.labelsLower[std::size_t(g.id)] = digitising_.sheet().labelsLower(g.id);
+        s.commandEnabled[std::size_t(g.id)] = digitising_.commandEnabled(g.id);
+    }
+    return s;
+}
+
+void MainWindowModel::restore(const RecoverySnapshot& s) {
+    dataSet_.setText(s.dataSet);
+    for (const SeamGroup& g : kSeamGroups) {
+        for (std::size_t i = 0; i < g.count; ++i)
+            digitising_.setBoxText(g.id, i, s.values[g.firstSheetIndex + i]);
+        digitising_.setLabelsLower(g.id, s.labelsLower[std::size_t(g.id)]);
+        digitising_.setCommandEnabled(g.id, s.commandEnabled[std::size_t(g.id)]);
+    }
+    display_ = s.display;
+    displayChanged();
+}
+
+MainWindowModel::RecoveryOutcome
+MainWindowModel::OfferRecovery(std::string_view copy, const std::string& savedAt,
+                               const std::function<std::string()>& keepAside) {
+    auto read = RecoverySnapshot::read(copy);
+    if (const auto* bad = std::get_if<RecoverySnapshot::Unreadable>(&read)) {
+        const std::string keptAs = keepAside();
+        services_.messageBox(
+            "Unsaved data from " + savedAt + " were kept for recovery, but they cannot be read: " +
+                bad->reason + ". Nothing was restored. The copy is kept as \"" + keptAs + "\".",
+            kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
+        return RecoveryOutcome::Unreadable;
+    }
+    const RecoverySnapshot& s = std::get<RecoverySnapshot>(read);
+    const std::size_t records = DataSet::countLineEnds(s.dataSet);
+    const auto answer = services_.messageBox(
+        "KORVEX was not closed normally. Do you want to restore the unsaved data from " + savedAt +
+            " (" + std::to_string(records) + (records == 1 ? " record" : " records") +
+            " and the sheet)?",
+        kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::YesNo);
+    if (answer != PlatformServices::Answer::Yes)
+        return RecoveryOutcome::Declined;
+    restore(s);
+    return RecoveryOutcome::Restored;
+}
+
+void MainWindowModel::RecoveryCopyFailed(const std::string& reason) {
+    services_.messageBox("Unsaved data cannot be kept for recovery after a crash: " + reason +
+                             ". Save the data to a file to keep it.",
+                         kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
 }
 
 } // namespace korvex

@@ -6,6 +6,7 @@
 #include "ui/DigitisingModel.h"
 #include "ui/ListWindowModel.h"
 #include "ui/PlatformServices.h"
+#include "ui/RecoverySnapshot.h"
 
 #include <cstdint>
 #include <functional>
@@ -84,6 +85,23 @@ public:
     std::function<void()> onCloseRequested;
     // The record count, record number or identification code display changed.
     std::function<void()> onDisplayChanged;
+    // The data set, the sheet or a display changed: what a crash would lose.
+    std::function<void()> onChanged;
+
+    // --- recovery after a crash ---------------------------------------------
+    RecoverySnapshot snapshot() const;
+    // Puts the data set, the sheet and the displays back as `s` holds them.
+    void restore(const RecoverySnapshot& s);
+    enum class RecoveryOutcome { Restored, Declined, Unreadable };
+    // A recovery copy left by a program that ended without its closing prompt,
+    // last written at `savedAt` (as the user reads a date and time). A copy
+    // that can be read is offered in one question and restored on Yes; one
+    // that cannot is reported and restores nothing, after `keepAside` has moved
+    // it out of the way and said where it now is.
+    RecoveryOutcome OfferRecovery(std::string_view copy, const std::string& savedAt,
+                                  const std::function<std::string()>& keepAside);
+    // The recovery copy cannot be kept, so a crash would lose unsaved data.
+    void RecoveryCopyFailed(const std::string& reason);
 
     // Window geometry in twips: the window's outer width and inner height, and
     // the viewport's left and top, as laid out when the window is first shown.
@@ -145,6 +163,7 @@ private:
     void displayChanged();
     // Every write to the clipboard clears it first.
     void replaceClipboard(const std::string& text);
+    void changed();
     // ComparisonHost
     void message(std::string_view text) override;
     void setListCaption(const std::string& caption) override;

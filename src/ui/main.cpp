@@ -1,4 +1,5 @@
 #include "ui/Form1.h"
+#include "ui/RecoveryKeeper.h"
 
 #include <QApplication>
 
@@ -29,6 +30,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("KORVEX"));
     QApplication::setDesktopFileName(QStringLiteral("korvex"));
     korvex::Form1 window;
+    korvex::RecoveryKeeper recovery(window.model(), korvex::RecoveryKeeper::defaultFolder());
     window.startUp();
-    return QApplication::exec();
+    recovery.offerLeftCopy();
+    const int status = QApplication::exec();
+    // The last window closes only after its closing prompt: a normal end.
+    recovery.discard();
+    return status;
 }

@@ -1,0 +1,214 @@
+#include "ui/RecoveryKeeper.h"
+
+#include "ui/MainWindowModel.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QUuid>
+
+namespace korvex {
+
+namespace {
+
+const QString kCopySuffix = QStringLiteral(".recovery");
+const QString kLockSuffix = QStringLiteral(".lock");
+
+// Takes the lock of a program that may have ended. A lock whose owner cannot
+// be read at all (cut short by a power cut) and that is older than any start
+// in progress counts as left behind too.
+bool takeLeftLock(QLockFile& lock, const QString& path) {
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return true;
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (lock.error() != QLockFile::LockFailedError || lock.getLockInfo(&pid, &host, &app))
+        return false;
+    const QDateTime written = QFileInfo(path).lastModified();
+    if (written.secsTo(QDateTime::currentDateTime()) < 60)
+        return false;
+    return lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
+QString shown(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+} // namespace
+
+QString RecoveryKeeper::defaultFolder() {
+    const QString set = qEnvironmentVariable("KORVEX_RECOVERY_DIR");
+    if (!set.isEmpty())
+        return set;
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    return base.isEmpty() ? QString() : QDir(base).filePath(QStringLiteral("recovery"));
+}
+
+RecoveryKeeper::RecoveryKeeper(MainWindowModel& model, QString folder, QObject* parent)
+    : QObject(parent), model_(model), folder_(std::move(folder)),
+      id_(QUuid::createUuid().toString(QUuid::WithoutBraces)),
+      lock_(QDir(folder_).filePath(id_ + kLockSuffix)) {
+    lock_.setStaleLockTime(0);
+    if (folder_.isEmpty())
+        startError_ = QStringLiteral("no folder for application data is known");
+    else if (!QDir().mkpath(folder_))
+        startError_ = QStringLiteral("the folder \"%1\" cannot be created").arg(shown(folder_));
+    else if (!lock_.tryLock(0))
+        startError_ = QStringLiteral("the folder \"%1\" cannot be written").arg(shown(folder_));
+    if (!startError_.isEmpty())
+        return;
+    active_ = true;
+    timer_.setSingleShot(true);
+    timer_.setInterval(kCoalesceMs);
+    connect(&timer_, &QTimer::timeout, this, &RecoveryKeeper::handToWriter);
+    model_.onChanged = [this] {
+        schedule();
+    };
+    writer_ = std::thread([this] { writerLoop(); });
+}
+
+RecoveryKeeper::~RecoveryKeeper() {
+    if (!active_)
+        return;
+    model_.onChanged = nullptr;
+    if (timer_.isActive()) {
+        timer_.stop();
+        handToWriter();
+    }
+    stopWriter();
+    lock_.unlock(); // the copy stays: without discard() this was no normal end
+}
+
+QString RecoveryKeeper::copyPath() const {
+    return QDir(folder_).filePath(id_ + kCopySuffix);
+}
+
+void RecoveryKeeper::schedule() {
+    // Not restarted by later changes, so no change waits longer than one interval.
+    if (active_ && !timer_.isActive())
+        timer_.start();
+}
+
+void RecoveryKeeper::handToWriter() {
+    std::string bytes = model_.snapshot().write();
+    {
+        const std::lock_guard guard(mutex_);
+        pending_ = std::move(bytes); // an older copy not yet written is outdated
+    }
+    wake_.notify_one();
+}
+
+void RecoveryKeeper::writerLoop() {
+    std::unique_lock guard(mutex_);
+    for (;;) {
+        wake_.wait(guard, [this] { return pending_ || stopping_; });
+        if (!pending_)
+            return;
+        const std::string bytes = std::move(*pending_);
+        pending_.reset();
+        guard.unlock();
+        QSaveFile file(copyPath());
+        const bool ok = file.open(QIODevice::WriteOnly) &&
+                        file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&
+                        file.commit();
+        const QString error = ok ? QString() : file.errorString();
+        QMetaObject::invokeMethod(
+            this, [this, ok, error] { finished(ok, error); }, Qt::QueuedConnection);
+        guard.lock();
+    }
+}
+
+void RecoveryKeeper::finished(bool ok, const QString& error) {
+    if (ok)
+        emit written();
+    else
+        reportOnce(QStringLiteral("\"%1\" cannot be written (%2)").arg(shown(copyPath()), error));
+}
+
+void RecoveryKeeper::stopWriter() {
+    {
+        const std::lock_guard guard(mutex_);
+        stopping_ = true;
+    }
+    wake_.notify_one();
+    if (writer_.joinable())
+        writer_.join();
+}
+
+void RecoveryKeeper::reportOnce(const QString& reason) {
+    if (reported_)
+        return;
+    reported_ = true;
+    model_.RecoveryCopyFailed(reason.toStdString());
+}
+
+void RecoveryKeeper::offerLeftCopy() {
+    if (!startError_.isEmpty()) {
+        reportOnce(startError_);
+        return;
+    }
+    const QDir dir(folder_);
+    // Locks of programs that ended before any change left no copy to offer.
+    for (const QString& name : dir.entryList({QStringLiteral("*") + kLockSuffix}, QDir::Files)) {
+        const QString base = QFileInfo(name).completeBaseName();
+        if (base == id_ || dir.exists(base + kCopySuffix))
+            continue;
+        QLockFile left(dir.filePath(name));
+        takeLeftLock(left, dir.filePath(name)); // released, and so removed, at once
+    }
+    const QFileInfoList copies =
+        dir.entryInfoList({QStringLiteral("*") + kCopySuffix}, QDir::Files, QDir::Time);
+    for (const QFileInfo& info : copies) {
+        const QString base = info.completeBaseName();
+        if (base == id_)
+            continue;
+        const QString lockPath = dir.filePath(base + kLockSuffix);
+        QLockFile left(lockPath);
+        if (!takeLeftLock(left, lockPath))
+            continue; // its program is still running
+        QFile file(info.filePath());
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray bytes = file.readAll();
+        file.close();
+        const std::string savedAt =
+            QLocale().toString(info.lastModified(), QLocale::LongFormat).toStdString();
+        const auto outcome = model_.OfferRecovery(
+            std::string_view(bytes.constData(), std::size_t(bytes.size())), savedAt, [&] {
+                const QString aside = dir.filePath(base + QStringLiteral(".unreadable"));
+                return shown(QFile::rename(info.filePath(), aside) ? aside : info.filePath())
+                    .toStdString();
+            });
+        if (outcome == MainWindowModel::RecoveryOutcome::Restored) {
+            // The restored data become this program's copy at once; a later
+            // write replaces it as usual.
+            QFile::remove(copyPath());
+            QFile::rename(info.filePath(), copyPath());
+        } else if (outcome == MainWindowModel::RecoveryOutcome::Declined) {
+            QFile::remove(info.filePath());
+        }
+        return; // one question per start; other copies wait for the next
+    }
+}
+
+void RecoveryKeeper::discard() {
+    if (!active_)
+        return;
+    active_ = false;
+    model_.onChanged = nullptr;
+    timer_.stop();
+    {
+        const std::lock_guard guard(mutex_);
+        pending_.reset();
+    }
+    stopWriter();
+    QFile::remove(copyPath());
+    lock_.unlock();
+}
+
+} // namespace korvex

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "model/DataSetDisplay.h"
+#include "model/MeasurementSheet.h"
+#include "model/SeamGroup.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace korvex {
+
+// What the main window holds that a crash would lose: the data-set text, the
+// 42 sheet values, the three data-set displays and, per seam group, the case of
+// its labels and whether its standardise button is enabled. Every text is
+// kept as bytes, whatever its encoding.
+struct RecoverySnapshot {
+    std::string dataSet;
+    std::array<std::string, MeasurementSheet::kValueCount> values;
+    DataSetDisplay display;
+    std::array<bool, kSeamGroupCount> labelsLower{};
+    std::array<bool, kSeamGroupCount> commandEnabled{};
+
+    bool operator==(const RecoverySnapshot&) const = default;
+
+    // The recovery copy's bytes: a heading line, then each field as
+    // "name length LF bytes LF", ended by a check line over all that goes
+    // before it, so a copy cut short or altered is told from a whole one.
+    std::string write() const;
+
+    // Why a copy could not be read, in words for the user.
+    struct Unreadable {
+        std::string reason;
+    };
+    // Reads a whole copy, or says why it cannot be read; a copy is taken
+    // whole or not at all.
+    static std::variant<RecoverySnapshot, Unreadable> read(std::string_view bytes);
+};
+
+} // namespace korvex

@@ -1,0 +1,194 @@
+#include "ui/RecoveryKeeper.h"
+#include "RecoveryScript.h"
+#include "ScriptedServices.h"
+#include "ui/Form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <deque>
+
+using namespace korvex;
+using korvex::test::ScriptedServices;
+
+namespace {
+
+constexpr auto LM = SeamGroupId::LeftMarginal;
+
+QStringList filesIn(const QString& folder, const QString& pattern) {
+    return QDir(folder).entryList({pattern}, QDir::Files);
+}
+
+void writeBytes(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
+}
+
+QByteArray bytesOf(const std::string& text) {
+    return QByteArray(text.data(), qsizetype(text.size()));
+}
+
+// A window logic with its keeper, started as the program starts.
+struct Session {
+    ScriptedServices services;
+    MainWindowModel model{services};
+    RecoveryKeeper keeper;
+
+    Session(const QString& folder, std::deque<PlatformServices::Answer> answers)
+        : keeper(model, folder) {
+        services.answers = std::move(answers);
+        model.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        keeper.offerLeftCopy();
+    }
+};
+
+} // namespace
+
+class RecoveryKeeperTest : public QObject {
+    Q_OBJECT
+private slots:
+    void killedProgramIsRestoredByteForByte();
+    void declinedCopyIsRemovedAndTheNextStartIsPlain();
+    void unreadableCopyIsReportedAndKeptAside();
+    void runningProgramsKeepSeparateCopies();
+    void burstOfChangesIsWrittenOnceAndWhole();
+    void changeNotYetWrittenSurvivesTheEndWithoutPrompt();
+};
+
+void RecoveryKeeperTest::killedProgramIsRestoredByteForByte() {
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QStringLiteral(RECOVERY_CHILD), {folder.path()});
+    QVERIFY(child.waitForStarted());
+    while (!child.canReadLine())
+        QVERIFY2(child.waitForReadyRead(30000), "the child wrote no recovery copy");
+    QCOMPARE(child.readLine(), QByteArray("written\n"));
+    child.kill(); // SIGKILL: no closing prompt, no clean-up
+    QVERIFY(child.waitForFinished());
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*.recovery")).size(), 1);
+
+    auto services = std::make_unique<ScriptedServices>();
+    ScriptedServices& answers = *services;
+    answers.answers.push_back(PlatformServices::Answer::Yes);
+    Form1 window(std::move(services));
+    RecoveryKeeper keeper(window.model(), folder.path());
+    window.startUp();
+    keeper.offerLeftCopy();
+
+    QCOMPARE(answers.messages.size(), std::size_t(1));
+    QCOMPARE(answers.titles[0], std::string("KORVEX"));
+    QVERIFY2(answers.messages[0].find("restore the unsaved data from") != std::string::npos,
+             answers.messages[0].c_str());
+    QCOMPARE(bytesOf(window.model().dataSet().text()), bytesOf(test::expectedRecoveryDataSet()));
+    QCOMPARE(bytesOf(window.model().digitising().sheet().cell(LM, 0)), bytesOf(test::kRecoveryBox));
+    QCOMPARE(window.box(LM, 0)->text(), QtPlatformServices::displayText(test::kRecoveryBox));
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label2"))->text(), QStringLiteral("3"));
+    QCOMPARE(window.findChild<QLabel*>(QStringLiteral("Label3"))->text(), QStringLiteral("1"));
+    // The left copy is now this program's own; a normal end removes it and the lock.
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*.recovery")),
+             QStringList{QFileInfo(keeper.copyPath()).fileName()});
+    keeper.discard();
+    QVERIFY(filesIn(folder.path(), QStringLiteral("*")).isEmpty());
+}
+
+void RecoveryKeeperTest::declinedCopyIsRemovedAndTheNextStartIsPlain() {
+    QTemporaryDir folder;
+    RecoverySnapshot left;
+    left.dataSet = "A\t1\r\n";
+    left.display.countText = "1";
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), left.write());
+    {
+        Session session(folder.path(), {PlatformServices::Answer::No});
+        QCOMPARE(session.services.messages.size(), std::size_t(1));
+        QCOMPARE(session.model.dataSet().text(), std::string());
+        QCOMPARE(session.model.display().countText, std::string("0"));
+        QVERIFY(filesIn(folder.path(), QStringLiteral("*.recovery")).isEmpty());
+        session.keeper.discard();
+    }
+    Session next(folder.path(), {});
+    QVERIFY(next.services.messages.empty());
+}
+
+void RecoveryKeeperTest::unreadableCopyIsReportedAndKeptAside() {
+    QTemporaryDir folder;
+    std::string cut = RecoverySnapshot{}.write();
+    cut.resize(cut.size() / 2);
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), cut);
+    {
+        Session session(folder.path(), {PlatformServices::Answer::Ok});
+        QCOMPARE(session.services.messages.size(), std::size_t(1));
+        QCOMPARE(session.services.titles[0], std::string("KORVEX"));
+        QVERIFY(session.services.messages[0].find("left.unreadable") != std::string::npos);
+        QCOMPARE(session.model.snapshot(), MainWindowModel(session.services).snapshot());
+        session.keeper.discard();
+    }
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*")),
+             QStringList{QStringLiteral("left.unreadable")});
+    Session next(folder.path(), {});
+    QVERIFY(next.services.messages.empty());
+}
+
+void RecoveryKeeperTest::runningProgramsKeepSeparateCopies() {
+    QTemporaryDir folder;
+    Session first(folder.path(), {});
+    QSignalSpy firstWritten(&first.keeper, &RecoveryKeeper::written);
+    first.model.digitising().setBoxText(LM, 1, "first");
+    QVERIFY(firstWritten.wait());
+
+    Session second(folder.path(), {});
+    QVERIFY(second.services.messages.empty()); // the first program is still running
+    QSignalSpy secondWritten(&second.keeper, &RecoveryKeeper::written);
+    second.model.digitising().setBoxText(LM, 1, "second");
+    QVERIFY(secondWritten.wait());
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*.recovery")).size(), 2);
+
+    QFile firstCopy(first.keeper.copyPath());
+    QVERIFY(firstCopy.open(QIODevice::ReadOnly));
+    const QByteArray bytes = firstCopy.readAll();
+    const auto read = RecoverySnapshot::read(std::string_view(bytes.constData(), bytes.size()));
+    QVERIFY(std::holds_alternative<RecoverySnapshot>(read));
+    QCOMPARE(std::get<RecoverySnapshot>(read).values[1], std::string("first"));
+    first.keeper.discard();
+    second.keeper.discard();
+}
+
+void RecoveryKeeperTest::burstOfChangesIsWrittenOnceAndWhole() {
+    QTemporaryDir folder;
+    Session session(folder.path(), {});
+    QSignalSpy written(&session.keeper, &RecoveryKeeper::written);
+    for (int i = 0; i < 200; ++i)
+        session.model.digitising().setBoxText(LM, std::size_t(i % 8), std::to_string(i));
+    QVERIFY(written.wait());
+    QVERIFY(!written.wait(3 * RecoveryKeeper::kCoalesceMs));
+    QCOMPARE(written.size(), 1);
+    QFile copy(session.keeper.copyPath());
+    QVERIFY(copy.open(QIODevice::ReadOnly));
+    const QByteArray bytes = copy.readAll();
+    QCOMPARE(bytes, bytesOf(session.model.snapshot().write()));
+    session.keeper.discard();
+}
+
+void RecoveryKeeperTest::changeNotYetWrittenSurvivesTheEndWithoutPrompt() {
+    QTemporaryDir folder;
+    {
+        Session session(folder.path(), {});
+        session.model.digitising().setBoxText(LM, 3, "last");
+    } // ended before the interval passed, and without discard()
+    Session next(folder.path(), {PlatformServices::Answer::Yes});
+    QCOMPARE(next.services.messages.size(), std::size_t(1));
+    QCOMPARE(next.model.digitising().sheet().cell(LM, 3), std::string("last"));
+    next.keeper.discard();
+}
+
+QTEST_MAIN(RecoveryKeeperTest)
+#include "RecoveryKeeperTest.moc"
