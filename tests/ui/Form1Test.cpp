@@ -2,8 +2,8 @@
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
 
-#include "model/RecordLine.h"
 #include "ScriptedServices.h"
+#include "model/RecordLine.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
