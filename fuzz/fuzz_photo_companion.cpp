@@ -1,0 +1,52 @@
+// Companion files sit beside data files and may be edited, cut short or
+// replaced by anything. Whatever one holds, reading it must either refuse it
+// with a reason or give entries that write out and read back the same.
+
+#include "FuzzCheck.h"
+
+#include "exchange/PhotoCompanion.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+using namespace korvex;
+
+namespace {
+
+const std::string kFolder = "/data/turtles";
+
+// Writing rounds to hundredths of a pixel, so a second round trip must be exact.
+void checkRoundTrip(const PhotoCompanion::ReadResult& first) {
+    const std::string text = PhotoCompanion::write(first.entries, kFolder);
+    const auto second = PhotoCompanion::read(text, kFolder);
+    KORVEX_FUZZ_CHECK(second.ok);
+    KORVEX_FUZZ_CHECK(second.entries.size() == first.entries.size());
+    const auto third = PhotoCompanion::read(PhotoCompanion::write(second.entries, kFolder), kFolder);
+    KORVEX_FUZZ_CHECK(third.ok && third.entries == second.entries);
+    for (std::size_t i = 0; i < first.entries.size(); ++i) {
+        const PhotoEntry& a = first.entries[i];
+        const PhotoEntry& b = second.entries[i];
+        KORVEX_FUZZ_CHECK(a.recordLine == b.recordLine && a.occurrence == b.occurrence);
+        KORVEX_FUZZ_CHECK(a.widthPixels == b.widthPixels && a.heightPixels == b.heightPixels);
+        for (std::size_t s = 0; s < a.segments.size(); ++s) {
+            KORVEX_FUZZ_CHECK(a.segments[s].has_value() == b.segments[s].has_value());
+            if (a.segments[s])
+                KORVEX_FUZZ_CHECK(std::isfinite(b.segments[s]->from.x) &&
+                                  std::isfinite(b.segments[s]->to.y));
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    const auto result = PhotoCompanion::read(input, kFolder);
+    KORVEX_FUZZ_CHECK(result.ok == result.error.empty());
+    KORVEX_FUZZ_CHECK(result.ok || result.entries.empty());
+    if (result.ok)
+        checkRoundTrip(result);
+    return 0;
+}

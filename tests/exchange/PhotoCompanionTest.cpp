@@ -1,0 +1,187 @@
+#include "exchange/PhotoCompanion.h"
+#include "model/DataSet.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace korvex;
+
+namespace {
+
+const std::string kFolder = "/data/turtles";
+
+PhotoEntry entry(std::string line, std::size_t occurrence, std::string photo) {
+    PhotoEntry e;
+    e.recordLine = std::move(line);
+    e.occurrence = occurrence;
+    e.photoPath = std::move(photo);
+    e.widthPixels = 3024;
+    e.heightPixels = 4032;
+    e.appendedAt = "2026-05-24T09:30:00Z";
+    // Values on the stored grid (hundredths, exact in binary halves and quarters).
+    e.segments[0] = PhotoSegment{{10.5, 20.25}, {110.75, 220.0}};
+    e.segments[7] = PhotoSegment{{0.0, 0.0}, {3023.5, 4031.25}};
+    e.segments[27] = PhotoSegment{{1500.0, 12.5}, {1500.0, 312.5}};
+    return e;
+}
+
+std::string document(const std::string& version, const std::string& entries,
+                     const std::string& scale = "100") {
+    return "{\"format\": \"korvex-photos\", \"version\": " + version +
+           ", \"pointsPerPixel\": " + scale + ", \"entries\": [" + entries + "]}";
+}
+
+const std::string kGoodEntry = R"({"line": "A1\t1", "occurrence": 1, "photo": "a.jpg",
+    "width": 10, "height": 20, "appended": "2026-01-01T00:00:00Z", "segments": {"M1": [1, 2, 3, 4]}})";
+
+} // namespace
+
+TEST(PhotoCompanion, NamesTheCompanionAfterTheDataFile) {
+    EXPECT_EQ(PhotoCompanion::companionPathFor("/d/catalogue.tor"), "/d/catalogue.tor.photos.json");
+    EXPECT_EQ(PhotoCompanion::seamName(0), "M1");
+    EXPECT_EQ(PhotoCompanion::seamName(15), "M16");
+    EXPECT_EQ(PhotoCompanion::seamName(16), "C1");
+    EXPECT_EQ(PhotoCompanion::seamName(27), "C12");
+}
+
+TEST(PhotoCompanion, RoundTripKeepsEveryEntryAndByte) {
+    const std::vector<PhotoEntry> entries = {
+        entry("TH-1\t0.1250", 1, kFolder + "/photos/2019/a.jpg"),
+        entry("TH-1\t0.1250", 2, "/elsewhere/b.jpg"),
+        // An 8-bit line from an older file: not UTF-8, every byte must survive.
+        entry(std::string("\x8a\xe8\t0.5", 5), 1, kFolder + "/c d.jpg"),
+        entry("\xc5\xa0umava\t1", 1, "/other/\xc5\xa0.jpg"),
+    };
+    const std::string text = PhotoCompanion::write(entries, kFolder);
+    // Beneath the data folder the path is relative, elsewhere absolute.
+    EXPECT_NE(text.find("\"photo\":\"photos/2019/a.jpg\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"photo\":\"/elsewhere/b.jpg\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"lineHex\":\"8ae8093"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"version\": 1"), std::string::npos);
+    EXPECT_NE(text.find("\"M8\":[0,0,302350,403125]"), std::string::npos) << text;
+
+    const auto back = PhotoCompanion::read(text, kFolder);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries, entries);
+}
+
+TEST(PhotoCompanion, RelativePathsFollowTheDataFolder) {
+    const auto text = PhotoCompanion::write({entry("x", 1, kFolder + "/p/a.jpg")}, kFolder);
+    const auto moved = PhotoCompanion::read(text, "/mnt/copy");
+    ASSERT_TRUE(moved.ok) << moved.error;
+    EXPECT_EQ(moved.entries.at(0).photoPath, "/mnt/copy/p/a.jpg");
+    // A sibling folder whose name begins like the data folder is not beneath it.
+    const auto sibling = PhotoCompanion::write({entry("x", 1, kFolder + "2/a.jpg")}, kFolder);
+    EXPECT_NE(sibling.find("\"photo\":\"/data/turtles2/a.jpg\""), std::string::npos) << sibling;
+}
+
+TEST(PhotoCompanion, PointsAreKeptToAHundredthOfAPixel) {
+    PhotoEntry e = entry("x", 1, "/a.jpg");
+    e.segments[3] = PhotoSegment{{1234.567891, 0.333333}, {2.0 / 3.0, 4031.999}};
+    const auto back = PhotoCompanion::read(PhotoCompanion::write({e}, kFolder), kFolder);
+    ASSERT_TRUE(back.ok) << back.error;
+    const PhotoSegment& s = *back.entries.at(0).segments[3];
+    EXPECT_NEAR(s.from.x, 1234.567891, 0.005);
+    EXPECT_NEAR(s.from.y, 0.333333, 0.005);
+    EXPECT_NEAR(s.to.x, 2.0 / 3.0, 0.005);
+    EXPECT_NEAR(s.to.y, 4031.999, 0.005);
+}
+
+TEST(PhotoCompanion, ReadsPointsAtTheScaleTheDocumentNames) {
+    const auto result = PhotoCompanion::read(
+        document("1", R"({"line": "a", "occurrence": 1, "photo": "p", "width": 9, "height": 9,
+            "appended": "", "segments": {"C3": [15, 20, -5, 40000]}})",
+                 "10"),
+        kFolder);
+    ASSERT_TRUE(result.ok) << result.error;
+    EXPECT_EQ(result.entries.at(0).segments[18], (PhotoSegment{{1.5, 2.0}, {-0.5, 4000.0}}));
+    EXPECT_EQ(result.entries.at(0).photoPath, kFolder + "/p");
+}
+
+TEST(PhotoCompanion, EntriesFindTheirRowsInAReorderedDataFile) {
+    std::vector<PhotoEntry> entries = {entry("A\t1", 1, "/a.jpg"), entry("B\t2", 1, "/b.jpg"),
+                                       entry("A\t1", 2, "/a2.jpg"), entry("C\t3", 1, "/c.jpg")};
+    const auto back = PhotoCompanion::read(PhotoCompanion::write(entries, kFolder), kFolder);
+    ASSERT_TRUE(back.ok) << back.error;
+    // Rows reordered elsewhere, C removed, D added, the empty last piece kept.
+    const std::string reordered = "D\t4\r\nA\t1\r\nB\t2\r\nA\t1\r\n";
+    const auto pieces = DataSet::splitPieces(reordered);
+    const auto found = PhotoCompanion::entriesForPieces(pieces, back.entries);
+    ASSERT_EQ(found.size(), 5U);
+    EXPECT_EQ(found[0], nullptr);
+    ASSERT_NE(found[1], nullptr);
+    EXPECT_EQ(found[1]->photoPath, "/a.jpg");
+    ASSERT_NE(found[2], nullptr);
+    EXPECT_EQ(found[2]->photoPath, "/b.jpg");
+    ASSERT_NE(found[3], nullptr);
+    EXPECT_EQ(found[3]->photoPath, "/a2.jpg"); // the second "A" line keeps the second photo
+    EXPECT_EQ(found[4], nullptr);
+    EXPECT_EQ(PhotoCompanion::occurrenceOf(pieces, 3), 2U);
+    EXPECT_EQ(PhotoCompanion::occurrenceOf(pieces, 1), 1U);
+}
+
+TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* reason; // a part of the message
+    };
+    const std::vector<Case> cases = {
+        {"empty file", "", "not valid JSON"},
+        {"cut short", document("1", kGoodEntry).substr(0, 60), "not valid JSON"},
+        {"not UTF-8", "{\"format\": \"\xff\"}", "not valid JSON"},
+        {"a list", "[1, 2]", "not a photo companion"},
+        {"other format", "{\"format\": \"x\", \"version\": 1, \"entries\": []}",
+         "not a photo companion"},
+        {"no version", "{\"format\": \"korvex-photos\", \"entries\": []}", "lacks \"version\""},
+        {"text version", document("\"1\"", ""), "version is not a whole number"},
+        {"version 0", document("0", ""), "version is too small"},
+        {"entries not a list",
+         "{\"format\": \"korvex-photos\", \"version\": 1, \"pointsPerPixel\": 100, \"entries\": {}}",
+         "not a list"},
+        {"no scale", "{\"format\": \"korvex-photos\", \"version\": 1, \"entries\": []}",
+         "lacks \"pointsPerPixel\""},
+        {"zero scale", document("1", "", "0"), "\"pointsPerPixel\" is not a whole number"},
+        {"entry not an object", document("1", "3"), "entry 1 is not an object"},
+        {"no line", document("1", R"({"occurrence": 1})"), "exactly one of \"line\""},
+        {"both lines", document("1", R"({"line": "a", "lineHex": "61"})"), "exactly one of"},
+        {"odd hex", document("1", R"({"lineHex": "616"})"), "hexadecimal digits"},
+        {"bad hex", document("1", R"({"lineHex": "6g"})"), "hexadecimal digits"},
+        {"occurrence 0", document("1", R"({"line": "a", "occurrence": 0})"),
+         "\"occurrence\" is too small"},
+        {"huge width",
+         document("1", R"({"line": "a", "occurrence": 1, "photo": "p", "width": 1e9})"),
+         "\"width\" is not a whole number"},
+        {"negative height",
+         document("1", R"({"line": "a", "occurrence": 1, "photo": "p", "width": 5, "height": -5})"),
+         "\"height\" is too small"},
+        {"empty photo", document("1", R"({"line": "a", "occurrence": 1, "photo": ""})"),
+         "empty \"photo\""},
+        {"unknown seam", document("1", kGoodEntry + std::string(",") +
+                                           R"({"line": "b", "occurrence": 1, "photo": "p",
+            "width": 1, "height": 1, "appended": "", "segments": {"M17": [1, 2, 3, 4]}})"),
+         "entry 2 segment \"M17\" names no seam"},
+        {"three numbers",
+         document("1", R"({"line": "b", "occurrence": 1, "photo": "p", "width": 1, "height": 1,
+            "appended": "", "segments": {"C1": [1, 2, 3]}})"),
+         "not four numbers"},
+    };
+    for (const Case& c : cases) {
+        const auto result = PhotoCompanion::read(c.bytes, kFolder);
+        EXPECT_FALSE(result.ok) << c.name;
+        EXPECT_TRUE(result.entries.empty()) << c.name;
+        EXPECT_NE(result.error.find(c.reason), std::string::npos)
+            << c.name << ": " << result.error;
+    }
+    EXPECT_TRUE(PhotoCompanion::read(document("1", kGoodEntry), kFolder).ok);
+}
+
+TEST(PhotoCompanion, RefusesANewerFormatVersionWithoutGuessing) {
+    const auto result = PhotoCompanion::read(document("2", kGoodEntry), kFolder);
+    EXPECT_FALSE(result.ok);
+    EXPECT_TRUE(result.entries.empty());
+    EXPECT_NE(result.error.find("format version 2 by a newer version"), std::string::npos)
+        << result.error;
+}
