@@ -23,7 +23,8 @@ void checkRoundTrip(const PhotoCompanion::ReadResult& first) {
     const auto second = PhotoCompanion::read(text, kFolder);
     KORVEX_FUZZ_CHECK(second.ok);
     KORVEX_FUZZ_CHECK(second.entries.size() == first.entries.size());
-    const auto third = PhotoCompanion::read(PhotoCompanion::write(second.entries, kFolder), kFolder);
+    const auto third =
+        PhotoCompanion::read(PhotoCompanion::write(second.entries, kFolder), kFolder);
     KORVEX_FUZZ_CHECK(third.ok && third.entries == second.entries);
     for (std::size_t i = 0; i < first.entries.size(); ++i) {
         const PhotoEntry& a = first.entries[i];

@@ -19,7 +19,6 @@ namespace {
 using Json = nlohmann::json;
 namespace fs = std::filesystem;
 
-constexpr std::size_t kMarginalCount = 16;
 // A photo side beyond this is no photo this program could have opened.
 constexpr std::int64_t kMaxSidePixels = 1'000'000;
 // Points are written as whole hundredths of a pixel: far finer than any click,
@@ -223,7 +222,7 @@ std::string plainMessage(const std::string& what) {
 // not negative, unsigned.
 struct Scalar {
     enum Kind { Other, Whole, Float, Text } kind = Other;
-    bool tooLarge = false;   // a whole number beyond the signed 64-bit range
+    bool tooLarge = false; // a whole number beyond the signed 64-bit range
     std::int64_t whole = 0;
     double number = 0.0;
     const std::string* text = nullptr;
@@ -368,7 +367,8 @@ private:
                     stack_.push_back(Context::Segments);
                     return true;
                 }
-                fail(pending_.segments ? field() + " appears twice" : field() + " is not an object");
+                fail(pending_.segments ? field() + " appears twice"
+                                       : field() + " is not an object");
             } else if (isField(key_)) {
                 fail(field() + " is not " + (isTextField(key_) ? "a text" : "a whole number"));
             }
@@ -405,8 +405,7 @@ private:
     }
 
     static bool isTextField(std::string_view k) {
-        return k == "line" || k == "lineHex" || k == "photo" || k == "photoHex" ||
-               k == "appended";
+        return k == "line" || k == "lineHex" || k == "photo" || k == "photoHex" || k == "appended";
     }
     static bool isField(std::string_view k) {
         return isTextField(k) || k == "occurrence" || k == "width" || k == "height";
@@ -603,8 +602,9 @@ std::string companionPathFor(const std::string& dataFilePath) {
 }
 
 std::string seamName(std::size_t recordIndex) {
-    return recordIndex < kMarginalCount ? "M" + std::to_string(recordIndex + 1)
-                                        : "C" + std::to_string(recordIndex - kMarginalCount + 1);
+    return recordIndex < RecordLayout::kMarginalCount
+               ? "M" + std::to_string(recordIndex + 1)
+               : "C" + std::to_string(recordIndex - RecordLayout::kMarginalCount + 1);
 }
 
 std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder) {

@@ -139,7 +139,8 @@ TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
         {"text version", document("\"1\"", ""), "version is not a whole number"},
         {"version 0", document("0", ""), "version is too small"},
         {"entries not a list",
-         "{\"format\": \"korvex-photos\", \"version\": 1, \"pointsPerPixel\": 100, \"entries\": {}}",
+         "{\"format\": \"korvex-photos\", \"version\": 1, \"pointsPerPixel\": 100, \"entries\": "
+         "{}}",
          "not a list"},
         {"no scale", "{\"format\": \"korvex-photos\", \"version\": 1, \"entries\": []}",
          "lacks \"pointsPerPixel\""},
@@ -159,8 +160,9 @@ TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
          "\"height\" is too small"},
         {"empty photo", document("1", R"({"line": "a", "occurrence": 1, "photo": ""})"),
          "empty \"photo\""},
-        {"unknown seam", document("1", kGoodEntry + std::string(",") +
-                                           R"({"line": "b", "occurrence": 1, "photo": "p",
+        {"unknown seam",
+         document("1", kGoodEntry + std::string(",") +
+                           R"({"line": "b", "occurrence": 1, "photo": "p",
             "width": 1, "height": 1, "appended": "", "segments": {"M17": [1, 2, 3, 4]}})"),
          "entry 2 segment \"M17\" names no seam"},
         {"three numbers",
@@ -172,8 +174,7 @@ TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
         const auto result = PhotoCompanion::read(c.bytes, kFolder);
         EXPECT_FALSE(result.ok) << c.name;
         EXPECT_TRUE(result.entries.empty()) << c.name;
-        EXPECT_NE(result.error.find(c.reason), std::string::npos)
-            << c.name << ": " << result.error;
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << c.name << ": " << result.error;
     }
     EXPECT_TRUE(PhotoCompanion::read(document("1", kGoodEntry), kFolder).ok);
 }
