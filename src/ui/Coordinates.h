@@ -30,4 +30,15 @@ constexpr double twipsToPixels(double twips) {
     return twips / static_cast<double>(kTwipsPerPixel);
 }
 
+// Picture twips to photo pixels along one axis, and back, for a picture shown
+// `shownTwips` long whose own side is `photoPixels` long. Zooming changes the
+// shown length and with it every picture twip, dragging changes neither, so a
+// point kept in photo pixels stays on the same spot of the photo.
+constexpr double pictureTwipsToPhotoPixels(double twips, double shownTwips, double photoPixels) {
+    return twips * photoPixels / shownTwips;
+}
+constexpr double photoPixelsToPictureTwips(double pixels, double shownTwips, double photoPixels) {
+    return pixels * shownTwips / photoPixels;
+}
+
 } // namespace korvex::Coordinates

@@ -4,6 +4,7 @@
 #include "model/Standardisation.h"
 
 #include <cmath>
+#include <cstdint>
 
 namespace korvex {
 
@@ -40,7 +41,12 @@ void DigitisingModel::sheetChanged() const {
 // --- the sheet -----------------------------------------------------------------
 
 void DigitisingModel::setBoxText(SeamGroupId group, std::size_t index, std::string text) {
+    // Only a click writes a length with its junctions; any other text is not
+    // the distance between them any more, and the click history no longer
+    // describes the boxes.
     sheet_.setCell(group, index, std::move(text));
+    setSegment(group, index, std::nullopt);
+    endClickHistory();
     out().boxTextChanged(group, index);
     sheetChanged();
 }
@@ -67,6 +73,9 @@ void DigitisingModel::standardise(SeamGroupId group) {
     sheetChanged();
     if (!divided)
         return;
+    // The proportions come from the same clicks, so the segments stay; the
+    // lengths a click history would restore are gone.
+    endClickHistory();
     for (std::size_t i = 0; i < seamGroup(group).count; ++i)
         out().boxTextChanged(group, i);
     setChecked(modeSwitchOf(group), false);
@@ -183,13 +192,29 @@ void DigitisingModel::PointerDown(int button, float x, float y) {
 }
 
 void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
+    Click click;
+    click.targetIndex = state_.targetIndex;
+    click.chainStarted = state_.chainStarted;
+    click.previousPoint = state_.previousPoint;
+    click.bandEnd = state_.bandEnd;
+    click.previousPhotoPoint = previousPhotoPoint_;
+    click.focus = focus_;
     if (state_.chainStarted == 1) {
         const SeamGroup& g = seamGroup(group);
         const auto index = static_cast<std::size_t>(state_.targetIndex);
         if (state_.targetIndex >= 0 && index <= g.lastIndex()) {
             const double dx = static_cast<double>(state_.previousPoint.x) - x;
             const double dy = static_cast<double>(state_.previousPoint.y) - y;
-            setBoxText(group, index, lengthText(std::sqrt(dx * dx + dy * dy)));
+            click.written = BoxRef{group, index};
+            click.previousText = sheet_.cell(group, index);
+            click.previousSegment = segments_[g.firstSheetIndex + index];
+            sheet_.setCell(group, index, lengthText(std::sqrt(dx * dx + dy * dy)));
+            const auto to = photoPixelOf({x, y});
+            setSegment(group, index,
+                       previousPhotoPoint_ && to
+                           ? std::optional(PhotoSegment{*previousPhotoPoint_, *to})
+                           : std::nullopt);
+            out().boxTextChanged(group, index);
             ++state_.targetIndex;
         } else {
             // A target left beyond this group by an unfinished chain of a longer
@@ -206,6 +231,10 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
         state_.chainStarted = 1;
     }
     state_.previousPoint = state_.bandEnd = rounded(x, y);
+    previousPhotoPoint_ = photoPixelOf({x, y});
+    if (clicks_.size() == kClickHistory)
+        clicks_.erase(clicks_.begin());
+    clicks_.push_back(std::move(click));
 }
 
 void DigitisingModel::zoom(int button, float x, float y) {
@@ -287,7 +316,87 @@ void DigitisingModel::showAtNaturalSize(float left, float top, float width, floa
     stretch_ = false;
     pictureVisible_ = true;
     view_ = {left, top, width, height};
+    pictureChanged(width, height);
     geometryChanged();
+}
+
+// --- junctions ----------------------------------------------------------------------------
+
+void DigitisingModel::pictureChanged(float naturalWidthTwips, float naturalHeightTwips) {
+    const double w = std::round(Coordinates::twipsToPixels(naturalWidthTwips));
+    const double h = std::round(Coordinates::twipsToPixels(naturalHeightTwips));
+    photoSize_.reset();
+    if (w >= 1.0 && h >= 1.0 && w <= INT32_MAX && h <= INT32_MAX)
+        photoSize_ = PixelSize{static_cast<int>(w), static_cast<int>(h)};
+    // Points on another picture mean nothing on this one; a chain that goes
+    // on across the change writes its next length without junctions.
+    previousPhotoPoint_.reset();
+    restoreSegments({});
+}
+
+std::optional<PhotoPixel> DigitisingModel::photoPixelOf(PointF pictureTwips) const {
+    if (!photoSize_ || !(view_.width > 0.0F) || !(view_.height > 0.0F))
+        return std::nullopt;
+    return PhotoPixel{
+        Coordinates::pictureTwipsToPhotoPixels(pictureTwips.x, view_.width, photoSize_->width),
+        Coordinates::pictureTwipsToPhotoPixels(pictureTwips.y, view_.height, photoSize_->height)};
+}
+
+std::optional<PointF> DigitisingModel::pictureTwipsOf(PhotoPixel pixel) const {
+    if (!photoSize_)
+        return std::nullopt;
+    return PointF{static_cast<float>(Coordinates::photoPixelsToPictureTwips(pixel.x, view_.width,
+                                                                            photoSize_->width)),
+                  static_cast<float>(Coordinates::photoPixelsToPictureTwips(pixel.y, view_.height,
+                                                                            photoSize_->height))};
+}
+
+void DigitisingModel::setSegment(SeamGroupId group, std::size_t index,
+                                 std::optional<PhotoSegment> segment) {
+    const std::size_t at = seamGroup(group).firstSheetIndex + index;
+    if (at >= segments_.size() || segments_[at] == segment)
+        return;
+    segments_[at] = segment;
+    ++segmentsSerial_;
+    out().repaintRequested();
+}
+
+void DigitisingModel::restoreSegments(const Segments& segments) {
+    endClickHistory();
+    if (segments == segments_)
+        return;
+    segments_ = segments;
+    ++segmentsSerial_;
+    out().repaintRequested();
+}
+
+void DigitisingModel::endClickHistory() {
+    clicks_.clear();
+}
+
+bool DigitisingModel::undoLastClick() {
+    if (clicks_.empty())
+        return false;
+    const Click click = std::move(clicks_.back());
+    clicks_.pop_back();
+    if (click.written) {
+        const auto [group, index] = *click.written;
+        sheet_.setCell(group, index, click.previousText);
+        setSegment(group, index, click.previousSegment);
+        out().boxTextChanged(group, index);
+    }
+    state_.chainStarted = click.chainStarted;
+    state_.previousPoint = click.previousPoint;
+    state_.bandEnd = click.bandEnd;
+    previousPhotoPoint_ = click.previousPhotoPoint;
+    // Focusing a marginal box sets targetIndex to it, so the index is put back
+    // after the focus.
+    if (click.focus)
+        moveFocus(click.focus->group, click.focus->index);
+    state_.targetIndex = click.targetIndex;
+    band_.reset();
+    out().repaintRequested();
+    return true;
 }
 
 void DigitisingModel::geometryChanged() {

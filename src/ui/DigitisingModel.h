@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/PhotoCompanion.h"
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
 #include "ui/Coordinates.h"
@@ -10,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvex {
 
@@ -180,6 +182,43 @@ public:
     PointerShape pointerShape() const { return pointerShape_; }
     DragMode dragMode() const { return dragMode_; }
 
+    // --- junctions ----------------------------------------------------------
+    // The opened picture's own size in pixels (the scheme's until a photo is
+    // opened); nothing while no picture has a size.
+    struct PixelSize {
+        int width = 0;
+        int height = 0;
+        bool operator==(const PixelSize&) const = default;
+    };
+    std::optional<PixelSize> photoSize() const { return photoSize_; }
+    // Picture twips at the current PictureView to photo pixels, and back;
+    // nothing while the picture has no size or is shown with none.
+    std::optional<PhotoPixel> photoPixelOf(PointF pictureTwips) const;
+    std::optional<PointF> pictureTwipsOf(PhotoPixel pixel) const;
+
+    using Segments = std::array<std::optional<PhotoSegment>, MeasurementSheet::kRecordValueCount>;
+    // For each record value (sheet order), the two junctions whose click wrote
+    // it, while its box still holds that length or what standardising made
+    // of it. Any other change of the box's text forgets its segment; opening
+    // another picture forgets them all.
+    const Segments& segments() const { return segments_; }
+    // Changes whenever the segments do, so a window redraws only then.
+    std::uint64_t segmentsSerial() const { return segmentsSerial_; }
+    // Puts segments back beside a sheet whose values came from them (a
+    // stored record shown with its photo). Ends the click history.
+    void restoreSegments(const Segments& segments);
+
+    // Takes back the last click of the current digitising: the box it wrote
+    // gets its text, and the model its targetIndex, chain, previous point,
+    // focus and segment, as before that click. Repeated, it steps further
+    // back. Returns false when there is no click to take back: anything that
+    // changes the boxes another way (typing, a fill, clearing, standardising,
+    // another picture) ends the history.
+    bool undoLastClick();
+    bool canUndoClick() const { return !clicks_.empty(); }
+    // The longest history kept; older clicks are forgotten first.
+    static constexpr std::size_t kClickHistory = 500;
+
     // --- digitising state and overlays ------------------------------------
     const DigitisingState& state() const { return state_; }
     void resetGuide();
@@ -196,6 +235,10 @@ private:
     // The picture moved or changed size: tell the window, and drop the band.
     void geometryChanged();
     void sheetChanged() const;
+    // A new picture: its size, no segments, no click history.
+    void pictureChanged(float naturalWidthTwips, float naturalHeightTwips);
+    void endClickHistory();
+    void setSegment(SeamGroupId group, std::size_t index, std::optional<PhotoSegment> segment);
     DigitisingListener& out() const;
 
     MeasurementSheet sheet_;
@@ -214,6 +257,25 @@ private:
     std::optional<OverlayLine> band_;
     bool guidePlaced_ = false;
     DigitisingListener* listener_ = nullptr;
+
+    std::optional<PixelSize> photoSize_;
+    Segments segments_;
+    std::uint64_t segmentsSerial_ = 0;
+    // The previous click of the chain on the photo, converted when it was made.
+    std::optional<PhotoPixel> previousPhotoPoint_;
+    // What a click changed, to take it back.
+    struct Click {
+        std::optional<BoxRef> written;
+        std::string previousText;
+        std::optional<PhotoSegment> previousSegment;
+        std::int16_t targetIndex = 0;
+        std::int16_t chainStarted = 0;
+        PointI previousPoint;
+        PointI bandEnd;
+        std::optional<PhotoPixel> previousPhotoPoint;
+        std::optional<BoxRef> focus;
+    };
+    std::vector<Click> clicks_;
 };
 
 } // namespace korvex

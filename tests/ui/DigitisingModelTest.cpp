@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <string>
@@ -468,6 +469,185 @@ TEST_F(DigitisingModelTest, StandardiseWithSwitchClearLeavesModesAlone) {
     EXPECT_TRUE(m.checked(kZoom));
     EXPECT_TRUE(m.checked(kRightCentralBox) && active(G::RightCentral));
     EXPECT_FALSE(m.checked(kLeftMarginalBox));
+}
+
+// --- junctions in photo pixels, and undo of a click ------------------------------------
+
+// A 6000 x 4000 photo fitted into the 9000-twip viewport: 2/3 photo pixel per twip.
+class JunctionTest : public DigitisingModelTest {
+protected:
+    void SetUp() override {
+        DigitisingModelTest::SetUp();
+        ASSERT_TRUE(m.OpenPicture("p.jpg", 6000 * 15.0F, 4000 * 15.0F));
+        m.setChecked(kLeftMarginalBox, true); // the first tick only unticks "Drag and Drop"
+        m.setChecked(kLeftMarginalBox, true);
+        ASSERT_TRUE(active(G::LeftMarginal));
+    }
+    const std::optional<PhotoSegment>& segment(G group, std::size_t i) const {
+        return m.segments().at(seamGroup(group).firstSheetIndex + i);
+    }
+    static void expectPixel(std::optional<PhotoPixel> got, double x, double y) {
+        ASSERT_TRUE(got);
+        EXPECT_NEAR(got->x, x, 1e-3);
+        EXPECT_NEAR(got->y, y, 1e-3);
+    }
+};
+
+TEST_F(JunctionTest, PictureTwipsMapToPhotoPixelsWhateverTheZoomAndDrag) {
+    ASSERT_EQ(m.photoSize(), (DigitisingModel::PixelSize{6000, 4000}));
+    expectPixel(m.photoPixelOf({4500, 3000}), 3000, 2000);
+    expectPixel(m.photoPixelOf({9000, 6000}), 6000, 4000);
+
+    // Zooming in about a point scales picture twips, so the same photo pixel
+    // lies at 1.1 times its twips, and maps back to itself.
+    m.setChecked(kZoom, true); // the first tick only unticks the marginal group
+    m.setChecked(kZoom, true);
+    m.PointerDown(kLeft, 1000, 500);
+    ASSERT_FLOAT_EQ(m.pictureView().width, 9900);
+    const auto zoomed = m.pictureTwipsOf({3000, 2000});
+    ASSERT_TRUE(zoomed);
+    EXPECT_NEAR(zoomed->x, 4950, 1e-2);
+    EXPECT_NEAR(zoomed->y, 3300, 1e-2);
+    expectPixel(m.photoPixelOf(*zoomed), 3000, 2000);
+
+    // Dragging moves the picture, not its picture twips: the photo pixel
+    // stays at the same picture twips and so follows the picture.
+    m.setChecked(kDrag, true); // the first tick only unticks "Zoom"
+    m.setChecked(kDrag, true);
+    m.PointerMove(100, 100);
+    m.DragPicture(400, 700);
+    ASSERT_FLOAT_EQ(m.pictureView().left, -100 + 300);
+    const auto dragged = m.pictureTwipsOf({3000, 2000});
+    ASSERT_TRUE(dragged);
+    EXPECT_FLOAT_EQ(dragged->x, zoomed->x);
+    EXPECT_FLOAT_EQ(dragged->y, zoomed->y);
+}
+
+TEST_F(JunctionTest, EachClickedLengthKeepsItsJunctionsAcrossAZoom) {
+    clicks({{0, 0}, {3000, 0}, {3000, 1500}});
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "3000");
+    EXPECT_EQ(segment(G::LeftMarginal, 0), (PhotoSegment{{0, 0}, {2000, 0}}));
+    EXPECT_EQ(segment(G::LeftMarginal, 1), (PhotoSegment{{2000, 0}, {2000, 1000}}));
+    EXPECT_FALSE(segment(G::LeftMarginal, 2));
+
+    // A central group stays on through a zoom step; its next junction is
+    // taken through the zoomed view, so it lies where the user clicked.
+    m.setChecked(kLeftCentralBox, true);
+    m.setChecked(kZoom, true);
+    m.PointerDown(kLeft, 0, 0); // zooms: picture twips x 1.1
+    m.setChecked(kZoom, false);
+    ASSERT_TRUE(active(G::LeftCentral));
+    click(3300, 3300);
+    // The box keeps the length of mixed scales: from (3000, 1500) unzoomed.
+    EXPECT_EQ(cell(G::LeftCentral, 2), "1824.82875908947");
+    ASSERT_TRUE(segment(G::LeftCentral, 2));
+    expectPixel(segment(G::LeftCentral, 2)->from, 2000, 1000);
+    expectPixel(segment(G::LeftCentral, 2)->to, 2000, 2000);
+}
+
+TEST_F(JunctionTest, ABoxChangedAnotherWayLosesItsSegment) {
+    clicks({{0, 0}, {300, 0}, {600, 0}, {900, 0}});
+    m.setBoxText(G::LeftMarginal, 1, "7"); // typing, a fill or a record shown
+    EXPECT_TRUE(segment(G::LeftMarginal, 0));
+    EXPECT_FALSE(segment(G::LeftMarginal, 1));
+    EXPECT_TRUE(segment(G::LeftMarginal, 2));
+
+    const auto serial = m.segmentsSerial();
+    m.standardise(G::LeftMarginal);                // proportions of the same clicks
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "0.4942"); // 300 / (300 + 7 + 300)
+    EXPECT_TRUE(segment(G::LeftMarginal, 0));
+    EXPECT_TRUE(segment(G::LeftMarginal, 2));
+    EXPECT_EQ(m.segmentsSerial(), serial);
+
+    ASSERT_TRUE(m.OpenPicture("other.jpg", 3000, 3000));
+    for (const auto& s : m.segments())
+        EXPECT_FALSE(s);
+    EXPECT_NE(m.segmentsSerial(), serial);
+}
+
+TEST_F(JunctionTest, UndoStepsBackThroughTheClicksOfTheChain) {
+    clicks({{0, 0}, {300, 0}, {300, 600}});
+    ASSERT_EQ(m.state().targetIndex, 2);
+    rec.focus.clear();
+
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(cell(G::LeftMarginal, 1), "0");
+    EXPECT_FALSE(segment(G::LeftMarginal, 1));
+    EXPECT_TRUE(segment(G::LeftMarginal, 0));
+    EXPECT_EQ(m.state().targetIndex, 1);
+    EXPECT_EQ(m.state().chainStarted, 1);
+    EXPECT_EQ(m.state().previousPoint, (PointI{300, 0}));
+    EXPECT_EQ(m.focusedBox(), (Box{G::LeftMarginal, 1}));
+    EXPECT_EQ(rec.focus, (std::vector<Box>{{G::LeftMarginal, 1}}));
+
+    // The chain goes on from the restored point, with the same junction.
+    click(300, 400);
+    EXPECT_EQ(cell(G::LeftMarginal, 1), "400");
+    EXPECT_EQ(segment(G::LeftMarginal, 1), (PhotoSegment{{200, 0}, {200, 400.0 * 2 / 3}}));
+    ASSERT_TRUE(m.undoLastClick());
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "0");
+    EXPECT_EQ(m.state().targetIndex, 0);
+    EXPECT_EQ(m.state().previousPoint, (PointI{0, 0}));
+    ASSERT_TRUE(m.undoLastClick()); // the chain's first point
+    EXPECT_EQ(m.state().chainStarted, 0);
+    EXPECT_FALSE(m.undoLastClick());
+    for (const auto& s : m.segments())
+        EXPECT_FALSE(s);
+}
+
+TEST_F(JunctionTest, UndoOfTheLastLengthReopensTheChainAndRestoresAReclickedBox) {
+    float x = 0;
+    click(x, 0);
+    for (int i = 0; i < 8; ++i)
+        click(x += 100, 0);
+    ASSERT_EQ(m.state().chainStarted, 0);
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(m.state().chainStarted, 1);
+    EXPECT_EQ(m.state().targetIndex, 7);
+    EXPECT_EQ(m.focusedBox(), (Box{G::LeftMarginal, 7}));
+    EXPECT_EQ(cell(G::LeftMarginal, 7), "0");
+
+    // Clicking into M4 and re-measuring it: undo gives back the old length
+    // and its old junctions.
+    const auto before = segment(G::LeftMarginal, 3);
+    m.BoxFocused(G::LeftMarginal, 3);
+    click(700, 900);
+    EXPECT_EQ(cell(G::LeftMarginal, 3), "900");
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(cell(G::LeftMarginal, 3), "100");
+    EXPECT_EQ(segment(G::LeftMarginal, 3), before);
+    EXPECT_EQ(m.state().targetIndex, 3);
+}
+
+TEST_F(JunctionTest, AnyOtherChangeOfTheBoxesEndsTheUndoHistory) {
+    const std::vector<std::pair<const char*, std::function<void()>>> endings = {
+        {"typing",
+         [this] {
+             m.setBoxText(G::RightCentral, 0, "1");
+         }},
+        {"standardising",
+         [this] {
+             m.standardise(G::LeftMarginal);
+         }},
+        {"another picture",
+         [this] {
+             m.OpenPicture("q.jpg", 900, 900);
+         }},
+        {"a record's segments",
+         [this] {
+             m.restoreSegments({});
+         }},
+    };
+    for (const auto& [name, end] : endings) {
+        m.setChecked(kLeftMarginalBox, true);
+        m.setChecked(kLeftMarginalBox, true);
+        clicks({{0, 0}, {30, 40}});
+        ASSERT_TRUE(m.canUndoClick()) << name;
+        end();
+        EXPECT_FALSE(m.canUndoClick()) << name;
+        EXPECT_FALSE(m.undoLastClick()) << name;
+    }
 }
 
 } // namespace
