@@ -13,7 +13,8 @@
 
 namespace korvex {
 
-MainWindowModel::MainWindowModel(PlatformServices& services) : services_(services) {
+MainWindowModel::MainWindowModel(PlatformServices& services)
+    : services_(services), photoRecords_(services, digitising_, kAppTitle) {
     digitising_.showAtNaturalSize(kSchemeLeft, kSchemeTop, kSchemeWidth, kSchemeHeight);
     // Closing the list window ends selection mode, so a later double-click on
     // a ranked list never takes a record the user did not pick.
@@ -112,6 +113,7 @@ void MainWindowModel::ShowRecord(long long k) {
     if (k < 1 || static_cast<unsigned long long>(k - 1) >= pieces.size())
         return;
     const std::string line(pieces[static_cast<std::size_t>(k - 1)]);
+    photoRecords_.recordShown(dataSet_, k);
     const auto fields = SpecimenRecord::splitFields(line);
     if (fields.size() >= 2) {
         display_.code = std::string(fields[0]);
@@ -146,7 +148,9 @@ void MainWindowModel::NextRecord() {
 
 void MainWindowModel::AppendToList() {
     const std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
-    dataSet_.AppendRecord(SpecimenRecord::BuildRecordLine(code, digitising_.sheet()));
+    const std::string line = SpecimenRecord::BuildRecordLine(code, digitising_.sheet());
+    dataSet_.AppendRecord(line);
+    photoRecords_.recordAppended(dataSet_, line);
     display_.countText = std::to_string(dataSet_.RecordCount());
     displayChanged();
 }
@@ -210,6 +214,7 @@ void MainWindowModel::open_Click(int index) {
 void MainWindowModel::load_Click(int index) {
     if (index == LoadFromClipboard) {
         dataSet_.setText(services_.clipboardText());
+        photoRecords_.forgetAll(); // the clipboard carries no photos
         display_.countText = std::to_string(dataSet_.RecordCount());
         displayChanged();
         if (ClipboardForms::showsRecordAfterLoad(dataSet_.text()))
@@ -262,6 +267,7 @@ void MainWindowModel::List1_DblClick(std::optional<std::size_t> selected) {
     replaceClipboard(pick->line);
     display_.recordNumber = pick->recordNumber;
     display_.code = pick->code;
+    photoRecords_.recordShown(dataSet_, pick->recordNumber);
     displayChanged();
     Command9_Click();
     listWindow_.close();
@@ -326,6 +332,7 @@ void MainWindowModel::LoadDataFile() {
                              kAppTitle, PlatformServices::Icon::Warning,
                              PlatformServices::Buttons::Ok);
     }
+    photoRecords_.loadCompanion(*path, dataSet_);
 }
 
 bool MainWindowModel::SaveDataFile() {
@@ -340,7 +347,7 @@ bool MainWindowModel::SaveDataFile() {
                              PlatformServices::Buttons::Ok);
         return false;
     }
-    return true;
+    return photoRecords_.saveCompanion(*path, dataSet_);
 }
 
 bool MainWindowModel::QueryClose() {
@@ -363,7 +370,12 @@ void MainWindowModel::OpenPicture() {
                              PlatformServices::Buttons::Ok);
         return;
     }
-    digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips);
+    if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips))
+        photoRecords_.photoOpened(*path);
+}
+
+void MainWindowModel::OpenRecordPhoto() {
+    photoRecords_.openRecordPhoto();
 }
 
 RecoverySnapshot MainWindowModel::snapshot() const {

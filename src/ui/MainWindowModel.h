@@ -5,6 +5,7 @@
 #include "model/DataSetDisplay.h"
 #include "ui/DigitisingModel.h"
 #include "ui/ListWindowModel.h"
+#include "ui/PhotoRecords.h"
 #include "ui/PlatformServices.h"
 #include "ui/RecoverySnapshot.h"
 
@@ -159,6 +160,11 @@ public:
 
     void OpenPicture();
 
+    // The photos the records keep, and "Open the Record's Photo" (its own
+    // menu; the data file's bytes never depend on them).
+    const PhotoRecords& photoRecords() const { return photoRecords_; }
+    void OpenRecordPhoto();
+
 private:
     void displayChanged();
     // Every write to the clipboard clears it first.
@@ -171,6 +177,7 @@ private:
 
     PlatformServices& services_;
     DigitisingModel digitising_;
+    PhotoRecords photoRecords_;
     DataSet dataSet_;
     DataSetDisplay display_;
     ListWindowModel listWindow_;

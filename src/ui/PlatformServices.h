@@ -61,6 +61,12 @@ public:
 
     // Loads a picture file into the picture control.
     virtual PictureResult loadPicture(const std::string& path) = 0;
+
+    // Whether a file (not a folder) is at `path`. By default the file system
+    // is asked; a fake keeps its own files.
+    virtual bool fileExists(const std::string& path);
+    // The time now in UTC, as "2026-05-24T09:30:00Z".
+    virtual std::string currentTimeUtc();
 };
 
 } // namespace korvex

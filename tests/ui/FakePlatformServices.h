@@ -112,6 +112,12 @@ public:
         return failed;
     }
 
+    bool fileExists(const std::string& path) override {
+        return files.count(path) != 0 || unreadable.count(path) != 0;
+    }
+    std::string now = "2026-05-24T09:30:00Z";
+    std::string currentTimeUtc() override { return now; }
+
 private:
     std::optional<std::string> nextFile(const std::string& filter) {
         fileFilters.push_back(filter);

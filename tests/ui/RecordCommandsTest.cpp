@@ -1,6 +1,6 @@
 #include "ui/MainWindowModel.h"
 
-#include "FakePlatformServices.h"
+#include "MainWindowFixture.h"
 #include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 namespace korvex {
 namespace {
 
-using test::FakePlatformServices;
 using Answer = PlatformServices::Answer;
 constexpr auto LM = SeamGroupId::LeftMarginal;
 constexpr auto RM = SeamGroupId::RightMarginal;
@@ -23,15 +22,9 @@ std::string record(const std::string& code, const std::string& prefix) {
     return line;
 }
 
-class RecordCommandsTest : public ::testing::Test {
+class RecordCommandsTest : public test::MainWindowFixture {
 protected:
-    FakePlatformServices services;
-    MainWindowModel window{services};
-    DigitisingModel& d = window.digitising();
 
-    void SetUp() override {
-        window.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
-    }
     const std::string& cell(SeamGroupId g, std::size_t i) { return d.sheet().cell(g, i); }
     void loadFromClipboard(const std::string& text) {
         services.setClipboardText(text);

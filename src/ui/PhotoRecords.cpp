@@ -1,0 +1,201 @@
+#include "ui/PhotoRecords.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+namespace korvex {
+
+namespace {
+
+using Icon = PlatformServices::Icon;
+
+std::string folderOf(const std::string& path) {
+    return std::filesystem::path(path).parent_path().string();
+}
+
+std::string quoted(const std::string& path) {
+    return "\"" + path + "\"";
+}
+
+} // namespace
+
+PhotoRecords::PhotoRecords(PlatformServices& services, DigitisingModel& digitising,
+                           std::string title)
+    : services_(services), digitising_(digitising), title_(std::move(title)) {}
+
+PhotoRecords::Key PhotoRecords::keyOf(const std::vector<std::string_view>& pieces,
+                                      std::size_t index) {
+    return {std::string(pieces[index]), PhotoCompanion::occurrenceOf(pieces, index)};
+}
+
+const PhotoEntry* PhotoRecords::entryFor(const Key& key) const {
+    for (const PhotoEntry& entry : entries_)
+        if (entry.recordLine == key.line && entry.occurrence == key.occurrence)
+            return &entry;
+    return nullptr;
+}
+
+void PhotoRecords::message(const std::string& text, PlatformServices::Icon icon) {
+    services_.messageBox(text, title_, icon, PlatformServices::Buttons::Ok);
+}
+
+void PhotoRecords::recordAppended(const DataSet& dataSet, std::string_view line) {
+    const auto size = digitising_.photoSize();
+    const auto& segments = digitising_.segments();
+    if (!openPhoto_ || !size ||
+        std::none_of(segments.begin(), segments.end(), [](const auto& s) { return s.has_value(); }))
+        return;
+    // The appended line ends the text, followed by CR LF; its record is the
+    // piece it begins (a line holding a CR LF of its own spans two pieces).
+    const std::string_view text = dataSet.text();
+    const std::size_t start = text.size() - line.size() - DataSet::kLineEnd.size();
+    const auto pieces = dataSet.pieces();
+    const Key key = keyOf(pieces, DataSet::countLineEnds(text.substr(0, start)));
+    PhotoEntry entry;
+    entry.recordLine = key.line;
+    entry.occurrence = key.occurrence;
+    entry.photoPath = *openPhoto_;
+    entry.widthPixels = size->width;
+    entry.heightPixels = size->height;
+    entry.segments = segments;
+    entry.appendedAt = services_.currentTimeUtc();
+    entries_.push_back(std::move(entry));
+}
+
+void PhotoRecords::recordShown(const DataSet& dataSet, long long recordNumber) {
+    const auto pieces = dataSet.pieces();
+    shown_.reset();
+    if (recordNumber >= 1 && static_cast<unsigned long long>(recordNumber) <= pieces.size())
+        shown_ = keyOf(pieces, static_cast<std::size_t>(recordNumber - 1));
+}
+
+void PhotoRecords::forgetAll() {
+    entries_.clear();
+    shown_.reset();
+}
+
+void PhotoRecords::loadCompanion(const std::string& dataFilePath, const DataSet& dataSet) {
+    forgetAll();
+    dataFilePath_ = dataFilePath;
+    const std::string companion = PhotoCompanion::companionPathFor(dataFilePath);
+    if (!services_.fileExists(companion))
+        return;
+    const auto file = services_.readFile(companion);
+    const auto read = file.ok ? PhotoCompanion::read(file.bytes, folderOf(dataFilePath))
+                              : PhotoCompanion::ReadResult{false, {}, file.error};
+    if (!read.ok) {
+        std::string reason = read.error;
+        if (!reason.empty() && reason.back() != '.')
+            reason += '.';
+        message("The photos of the records could not be read from " + quoted(companion) + ": " +
+                    reason +
+                    " The data were loaded without them. The file stays as it is; when the data "
+                    "are saved, a copy of it is kept as " +
+                    quoted(companion + std::string(kBrokenSuffix)) + ".",
+                Icon::Warning);
+        return;
+    }
+    // Entries of rows that are no longer in the data file are dropped.
+    const auto pieces = dataSet.pieces();
+    for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(pieces, read.entries))
+        if (entry)
+            entries_.push_back(*entry);
+}
+
+bool PhotoRecords::keepAside(const std::string& companion) {
+    const auto file = services_.readFile(companion);
+    if (file.ok && PhotoCompanion::read(file.bytes, folderOf(companion)).ok)
+        return true; // a companion this program reads is simply replaced
+    std::string aside = companion + std::string(kBrokenSuffix);
+    for (int n = 2; services_.fileExists(aside); ++n)
+        aside = companion + std::string(kBrokenSuffix) + "-" + std::to_string(n);
+    const auto copied = file.ok ? services_.writeFile(aside, file.bytes) : file;
+    if (!copied.ok) {
+        message("The photos of the records were not saved: " + quoted(companion) +
+                    " could not be read and is not replaced until a copy of it can be kept (" +
+                    copied.error + ").",
+                Icon::Critical);
+        return false;
+    }
+    return true;
+}
+
+bool PhotoRecords::saveCompanion(const std::string& dataFilePath, const DataSet& dataSet) {
+    dataFilePath_ = dataFilePath;
+    const std::string companion = PhotoCompanion::companionPathFor(dataFilePath);
+    std::vector<PhotoEntry> kept;
+    for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(dataSet.pieces(), entries_))
+        if (entry)
+            kept.push_back(*entry);
+    const bool exists = services_.fileExists(companion);
+    if (kept.empty() && !exists)
+        return true; // no photos: no companion beside the data file
+    if (exists && !keepAside(companion))
+        return false;
+    const auto written =
+        services_.writeFile(companion, PhotoCompanion::write(kept, folderOf(dataFilePath)));
+    if (!written.ok) {
+        message("The data were saved, but the photos of the records could not be saved to " +
+                    quoted(companion) + ": " + written.error,
+                Icon::Critical);
+        return false;
+    }
+    return true;
+}
+
+std::optional<std::string> PhotoRecords::findPhoto(const PhotoEntry& entry) {
+    if (services_.fileExists(entry.photoPath))
+        return entry.photoPath;
+    std::string text = "The photo of the record was not found at " + quoted(entry.photoPath);
+    if (dataFilePath_) {
+        const std::string beside = (std::filesystem::path(folderOf(*dataFilePath_)) /
+                                    std::filesystem::path(entry.photoPath).filename())
+                                       .string();
+        if (services_.fileExists(beside))
+            return beside;
+        text += " nor beside the data file at " + quoted(beside);
+    }
+    message(text + ".", Icon::Warning);
+    return std::nullopt;
+}
+
+void PhotoRecords::openRecordPhoto() {
+    if (!shown_) {
+        message("No record has been shown yet. Show one with \"-\", \"+\" or Select Record, then "
+                "open its photo.",
+                Icon::Information);
+        return;
+    }
+    const PhotoEntry* entry = entryFor(*shown_);
+    if (!entry) {
+        message("The record shown last keeps no photo.", Icon::Information);
+        return;
+    }
+    const PhotoEntry found = *entry;
+    const auto path = findPhoto(found);
+    if (!path)
+        return;
+    const auto picture = services_.loadPicture(*path);
+    if (!picture.ok) {
+        message("The photo " + quoted(*path) + " could not be opened: " + picture.error,
+                Icon::Critical);
+        return;
+    }
+    if (!digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips))
+        return;
+    photoOpened(*path);
+    // A copy saved at another size still shows the junctions in their places.
+    DigitisingModel::Segments segments = found.segments;
+    if (const auto size = digitising_.photoSize();
+        size && (size->width != found.widthPixels || size->height != found.heightPixels)) {
+        const double sx = double(size->width) / found.widthPixels;
+        const double sy = double(size->height) / found.heightPixels;
+        for (auto& s : segments)
+            if (s)
+                s = PhotoSegment{{s->from.x * sx, s->from.y * sy}, {s->to.x * sx, s->to.y * sy}};
+    }
+    digitising_.restoreSegments(segments);
+}
+
+} // namespace korvex

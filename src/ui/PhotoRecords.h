@@ -1,0 +1,83 @@
+#pragma once
+
+#include "exchange/PhotoCompanion.h"
+#include "model/DataSet.h"
+#include "ui/DigitisingModel.h"
+#include "ui/PlatformServices.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvex {
+
+// What the records of the data set remember of their photos, free of any
+// window toolkit: the entry made when a record is appended with a photo open,
+// the companion file beside the data file, and opening a record's photo
+// again with its junctions. The data file itself is never touched here.
+class PhotoRecords {
+public:
+    static constexpr std::string_view kBrokenSuffix = ".broken";
+
+    // `title` is the title of the messages shown.
+    PhotoRecords(PlatformServices& services, DigitisingModel& digitising, std::string title);
+
+    const std::vector<PhotoEntry>& entries() const { return entries_; }
+    // The photo the user opened last, while it is shown.
+    const std::optional<std::string>& openPhoto() const { return openPhoto_; }
+
+    // A photo was opened and is shown; the scheme or a failed open says nothing.
+    void photoOpened(const std::string& path) { openPhoto_ = path; }
+
+    // `line` was just appended to `dataSet`. With a photo open and at least
+    // one length clicked on it, the new record keeps the photo and segments.
+    void recordAppended(const DataSet& dataSet, std::string_view line);
+
+    // The sheet shows record `recordNumber` (from 1) of `dataSet`.
+    void recordShown(const DataSet& dataSet, long long recordNumber);
+
+    // The data set was replaced by one that carries no photos (the clipboard).
+    void forgetAll();
+
+    // `dataSet` was just loaded from `dataFilePath`: reads its companion. A
+    // missing companion is normal and says nothing; one that cannot be read
+    // gives one message naming the file and the reason, and the records load
+    // without photos.
+    void loadCompanion(const std::string& dataFilePath, const DataSet& dataSet);
+
+    // The data file `dataFilePath` was just written from `dataSet`: writes the
+    // companion beside it, keeping a copy of a companion that could not be read
+    // aside before replacing it. Returns false, after a message, when the
+    // photos could not be saved.
+    bool saveCompanion(const std::string& dataFilePath, const DataSet& dataSet);
+
+    // "Open the Record's Photo": the photo of the record shown last, with its
+    // remembered junctions. A photo that is no longer at its path is looked
+    // for by file name beside the data file; every failure is a message.
+    void openRecordPhoto();
+
+private:
+    struct Key {
+        std::string line;
+        std::size_t occurrence = 1;
+    };
+    static Key keyOf(const std::vector<std::string_view>& pieces, std::size_t index);
+    const PhotoEntry* entryFor(const Key& key) const;
+    void message(const std::string& text, PlatformServices::Icon icon);
+    // The photo's path, or nothing after a message naming the places tried.
+    std::optional<std::string> findPhoto(const PhotoEntry& entry);
+    bool keepAside(const std::string& companion);
+
+    PlatformServices& services_;
+    DigitisingModel& digitising_;
+    std::string title_;
+    std::vector<PhotoEntry> entries_;
+    std::optional<std::string> openPhoto_;
+    std::optional<Key> shown_;
+    // The data file last loaded or saved: relative photo paths and the
+    // search for a moved photo start from its folder.
+    std::optional<std::string> dataFilePath_;
+};
+
+} // namespace korvex

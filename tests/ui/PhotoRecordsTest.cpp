@@ -1,0 +1,203 @@
+#include "ui/MainWindowModel.h"
+
+#include "MainWindowFixture.h"
+#include "exchange/PhotoCompanion.h"
+#include "exchange/TorFile.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace korvex {
+namespace {
+
+using Answer = PlatformServices::Answer;
+constexpr auto LM = SeamGroupId::LeftMarginal;
+
+const std::string kPhoto = "/data/photos/t.jpg";
+const std::string kData = "/data/cat.tor";
+const std::string kCompanion = "/data/cat.tor.photos.json";
+
+class PhotoRecordsTest : public test::MainWindowFixture {
+protected:
+
+    void SetUp() override {
+        MainWindowFixture::SetUp();
+        addPhoto(kPhoto);
+    }
+    void addPhoto(const std::string& path) {
+        services.files[path] = "jpeg bytes";
+        services.pictures.push_back({path, {true, 6000 * 15.0F, 4000 * 15.0F, {}}});
+    }
+    // Opens the photo and clicks the nine junctions of M1..M8.
+    void digitiseOn(const std::string& path) {
+        services.fileAnswers.push_back(path);
+        window.OpenPicture();
+        d.setChecked(1, true); // the first tick only unticks "Drag and Drop"
+        d.setChecked(1, true);
+        for (int i = 0; i <= 8; ++i)
+            d.PointerDown(DigitisingModel::kLeftButton, 100.0F * float(i), 50.0F * float(i % 2));
+    }
+    void append(const std::string& code) {
+        services.inputAnswers.push_back(code);
+        window.AppendToList();
+    }
+    void save() {
+        services.fileAnswers.push_back(kData);
+        ASSERT_TRUE(window.SaveDataFile());
+    }
+    void load() {
+        services.fileAnswers.push_back(kData);
+        window.LoadDataFile();
+    }
+    // The companion keeps points to a hundredth of a pixel.
+    static void expectSameJunctions(const DigitisingModel::Segments& got,
+                                    const DigitisingModel::Segments& want) {
+        for (std::size_t i = 0; i < want.size(); ++i) {
+            ASSERT_EQ(got[i].has_value(), want[i].has_value()) << i;
+            if (!want[i])
+                continue;
+            EXPECT_NEAR(got[i]->from.x, want[i]->from.x, 0.005) << i;
+            EXPECT_NEAR(got[i]->from.y, want[i]->from.y, 0.005) << i;
+            EXPECT_NEAR(got[i]->to.x, want[i]->to.x, 0.005) << i;
+            EXPECT_NEAR(got[i]->to.y, want[i]->to.y, 0.005) << i;
+        }
+    }
+    // Expects exactly one message, holding each of `parts`, and forgets it.
+    void expectOneMessage(std::initializer_list<std::string> parts) {
+        ASSERT_EQ(services.messages.size(), 1U);
+        for (const std::string& part : parts)
+            EXPECT_NE(services.messages[0].text.find(part), std::string::npos)
+                << services.messages[0].text << "\nlacks: " << part;
+        services.messages.clear();
+    }
+};
+
+TEST_F(PhotoRecordsTest, AppendKeepsThePhotoAndSaveWritesItBesideAnUnchangedDataFile) {
+    digitiseOn(kPhoto);
+    const auto segments = d.segments();
+    ASSERT_TRUE(segments[7]);
+    append("T1");
+    // Filled from elsewhere, with no click on the photo: nothing is kept.
+    services.setClipboardText("X\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12");
+    window.Command9_Click();
+    append("T2");
+    ASSERT_EQ(window.photoRecords().entries().size(), 1U);
+    const PhotoEntry& entry = window.photoRecords().entries()[0];
+    EXPECT_EQ(entry.recordLine.substr(0, 3), "T1\t");
+    EXPECT_EQ(entry.photoPath, kPhoto);
+    EXPECT_EQ(entry.widthPixels, 6000);
+    EXPECT_EQ(entry.segments, segments);
+    EXPECT_EQ(entry.appendedAt, services.now);
+
+    save();
+    EXPECT_EQ(services.files.at(kData), TorFile::write(d.sheet(), window.dataSet()));
+    const std::string& companion = services.files.at(kCompanion);
+    EXPECT_NE(companion.find("\"photo\":\"photos/t.jpg\""), std::string::npos) << companion;
+    const auto back = PhotoCompanion::read(companion, "/data");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries.at(0).photoPath, kPhoto);
+}
+
+TEST_F(PhotoRecordsTest, ADataFileWithoutPhotosGetsNoCompanion) {
+    services.setClipboardText("X\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12");
+    window.Command9_Click();
+    append("T2");
+    save();
+    EXPECT_EQ(services.files.count(kCompanion), 0U);
+    load(); // and a missing companion loads in silence
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(PhotoRecordsTest, RowsReorderedElsewhereStillOpenTheirPhotoWithItsJunctions) {
+    digitiseOn(kPhoto);
+    const auto segments = d.segments();
+    append("T1");
+    save();
+    // Another program puts a new row first.
+    std::string& tor = services.files[kData];
+    const std::size_t firstRecord = tor.find("T1\t");
+    tor.insert(firstRecord, "NEW\t1\r\n");
+    tor.replace(tor.find(" 1 "), 3, " 2 ");
+
+    window.ClearSheet();
+    services.fileAnswers.push_back("/elsewhere/other.jpg");
+    addPhoto("/elsewhere/other.jpg");
+    window.OpenPicture();
+    load();
+    ASSERT_EQ(window.photoRecords().entries().size(), 1U);
+    window.NextRecord(); // record 2, the one with the photo
+    ASSERT_EQ(window.display().code, "T1");
+    for (const auto& s : d.segments())
+        EXPECT_FALSE(s); // showing a record fills its boxes from text
+    window.OpenRecordPhoto();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(d.caption(), kPhoto);
+    expectSameJunctions(d.segments(), segments);
+
+    window.PreviousRecord(); // the new row keeps no photo
+    services.messageAnswers.push_back(Answer::Ok);
+    window.OpenRecordPhoto();
+    expectOneMessage({"keeps no photo"});
+}
+
+TEST_F(PhotoRecordsTest, ACorruptCompanionLoadsTheDataAndIsKeptAsideWhenSaved) {
+    digitiseOn(kPhoto);
+    append("T1");
+    save();
+    for (const std::string& broken :
+         {std::string("{\"format\": \"korvex-photos\", \"vers"),
+          std::string("{\"format\": \"korvex-photos\", \"version\": 7, \"entries\": []}")}) {
+        services.files[kCompanion] = broken;
+        services.files.erase(kCompanion + ".broken");
+        services.messageAnswers.push_back(Answer::Ok);
+        load();
+        expectOneMessage({kCompanion, broken.size() < 40 ? "not valid JSON" : "newer version"});
+        EXPECT_EQ(window.dataSet().RecordCount(), 1U);
+        EXPECT_TRUE(window.photoRecords().entries().empty());
+        EXPECT_EQ(services.files.at(kCompanion), broken); // untouched until saved
+
+        save();
+        EXPECT_EQ(services.files.at(kCompanion + ".broken"), broken);
+        EXPECT_TRUE(PhotoCompanion::read(services.files.at(kCompanion), "/data").ok);
+    }
+    // A second broken copy does not replace the first one kept aside.
+    services.files[kCompanion] = "junk";
+    services.messageAnswers.push_back(Answer::Ok);
+    load();
+    services.messages.clear();
+    save();
+    EXPECT_EQ(services.files.at(kCompanion + ".broken-2"), "junk");
+}
+
+TEST_F(PhotoRecordsTest, AMovedPhotoIsLookedForBesideTheDataFile) {
+    digitiseOn(kPhoto);
+    append("T1");
+    save();
+    services.files.erase(kPhoto);
+    addPhoto("/data/t.jpg");
+    load();
+    window.NextRecord();
+    window.OpenRecordPhoto();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(d.caption(), "/data/t.jpg");
+
+    services.files.erase("/data/t.jpg");
+    services.messageAnswers.push_back(Answer::Ok);
+    window.OpenRecordPhoto();
+    expectOneMessage({kPhoto, "/data/t.jpg"});
+}
+
+TEST_F(PhotoRecordsTest, TheClipboardCarriesNoPhotos) {
+    digitiseOn(kPhoto);
+    append("T1");
+    services.setClipboardText(window.dataSet().text());
+    window.load_Click(MainWindowModel::LoadFromClipboard);
+    EXPECT_TRUE(window.photoRecords().entries().empty());
+    services.messageAnswers.push_back(Answer::Ok);
+    window.OpenRecordPhoto();
+    expectOneMessage({"keeps no photo"});
+}
+
+} // namespace
+} // namespace korvex
