@@ -2,8 +2,10 @@
 // every zoom step and every drag of the picture.
 #include "ui/Coordinates.h"
 #include "ui/DigitisingModel.h"
+#include "ui/JunctionPainter.h"
 #include "ui/PictureRenderer.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -25,6 +27,26 @@ QImage camera6000x4000() {
     return image;
 }
 
+// Zoom steps about a point near the viewport's middle ("Zoom" must be ticked).
+void zoomIn(DigitisingModel& model, int steps) {
+    for (int i = 0; i < steps; ++i)
+        model.PointerDown(DigitisingModel::kLeftButton, pixelsToTwips(360.0F),
+                          pixelsToTwips(240.0F));
+}
+
+// The picture's rectangle and the viewport, in widget pixels.
+struct Frame {
+    QRectF target;
+    QSize viewport;
+};
+Frame frameOf(const DigitisingModel& model) {
+    const auto& v = model.pictureView();
+    return {QRectF(twipsToPixels(v.left), twipsToPixels(v.top), twipsToPixels(v.width),
+                   twipsToPixels(v.height)),
+            QSize(int(twipsToPixels(model.viewportWidth())),
+                  int(twipsToPixels(model.viewportHeight())))};
+}
+
 void BM_RepaintAfterTenZoomSteps(benchmark::State& state) {
     korvex::PictureRenderer renderer;
     renderer.setImage(camera6000x4000());
@@ -39,15 +61,8 @@ void BM_RepaintAfterTenZoomSteps(benchmark::State& state) {
         state.SkipWithError("zoom could not be ticked");
         return;
     }
-    for (int i = 0; i < 10; ++i)
-        model.PointerDown(DigitisingModel::kLeftButton, pixelsToTwips(360.0F),
-                          pixelsToTwips(240.0F));
-
-    const auto& v = model.pictureView();
-    const QRectF target(twipsToPixels(v.left), twipsToPixels(v.top), twipsToPixels(v.width),
-                        twipsToPixels(v.height));
-    const QSize viewport(int(twipsToPixels(model.viewportWidth())),
-                         int(twipsToPixels(model.viewportHeight())));
+    zoomIn(model, 10);
+    const auto [target, viewport] = frameOf(model);
     QImage canvas(viewport, QImage::Format_RGB32);
     for (auto _ : state) {
         canvas.fill(Qt::white);
@@ -60,6 +75,51 @@ void BM_RepaintAfterTenZoomSteps(benchmark::State& state) {
 }
 BENCHMARK(BM_RepaintAfterTenZoomSteps)->Unit(benchmark::kMillisecond);
 
+// Every junction of the four groups clicked, then the picture zoomed in
+// `steps` times about its middle: one repaint draws the picture, then the
+// markers, numbers and segments over it.
+void BM_RepaintWithAllJunctions(benchmark::State& state) {
+    korvex::PictureRenderer renderer;
+    renderer.setImage(camera6000x4000());
+    DigitisingModel model;
+    model.setViewportSize(pixelsToTwips(720.0F), pixelsToTwips(900.0F));
+    model.OpenPicture("camera.jpg", pixelsToTwips(6000.0F), pixelsToTwips(4000.0F));
+    for (int box : {1, 2, 5, 6}) {
+        model.setChecked(box, true);
+        model.setChecked(box, true); // a marginal group's first tick may only untick a tool
+        const int clicks = box <= 2 ? 9 : 7;
+        for (int i = 0; i < clicks; ++i)
+            model.PointerDown(DigitisingModel::kLeftButton,
+                              pixelsToTwips(100.0F + 60.0F * float(box)),
+                              pixelsToTwips(40.0F + 50.0F * float(i)));
+    }
+    std::size_t segments = 0;
+    for (const auto& s : model.segments())
+        segments += s ? 1 : 0;
+    if (segments != korvex::MeasurementSheet::kRecordValueCount) {
+        state.SkipWithError("not every box got its segment");
+        return;
+    }
+    model.setChecked(DigitisingModel::kZoomBox, true);
+    model.setChecked(DigitisingModel::kZoomBox, true);
+    zoomIn(model, int(state.range(0)));
+    const auto [target, viewport] = frameOf(model);
+    const auto& v = model.pictureView();
+    auto toWidget = [&v](korvex::PointF p) {
+        return QPointF(twipsToPixels(v.left + p.x), twipsToPixels(v.top + p.y));
+    };
+    QImage canvas(viewport, QImage::Format_RGB32);
+    for (auto _ : state) {
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        renderer.draw(painter, target, QRect(QPoint(0, 0), viewport));
+        korvex::JunctionPainter::draw(painter, model, toWidget, QRectF(QPoint(0, 0), viewport));
+        painter.end();
+        benchmark::DoNotOptimize(canvas.constBits());
+    }
+}
+BENCHMARK(BM_RepaintWithAllJunctions)->Arg(0)->Arg(10)->Arg(30)->Unit(benchmark::kMillisecond);
+
 void BM_OpenLargePicture(benchmark::State& state) {
     const QImage image = camera6000x4000();
     for (auto _ : state) {
@@ -71,3 +131,13 @@ void BM_OpenLargePicture(benchmark::State& state) {
 BENCHMARK(BM_OpenLargePicture)->Unit(benchmark::kMillisecond);
 
 } // namespace
+
+// Drawing text needs the application's fonts; the offscreen platform needs no display.
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

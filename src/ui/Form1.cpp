@@ -127,6 +127,7 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
 
     setCentralWidget(central);
     buildMenus();
+    buildPhotoMenu();
     buildHiddenGroup(SeamGroupId::LeftCentral2);
     buildHiddenGroup(SeamGroupId::RightCentral2);
 
@@ -440,6 +441,29 @@ void Form1::buildMenus() {
         action->setObjectName(indexed(QStringLiteral("file"), index));
         action->setEnabled(false);
     }
+}
+
+void Form1::buildPhotoMenu() {
+    // A menu of its own: nothing here changes what the specified menus do.
+    QMenu* photo = menuBar()->addMenu(QStringLiteral("&Photo"));
+    photo->menuAction()->setObjectName(QStringLiteral("photoMenu"));
+
+    QAction* show = photo->addAction(QStringLiteral("Show &Junctions"));
+    show->setObjectName(QStringLiteral("photoShowJunctions"));
+    show->setCheckable(true);
+    show->setChecked(pictureArea_->junctionsShown());
+    connect(show, &QAction::toggled, pictureArea_, &PictureArea::setJunctionsShown);
+
+    // The focus stands in a sheet box while digitising, so the shortcut must
+    // be one a line edit does not take: not Ctrl+Z, Ctrl+Backspace or Ctrl+U.
+    QAction* undo = photo->addAction(QStringLiteral("&Undo Last Click"));
+    undo->setObjectName(QStringLiteral("photoUndoClick"));
+    undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+    connect(undo, &QAction::triggered, this, [this] { model_.digitising().undoLastClick(); });
+
+    QAction* open = photo->addAction(QStringLiteral("&Open the Record's Photo"));
+    open->setObjectName(QStringLiteral("photoOpenRecord"));
+    connect(open, &QAction::triggered, this, [this] { model_.OpenRecordPhoto(); });
 }
 
 QAction* Form1::menuEntry(const QString& array, int index) const {

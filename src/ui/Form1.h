@@ -56,6 +56,8 @@ private:
                    SeamGroupId marginal, SeamGroupId central);
     void buildHiddenGroup(SeamGroupId group);
     void buildMenus();
+    // The "Photo" menu: showing the junctions, undoing a click, a record's photo.
+    void buildPhotoMenu();
     QAction* addEntry(class QMenu* menu, const QString& array, int index, const QString& caption,
                       void (MainWindowModel::*handler)(int));
     QLabel* addLabel1(int index, const QString& caption);

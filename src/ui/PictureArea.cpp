@@ -1,6 +1,7 @@
 #include "ui/PictureArea.h"
 
 #include "ui/Coordinates.h"
+#include "ui/JunctionPainter.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -23,6 +24,13 @@ PictureArea::PictureArea(DigitisingModel& model, QWidget* parent) : QWidget(pare
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus); // clicking the picture must leave the focus in its sheet box
     setAutoFillBackground(false);
+}
+
+void PictureArea::setJunctionsShown(bool shown) {
+    if (shown == junctionsShown_)
+        return;
+    junctionsShown_ = shown;
+    update();
 }
 
 void PictureArea::setPicture(const QImage& image) {
@@ -93,6 +101,11 @@ void PictureArea::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.drawImage(shown.topLeft(), cache_);
     drawOverlays(painter);
+    // The remembered junctions come after the rubber band and the guide line,
+    // so those keep their look exactly.
+    if (junctionsShown_)
+        JunctionPainter::draw(
+            painter, model_, [this](PointF p) { return mapToView(p); }, QRectF(shown));
 }
 
 void PictureArea::drawOverlays(QPainter& painter) const {

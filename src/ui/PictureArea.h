@@ -28,6 +28,10 @@ public:
     PointF mapToImage(const QPointF& pixel) const;
     QRectF pictureRect() const;
 
+    // Whether the remembered junctions are drawn over the picture.
+    void setJunctionsShown(bool shown);
+    bool junctionsShown() const { return junctionsShown_; }
+
     // Follows the model: size, pointer shape, repaint.
     void syncFromModel();
 
@@ -48,6 +52,7 @@ private:
     DigitisingModel& model_;
     PictureRenderer renderer_;
     bool dragging_ = false;
+    bool junctionsShown_ = true;
 
     // The picture as last drawn for the current geometry: pointer moves that
     // only change the overlays are redrawn from it.

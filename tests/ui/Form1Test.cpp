@@ -1,5 +1,6 @@
 #include "ui/Form1.h"
 #include "ui/Form2.h"
+#include "ui/JunctionPainter.h"
 #include "ui/PictureArea.h"
 
 #include "ScriptedServices.h"
@@ -473,6 +474,62 @@ private slots:
         QAccessibleInterface* list = QAccessible::queryAccessibleInterface(form->listWindow());
         QCOMPARE(list->role(), QAccessible::Window);
         QCOMPARE(list->text(QAccessible::Name), str("List of loaded specimen"));
+    }
+
+    // The "Photo" menu: junctions drawn on the photo, a click undone from a
+    // sheet box by its shortcut, and a stored record's photo opened again.
+    void photoMenuDrawsUndoesAndReopens() {
+        const std::string photo = SAMPLES_DIR "/plastron-demo.jpg";
+        services->files.push_back(photo);
+        form->menuEntry(str("open"), 0)->trigger();
+        QTest::mouseClick(form->check(5), Qt::LeftButton); // Central, left
+        const QPoint junctions[] = {QPoint(300, 100), QPoint(302, 170), QPoint(298, 240)};
+        for (QPoint at : junctions)
+            clickPicture(at);
+        QTest::mouseMove(form->pictureArea(), QPoint(500, 500));
+        const auto& segments = model().segments();
+        QVERIFY(segments[16] && segments[17] && !segments[18]);
+
+        auto colourAt = [this](QPoint at) {
+            return form->pictureArea()->grab().toImage().pixelColor(at);
+        };
+        const QColor green = JunctionPainter::groupColour(SeamGroupId::LeftCentral);
+        QCOMPARE(colourAt(junctions[2]), green);
+        QAction* show = form->findChild<QAction*>(str("photoShowJunctions"));
+        show->trigger();
+        QVERIFY(colourAt(junctions[2]) != green);
+        show->trigger();
+        saveScreenshot(str("form1-junctions.png"));
+
+        QLineEdit* focused = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        QVERIFY(focused != nullptr);
+        QTest::keyClick(focused, Qt::Key_J, Qt::ControlModifier);
+        QCOMPARE(form->box(SeamGroupId::LeftCentral, 1)->text(), str("0"));
+        QVERIFY(!model().segments()[17]);
+        QCOMPARE(QApplication::focusWidget(), form->box(SeamGroupId::LeftCentral, 1));
+        clickPicture(junctions[2]);
+        const auto kept = model().segments();
+
+        QTemporaryDir dir;
+        const std::string data = dir.filePath(str("photos.tor")).toStdString();
+        services->codes.push_back("P1");
+        QTest::mouseClick(form->command(12), Qt::LeftButton);
+        services->files.push_back(data);
+        form->menuEntry(str("save"), 40)->trigger();
+        QVERIFY(QFile::exists(QString::fromStdString(data + ".photos.json")));
+        QTest::mouseClick(form->command(4), Qt::LeftButton); // clearing forgets the junctions
+        services->files.push_back(data);
+        form->menuEntry(str("load"), 30)->trigger();
+        QTest::mouseClick(form->command(11), Qt::LeftButton);
+        QCOMPARE(form->box(SeamGroupId::LeftCentral, 1)->text().isEmpty(), false);
+        form->findChild<QAction*>(str("photoOpenRecord"))->trigger();
+        QCOMPARE(model().caption(), photo);
+        for (std::size_t i = 0; i < kept.size(); ++i) {
+            QCOMPARE(model().segments()[i].has_value(), kept[i].has_value());
+            if (kept[i])
+                QVERIFY(qAbs(model().segments()[i]->to.x - kept[i]->to.x) < 0.01);
+        }
+        QVERIFY(services->messages.empty());
     }
 
     void closingPromptPaths() {

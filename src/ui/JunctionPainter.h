@@ -1,0 +1,31 @@
+#pragma once
+
+#include "model/SeamGroup.h"
+#include "ui/DigitisingModel.h"
+
+#include <QColor>
+#include <QPointF>
+#include <QRectF>
+
+#include <functional>
+
+class QPainter;
+
+namespace korvex {
+
+// Draws the junctions the digitising model remembers over the picture: for
+// each clicked length the segment between its two junctions and a small
+// marker on each, numbered by junction within its group (M1 runs from 1 to
+// 2), one colour per group. Pens are cosmetic, so lines and markers keep
+// their size at any zoom; only what lies inside `visible` is drawn.
+namespace JunctionPainter {
+
+QColor groupColour(SeamGroupId group);
+
+// `toWidget` maps picture twips to widget pixels at the current view.
+void draw(QPainter& painter, const DigitisingModel& model,
+          const std::function<QPointF(PointF)>& toWidget, const QRectF& visible);
+
+} // namespace JunctionPainter
+
+} // namespace korvex
