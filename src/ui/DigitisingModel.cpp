@@ -215,6 +215,7 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
                            ? std::optional(PhotoSegment{*previousPhotoPoint_, *to})
                            : std::nullopt);
             out().boxTextChanged(group, index);
+            sheetChanged();
             ++state_.targetIndex;
         } else {
             // A target left beyond this group by an unfinished chain of a longer
@@ -384,6 +385,7 @@ bool DigitisingModel::undoLastClick() {
         sheet_.setCell(group, index, click.previousText);
         setSegment(group, index, click.previousSegment);
         out().boxTextChanged(group, index);
+        sheetChanged();
     }
     state_.chainStarted = click.chainStarted;
     state_.previousPoint = click.previousPoint;
