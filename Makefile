@@ -1,30 +1,47 @@
-# The two everyday commands: `make test` and `make run`. Both install what is missing first.
+# The everyday commands: `make test` and `make run`. Each installs what is missing first.
 #
 # make test    every test: the suite, the suite again under AddressSanitizer and
-#              UndefinedBehaviorSanitizer, and a short run of each fuzzer (when clang is present)
-# make run     build and start the program
+#              UndefinedBehaviorSanitizer, and a short run of each fuzzer; it also builds the
+#              optimised korvex-batch (build/release/src/batch/korvex-batch)
+# make run     build the optimised program and start it
+# make batch   build the optimised korvex-batch only
+# make install install korvex and korvex-batch, optimised, under PREFIX (default /usr/local)
 # make check   the suite of one build only (PRESET=default, release or asan)
-# make bench   the benchmarks, in an optimised build
+# make bench   the benchmarks, in the optimised build
 # make fuzz    the fuzzers for longer: make fuzz FUZZ_SECONDS=600
+#
+# The debug (default) and sanitizer (asan) builds are for the tests; everything a user starts
+# comes from the optimised build in build/release (RelWithDebInfo).
 PRESET ?= default
 BUILD_DIR := build/$(PRESET)
+# Build only these targets (empty: everything, tests and benchmarks included).
+TARGETS ?=
+PREFIX ?= /usr/local
 
-.PHONY: test check run build deps deps-run configure bench fuzz clean
+.PHONY: test check run batch install build deps deps-run configure bench fuzz clean
 
 test:
 	$(MAKE) check PRESET=default
 	$(MAKE) check PRESET=asan
+	$(MAKE) batch
 	scripts/run-fuzzers.sh
 
 check: build
 	ctest --preset $(PRESET)
 
 run: deps-run
-	$(MAKE) build PRESET=default
-	scripts/run-korvex.sh build/default/src/ui/korvex
+	$(MAKE) build PRESET=release TARGETS=korvex
+	scripts/run-korvex.sh build/release/src/ui/korvex
+
+batch:
+	$(MAKE) build PRESET=release TARGETS=korvex-batch
+
+install:
+	$(MAKE) build PRESET=release TARGETS="korvex korvex-batch"
+	cmake --install build/release --prefix $(PREFIX)
 
 build: configure
-	cmake --build --preset $(PRESET)
+	cmake --build --preset $(PRESET) $(if $(strip $(TARGETS)),--target $(TARGETS))
 
 configure: deps
 	cmake --preset $(PRESET)

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, whatever the build, the tests and the program need and the machine lacks.
 # Safe to run again: it installs nothing when every package is present.
+# clang builds the fuzzers; libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes,
+# which clang alone (installed without recommends) lacks.
 set -euo pipefail
 
 packages=(
@@ -9,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   fonts-liberation2
+  clang libclang-rt-dev
 )
 # Without a display the program can still be run under a virtual X server.
 if [ "${1:-}" = "--run" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

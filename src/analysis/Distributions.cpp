@@ -32,14 +32,14 @@ void takeOntoSheet(ParsedRecord& sheet, const ParsedRecord& record) {
 
 } // namespace
 
-std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetText,
-                              ComparisonState& state, ResultList& list, ComparisonHost& host) {
-    std::string output;
+void allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetText,
+                       ComparisonState& state, ResultList& list, ComparisonHost& host,
+                       const TextSink& sink) {
     const std::vector<ParsedRecord> records =
         state.takeRecords(dataSetText, ComparisonState::Tables::Reset);
     const std::size_t count = records.size();
     if (count == 0)
-        return output;
+        return;
 
     // Both passes stop at the first record line too short for them, in every
     // step, so the records that get rows are the same each time.
@@ -48,7 +48,9 @@ std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetT
         ++reached;
 
     ParsedRecord current = DistancePasses::parseSheet(sheet);
-    output.reserve(count * reached * 24);
+    // Room for a piece and one more row of the widest numbers.
+    std::string output;
+    output.reserve(kSinkPieceBytes + 128);
     for (std::size_t j = 0; j < count; ++j) {
         takeOntoSheet(current, records[j]);
         for (std::size_t r = 0; r < reached; ++r) {
@@ -63,6 +65,10 @@ std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetT
             output.push_back('\t');
             appendPlainNumberText(output, d2);
             output += DataSet::kLineEnd;
+            if (output.size() >= kSinkPieceBytes) {
+                sink(output);
+                output.clear();
+            }
             if (j + 1 == count) {
                 state.distanceTable1[r + 1] = d1;
                 state.distanceTable2[r + 1] = d2;
@@ -70,6 +76,8 @@ std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetT
             }
         }
     }
+    if (!output.empty())
+        sink(output);
 
     // Leave the sheet, the list and the caption as the last step left them.
     for (const std::string& line : state.recordLines)
@@ -84,6 +92,13 @@ std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetT
         host.message(DistancePasses::kNoData);
     else
         host.redrawList();
+}
+
+std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetText,
+                              ComparisonState& state, ResultList& list, ComparisonHost& host) {
+    std::string output;
+    allPairsDistances(sheet, dataSetText, state, list, host,
+                      [&output](std::string_view piece) { output += piece; });
     return output;
 }
 

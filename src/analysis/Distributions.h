@@ -24,7 +24,16 @@ namespace Distributions {
 // state's tables its distances. A pass that meets a line of fewer than 10
 // fields stops there, in every step, so only the records before it get rows;
 // the host is then told "No data were selected." once for the whole command.
-// Each record is parsed once; the rows go straight into the output.
+// Each record is parsed once. The table grows with the square of the record
+// count, so it is handed to `sink` as it is made, in order, in pieces of whole
+// rows of about kSinkPieceBytes each; the memory used grows only with the
+// record count. The concatenated pieces are the table's text.
+using TextSink = std::function<void(std::string_view piece)>;
+inline constexpr std::size_t kSinkPieceBytes = 64 * 1024;
+void allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetText,
+                       ComparisonState& state, ResultList& list, ComparisonHost& host,
+                       const TextSink& sink);
+// The same table as one text, as the clipboard takes it.
 std::string allPairsDistances(MeasurementSheet& sheet, std::string_view dataSetText,
                               ComparisonState& state, ResultList& list, ComparisonHost& host);
 

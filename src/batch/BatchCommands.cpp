@@ -161,7 +161,12 @@ int BatchCommands::allPairs(const Options& options) {
     ComparisonState state;
     ResultList list;
     StreamHost host(err_);
-    out_ << Distributions::allPairsDistances(sheet, dataSetText, state, list, host);
+    // Written as it is made: the table grows with the square of the record count.
+    Distributions::allPairsDistances(sheet, dataSetText, state, list, host,
+                                     [this](std::string_view piece) {
+                                         out_.write(piece.data(),
+                                                    static_cast<std::streamsize>(piece.size()));
+                                     });
     out_.flush();
     return kOk;
 }

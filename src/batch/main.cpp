@@ -9,7 +9,6 @@ int main(int argc, char* argv[]) {
     try {
         return korvex::BatchCommands(std::cout, std::cerr).run(args);
     } catch (const std::bad_alloc&) {
-        // The all-pairs table grows with the square of the record count.
         std::cerr << "korvex-batch: not enough memory for this data set\n";
         return korvex::BatchCommands::kOutOfMemory;
     }

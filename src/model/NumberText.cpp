@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 namespace korvex {
 
@@ -51,9 +52,75 @@ struct Digits15 {
     bool negative = false;
 };
 
+__extension__ typedef unsigned __int128 Wide;
+
+constexpr std::uint64_t kWholePowersOfTen[] = {1ULL,
+                                               10ULL,
+                                               100ULL,
+                                               1000ULL,
+                                               10000ULL,
+                                               100000ULL,
+                                               1000000ULL,
+                                               10000000ULL,
+                                               100000000ULL,
+                                               1000000000ULL,
+                                               10000000000ULL,
+                                               100000000000ULL,
+                                               1000000000000ULL,
+                                               10000000000000ULL,
+                                               100000000000000ULL,
+                                               1000000000000000ULL,
+                                               10000000000000000ULL,
+                                               100000000000000000ULL,
+                                               1000000000000000000ULL,
+                                               10000000000000000000ULL};
+
+// The 15 digits of a magnitude in [1e-5, 1e5) in exact integer arithmetic:
+// the value is m x 2^-s with a 53-bit m, so m x 10^p (p <= 19) fits in 128
+// bits, and its whole part and remainder after the shift give the digits and
+// an exact rounding, halves to even as the general formatter rounds them.
+// Several times faster than formatting; the all-pairs table writes one such
+// number per row. False when the value lies outside that range.
+bool exactDigits15(double magnitude, Digits15& out) {
+    if (!(magnitude >= 1e-5 && magnitude < 1e5))
+        return false;
+    int binaryExponent = 0;
+    const double fraction = std::frexp(magnitude, &binaryExponent); // in [0.5, 1)
+    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    const int shift = 53 - binaryExponent; // 36..71 in this range
+    // floor(log10(2^(binaryExponent - 1))), at most one below the decimal
+    // exponent; a wrong guess shows in the digit count and is taken again.
+    int exponent = ((binaryExponent - 1) * 1233) >> 12;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int power = 14 - exponent;
+        if (power < 0 || power > 19)
+            return false;
+        const Wide scaled = static_cast<Wide>(mantissa) * kWholePowersOfTen[power];
+        auto whole = static_cast<std::uint64_t>(scaled >> shift);
+        const Wide remainder = scaled - (static_cast<Wide>(whole) << shift);
+        const Wide half = static_cast<Wide>(1) << (shift - 1);
+        if (remainder > half || (remainder == half && whole % 2 == 1))
+            ++whole;
+        if (whole < kWholePowersOfTen[14]) {
+            --exponent;
+            continue;
+        }
+        if (whole >= kWholePowersOfTen[15]) {
+            ++exponent;
+            continue;
+        }
+        std::to_chars(out.d.data(), out.d.data() + out.d.size(), whole);
+        out.exponent = exponent;
+        return true;
+    }
+    return false;
+}
+
 Digits15 digits15(double value) {
     Digits15 out;
     out.negative = std::signbit(value);
+    if (exactDigits15(std::fabs(value), out))
+        return out;
     char buf[40];
     auto res =
         std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
@@ -306,31 +373,31 @@ void appendLengthText(std::string& out, double value) {
     // with at most 6 decimals and at most 15 digits is written as that decimal,
     // which is what its 15 significant digits give.
     if (std::fabs(value) < 1e9) {
+        // Any nearest whole number will do for k: near a half no k passes the
+        // check below, and that is the only place a quick rounding may miss.
         const double scaled = std::fabs(value) * 1e6;
-        const auto k = static_cast<long long>(std::llround(scaled));
+        const auto k = static_cast<long long>(scaled + 0.5);
         if (static_cast<double>(k) / 1e6 == std::fabs(value)) {
-            if (k == 0) {
-                out.push_back('0');
-                return;
+            // Written into a buffer in one go: this path writes every distance
+            // of the all-pairs table, hundreds of millions of numbers.
+            char text[32];
+            char* end = text;
+            if (k != 0 && std::signbit(value))
+                *end++ = '-';
+            end = std::to_chars(end, text + sizeof text, k / 1'000'000).ptr;
+            long long fraction = k % 1'000'000;
+            if (fraction != 0) {
+                int digits = 6;
+                while (fraction % 10 == 0) {
+                    fraction /= 10;
+                    --digits;
+                }
+                *end++ = '.';
+                for (int i = digits - 1; i >= 0; --i, fraction /= 10)
+                    end[i] = static_cast<char>('0' + fraction % 10);
+                end += digits;
             }
-            char digits[24];
-            const auto end = std::to_chars(digits, digits + sizeof digits, k).ptr;
-            const auto length = static_cast<std::size_t>(end - digits);
-            std::string_view all(digits, length);
-            if (std::signbit(value))
-                out.push_back('-');
-            if (length > 6) {
-                out += all.substr(0, length - 6);
-            } else {
-                out.push_back('0');
-            }
-            std::string fraction(6 - std::min<std::size_t>(length, 6), '0');
-            fraction += all.substr(length > 6 ? length - 6 : 0);
-            const std::size_t last = fraction.find_last_not_of('0');
-            if (last != std::string::npos) {
-                out.push_back('.');
-                out.append(fraction, 0, last + 1);
-            }
+            out.append(text, end);
             return;
         }
     }

@@ -75,6 +75,36 @@ TEST(AllPairs, TwoRecordsGiveFourRowsInRecordOrderSymmetricWithZeroSelfRows) {
     EXPECT_TRUE(a.host.messages.empty());
 }
 
+TEST(AllPairs, ALargeTableIsHandedOverInPiecesOfWholeRowsThatMakeTheSameText) {
+    std::string text;
+    for (int r = 0; r < 120; ++r)
+        text += record("K" + std::to_string(r), 0.001 * (r % 37) - 0.015) + "\r\n";
+    AllPairs whole;
+    const std::string expected = whole.run(text);
+    ASSERT_EQ(rowsOf(expected).size(), 120U * 120U);
+
+    AllPairs streamed;
+    std::vector<std::string> pieces;
+    allPairsDistances(streamed.sheet, text, streamed.state, streamed.list, streamed.host,
+                      [&pieces](std::string_view piece) { pieces.emplace_back(piece); });
+    ASSERT_GT(pieces.size(), 2U);
+    std::string joined;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        EXPECT_TRUE(pieces[i].ends_with("\r\n")) << i;
+        EXPECT_LT(pieces[i].size(), kSinkPieceBytes + 128) << i;
+        if (i + 1 < pieces.size()) {
+            EXPECT_GE(pieces[i].size(), kSinkPieceBytes) << i;
+        }
+        joined += pieces[i];
+    }
+    EXPECT_EQ(joined, expected);
+    // What the command leaves behind does not depend on how its text is taken.
+    EXPECT_EQ(streamed.sheet.value(0), whole.sheet.value(0));
+    EXPECT_EQ(streamed.list.count(), whole.list.count());
+    EXPECT_EQ(streamed.state.distanceTable1, whole.state.distanceTable1);
+    EXPECT_EQ(streamed.state.distanceTable2, whole.state.distanceTable2);
+}
+
 TEST(AllPairs, PlainNumberTexts) {
     EXPECT_EQ(plainNumberText(0.0), " 0");
     EXPECT_EQ(plainNumberText(1.0), " 1");

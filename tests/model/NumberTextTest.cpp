@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <limits>
 #include <random>
@@ -152,6 +153,34 @@ TEST(LengthText, WritesUpToFifteenSignificantDigitsInPlainNotation) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(lengthText(c.value), c.expected) << c.value;
+}
+
+TEST(LengthText, FifteenDigitsAreRoundedFromTheExactBinaryValue) {
+    // An exact tie at the 16th digit goes to the even digit, as the C library
+    // rounds it: 196609 / 16384 is 12.00006103515625 exactly.
+    EXPECT_EQ(lengthText(196609.0 / 16384.0), "12.0000610351562");
+    EXPECT_EQ(lengthText(196611.0 / 16384.0), "12.0001831054688");
+    EXPECT_EQ(lengthText(std::nextafter(1.0, 0.0)), "1");
+    EXPECT_EQ(lengthText(std::nextafter(1e5, 0.0)), "100000");
+    // Every magnitude, in and beside the range the distance tables use, against
+    // the C library's 15 significant digits.
+    std::mt19937_64 rng(511);
+    std::uniform_real_distribution<double> decade(-8.0, 8.0);
+    std::uniform_int_distribution<int> steps(-2, 2);
+    for (int i = 0; i < 200'000; ++i) {
+        double v = std::pow(10.0, decade(rng));
+        if (i % 4 == 0) // beside a power of ten, where the digit count changes
+            v = std::pow(10.0, std::round(decade(rng))) * (1.0 + steps(rng) * 1e-16);
+        char reference[64];
+        std::snprintf(reference, sizeof reference, "%.14e", v);
+        const std::string text = lengthText(v);
+        ASSERT_EQ(readNumber(text), std::strtod(reference, nullptr)) << reference << " " << text;
+        const std::size_t first = text.find_first_not_of("0.");
+        std::size_t digits = 0;
+        for (std::size_t k = first; k < text.size(); ++k)
+            digits += text[k] != '.';
+        ASSERT_LE(digits, 15U) << text;
+    }
 }
 
 TEST(RoundToInt, Int16RoundsHalvesToEvenAndRejectsWhatDoesNotFit) {
