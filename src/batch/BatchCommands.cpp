@@ -82,7 +82,8 @@ std::string BatchCommands::usage() {
            "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
-           "arguments, 3 an input file could not be read, 4 not enough memory.\n";
+           "arguments, 3 an input file could not be read, 4 not enough memory, 5 the\n"
+           "output could not be written.\n";
 }
 
 bool BatchCommands::readInput(const std::string& path, std::string& bytes) {
@@ -138,6 +139,16 @@ int BatchCommands::run(const std::vector<std::string>& args) {
     return compare(options);
 }
 
+int BatchCommands::finishOutput() {
+    // A full disk or a closed pipe must not end as if the output were whole.
+    out_.flush();
+    if (!out_) {
+        err_ << "korvex-batch: the output could not be written\n";
+        return kUnwritable;
+    }
+    return kOk;
+}
+
 int BatchCommands::readDataSet(const Options& options, std::string& dataSetText) {
     const auto tor = options.values.find("--data");
     const auto text = options.values.find("--data-text");
@@ -162,13 +173,11 @@ int BatchCommands::allPairs(const Options& options) {
     ResultList list;
     StreamHost host(err_);
     // Written as it is made: the table grows with the square of the record count.
-    Distributions::allPairsDistances(sheet, dataSetText, state, list, host,
-                                     [this](std::string_view piece) {
-                                         out_.write(piece.data(),
-                                                    static_cast<std::streamsize>(piece.size()));
-                                     });
-    out_.flush();
-    return kOk;
+    Distributions::allPairsDistances(
+        sheet, dataSetText, state, list, host, [this](std::string_view piece) {
+            out_.write(piece.data(), static_cast<std::streamsize>(piece.size()));
+        });
+    return finishOutput();
 }
 
 int BatchCommands::distribution(const Options& options) {
@@ -189,8 +198,7 @@ int BatchCommands::distribution(const Options& options) {
     const auto histogram = Distributions::generateDistribution(std::ref(uniform));
     err_ << histogram.percentageText << '\n';
     out_ << histogram.text;
-    out_.flush();
-    return kOk;
+    return finishOutput();
 }
 
 int BatchCommands::compare(const Options& options) {
@@ -240,8 +248,7 @@ int BatchCommands::compare(const Options& options) {
     } else {
         out_ << *summary;
     }
-    out_.flush();
-    return kOk;
+    return finishOutput();
 }
 
 } // namespace korvex

@@ -19,6 +19,7 @@ public:
     static constexpr int kUsage = 2;       // bad arguments
     static constexpr int kUnreadable = 3;  // an input file could not be read
     static constexpr int kOutOfMemory = 4; // the output does not fit in memory
+    static constexpr int kUnwritable = 5;  // standard output could not be written
 
     // Reads a whole file as bytes; nothing when it cannot be read (with the
     // reason in `error`). Replaceable for tests.
@@ -40,6 +41,8 @@ private:
     // Reads the data set that --data or --data-text names: kOk, or the exit
     // status after its message went to standard error.
     int readDataSet(const Options& options, std::string& dataSetText);
+    // Flushes standard output: kOk, or kUnwritable with a message.
+    int finishOutput();
     bool readInput(const std::string& path, std::string& bytes);
 
     std::ostream& out_;

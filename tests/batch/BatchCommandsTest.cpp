@@ -161,3 +161,22 @@ TEST(BatchCommands, BadArgumentsAndUnreadableFilesFailClearly) {
 
 } // namespace
 } // namespace korvex
+
+namespace korvex {
+namespace {
+
+// Output that cannot be written (a full disk) is a failure, not "done".
+TEST(BatchCommands, AnUnwritableOutputEndsWithItsOwnStatus) {
+    std::ostringstream out;
+    std::ostringstream err;
+    out.setstate(std::ios::badbit);
+    BatchCommands commands(out, err, [](const std::string&, std::string&) {
+        return std::optional<std::string>("A\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1\t1\r\n");
+    });
+    EXPECT_EQ(commands.run({"all-pairs", "--data-text", "d"}), BatchCommands::kUnwritable);
+    EXPECT_NE(err.str().find("could not be written"), std::string::npos);
+    EXPECT_EQ(commands.run({"distribution", "--seed", "1"}), BatchCommands::kUnwritable);
+}
+
+} // namespace
+} // namespace korvex
