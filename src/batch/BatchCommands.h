@@ -1,5 +1,8 @@
 #pragma once
 
+#include "analysis/Catalogue.h"
+#include "analysis/Individuals.h"
+
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -40,6 +43,14 @@ private:
     // Reads the data set that --data or --data-text names: kOk, or the exit
     // status after its message went to standard error.
     int readDataSet(const Options& options, std::string& dataSetText);
+    int evaluate(const Options& options);
+    int audit(const Options& options);
+    // The reading of --individual; nothing (after a message) for a bad pattern.
+    std::optional<Individuals> individuals(const Options& options);
+    // The catalogue of --data or --data-text read by --individual, its views
+    // into `dataSetText`; the exit status of a failure otherwise.
+    int readCatalogue(const Options& options, std::string& dataSetText,
+                      std::optional<Catalogue>& catalogue);
     bool readInput(const std::string& path, std::string& bytes);
 
     std::ostream& out_;
