@@ -2,6 +2,7 @@
 
 #include "analysis/DistancePasses.h"
 #include "analysis/Individuals.h"
+#include "model/SeamGroup.h"
 
 #include <cstddef>
 #include <string_view>
@@ -38,7 +39,8 @@ struct Catalogue {
     std::vector<Skipped> skipped;
     std::size_t individualCount = 0;
 
-    static constexpr std::size_t kRecordFields = 29;
+    // The code and every seam value.
+    static constexpr std::size_t kRecordFields = RecordLayout::kLastRecordField + 1;
 
     static Catalogue read(std::string_view dataSetText, const Individuals& individuals);
 };

@@ -12,6 +12,14 @@ namespace {
 constexpr double kMaxD1 = 16.0;
 constexpr double kMaxD2 = 500.0;
 
+// 10^decimals, exact: every step of the product is a whole number.
+double powerOfTen(int decimals) {
+    double p = 1.0;
+    for (int d = 0; d < decimals; ++d)
+        p *= 10.0;
+    return p;
+}
+
 double rangeOf(PairDistances::Kind kind) {
     switch (kind) {
     case PairDistances::Kind::D1:
@@ -26,7 +34,7 @@ double rangeOf(PairDistances::Kind kind) {
 } // namespace
 
 DistanceHistogram::DistanceHistogram(PairDistances::Kind kind)
-    : kind_(kind), scale_(PairDistances::decimalsOf(kind) == 4 ? 1e4 : 1e3), step_(1.0 / scale_),
+    : kind_(kind), scale_(powerOfTen(PairDistances::decimalsOf(kind))), step_(1.0 / scale_),
       bins_(static_cast<std::size_t>(std::ceil(rangeOf(kind) * scale_)) + 1, 0) {}
 
 void DistanceHistogram::add(double shown) {

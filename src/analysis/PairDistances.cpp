@@ -1,5 +1,7 @@
 #include "analysis/PairDistances.h"
 
+#include "analysis/ComparisonRun.h"
+
 #include "model/NumberText.h"
 
 #include <algorithm>
@@ -9,7 +11,11 @@ namespace korvex::PairDistances {
 
 namespace {
 
+using ComparisonRun::kCombinedDecimals;
+using ComparisonRun::kRankedDecimals;
 using DistancePasses::carried;
+using DistancePasses::kD1Decimals;
+using DistancePasses::kD2Decimals;
 using DistancePasses::ParsedRecord;
 
 // What a ranked line's distance text reads back as: the list orders "NaN" as
@@ -22,18 +28,19 @@ double shownValue(double value, int decimals) {
 
 // D1 and D2 as the read-back of their distance lines gives them.
 double carriedD1(const ParsedRecord& sheet, const ParsedRecord& record) {
-    return carried(DistancePasses::marginalDistance(sheet, record), 4);
+    return carried(DistancePasses::marginalDistance(sheet, record), kD1Decimals);
 }
 double carriedD2(const ParsedRecord& sheet, const ParsedRecord& record) {
-    return carried(DistancePasses::centralDistance(sheet, record), 5);
+    return carried(DistancePasses::centralDistance(sheet, record), kD2Decimals);
 }
 
 // The shown distances from the raw D1 and D2 of a pair.
 Shown shownFrom(double rawD1, double rawD2) {
-    const double d1 = carried(rawD1, 4);
-    const double d2 = carried(rawD2, 5);
+    const double d1 = carried(rawD1, kD1Decimals);
+    const double d2 = carried(rawD2, kD2Decimals);
     // The D command multiplies the D2 table entry by the D1 one.
-    return {shownValue(d1, 3), shownValue(d2, 3), shownValue(std::sqrt(d2 * d1), 4)};
+    return {shownValue(d1, kRankedDecimals), shownValue(d2, kRankedDecimals),
+            shownValue(std::sqrt(d2 * d1), kCombinedDecimals)};
 }
 
 // More than a raw distance can lose on its way to the shown value: half a
@@ -62,7 +69,7 @@ std::string_view nameOf(Kind kind) {
 }
 
 int decimalsOf(Kind kind) {
-    return kind == Kind::D ? 4 : 3;
+    return kind == Kind::D ? kCombinedDecimals : kRankedDecimals;
 }
 
 std::string textOf(Kind kind, double shown) {
@@ -93,7 +100,7 @@ Shown screened(const ParsedRecord& sheetRecord, const ParsedRecord& record, cons
     if (rawD1 > stop) {
         Shown beyond{HUGE_VAL, HUGE_VAL, HUGE_VAL};
         if (mayD2)
-            beyond.d2 = shownValue(carried(rawD2, 5), 3);
+            beyond.d2 = shownValue(carried(rawD2, kD2Decimals), kRankedDecimals);
         return beyond;
     }
     Shown shown = shownFrom(rawD1, rawD2);
@@ -105,12 +112,13 @@ Shown screened(const ParsedRecord& sheetRecord, const ParsedRecord& record, cons
 double between(const ParsedRecord& sheetRecord, const ParsedRecord& record, Kind kind) {
     switch (kind) {
     case Kind::D1:
-        return shownValue(carriedD1(sheetRecord, record), 3);
+        return shownValue(carriedD1(sheetRecord, record), kRankedDecimals);
     case Kind::D2:
-        return shownValue(carriedD2(sheetRecord, record), 3);
+        return shownValue(carriedD2(sheetRecord, record), kRankedDecimals);
     default:
         return shownValue(
-            std::sqrt(carriedD2(sheetRecord, record) * carriedD1(sheetRecord, record)), 4);
+            std::sqrt(carriedD2(sheetRecord, record) * carriedD1(sheetRecord, record)),
+            kCombinedDecimals);
     }
 }
 
