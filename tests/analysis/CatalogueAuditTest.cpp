@@ -220,3 +220,41 @@ TEST(CatalogueAudit, AgreesWithABruteForceOverComparisonRuns) {
 }
 
 } // namespace
+
+namespace {
+
+// Large enough for the sweeps to spread over the cores and for the learning
+// pass to bound its pairs: threshold and close pairs must be those of a plain
+// count over every pair.
+TEST(CatalogueAudit, ManyRecordsOnEveryCoreGiveThePlainFindings) {
+    const auto generated = test::generateCatalogue(22, 110);
+    const Catalogue catalogue = Catalogue::read(generated.text, Individuals());
+    const auto& records = catalogue.records;
+    ASSERT_GT(records.size() * (records.size() - 1) / 2, 20'000u);
+    DistanceHistogram same(Kind::D), different(Kind::D);
+    std::vector<std::tuple<double, std::size_t, std::size_t>> pairs;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        for (std::size_t j = i + 1; j < records.size(); ++j) {
+            const double d = PairDistances::between(records[i].values, records[j].values, Kind::D);
+            const bool own = records[i].individual == records[j].individual;
+            (own ? same : different).add(d);
+            if (!own)
+                pairs.emplace_back(d, records[i].recordNumber, records[j].recordNumber);
+        }
+    }
+    const double threshold = same.valueOf(*equalErrorBin(same, different));
+    std::erase_if(pairs, [&](const auto& p) { return std::get<0>(p) > threshold; });
+    std::sort(pairs.begin(), pairs.end());
+
+    const auto result = CatalogueAudit::run(catalogue, {});
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->threshold, threshold);
+    decltype(pairs) found;
+    for (const auto& f : result->findings)
+        if (f.type == CatalogueAudit::Type::Close)
+            found.emplace_back(f.distance, f.record, f.record2);
+    EXPECT_EQ(found, pairs);
+    EXPECT_FALSE(pairs.empty());
+}
+
+} // namespace

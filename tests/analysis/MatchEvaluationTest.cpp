@@ -159,3 +159,40 @@ TEST(MatchEvaluation, AgreesWithABruteForceOverComparisonRuns) {
 }
 
 } // namespace
+
+namespace {
+
+// Large enough for the sweep to spread over the cores: the ranks must be those
+// of a plain single-threaded count over the pair distances.
+TEST(MatchEvaluation, ManyRecordsOnEveryCoreGiveThePlainRanks) {
+    const auto generated = test::generateCatalogue(21, 110);
+    const Catalogue catalogue = Catalogue::read(generated.text, Individuals());
+    const auto result = MatchEvaluation::run(catalogue, false);
+    ASSERT_TRUE(result);
+    const auto& records = catalogue.records;
+    ASSERT_GT(records.size() * (records.size() - 1) / 2, 20'000u);
+    for (const Kind kind : PairDistances::kKinds) {
+        std::vector<std::size_t> ranks(records.size(), 0);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            double nearest = HUGE_VAL;
+            bool query = false;
+            for (std::size_t j = 0; j < records.size(); ++j) {
+                if (j != i && records[j].individual == records[i].individual) {
+                    query = true;
+                    nearest = std::min(nearest, PairDistances::between(records[i].values,
+                                                                       records[j].values, kind));
+                }
+            }
+            if (!query)
+                continue;
+            ranks[i] = 1;
+            for (std::size_t j = 0; j < records.size(); ++j)
+                ranks[i] +=
+                    records[j].individual != records[i].individual &&
+                    PairDistances::between(records[i].values, records[j].values, kind) <= nearest;
+        }
+        EXPECT_EQ(result->of(kind).ranks, ranks) << PairDistances::nameOf(kind);
+    }
+}
+
+} // namespace
