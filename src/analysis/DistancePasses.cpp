@@ -97,10 +97,13 @@ void forEachJunction(const ParsedRecord& sheet, const ParsedRecord& record, Visi
 
 } // namespace
 
-double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record) {
+double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record, double stopAbove) {
     double d1 = 0.0;
-    for (std::size_t k = 0; k < kMarginalCount; ++k)
+    for (std::size_t k = 0; k < kMarginalCount; ++k) {
         d1 += marginalTerm(record.marginal[k], sheet.marginal[k]);
+        if (d1 > stopAbove)
+            break;
+    }
     return d1;
 }
 

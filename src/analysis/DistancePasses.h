@@ -5,6 +5,7 @@
 #include "model/SeamGroup.h"
 
 #include <array>
+#include <cmath>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -46,7 +47,12 @@ ParsedRecord parseSheet(const MeasurementSheet& sheet);
 
 // D1: the sum over k of |r - c| / (r + c) where r or c is above 0; a term
 // whose denominator is 0 while the values differ (negative values) adds 1.
-double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record);
+// With `stopAbove`, the sum stops as soon as it exceeds that value and the
+// partial sum is returned: for sweeps that only need to know whether D1 stays
+// within a bound. Only records without negative values may be given a bound,
+// for only then can no later term lower the sum.
+double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record,
+                        double stopAbove = HUGE_VAL);
 // D2: 50 x the sum over j = 1..5 of the change in offset between the j-th
 // left and right junction on the midline.
 double centralDistance(const ParsedRecord& sheet, const ParsedRecord& record);

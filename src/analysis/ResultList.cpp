@@ -1,5 +1,6 @@
 #include "analysis/ResultList.h"
 
+#include "model/Characters.h"
 #include "model/NumberText.h"
 
 #include <algorithm>
@@ -8,16 +9,12 @@ namespace korvex {
 
 namespace {
 
-char folded(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // Compares bytes with A-Z folded to a-z; shorter text first on a common prefix.
 int compareFolded(std::string_view a, std::string_view b) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const auto ca = static_cast<unsigned char>(folded(a[i]));
-        const auto cb = static_cast<unsigned char>(folded(b[i]));
+        const auto ca = static_cast<unsigned char>(Characters::foldCase(a[i]));
+        const auto cb = static_cast<unsigned char>(Characters::foldCase(b[i]));
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }

@@ -1,17 +1,23 @@
 #include "batch/BatchCommands.h"
 
+#include "analysis/Catalogue.h"
+#include "analysis/CatalogueAudit.h"
 #include "analysis/ComparisonRun.h"
 #include "analysis/Distributions.h"
+#include "analysis/MatchEvaluation.h"
 #include "exchange/TorFile.h"
 #include "model/MeasurementSheet.h"
+#include "model/NumberText.h"
 #include "model/SheetFill.h"
 
 #include <cerrno>
+#include <cmath>
 #include <charconv>
 #include <chrono>
 #include <cstring>
 #include <fstream>
 #include <map>
+#include <regex>
 #include <ostream>
 #include <sstream>
 
@@ -63,6 +69,9 @@ std::string BatchCommands::usage() {
            "  compare       rank every record of a data set by its distance to a sheet\n"
            "  all-pairs     the distances between every pair of records (D, D1, D2 rows)\n"
            "  distribution  the simulated histogram of distances between animals\n"
+           "  evaluate      how often the right animal ranks first, by leave-one-out over\n"
+           "                the recaptures of a catalogue (top-k rates, MRR, CMC curve)\n"
+           "  audit         findings that point at mistakes in a catalogue\n"
            "\n"
            "compare options:\n"
            "  --by D1|D2|D       the distance: marginal seams (D1), central seams (D2)\n"
@@ -75,6 +84,30 @@ std::string BatchCommands::usage() {
            "\n"
            "all-pairs options:\n"
            "  --data FILE.tor | --data-text FILE   the data set, as for compare\n"
+           "\n"
+           "evaluate options:\n"
+           "  --data FILE.tor | --data-text FILE   the catalogue, as for compare\n"
+           "  --individual PATTERN  which animal a code stands for: the first match of\n"
+           "                     this ECMAScript regular expression in the code, or its\n"
+           "                     first group (default: the code itself, without regard\n"
+           "                     to case or surrounding blanks)\n"
+           "  A record (a line of at least 29 fields) whose animal has another record is\n"
+           "  a query; its rank is 1 plus the records of other animals at most as far as\n"
+           "  its nearest own record, by the distances Compare shows. Prints the rates of\n"
+           "  D1, D2 and D, the share of queries within ranks 1..50, and the number of\n"
+           "  skipped lines; without a query, status 1.\n"
+           "\n"
+           "audit options:\n"
+           "  --data FILE.tor | --data-text FILE, --individual PATTERN   as for evaluate\n"
+           "  --by D1|D2|D       the distance for close and far findings (default D)\n"
+           "  --threshold X      the distance at most which records of two animals are\n"
+           "                     close, and beyond which a record is far from its own\n"
+           "                     animal (default: the equal-error point of the distances\n"
+           "                     within and between animals, or 0 when no animal has two\n"
+           "                     records)\n"
+           "  Prints the threshold line, then one finding per line: duplicate-line,\n"
+           "  close, far, not-standardised, short, empty-code. Status 0 with or without\n"
+           "  findings.\n"
            "\n"
            "distribution options:\n"
            "  --seed N           seed the generator (default: from the time of day);\n"
@@ -103,12 +136,14 @@ int BatchCommands::run(const std::vector<std::string>& args) {
         return args.empty() ? kUsage : kOk;
     }
     const std::string& command = args[0];
-    if (command != "compare" && command != "all-pairs" && command != "distribution") {
+    if (command != "compare" && command != "all-pairs" && command != "distribution" &&
+        command != "evaluate" && command != "audit") {
         err_ << "korvex-batch: unknown command '" << command << "'\n\n" << usage();
         return kUsage;
     }
     Options options;
-    static const char* const kValued[] = {"--by", "--sheet", "--data", "--data-text", "--seed"};
+    static const char* const kValued[] = {"--by",   "--sheet",      "--data",     "--data-text",
+                                          "--seed", "--individual", "--threshold"};
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -136,6 +171,10 @@ int BatchCommands::run(const std::vector<std::string>& args) {
         return allPairs(options);
     if (command == "distribution")
         return distribution(options);
+    if (command == "evaluate")
+        return evaluate(options);
+    if (command == "audit")
+        return audit(options);
     return compare(options);
 }
 
@@ -177,6 +216,77 @@ int BatchCommands::allPairs(const Options& options) {
         sheet, dataSetText, state, list, host, [this](std::string_view piece) {
             out_.write(piece.data(), static_cast<std::streamsize>(piece.size()));
         });
+    return finishOutput();
+}
+
+std::optional<Individuals> BatchCommands::individuals(const Options& options) {
+    const auto it = options.values.find("--individual");
+    if (it == options.values.end())
+        return Individuals();
+    std::string error;
+    auto individuals = Individuals::withPattern(it->second, error);
+    if (!individuals)
+        err_ << "korvex-batch: --individual takes a regular expression; '" << it->second
+             << "' is not one (" << error << ")\n";
+    return individuals;
+}
+
+int BatchCommands::readCatalogue(const Options& options, std::string& dataSetText,
+                                 std::optional<Catalogue>& catalogue) {
+    const auto reading = individuals(options);
+    if (!reading)
+        return kUsage;
+    if (const int status = readDataSet(options, dataSetText); status != kOk)
+        return status;
+    catalogue = Catalogue::read(dataSetText, *reading);
+    return kOk;
+}
+
+int BatchCommands::evaluate(const Options& options) {
+    std::string dataSetText;
+    std::optional<Catalogue> catalogue;
+    if (const int status = readCatalogue(options, dataSetText, catalogue); status != kOk)
+        return status;
+    const auto evaluation = MatchEvaluation::run(*catalogue, false);
+    out_ << evaluation->report();
+    if (const int status = finishOutput(); status != kOk)
+        return status;
+    if (evaluation->queries() == 0) {
+        err_ << "korvex-batch: nothing to compare: no animal has two records\n";
+        return kNothingToDo;
+    }
+    return kOk;
+}
+
+int BatchCommands::audit(const Options& options) {
+    CatalogueAudit::Options auditOptions;
+    if (const auto by = options.values.find("--by"); by != options.values.end()) {
+        if (by->second == "D1")
+            auditOptions.kind = PairDistances::Kind::D1;
+        else if (by->second == "D2")
+            auditOptions.kind = PairDistances::Kind::D2;
+        else if (by->second != "D") {
+            err_ << "korvex-batch: audit takes --by D1, D2 or D\n";
+            return kUsage;
+        }
+    }
+    if (const auto t = options.values.find("--threshold"); t != options.values.end()) {
+        // Checked for the form of a plain decimal number, then read by the
+        // program's one number reader.
+        static const std::regex kDecimal(R"(\+?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?)");
+        const double value = readNumber(t->second);
+        if (!std::regex_match(t->second, kDecimal) || !std::isfinite(value)) {
+            err_ << "korvex-batch: --threshold takes a distance of 0 or more, not '" << t->second
+                 << "'\n";
+            return kUsage;
+        }
+        auditOptions.threshold = value;
+    }
+    std::string dataSetText;
+    std::optional<Catalogue> catalogue;
+    if (const int status = readCatalogue(options, dataSetText, catalogue); status != kOk)
+        return status;
+    out_ << CatalogueAudit::run(*catalogue, auditOptions)->report();
     return finishOutput();
 }
 

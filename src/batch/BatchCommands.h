@@ -1,5 +1,8 @@
 #pragma once
 
+#include "analysis/Catalogue.h"
+#include "analysis/Individuals.h"
+
 #include <functional>
 #include <iosfwd>
 #include <optional>
@@ -43,6 +46,14 @@ private:
     int readDataSet(const Options& options, std::string& dataSetText);
     // Flushes standard output: kOk, or kUnwritable with a message.
     int finishOutput();
+    int evaluate(const Options& options);
+    int audit(const Options& options);
+    // The reading of --individual; nothing (after a message) for a bad pattern.
+    std::optional<Individuals> individuals(const Options& options);
+    // The catalogue of --data or --data-text read by --individual, its views
+    // into `dataSetText`; the exit status of a failure otherwise.
+    int readCatalogue(const Options& options, std::string& dataSetText,
+                      std::optional<Catalogue>& catalogue);
     bool readInput(const std::string& path, std::string& bytes);
 
     std::ostream& out_;

@@ -14,6 +14,12 @@ namespace Characters {
 
 bool isValidUtf8(std::string_view bytes);
 
+// How codes are compared without regard to case, everywhere: A-Z fold to
+// a-z, every other byte stays.
+constexpr char foldCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // A line with its characters, read as above; the line is checked once.
 class CharacterLine {
 public:

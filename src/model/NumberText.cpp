@@ -353,12 +353,19 @@ double roundDecimals(double value, int decimals) {
         if (x < 1e8) {
             const double whole = std::floor(x);
             const double fraction = x - whole;
-            if (std::fabs(fraction - 0.5) > 1e-6) {
-                const double k = fraction > 0.5 ? whole + 1.0 : whole;
-                if (k == 0.0)
-                    return 0.0;
+            double k = -1.0;
+            if (std::fabs(fraction - 0.5) > 1e-6)
+                k = fraction > 0.5 ? whole + 1.0 : whole;
+            // A value that is the double of the half itself (0.1235 at three
+            // decimals, a four-decimal distance shown with three): its
+            // 15-digit form is that half, at most ten digits long, so it
+            // rounds away from zero.
+            else if (std::fabs(value) == (whole * 10.0 + 5.0) / (scale * 10.0))
+                k = whole + 1.0;
+            if (k == 0.0)
+                return 0.0;
+            if (k > 0.0)
                 return std::signbit(value) ? -(k / scale) : k / scale;
-            }
         }
     }
     return readNumber(fixedText(value, decimals));

@@ -161,6 +161,20 @@ TEST(MarginalDistance, SumsTheRelativeDifferenceOfEveryPositionInUse) {
     }
 }
 
+TEST(MarginalDistance, StopsOnceTheSumExceedsItsBound) {
+    Values quarters;
+    quarters.marginal.assign(16, "0.0625");
+    Values zeros;
+    zeros.marginal.assign(16, "0");
+    const auto sheet = parseSheet(sheetOf(quarters));
+    const auto record = parseRecord(recordLineOf(zeros)); // sixteen terms of 1
+    EXPECT_EQ(marginalDistance(sheet, record), 16.0);
+    // Past the bound it stops with the first partial sum beyond it.
+    EXPECT_EQ(marginalDistance(sheet, record, 2.5), 3.0);
+    // A sum within its bound is the whole sum.
+    EXPECT_EQ(marginalDistance(sheet, record, 16.0), 16.0);
+}
+
 TEST(CentralDistance, ComparesTheOffsetsOfTheFirstFiveJunctions) {
     const struct {
         const char* name;

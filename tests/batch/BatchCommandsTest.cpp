@@ -156,7 +156,66 @@ TEST(BatchCommands, BadArgumentsAndUnreadableFilesFailClearly) {
     }
     Batch help;
     EXPECT_EQ(help.run({"--help"}), 0);
-    EXPECT_NE(help.out.str().find("--data-text"), std::string::npos);
+    for (const char* named : {"--data-text", "evaluate", "audit", "--individual", "--threshold"})
+        EXPECT_NE(help.out.str().find(named), std::string::npos) << named;
+}
+
+TEST(BatchCommands, EvaluateAndAuditTheCatalogue) {
+    // T1 was caught twice; T2 once.
+    const std::string catalogue = record("T1", 0.06, 0.08) + "\r\n" +
+                                  record("t1-2021", 0.0601, 0.0801) + "\r\n" +
+                                  record("T2", 0.2, 0.3) + "\r\n" + "\r\n";
+    Batch evaluate;
+    evaluate.files = {{"c", catalogue}};
+    EXPECT_EQ(evaluate.run({"evaluate", "--data-text", "c", "--individual", "^[A-Za-z]+[0-9]"}),
+              BatchCommands::kOk);
+    const std::string out = evaluate.out.str();
+    EXPECT_TRUE(out.starts_with("distance\tqueries\ttop1\ttop5\ttop10\ttop20\tmrr\r\n"
+                                "D1\t2\t1.0000\t1.0000\t1.0000\t1.0000\t1.0000\r\n"))
+        << out;
+    EXPECT_TRUE(out.ends_with("\r\n\r\nskipped\t1\r\n")) << out;
+    EXPECT_TRUE(evaluate.err.str().empty());
+
+    // By the whole code, no animal was caught twice.
+    Batch alone;
+    alone.files = {{"c", catalogue}};
+    EXPECT_EQ(alone.run({"evaluate", "--data-text", "c"}), BatchCommands::kNothingToDo);
+    EXPECT_NE(alone.out.str().find("D\t0\t\t\t\t\t\r\n"), std::string::npos);
+    EXPECT_NE(alone.err.str().find("nothing to compare"), std::string::npos);
+
+    Batch audit;
+    audit.files = {{"c", catalogue}};
+    EXPECT_EQ(audit.run({"audit", "--data-text", "c", "--by", "D1", "--threshold", "0.5"}),
+              BatchCommands::kOk);
+    EXPECT_TRUE(audit.out.str().starts_with("threshold\t0.5\tgiven\r\n")) << audit.out.str();
+    EXPECT_NE(audit.out.str().find("short\t4\t\t1\r\n"), std::string::npos);
+}
+
+TEST(BatchCommands, EvaluateAndAuditRefuseBadArguments) {
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{"evaluate", "--data-text", "c", "--individual", "("}, BatchCommands::kUsage,
+         "regular expression"},
+        {{"evaluate"}, BatchCommands::kUsage, "one of"},
+        {{"evaluate", "--data", "missing"}, BatchCommands::kUnreadable, "cannot read missing"},
+        {{"audit", "--data-text", "c", "--by", "D3"}, BatchCommands::kUsage, "--by"},
+        {{"audit", "--data-text", "c", "--threshold", "-1"}, BatchCommands::kUsage, "--threshold"},
+        {{"audit", "--data-text", "c", "--threshold", "0.1x"}, BatchCommands::kUsage,
+         "--threshold"},
+        {{"audit", "--data-text", "c", "--threshold", "1e999"}, BatchCommands::kUsage,
+         "--threshold"},
+        {{"audit", "--data-text", "missing"}, BatchCommands::kUnreadable, "cannot read"},
+    };
+    for (const auto& c : cases) {
+        Batch batch;
+        batch.files = {{"c", record("x", 0.06, 0.08) + "\r\n"}};
+        EXPECT_EQ(batch.run(c.args), c.code) << c.says;
+        EXPECT_NE(batch.err.str().find(c.says), std::string::npos) << batch.err.str();
+        EXPECT_TRUE(batch.out.str().empty()) << c.says;
+    }
 }
 
 } // namespace

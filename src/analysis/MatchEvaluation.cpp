@@ -1,0 +1,165 @@
+#include "analysis/MatchEvaluation.h"
+
+#include "analysis/CatalogueSweeps.h"
+#include "model/DataSet.h"
+#include "model/NumberText.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvex {
+
+namespace {
+
+using PairDistances::Kind;
+using PairDistances::kKinds;
+
+constexpr std::size_t kTopRanks[] = {1, 5, 10, 20};
+constexpr std::string_view kLineEnd = DataSet::kLineEnd;
+
+std::string rate(double share) {
+    return fixedText(share, 4);
+}
+
+} // namespace
+
+double MatchEvaluation::ByDistance::topRate(std::size_t k) const {
+    if (queries == 0 || k == 0)
+        return 0.0;
+    const std::size_t within = withinRank[std::min(k, kCurveRanks) - 1];
+    return static_cast<double>(within) / static_cast<double>(queries);
+}
+
+double MatchEvaluation::ByDistance::meanReciprocalRank() const {
+    return queries == 0 ? 0.0 : reciprocalRankSum / static_cast<double>(queries);
+}
+
+std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, bool histograms,
+                                                    SweepControl* control) {
+    const auto& records = catalogue.records;
+    const std::size_t n = records.size();
+    const std::uint64_t otherPairs = CatalogueSweeps::otherPairCount(catalogue);
+    if (control)
+        control->total = CatalogueSweeps::ownPairCount(catalogue) + otherPairs;
+
+    auto own = CatalogueSweeps::ownPairs(catalogue, histograms, control);
+    if (!own)
+        return std::nullopt;
+
+    // Per worker, per distance: the candidates of other animals at most as
+    // far as each query's nearest own record.
+    struct Worker {
+        std::array<std::vector<std::uint32_t>, 3> closer;
+        std::array<std::optional<DistanceHistogram>, 3> histograms;
+    };
+    const std::size_t workerCount = PairSweep::workersFor(otherPairs);
+    std::vector<Worker> workers(workerCount);
+    for (Worker& w : workers) {
+        for (const Kind kind : kKinds) {
+            const auto k = static_cast<std::size_t>(kind);
+            w.closer[k].assign(n, 0);
+            if (histograms)
+                w.histograms[k].emplace(kind);
+        }
+    }
+    const auto& nearest = own->nearest;
+    const bool finished = CatalogueSweeps::otherPairs(
+        catalogue, workerCount, control, [&](std::size_t worker, std::size_t i, std::size_t j) {
+            Worker& w = workers[worker];
+            // A record that is no query has no nearest own record to beat.
+            const bool queryI = nearest[0][i].other != CatalogueSweeps::kNone;
+            const bool queryJ = nearest[0][j].other != CatalogueSweeps::kNone;
+            PairDistances::Shown shown;
+            if (histograms) {
+                shown = PairDistances::between(records[i].values, records[j].values);
+            } else {
+                if (!queryI && !queryJ)
+                    return;
+                // Only whether the pair beats either nearest own record counts.
+                auto bound = [&](std::size_t k) {
+                    return std::max(queryI ? nearest[k][i].distance : -HUGE_VAL,
+                                    queryJ ? nearest[k][j].distance : -HUGE_VAL);
+                };
+                shown = PairDistances::screened(records[i].values, records[j].values,
+                                                {bound(0), bound(1), bound(2)},
+                                                records[i].nonNegative && records[j].nonNegative);
+            }
+            for (std::size_t k = 0; k < 3; ++k) {
+                const double d = shown.of(static_cast<Kind>(k));
+                if (queryI && d <= nearest[k][i].distance)
+                    ++w.closer[k][i];
+                if (queryJ && d <= nearest[k][j].distance)
+                    ++w.closer[k][j];
+                if (w.histograms[k])
+                    w.histograms[k]->add(d);
+            }
+        });
+    if (!finished)
+        return std::nullopt;
+
+    MatchEvaluation result;
+    result.skipped = catalogue.skipped.size();
+    for (std::size_t k = 0; k < 3; ++k) {
+        ByDistance& by = result.byDistance[k];
+        by.ranks.assign(n, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (nearest[k][i].other == CatalogueSweeps::kNone)
+                continue;
+            std::size_t rank = 1;
+            for (const Worker& w : workers)
+                rank += w.closer[k][i];
+            by.ranks[i] = rank;
+            ++by.queries;
+            by.reciprocalRankSum += 1.0 / static_cast<double>(rank);
+            for (std::size_t r = rank; r <= kCurveRanks; ++r)
+                ++by.withinRank[r - 1];
+        }
+        if (histograms) {
+            result.sameHistograms[k] = std::move(own->histograms[k]);
+            result.differentHistograms[k] = std::move(workers[0].histograms[k]);
+            for (std::size_t w = 1; w < workers.size(); ++w)
+                result.differentHistograms[k]->merge(*workers[w].histograms[k]);
+        }
+    }
+    return result;
+}
+
+std::string MatchEvaluation::report() const {
+    std::string out = "distance\tqueries\ttop1\ttop5\ttop10\ttop20\tmrr";
+    out += kLineEnd;
+    for (const Kind kind : kKinds) {
+        const ByDistance& by = of(kind);
+        out += PairDistances::nameOf(kind);
+        out += '\t';
+        out += std::to_string(by.queries);
+        for (const std::size_t k : kTopRanks) {
+            out += '\t';
+            if (by.queries > 0)
+                out += rate(by.topRate(k));
+        }
+        out += '\t';
+        if (by.queries > 0)
+            out += rate(by.meanReciprocalRank());
+        out += kLineEnd;
+    }
+    out += kLineEnd;
+    if (queries() > 0) {
+        out += "rank\tD1\tD2\tD";
+        out += kLineEnd;
+        for (std::size_t r = 1; r <= kCurveRanks; ++r) {
+            out += std::to_string(r);
+            for (const Kind kind : kKinds) {
+                out += '\t';
+                out += rate(of(kind).topRate(r));
+            }
+            out += kLineEnd;
+        }
+        out += kLineEnd;
+    }
+    out += "skipped\t";
+    out += std::to_string(skipped);
+    out += kLineEnd;
+    return out;
+}
+
+} // namespace korvex
