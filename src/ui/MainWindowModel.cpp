@@ -10,6 +10,7 @@
 #include "ui/Coordinates.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace korvex {
 
@@ -260,20 +261,31 @@ void MainWindowModel::aha_Click(int index) {
 void MainWindowModel::List1_DblClick(std::optional<std::size_t> selected) {
     if (selectMode_ != 1 || !selected || *selected >= listWindow_.list().count())
         return;
-    const auto pick =
-        RecordSelection::pick(dataSet_.text(), listWindow_.list().itemData(*selected));
-    if (!pick)
+    const std::int32_t itemData = listWindow_.list().itemData(*selected);
+    if (itemData < 0 || !ShowPickedRecord(static_cast<std::size_t>(itemData) + 1))
         return;
+    listWindow_.close();
+    selectMode_ = 0;
+    if (onFocusMainWindow)
+        onFocusMainWindow();
+}
+
+bool MainWindowModel::ShowPickedRecord(std::size_t recordNumber) {
+    // A pick's item data is the piece index, which it keeps as a 32-bit number.
+    if (recordNumber < 1 ||
+        recordNumber - 1 > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return false;
+    const auto pick =
+        RecordSelection::pick(dataSet_.text(), static_cast<std::int32_t>(recordNumber - 1));
+    if (!pick)
+        return false;
     replaceClipboard(pick->line);
     display_.recordNumber = pick->recordNumber;
     display_.code = pick->code;
     photoRecords_.recordShown(dataSet_, pick->recordNumber);
     displayChanged();
     Command9_Click();
-    listWindow_.close();
-    selectMode_ = 0;
-    if (onFocusMainWindow)
-        onFocusMainWindow();
+    return true;
 }
 
 void MainWindowModel::CopyList() {

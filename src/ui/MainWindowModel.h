@@ -9,6 +9,7 @@
 #include "ui/PlatformServices.h"
 #include "ui/RecoverySnapshot.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -147,6 +148,11 @@ public:
     // A double-click in the list window on the entry at `selected` (none when
     // no entry is selected).
     void List1_DblClick(std::optional<std::size_t> selected);
+    // Puts record number `recordNumber` (from 1) on the sheet as a pick from
+    // "Select Record" does: record number and code displays, the record line
+    // on the clipboard, the sheet filled from it. False, changing nothing, when
+    // the data set has no such piece.
+    bool ShowPickedRecord(std::size_t recordNumber);
     // "Copy to the Clipboard" of the list window.
     void CopyList();
 
