@@ -3,11 +3,13 @@
 # Safe to run again: it installs nothing when every package is present.
 # clang builds the fuzzers; libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes,
 # which clang alone (installed without recommends) lacks.
+# Qt Charts' CMake package needs Qt OpenGL's, which Debian ships in libqt6opengl6-dev.
 set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
+  qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev
   fonts-liberation2

@@ -1,5 +1,6 @@
 #include "ui/Form1.h"
 
+#include "ui/CatalogueWindows.h"
 #include "ui/Coordinates.h"
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
@@ -128,6 +129,7 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     setCentralWidget(central);
     buildMenus();
     buildPhotoMenu();
+    buildCatalogueMenu();
     buildHiddenGroup(SeamGroupId::LeftCentral2);
     buildHiddenGroup(SeamGroupId::RightCentral2);
 
@@ -464,6 +466,29 @@ void Form1::buildPhotoMenu() {
     QAction* open = photo->addAction(QStringLiteral("&Open the Record's Photo"));
     open->setObjectName(QStringLiteral("photoOpenRecord"));
     connect(open, &QAction::triggered, this, [this] { model_.OpenRecordPhoto(); });
+}
+
+void Form1::buildCatalogueMenu() {
+    // A menu of its own: the checks run on a copy of the data set, off this thread.
+    auto* windows = new CatalogueWindows(this, *services_, model_);
+    windows->setObjectName(QStringLiteral("catalogueWindows"));
+    QMenu* catalogue = menuBar()->addMenu(QStringLiteral("Cata&logue"));
+    catalogue->menuAction()->setObjectName(QStringLiteral("catalogueMenu"));
+
+    QAction* evaluate = catalogue->addAction(QStringLiteral("&Evaluate Matching"));
+    evaluate->setObjectName(QStringLiteral("catalogueEvaluate"));
+    connect(evaluate, &QAction::triggered, windows,
+            [windows] { windows->start(CatalogueCommands::Command::Evaluate); });
+
+    QAction* check = catalogue->addAction(QStringLiteral("Check the &Catalogue"));
+    check->setObjectName(QStringLiteral("catalogueCheck"));
+    connect(check, &QAction::triggered, windows,
+            [windows] { windows->start(CatalogueCommands::Command::Check); });
+
+    connect(windows, &CatalogueWindows::runningChanged, catalogue, [evaluate, check](bool running) {
+        evaluate->setEnabled(!running);
+        check->setEnabled(!running);
+    });
 }
 
 QAction* Form1::menuEntry(const QString& array, int index) const {

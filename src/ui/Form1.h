@@ -58,6 +58,8 @@ private:
     void buildMenus();
     // The "Photo" menu: showing the junctions, undoing a click, a record's photo.
     void buildPhotoMenu();
+    // The "Catalogue" menu: evaluating the matching and checking the catalogue.
+    void buildCatalogueMenu();
     QAction* addEntry(class QMenu* menu, const QString& array, int index, const QString& caption,
                       void (MainWindowModel::*handler)(int));
     QLabel* addLabel1(int index, const QString& caption);

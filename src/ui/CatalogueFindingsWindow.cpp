@@ -1,0 +1,82 @@
+#include "ui/CatalogueFindingsWindow.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QVBoxLayout>
+
+namespace korvex {
+
+namespace {
+
+// A line as the list shows it: its fields apart, as a tab would set them.
+QString shown(const std::string& line) {
+    return QString::fromUtf8(line).replace(QLatin1Char('\t'), QStringLiteral("   "));
+}
+
+} // namespace
+
+CatalogueFindingsWindow::CatalogueFindingsWindow(
+    CatalogueCommands& commands, std::shared_ptr<const CatalogueCommands::Run> run,
+    QWidget* parent)
+    : QWidget(parent, Qt::Window), commands_(commands), run_(std::move(run)) {
+    setWindowTitle(QString::fromUtf8(CatalogueCommands::kCheckTitle));
+    setAccessibleName(windowTitle());
+    const CatalogueAudit& audit = *run_->audit();
+    auto* layout = new QVBoxLayout(this);
+
+    const std::string report = audit.report();
+    threshold_ = new QLabel(shown(report.substr(0, report.find('\r'))), this);
+    threshold_->setAccessibleName(QStringLiteral("Threshold"));
+    layout->addWidget(threshold_);
+
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(audit.findings.size()));
+    for (const auto& finding : audit.findings)
+        lines << shown(audit.line(finding));
+    list_ = new QListView(this);
+    list_->setAccessibleName(QStringLiteral("Findings"));
+    list_->setUniformItemSizes(true);
+    list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setModel(new QStringListModel(lines, list_));
+    layout->addWidget(list_, 1);
+
+    auto* buttons = new QHBoxLayout;
+    auto* count = new QLabel(audit.findings.empty()
+                                 ? QStringLiteral("No findings.")
+                                 : QStringLiteral("%1 findings").arg(audit.findings.size()),
+                             this);
+    count->setAccessibleName(QStringLiteral("Number of findings"));
+    show_ = new QPushButton(QStringLiteral("&Show"), this);
+    show_->setObjectName(QStringLiteral("catalogueShow"));
+    show_->setAccessibleName(QStringLiteral("Show"));
+    show_->setAccessibleDescription(QStringLiteral("Puts the finding's first record on the sheet"));
+    show_->setEnabled(false);
+    auto* copy = new QPushButton(QStringLiteral("Copy to the &Clipboard"), this);
+    copy->setAccessibleName(QStringLiteral("Copy to the Clipboard"));
+    buttons->addWidget(count);
+    buttons->addStretch(1);
+    buttons->addWidget(copy);
+    buttons->addWidget(show_);
+    layout->addLayout(buttons);
+
+    connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { show_->setEnabled(current.isValid()); });
+    // Enter on the list activates its current finding.
+    connect(list_, &QListView::activated, this, &CatalogueFindingsWindow::showCurrent);
+    connect(show_, &QPushButton::clicked, this, &CatalogueFindingsWindow::showCurrent);
+    connect(copy, &QPushButton::clicked, this, [this] { commands_.copyReport(*run_); });
+    resize(720, 480);
+}
+
+void CatalogueFindingsWindow::showCurrent() {
+    const QModelIndex current = list_->currentIndex();
+    if (current.isValid())
+        commands_.show(*run_, static_cast<std::size_t>(current.row()));
+}
+
+} // namespace korvex

@@ -1,0 +1,240 @@
+#include "ui/CatalogueReportWindow.h"
+
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QPainter>
+#include <QPushButton>
+#include <QSvgGenerator>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace korvex {
+
+namespace {
+
+QString text(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QChartView* chartView(const QString& title, const QString& accessibleName, QWidget* parent) {
+    auto* chart = new QChart;
+    chart->setTitle(title);
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    auto* view = new QChartView(chart, parent);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(420, 300);
+    view->setAccessibleName(accessibleName);
+    return view;
+}
+
+QValueAxis* axis(QChart* chart, Qt::Alignment alignment, const QString& title) {
+    auto* a = new QValueAxis;
+    a->setTitleText(title);
+    chart->addAxis(a, alignment);
+    return a;
+}
+
+void attach(QChart* chart, QLineSeries* series) {
+    chart->addSeries(series);
+    for (QAbstractAxis* a : chart->axes())
+        series->attachAxis(a);
+}
+
+} // namespace
+
+CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
+                                             std::shared_ptr<const CatalogueCommands::Run> run,
+                                             QWidget* parent)
+    : QWidget(parent, Qt::Window), commands_(commands), run_(std::move(run)) {
+    setWindowTitle(QString::fromUtf8(CatalogueCommands::kEvaluateTitle));
+    setAccessibleName(windowTitle());
+    const MatchEvaluation& evaluation = *run_->evaluation();
+    auto* layout = new QVBoxLayout(this);
+
+    table_ = new QTableWidget(this);
+    table_->setAccessibleName(QStringLiteral("Match rates"));
+    buildTable(evaluation);
+    layout->addWidget(table_);
+    skipped_ = new QLabel(QStringLiteral("Pieces that are no record: %1").arg(evaluation.skipped),
+                          this);
+    skipped_->setAccessibleName(QStringLiteral("Skipped pieces"));
+    layout->addWidget(skipped_);
+
+    charts_ = new QWidget(this);
+    auto* chartRow = new QHBoxLayout(charts_);
+    chartRow->setContentsMargins(0, 0, 0, 0);
+    curveView_ = chartView(QStringLiteral("Cumulative match characteristic"),
+                           QStringLiteral("Cumulative match curves"), charts_);
+    histogramView_ = chartView(QStringLiteral("Distances of pairs"),
+                               QStringLiteral("Distance histogram"), charts_);
+    chartRow->addWidget(curveView_);
+    chartRow->addWidget(histogramView_);
+    layout->addWidget(charts_, 1);
+    buildCurves(evaluation);
+
+    auto* buttons = new QHBoxLayout;
+    auto* distanceLabel = new QLabel(QStringLiteral("&Distance:"), this);
+    distance_ = new QComboBox(this);
+    distance_->setAccessibleName(QStringLiteral("Distance for the histogram"));
+    distanceLabel->setBuddy(distance_);
+    for (const auto kind : PairDistances::kKinds)
+        distance_->addItem(text(PairDistances::nameOf(kind)), static_cast<int>(kind));
+    auto* copy = new QPushButton(QStringLiteral("Copy to the &Clipboard"), this);
+    copy->setObjectName(QStringLiteral("catalogueCopy"));
+    copy->setAccessibleName(QStringLiteral("Copy to the Clipboard"));
+    auto* save = new QPushButton(QStringLiteral("&Save Chart…"), this);
+    save->setObjectName(QStringLiteral("catalogueSaveChart"));
+    save->setAccessibleName(QStringLiteral("Save Chart…"));
+    buttons->addWidget(distanceLabel);
+    buttons->addWidget(distance_);
+    buttons->addStretch(1);
+    buttons->addWidget(copy);
+    buttons->addWidget(save);
+    layout->addLayout(buttons);
+
+    connect(distance_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        showHistogram(static_cast<PairDistances::Kind>(distance_->itemData(index).toInt()));
+    });
+    connect(copy, &QPushButton::clicked, this, [this] { commands_.copyReport(*run_); });
+    connect(save, &QPushButton::clicked, this,
+            [this] { commands_.saveChart([this](bool svg) { return chartBytes(svg); }); });
+    // D first: the distance the check goes by.
+    distance_->setCurrentIndex(static_cast<int>(PairDistances::Kind::D));
+    resize(960, 640);
+}
+
+void CatalogueReportWindow::buildTable(const MatchEvaluation& evaluation) {
+    const auto rows = CatalogueCommands::ratesTable(evaluation);
+    if (rows.empty())
+        return;
+    table_->setColumnCount(static_cast<int>(rows.front().size()));
+    table_->setRowCount(static_cast<int>(rows.size()) - 1);
+    QStringList header;
+    for (const auto& field : rows.front())
+        header << text(field);
+    table_->setHorizontalHeaderLabels(header);
+    table_->verticalHeader()->hide();
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            auto* item = new QTableWidgetItem(text(rows[r][c]));
+            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
+            if (c > 0)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(static_cast<int>(r) - 1, static_cast<int>(c), item);
+        }
+    }
+    table_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    table_->resizeColumnsToContents();
+    table_->resizeRowsToContents();
+    // Three rows: the table takes their height, the charts the rest.
+    table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    table_->setFixedHeight(table_->horizontalHeader()->height() +
+                           table_->verticalHeader()->length() + 2 * table_->frameWidth());
+}
+
+void CatalogueReportWindow::buildCurves(const MatchEvaluation& evaluation) {
+    QChart* chart = curveView_->chart();
+    QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Rank"));
+    x->setRange(1, MatchEvaluation::kCurveRanks);
+    x->setLabelFormat(QStringLiteral("%d"));
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(0.0);
+    x->setTickInterval(10.0);
+    x->setMinorTickCount(1);
+    QValueAxis* y = axis(chart, Qt::AlignLeft, QStringLiteral("Share of queries"));
+    y->setRange(0.0, 1.0);
+    QStringList summary;
+    for (const auto kind : PairDistances::kKinds) {
+        const auto& by = evaluation.of(kind);
+        auto* series = new QLineSeries;
+        series->setName(text(PairDistances::nameOf(kind)));
+        for (std::size_t r = 1; r <= MatchEvaluation::kCurveRanks; ++r)
+            series->append(double(r), by.topRate(r));
+        attach(chart, series);
+        summary << QStringLiteral("%1: top 1 %2, top 10 %3")
+                       .arg(series->name())
+                       .arg(by.topRate(1), 0, 'f', 4)
+                       .arg(by.topRate(10), 0, 'f', 4);
+    }
+    curveView_->setAccessibleDescription(summary.join(QStringLiteral("; ")));
+}
+
+void CatalogueReportWindow::showHistogram(PairDistances::Kind kind) {
+    const auto h =
+        CatalogueCommands::histogram(*run_->evaluation(), kind, std::size_t(kHistogramBars));
+    QChart* chart = histogramView_->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* a : chart->axes())
+        chart->removeAxis(a);
+    const QString name = text(PairDistances::nameOf(kind));
+    QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Distance ") + name);
+    x->setRange(0.0, h.barWidth * kHistogramBars);
+    QValueAxis* y = axis(chart, Qt::AlignLeft, QStringLiteral("Share of pairs"));
+    double top = 0.0;
+    // Each distribution as the outline of its bars.
+    auto bars = [&](const std::vector<double>& shares, const QString& caption) {
+        if (shares.empty())
+            return;
+        auto* series = new QLineSeries;
+        series->setName(caption);
+        series->append(0.0, 0.0);
+        for (std::size_t b = 0; b < shares.size(); ++b) {
+            series->append(double(b) * h.barWidth, shares[b]);
+            series->append(double(b + 1) * h.barWidth, shares[b]);
+            top = std::max(top, shares[b]);
+        }
+        series->append(double(shares.size()) * h.barWidth, 0.0);
+        attach(chart, series);
+    };
+    bars(h.same, QStringLiteral("Same animal"));
+    bars(h.different, QStringLiteral("Different animals"));
+    if (top <= 0.0)
+        top = 1.0;
+    y->setRange(0.0, top * 1.05);
+    QString description = QStringLiteral("Distances %1 of pairs of one animal and of two animals")
+                              .arg(name);
+    if (h.threshold) {
+        const QString value = text(PairDistances::textOf(kind, *h.threshold));
+        auto* marker = new QLineSeries;
+        marker->setName(QStringLiteral("Threshold ") + value);
+        QPen pen(Qt::black);
+        pen.setStyle(Qt::DashLine);
+        pen.setWidth(2);
+        marker->setPen(pen);
+        marker->append(*h.threshold, 0.0);
+        marker->append(*h.threshold, top * 1.05);
+        attach(chart, marker);
+        description += QStringLiteral("; equal-error threshold ") + value;
+    }
+    chart->legend()->show();
+    histogramView_->setAccessibleDescription(description);
+}
+
+std::string CatalogueReportWindow::chartBytes(bool svg) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    if (svg) {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(charts_->size());
+        generator.setViewBox(charts_->rect());
+        generator.setTitle(windowTitle());
+        QPainter painter(&generator);
+        charts_->render(&painter);
+    } else {
+        charts_->grab().save(&buffer, "PNG");
+    }
+    return buffer.data().toStdString();
+}
+
+} // namespace korvex

@@ -1,0 +1,99 @@
+#include "ui/CatalogueWindows.h"
+
+#include "ui/CatalogueFindingsWindow.h"
+#include "ui/CatalogueReportWindow.h"
+
+#include <QProgressDialog>
+#include <QThread>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace korvex {
+
+namespace {
+
+constexpr int kProgressSteps = 1000;
+
+} // namespace
+
+CatalogueWindows::CatalogueWindows(QWidget* mainWindow, PlatformServices& services,
+                                   MainWindowModel& model)
+    : QObject(mainWindow), mainWindow_(mainWindow), commands_(services, model),
+      timer_(new QTimer(this)) {
+    timer_->setInterval(100);
+    connect(timer_, &QTimer::timeout, this, &CatalogueWindows::showProgress);
+}
+
+CatalogueWindows::~CatalogueWindows() {
+    if (thread_) {
+        run_->control().cancelled = true;
+        thread_->wait();
+        delete thread_;
+    }
+}
+
+void CatalogueWindows::start(CatalogueCommands::Command command) {
+    if (running())
+        return;
+    run_ = commands_.start(command);
+    if (!run_)
+        return;
+    const bool evaluate = command == CatalogueCommands::Command::Evaluate;
+    const QString title = QString::fromUtf8(evaluate ? CatalogueCommands::kEvaluateTitle
+                                                     : CatalogueCommands::kCheckTitle);
+    progress_ = new QProgressDialog(title + QStringLiteral("…"), QStringLiteral("Cancel"), 0,
+                                    kProgressSteps, mainWindow_);
+    progress_->setWindowTitle(title);
+    progress_->setAccessibleName(title + QStringLiteral(" progress"));
+    // Not modal: the user may go on working on the data set, which the run has copied.
+    progress_->setWindowModality(Qt::NonModal);
+    progress_->setAutoClose(false);
+    progress_->setAutoReset(false);
+    progress_->setMinimumDuration(500);
+    progress_->setValue(0);
+    auto run = run_;
+    connect(progress_, &QProgressDialog::canceled, this, [run] { run->control().cancelled = true; });
+
+    // The thread object lives on this thread, so its finished signal is queued here.
+    thread_ = QThread::create([run] { run->run(); });
+    connect(thread_, &QThread::finished, this, &CatalogueWindows::finish);
+    thread_->start();
+    timer_->start();
+    emit runningChanged(true);
+}
+
+void CatalogueWindows::showProgress() {
+    if (!progress_ || !run_)
+        return;
+    const auto total = run_->control().total.load();
+    if (total == 0)
+        return;
+    const auto done = std::min(run_->control().done.load(), total);
+    progress_->setValue(static_cast<int>(done * kProgressSteps / total));
+}
+
+void CatalogueWindows::finish() {
+    timer_->stop();
+    thread_->wait();
+    delete thread_;
+    thread_ = nullptr;
+    progress_->hide();
+    progress_->deleteLater();
+    progress_ = nullptr;
+    const auto run = std::move(run_);
+    emit runningChanged(false);
+    if (!commands_.finished(*run))
+        return;
+    QWidget* window = nullptr;
+    if (run->command() == CatalogueCommands::Command::Evaluate)
+        window = new CatalogueReportWindow(commands_, run, mainWindow_);
+    else
+        window = new CatalogueFindingsWindow(commands_, run, mainWindow_);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace korvex

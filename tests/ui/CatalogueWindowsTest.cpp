@@ -1,0 +1,164 @@
+#include "ui/CatalogueFindingsWindow.h"
+#include "ui/CatalogueReportWindow.h"
+#include "ui/Form1.h"
+
+#include "../analysis/CatalogueFixtures.h"
+#include "ScriptedServices.h"
+#include "model/RecordLine.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QChart>
+#include <QChartView>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace korvex;
+using korvex::test::ScriptedServices;
+
+namespace {
+
+QString str(std::string_view s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QString accessibleName(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+}
+
+} // namespace
+
+class CatalogueWindowsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    ScriptedServices* services = nullptr;
+    // A few hundred records of animals seen up to four times.
+    const test::GeneratedCatalogue catalogue = test::generateCatalogue(21, 120);
+
+    void run(const char* action) {
+        services->codes.push_back("");
+        auto* entry = form->findChild<QAction*>(str(action));
+        QVERIFY(entry);
+        entry->trigger();
+    }
+    void saveScreenshot(QWidget* window, const QString& name) {
+        QDir().mkpath(str(SCREENSHOT_DIR));
+        QVERIFY(window->grab().save(str(SCREENSHOT_DIR) + QLatin1Char('/') + name));
+    }
+
+private slots:
+    void init() {
+        auto scripted = std::make_unique<ScriptedServices>();
+        services = scripted.get();
+        form = std::make_unique<Form1>(std::move(scripted));
+        form->startUp();
+        services->setClipboardText(catalogue.text);
+        form->model().load_Click(MainWindowModel::LoadFromClipboard);
+    }
+    void cleanup() { form.reset(); }
+
+    void evaluateOpensTheReport() {
+        run("catalogueEvaluate");
+        CatalogueReportWindow* report = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((report = form->findChild<CatalogueReportWindow*>()), 20000);
+        QVERIFY(report->isVisible());
+
+        const Catalogue read = Catalogue::read(catalogue.text, Individuals());
+        const auto evaluation = MatchEvaluation::run(read, false);
+        const auto rows = CatalogueCommands::ratesTable(*evaluation);
+        QTableWidget* table = report->table();
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->columnCount(), 7);
+        QCOMPARE(table->horizontalHeaderItem(6)->text(), QStringLiteral("mrr"));
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 7; ++c)
+                QCOMPARE(table->item(r, c)->text(), str(rows[std::size_t(r) + 1][std::size_t(c)]));
+
+        QCOMPARE(report->curveView()->chart()->series().size(), 3);
+        QCOMPARE(report->curveView()->chart()->series().at(2)->name(), QStringLiteral("D"));
+        // Same animal, different animals and the threshold, for each distance.
+        for (int k = 0; k < 3; ++k) {
+            report->distanceBox()->setCurrentIndex(k);
+            const auto series = report->histogramView()->chart()->series();
+            QCOMPARE(series.size(), 3);
+            QVERIFY(series.at(2)->name().startsWith(QStringLiteral("Threshold ")));
+        }
+        // On X11 a combo box's accessible name is its value; its label names it.
+        QCOMPARE(report->distanceBox()->accessibleName(), QStringLiteral("Distance for the histogram"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(report->distanceBox())->text(QAccessible::Value),
+                 QStringLiteral("D"));
+        QCOMPARE(accessibleName(report->curveView()), QStringLiteral("Cumulative match curves"));
+
+        auto* copy = report->findChild<QPushButton*>(QStringLiteral("catalogueCopy"));
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(services->clipboardText(), evaluation->report());
+
+        QTemporaryDir dir;
+        for (const QString& name : {QStringLiteral("chart.png"), QStringLiteral("chart.svg")}) {
+            const QString path = dir.filePath(name);
+            services->files.push_back(path.toStdString());
+            QTest::mouseClick(report->findChild<QPushButton*>(QStringLiteral("catalogueSaveChart")),
+                              Qt::LeftButton);
+            QImage image(path);
+            QVERIFY2(!image.isNull(), qPrintable(path));
+            QVERIFY(image.width() > 400);
+        }
+        saveScreenshot(report, QStringLiteral("catalogue-report.png"));
+    }
+
+    void checkListsTheFindingsAndShowsThem() {
+        run("catalogueCheck");
+        CatalogueFindingsWindow* findings = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((findings = form->findChild<CatalogueFindingsWindow*>()), 20000);
+
+        const Catalogue read = Catalogue::read(catalogue.text, Individuals());
+        const auto audit = CatalogueAudit::run(read, {});
+        QListView* list = findings->list();
+        QCOMPARE(list->model()->rowCount(), int(audit->findings.size()));
+        QVERIFY(audit->findings.size() > 2);
+        QVERIFY(findings->thresholdLabel()->text().startsWith(QStringLiteral("threshold")));
+        QCOMPARE(accessibleName(findings->showButton()), QStringLiteral("Show"));
+
+        findings->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(findings));
+        // Enter on one finding, then "Show" on another: each puts its first
+        // record on the sheet.
+        for (const int row : {0, int(audit->findings.size()) - 1}) {
+            const auto& finding = audit->findings[std::size_t(row)];
+            const std::string& line = catalogue.pieces[finding.record - 1];
+            list->setFocus();
+            list->setCurrentIndex(list->model()->index(row, 0));
+            QCOMPARE(list->model()->index(row, 0).data().toString(),
+                     str(audit->line(finding)).replace(QLatin1Char('\t'), QStringLiteral("   ")));
+            if (row == 0)
+                QTest::keyClick(list, Qt::Key_Return);
+            else
+                QTest::mouseClick(findings->showButton(), Qt::LeftButton);
+            QCOMPARE(form->model().display().recordNumber, (long long)(finding.record));
+            QCOMPARE(form->model().display().code, std::string(SpecimenRecord::codeOf(line)));
+            QCOMPARE(services->clipboardText(), line);
+            const auto fields = SpecimenRecord::splitFields(line);
+            if (fields.size() > 1)
+                QCOMPARE(form->box(SeamGroupId::LeftMarginal, 0)->text(), str(fields[1]));
+        }
+        saveScreenshot(findings, QStringLiteral("catalogue-findings.png"));
+    }
+};
+
+QTEST_MAIN(CatalogueWindowsTest)
+#include "CatalogueWindowsTest.moc"
