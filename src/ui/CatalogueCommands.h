@@ -108,8 +108,8 @@ public:
     // pairs (and past the threshold), for a chart.
     struct Histogram {
         double barWidth = 0.0;
-        std::vector<double> same;      // empty when no animal has two records
-        std::vector<double> different; // empty when there is no pair of two animals
+        std::vector<double> same;        // empty when no animal has two records
+        std::vector<double> different;   // empty when there is no pair of two animals
         std::optional<double> threshold; // the equal-error distance, as the check takes it
     };
     static Histogram histogram(const MatchEvaluation& evaluation, PairDistances::Kind kind,

@@ -19,9 +19,9 @@ QString shown(const std::string& line) {
 
 } // namespace
 
-CatalogueFindingsWindow::CatalogueFindingsWindow(
-    CatalogueCommands& commands, std::shared_ptr<const CatalogueCommands::Run> run,
-    QWidget* parent)
+CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
+                                                 std::shared_ptr<const CatalogueCommands::Run> run,
+                                                 QWidget* parent)
     : QWidget(parent, Qt::Window), commands_(commands), run_(std::move(run)) {
     setWindowTitle(QString::fromUtf8(CatalogueCommands::kCheckTitle));
     setAccessibleName(windowTitle());

@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <QSvgGenerator>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <algorithm>
 
@@ -65,8 +65,8 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     table_->setAccessibleName(QStringLiteral("Match rates"));
     buildTable(evaluation);
     layout->addWidget(table_);
-    skipped_ = new QLabel(QStringLiteral("Pieces that are no record: %1").arg(evaluation.skipped),
-                          this);
+    skipped_ =
+        new QLabel(QStringLiteral("Pieces that are no record: %1").arg(evaluation.skipped), this);
     skipped_->setAccessibleName(QStringLiteral("Skipped pieces"));
     layout->addWidget(skipped_);
 
@@ -201,8 +201,8 @@ void CatalogueReportWindow::showHistogram(PairDistances::Kind kind) {
     if (top <= 0.0)
         top = 1.0;
     y->setRange(0.0, top * 1.05);
-    QString description = QStringLiteral("Distances %1 of pairs of one animal and of two animals")
-                              .arg(name);
+    QString description =
+        QStringLiteral("Distances %1 of pairs of one animal and of two animals").arg(name);
     if (h.threshold) {
         const QString value = text(PairDistances::textOf(kind, *h.threshold));
         auto* marker = new QLineSeries;

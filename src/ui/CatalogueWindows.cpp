@@ -53,7 +53,8 @@ void CatalogueWindows::start(CatalogueCommands::Command command) {
     progress_->setMinimumDuration(500);
     progress_->setValue(0);
     auto run = run_;
-    connect(progress_, &QProgressDialog::canceled, this, [run] { run->control().cancelled = true; });
+    connect(progress_, &QProgressDialog::canceled, this,
+            [run] { run->control().cancelled = true; });
 
     // The thread object lives on this thread, so its finished signal is queued here.
     thread_ = QThread::create([run] { run->run(); });

@@ -99,9 +99,11 @@ private slots:
             QVERIFY(series.at(2)->name().startsWith(QStringLiteral("Threshold ")));
         }
         // On X11 a combo box's accessible name is its value; its label names it.
-        QCOMPARE(report->distanceBox()->accessibleName(), QStringLiteral("Distance for the histogram"));
-        QCOMPARE(QAccessible::queryAccessibleInterface(report->distanceBox())->text(QAccessible::Value),
-                 QStringLiteral("D"));
+        QCOMPARE(report->distanceBox()->accessibleName(),
+                 QStringLiteral("Distance for the histogram"));
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(report->distanceBox())->text(QAccessible::Value),
+            QStringLiteral("D"));
         QCOMPARE(accessibleName(report->curveView()), QStringLiteral("Cumulative match curves"));
 
         auto* copy = report->findChild<QPushButton*>(QStringLiteral("catalogueCopy"));
