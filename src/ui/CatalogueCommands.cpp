@@ -5,6 +5,7 @@
 #include "ui/MainWindowModel.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <exception>
 #include <new>

@@ -174,8 +174,11 @@ void CatalogueReportWindow::showHistogram(PairDistances::Kind kind) {
         CatalogueCommands::histogram(*run_->evaluation(), kind, std::size_t(kHistogramBars));
     QChart* chart = histogramView_->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* a : chart->axes())
+    // The chart hands a removed axis back to be deleted.
+    for (QAbstractAxis* a : chart->axes()) {
         chart->removeAxis(a);
+        delete a;
+    }
     const QString name = text(PairDistances::nameOf(kind));
     QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Distance ") + name);
     x->setRange(0.0, h.barWidth * kHistogramBars);
