@@ -43,7 +43,10 @@ void CatalogueCommands::message(const std::string& text, const char* title,
 
 std::shared_ptr<CatalogueCommands::Run> CatalogueCommands::start(Command command) {
     const char* title = command == Command::Evaluate ? kEvaluateTitle : kCheckTitle;
-    const std::string pattern = services_.inputBox(kPatternPrompt, title, std::string());
+    const auto answer = services_.askText(kPatternPrompt, title, std::string());
+    if (!answer)
+        return nullptr; // Cancel at the question runs nothing
+    const std::string& pattern = *answer;
     std::string error;
     auto individuals = Individuals::withPattern(pattern, error);
     if (!individuals) {

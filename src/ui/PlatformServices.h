@@ -43,6 +43,13 @@ public:
     // OK gives the typed text, Cancel the empty text.
     virtual std::string inputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText) = 0;
+    // The same box for questions where Cancel must not pass for an empty
+    // answer: nothing on Cancel. A platform that cannot tell them apart
+    // answers as inputBox does.
+    virtual std::optional<std::string> askText(const std::string& prompt, const std::string& title,
+                                               const std::string& defaultText) {
+        return inputBox(prompt, title, defaultText);
+    }
 
     // A path chosen in an open or save dialog with one filter, e.g. description
     // "Pictures (*.jpg)" and pattern "*.jpg"; nothing when the user cancels.

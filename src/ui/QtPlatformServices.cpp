@@ -135,12 +135,20 @@ PlatformServices::Answer QtPlatformServices::messageBox(const std::string& text,
     return Answer::Ok;
 }
 
-std::string QtPlatformServices::inputBox(const std::string& prompt, const std::string& title,
-                                         const std::string& defaultText) {
+std::optional<std::string> QtPlatformServices::askText(const std::string& prompt,
+                                                       const std::string& title,
+                                                       const std::string& defaultText) {
     bool ok = false;
     const QString text = QInputDialog::getText(window_, fromUtf8(title), fromUtf8(prompt),
                                                QLineEdit::Normal, fromUtf8(defaultText), &ok);
-    return ok ? text.toStdString() : std::string();
+    if (!ok)
+        return std::nullopt;
+    return text.toStdString();
+}
+
+std::string QtPlatformServices::inputBox(const std::string& prompt, const std::string& title,
+                                         const std::string& defaultText) {
+    return askText(prompt, title, defaultText).value_or(std::string());
 }
 
 std::optional<std::string> QtPlatformServices::remembered(const QString& path) {

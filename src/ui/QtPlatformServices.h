@@ -30,6 +30,8 @@ public:
     std::string clipboardText() override;
     Answer messageBox(const std::string& text, const std::string& title, Icon icon,
                       Buttons buttons) override;
+    std::optional<std::string> askText(const std::string& prompt, const std::string& title,
+                                       const std::string& defaultText) override;
     std::string inputBox(const std::string& prompt, const std::string& title,
                          const std::string& defaultText) override;
     std::optional<std::string> openFileName(const std::string& description,

@@ -75,6 +75,17 @@ TEST_F(CatalogueCommandsTest, APatternThatIsNoRegularExpressionIsRefusedWithAMes
     EXPECT_EQ(window.snapshot(), before);
 }
 
+TEST_F(CatalogueCommandsTest, CancelAtThePatternQuestionRunsNothing) {
+    load(catalogue.text);
+    const RecoverySnapshot before = window.snapshot();
+    for (Command command : {Command::Evaluate, Command::Check}) {
+        services.cancelNextQuestion = true;
+        EXPECT_FALSE(commands.start(command));
+    }
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(window.snapshot(), before);
+}
+
 TEST_F(CatalogueCommandsTest, ARunWorksOnTheDataSetAsItWasWhenItStarted) {
     load(catalogue.text);
     services.inputAnswers.push_back("");

@@ -6,7 +6,9 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvex::test {
@@ -60,6 +62,14 @@ public:
         const Answer a = messageAnswers.front();
         messageAnswers.pop_front();
         return a;
+    }
+    // The next askText answers Cancel.
+    bool cancelNextQuestion = false;
+    std::optional<std::string> askText(const std::string& prompt, const std::string& title,
+                                       const std::string& defaultText) override {
+        if (std::exchange(cancelNextQuestion, false))
+            return std::nullopt;
+        return inputBox(prompt, title, defaultText);
     }
     std::string inputBox(const std::string& prompt, const std::string&,
                          const std::string&) override {

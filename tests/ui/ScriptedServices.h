@@ -27,6 +27,11 @@ public:
     std::optional<std::string> saveFileName(const std::string&, const std::string&) override {
         return nextFile();
     }
+    // Every question, whether Cancel may be told apart or not, answers from `codes`.
+    std::optional<std::string> askText(const std::string& prompt, const std::string& title,
+                                       const std::string& defaultText) override {
+        return inputBox(prompt, title, defaultText);
+    }
     std::string inputBox(const std::string& prompt, const std::string&,
                          const std::string&) override {
         if (codes.empty()) {
