@@ -47,13 +47,17 @@ Frame frameOf(const DigitisingModel& model) {
                   int(twipsToPixels(model.viewportHeight())))};
 }
 
-void BM_RepaintAfterTenZoomSteps(benchmark::State& state) {
-    korvex::PictureRenderer renderer;
+// The 6000 x 4000 photo opened in a 720 x 900 pixel viewport.
+void openCamera(korvex::PictureRenderer& renderer, DigitisingModel& model) {
     renderer.setImage(camera6000x4000());
-
-    DigitisingModel model;
     model.setViewportSize(pixelsToTwips(720.0F), pixelsToTwips(900.0F));
     model.OpenPicture("camera.jpg", pixelsToTwips(6000.0F), pixelsToTwips(4000.0F));
+}
+
+void BM_RepaintAfterTenZoomSteps(benchmark::State& state) {
+    korvex::PictureRenderer renderer;
+    DigitisingModel model;
+    openCamera(renderer, model);
     // Opening ticks "Drag and Drop"; the first tick on "Zoom" only unticks it.
     model.setChecked(DigitisingModel::kZoomBox, true);
     model.setChecked(DigitisingModel::kZoomBox, true);
@@ -80,10 +84,8 @@ BENCHMARK(BM_RepaintAfterTenZoomSteps)->Unit(benchmark::kMillisecond);
 // markers, numbers and segments over it.
 void BM_RepaintWithAllJunctions(benchmark::State& state) {
     korvex::PictureRenderer renderer;
-    renderer.setImage(camera6000x4000());
     DigitisingModel model;
-    model.setViewportSize(pixelsToTwips(720.0F), pixelsToTwips(900.0F));
-    model.OpenPicture("camera.jpg", pixelsToTwips(6000.0F), pixelsToTwips(4000.0F));
+    openCamera(renderer, model);
     for (int box : {1, 2, 5, 6}) {
         model.setChecked(box, true);
         model.setChecked(box, true); // a marginal group's first tick may only untick a tool

@@ -35,4 +35,11 @@ Catalogue Catalogue::read(std::string_view dataSetText, const Individuals& indiv
     return catalogue;
 }
 
+PairDistances::Shown Catalogue::screened(std::size_t i, std::size_t j,
+                                         const PairDistances::Shown& bounds) const {
+    const Record& a = records[i];
+    const Record& b = records[j];
+    return PairDistances::screened(a.values, b.values, bounds, a.nonNegative && b.nonNegative);
+}
+
 } // namespace korvex

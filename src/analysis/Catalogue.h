@@ -2,6 +2,7 @@
 
 #include "analysis/DistancePasses.h"
 #include "analysis/Individuals.h"
+#include "analysis/PairDistances.h"
 #include "model/SeamGroup.h"
 
 #include <cstddef>
@@ -43,6 +44,11 @@ struct Catalogue {
     static constexpr std::size_t kRecordFields = RecordLayout::kLastRecordField + 1;
 
     static Catalogue read(std::string_view dataSetText, const Individuals& individuals);
+
+    // The shown distances of records i and j as far as they can be at most
+    // `bounds` (PairDistances::screened).
+    PairDistances::Shown screened(std::size_t i, std::size_t j,
+                                  const PairDistances::Shown& bounds) const;
 };
 
 } // namespace korvex

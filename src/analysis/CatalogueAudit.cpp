@@ -219,10 +219,7 @@ std::optional<Learnt> learnThreshold(const Catalogue& catalogue, const DistanceH
         const PairDistances::Shown bounds = boundsOf(kind, bound);
         const bool finished = CatalogueSweeps::otherPairs(
             catalogue, workerCount, control, [&](std::size_t worker, std::size_t i, std::size_t j) {
-                const double d =
-                    PairDistances::screened(records[i].values, records[j].values, bounds,
-                                            records[i].nonNegative && records[j].nonNegative)
-                        .of(kind);
+                const double d = catalogue.screened(i, j, bounds).of(kind);
                 if (d <= bound) {
                     different[worker].add(d);
                     keeper.keep(worker, {d, i, j});
@@ -299,10 +296,7 @@ std::optional<CatalogueAudit> CatalogueAudit::run(const Catalogue& catalogue,
         const PairDistances::Shown bounds = boundsOf(kind, threshold);
         const bool finished = CatalogueSweeps::otherPairs(
             catalogue, workerCount, control, [&](std::size_t worker, std::size_t i, std::size_t j) {
-                const double d =
-                    PairDistances::screened(records[i].values, records[j].values, bounds,
-                                            records[i].nonNegative && records[j].nonNegative)
-                        .of(kind);
+                const double d = catalogue.screened(i, j, bounds).of(kind);
                 if (d <= threshold)
                     found[worker].push_back({d, i, j});
             });

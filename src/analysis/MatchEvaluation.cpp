@@ -80,9 +80,7 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
                     return std::max(queryI ? nearest[k][i].distance : -HUGE_VAL,
                                     queryJ ? nearest[k][j].distance : -HUGE_VAL);
                 };
-                shown = PairDistances::screened(records[i].values, records[j].values,
-                                                {bound(0), bound(1), bound(2)},
-                                                records[i].nonNegative && records[j].nonNegative);
+                shown = catalogue.screened(i, j, {bound(0), bound(1), bound(2)});
             }
             for (std::size_t k = 0; k < 3; ++k) {
                 const double d = shown.of(static_cast<Kind>(k));
