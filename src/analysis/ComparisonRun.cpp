@@ -145,6 +145,7 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
     }
     host.setListCaption(captionFor(index));
     state.rankedBy = index;
+    state.rankedSheet = current;
     return summary(list);
 }
 

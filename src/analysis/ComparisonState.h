@@ -32,6 +32,9 @@ struct ComparisonState {
     // added: the list's sort never loses which record a line stands for.
     int rankedBy = 0;
     std::vector<std::size_t> rankedRecords;
+    // The sheet as that command read it: what its distances were measured from,
+    // whatever the sheet holds since.
+    DistancePasses::ParsedRecord rankedSheet;
 
     // How a command treats the tables' earlier entries. The Compare commands
     // keep them: the tables keep their values between runs, and a run

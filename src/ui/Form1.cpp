@@ -1,6 +1,7 @@
 #include "ui/Form1.h"
 
 #include "ui/CatalogueWindows.h"
+#include "ui/CheckWindow.h"
 #include "ui/Coordinates.h"
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
@@ -485,6 +486,12 @@ void Form1::buildCatalogueMenu() {
     connect(check, &QAction::triggered, windows,
             [windows] { windows->start(CatalogueCommands::Command::Check); });
 
+    catalogue->addSeparator();
+    QAction* candidate = catalogue->addAction(QStringLiteral("Check Ca&ndidate"));
+    candidate->setObjectName(QStringLiteral("catalogueCheckCandidate"));
+    connect(candidate, &QAction::triggered, this,
+            [this] { checkCandidate(form2_ ? form2_->selectedRow() : std::nullopt); });
+
     connect(windows, &CatalogueWindows::runningChanged, catalogue, [evaluate, check](bool running) {
         evaluate->setEnabled(!running);
         check->setEnabled(!running);
@@ -592,8 +599,26 @@ void Form1::commandEnabledChanged(SeamGroupId group) {
     commands_.at(std::size_t(g.command))->setEnabled(model_.digitising().commandEnabled(group));
 }
 
+void Form1::checkCandidate(std::optional<std::size_t> selected) {
+    const auto check = model_.CheckCandidate(selected);
+    if (!check)
+        return;
+    if (!checkWindow_) {
+        checkWindow_ = new CheckWindow(
+            model_, [this]() -> const PictureRenderer& { return pictureArea_->renderer(); }, this);
+        checkWindow_->onPositionChanged = [this](std::size_t position) {
+            if (form2_)
+                form2_->selectRow(position);
+        };
+    }
+    checkWindow_->showCheck(*check);
+}
+
 void Form1::listWindowCreated() {
     form2_ = new Form2(model_, this);
+    form2_->onCheckCandidate = [this](std::optional<std::size_t> selected) {
+        checkCandidate(selected);
+    };
     form2_->show();
     form2_->centreOnScreen(); // once shown, its frame is known
     form2_->closeButton()->setFocus(Qt::OtherFocusReason);

@@ -22,6 +22,7 @@ namespace korvex {
 class PictureArea;
 
 class Form2;
+class CheckWindow;
 
 // The main window. It displays the main-window model and forwards every user
 // event to it; no rule of the program lives here.
@@ -43,6 +44,10 @@ public:
     QPushButton* command(int number) const { return commands_.at(std::size_t(number)); }
     // The list window while it exists.
     Form2* listWindow() const { return form2_; }
+    // The check window once a candidate was checked.
+    CheckWindow* checkWindow() const { return checkWindow_; }
+    // "Check Candidate" on the list window's entry at `selected`.
+    void checkCandidate(std::optional<std::size_t> selected);
     // Menu entries by array and index, e.g. ("open", 0).
     QAction* menuEntry(const QString& array, int index) const;
 
@@ -91,6 +96,7 @@ private:
 
     std::unique_ptr<QtPlatformServices> services_;
     Form2* form2_ = nullptr;
+    CheckWindow* checkWindow_ = nullptr;
     MainWindowModel model_;
     PictureArea* pictureArea_ = nullptr;
     QWidget* pictureFrame_ = nullptr;

@@ -6,8 +6,10 @@
 #include "ui/WindowFonts.h"
 
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
@@ -81,8 +83,47 @@ Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
             model_.List1_DblClick(std::size_t(index.row()));
     });
 
+    // An addition to the window: its layout and buttons stay as they are, so
+    // checking a candidate is a key on the list and an entry of its menu.
+    // The list view takes Enter for itself, so the key is caught before it.
+    auto* check = new QAction(QStringLiteral("Check Candidate\tEnter"), list1_);
+    check->setObjectName(QStringLiteral("checkCandidate"));
+    list1_->addAction(check);
+    list1_->installEventFilter(this);
+    list1_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    list1_->setAccessibleDescription(
+        QStringLiteral("Enter or the context menu checks the selected candidate"));
+    connect(check, &QAction::triggered, this, [this] {
+        if (onCheckCandidate)
+            onCheckCandidate(selectedRow());
+    });
+
     syncCaption();
     centreOnScreen();
+}
+
+bool Form2::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == list1_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && onCheckCandidate) {
+            onCheckCandidate(selectedRow());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+std::optional<std::size_t> Form2::selectedRow() const {
+    const QModelIndex current = list1_->currentIndex();
+    if (!current.isValid() || !list1_->selectionModel()->isSelected(current))
+        return std::nullopt;
+    return std::size_t(current.row());
+}
+
+void Form2::selectRow(std::size_t row) {
+    const QModelIndex index = items_->index(int(row), 0);
+    if (index.isValid())
+        list1_->setCurrentIndex(index);
 }
 
 void Form2::centreOnScreen() {

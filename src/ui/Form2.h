@@ -2,6 +2,10 @@
 
 #include <QWidget>
 
+#include <cstddef>
+#include <functional>
+#include <optional>
+
 class QListView;
 class QPushButton;
 
@@ -22,6 +26,12 @@ public:
     QListView* list() const { return list1_; }
     QPushButton* closeButton() const { return command1_; }
     QPushButton* copyButton() const { return command2_; }
+    // The entry now selected, if any.
+    std::optional<std::size_t> selectedRow() const;
+    void selectRow(std::size_t row);
+
+    // "Check Candidate" (Enter or the list's context menu) on the selected entry.
+    std::function<void(std::optional<std::size_t>)> onCheckCandidate;
 
     void syncCaption();
     // Moves the window, frame included, to the middle of its screen.
@@ -30,6 +40,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     MainWindowModel& model_;

@@ -5,6 +5,7 @@
 #include <QPen>
 #include <QString>
 
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -40,12 +41,23 @@ QColor groupColour(SeamGroupId group) {
 
 void draw(QPainter& painter, const DigitisingModel& model,
           const std::function<QPointF(PointF)>& toWidget, const QRectF& visible) {
-    const auto& segments = model.segments();
+    draw(
+        painter, model.segments(),
+        [&](const PhotoPixel& p) -> std::optional<QPointF> {
+            const auto twips = model.pictureTwipsOf(p);
+            return twips ? std::optional(toWidget(*twips)) : std::nullopt;
+        },
+        visible);
+}
+
+void draw(QPainter& painter, const DigitisingModel::Segments& segments,
+          const PhotoToWidget& widgetPoint, const QRectF& visible,
+          const std::vector<std::size_t>& highlighted) {
     const QRectF reach = visible.adjusted(-kLabelReach, -kLabelReach, kLabelReach, kLabelReach);
-    auto widgetPoint = [&](const PhotoPixel& p) -> std::optional<QPointF> {
-        const auto twips = model.pictureTwipsOf(p);
-        return twips ? std::optional(toWidget(*twips)) : std::nullopt;
-    };
+    QPen wideDark(Qt::black, 8);
+    wideDark.setCosmetic(true);
+    QPen wideBright(QColor(255, 255, 0), 5);
+    wideBright.setCosmetic(true);
 
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -68,6 +80,13 @@ void draw(QPainter& painter, const DigitisingModel& model,
             if (!from || !to)
                 continue;
             if (QRectF(*from, *to).normalized().adjusted(-1, -1, 1, 1).intersects(reach)) {
+                if (std::find(highlighted.begin(), highlighted.end(), g.firstSheetIndex + i) !=
+                    highlighted.end()) {
+                    painter.setPen(wideDark);
+                    painter.drawLine(*from, *to);
+                    painter.setPen(wideBright);
+                    painter.drawLine(*from, *to);
+                }
                 painter.setPen(line);
                 painter.drawLine(*from, *to);
             }

@@ -8,6 +8,8 @@
 #include <QRectF>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QPainter;
 
@@ -25,6 +27,14 @@ QColor groupColour(SeamGroupId group);
 // `toWidget` maps picture twips to widget pixels at the current view.
 void draw(QPainter& painter, const DigitisingModel& model,
           const std::function<QPointF(PointF)>& toWidget, const QRectF& visible);
+
+// Any segments, `toWidget` mapping photo pixels to widget pixels (nothing for
+// a point that cannot be placed). The segments of the record values in
+// `highlighted` are drawn wide and bright, so one seam stands out.
+using PhotoToWidget = std::function<std::optional<QPointF>(const PhotoPixel&)>;
+void draw(QPainter& painter, const DigitisingModel::Segments& segments,
+          const PhotoToWidget& toWidget, const QRectF& visible,
+          const std::vector<std::size_t>& highlighted = {});
 
 } // namespace JunctionPainter
 

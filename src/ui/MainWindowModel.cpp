@@ -297,6 +297,21 @@ void MainWindowModel::replaceClipboard(const std::string& text) {
     services_.setClipboardText(text);
 }
 
+std::optional<CandidateCheck> MainWindowModel::CheckCandidate(std::optional<std::size_t> selected) {
+    const auto info = [this](const char* text) {
+        services_.messageBox(text, kAppTitle, PlatformServices::Icon::Information,
+                             PlatformServices::Buttons::Ok);
+    };
+    if (!listWindow_.exists() || !selected || *selected >= listWindow_.list().count()) {
+        info(kCheckNeedsSelection);
+        return std::nullopt;
+    }
+    auto check = CandidateCheck::of(comparison_, listWindow_.list(), *selected);
+    if (!check)
+        info(kCheckNeedsRanking);
+    return check;
+}
+
 void MainWindowModel::message(std::string_view text) {
     services_.messageBox(std::string(text), kAppTitle, PlatformServices::Icon::None,
                          PlatformServices::Buttons::Ok);

@@ -3,6 +3,7 @@
 #include "analysis/ComparisonRun.h"
 #include "model/DataSet.h"
 #include "model/DataSetDisplay.h"
+#include "ui/CandidateCheck.h"
 #include "ui/DigitisingModel.h"
 #include "ui/ListWindowModel.h"
 #include "ui/PhotoRecords.h"
@@ -155,6 +156,15 @@ public:
     bool ShowPickedRecord(std::size_t recordNumber);
     // "Copy to the Clipboard" of the list window.
     void CopyList();
+    // "Check Candidate" on the list window's entry at `selected`: the ranked
+    // line's record, its distance and terms; nothing, after a message, when
+    // no line is selected or the list holds no Compare command's lines.
+    std::optional<CandidateCheck> CheckCandidate(std::optional<std::size_t> selected);
+    static constexpr const char* kCheckNeedsSelection =
+        "Select a line of the list, then check it as a candidate.";
+    static constexpr const char* kCheckNeedsRanking =
+        "Only the lines a Compare command ranked can be checked as candidates; compare the sheet "
+        "with the data first.";
 
     void LoadDataFile();
     // Saves the sheet and the data set to a file the user chooses; false when

@@ -144,20 +144,56 @@ bool PhotoRecords::saveCompanion(const std::string& dataFilePath, const DataSet&
     return true;
 }
 
-std::optional<std::string> PhotoRecords::findPhoto(const PhotoEntry& entry) {
-    if (services_.fileExists(entry.photoPath))
-        return entry.photoPath;
-    std::string text = "The photo of the record was not found at " + quoted(entry.photoPath);
-    if (dataFilePath_) {
-        const std::string beside = (std::filesystem::path(folderOf(*dataFilePath_)) /
-                                    std::filesystem::path(entry.photoPath).filename())
-                                       .string();
-        if (services_.fileExists(beside))
-            return beside;
-        text += " nor beside the data file at " + quoted(beside);
+std::vector<std::string> PhotoRecords::placesFor(const PhotoEntry& entry) const {
+    std::vector<std::string> places{entry.photoPath};
+    if (dataFilePath_)
+        places.push_back((std::filesystem::path(folderOf(*dataFilePath_)) /
+                          std::filesystem::path(entry.photoPath).filename())
+                             .string());
+    return places;
+}
+
+PhotoRecords::Located PhotoRecords::locate(const std::string& recordLine,
+                                           std::size_t occurrence) const {
+    Located located;
+    located.entry = entryFor({recordLine, occurrence});
+    if (!located.entry)
+        return located;
+    for (const std::string& place : placesFor(*located.entry)) {
+        located.tried.push_back(place);
+        if (services_.fileExists(place)) {
+            located.path = place;
+            break;
+        }
     }
+    return located;
+}
+
+std::optional<std::string> PhotoRecords::findPhoto(const PhotoEntry& entry) {
+    const auto places = placesFor(entry);
+    for (const std::string& place : places)
+        if (services_.fileExists(place))
+            return place;
+    std::string text = "The photo of the record was not found at " + quoted(places.front());
+    if (places.size() > 1)
+        text += " nor beside the data file at " + quoted(places.back());
     message(text + ".", Icon::Warning);
     return std::nullopt;
+}
+
+DigitisingModel::Segments PhotoRecords::segmentsAtSize(const PhotoEntry& entry, int width,
+                                                       int height) {
+    DigitisingModel::Segments segments = entry.segments;
+    // A copy saved at another size still shows the junctions in their places.
+    if (entry.widthPixels <= 0 || entry.heightPixels <= 0 ||
+        (width == entry.widthPixels && height == entry.heightPixels))
+        return segments;
+    const double sx = double(width) / entry.widthPixels;
+    const double sy = double(height) / entry.heightPixels;
+    for (auto& s : segments)
+        if (s)
+            s = PhotoSegment{{s->from.x * sx, s->from.y * sy}, {s->to.x * sx, s->to.y * sy}};
+    return segments;
 }
 
 void PhotoRecords::openRecordPhoto() {
@@ -185,17 +221,9 @@ void PhotoRecords::openRecordPhoto() {
     if (!digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips))
         return;
     photoOpened(*path);
-    // A copy saved at another size still shows the junctions in their places.
-    DigitisingModel::Segments segments = found.segments;
-    if (const auto size = digitising_.photoSize();
-        size && (size->width != found.widthPixels || size->height != found.heightPixels)) {
-        const double sx = double(size->width) / found.widthPixels;
-        const double sy = double(size->height) / found.heightPixels;
-        for (auto& s : segments)
-            if (s)
-                s = PhotoSegment{{s->from.x * sx, s->from.y * sy}, {s->to.x * sx, s->to.y * sy}};
-    }
-    digitising_.restoreSegments(segments);
+    const auto size = digitising_.photoSize();
+    digitising_.restoreSegments(size ? segmentsAtSize(found, size->width, size->height)
+                                     : found.segments);
 }
 
 } // namespace korvex

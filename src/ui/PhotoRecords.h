@@ -57,6 +57,18 @@ public:
     // for by file name beside the data file; every failure is a message.
     void openRecordPhoto();
 
+    // Where the photo of a record is, looked for as openRecordPhoto looks but
+    // without a message: the entry of the line (nothing when it keeps no
+    // photo), the path found and every place tried.
+    struct Located {
+        const PhotoEntry* entry = nullptr;
+        std::optional<std::string> path;
+        std::vector<std::string> tried;
+    };
+    Located locate(const std::string& recordLine, std::size_t occurrence) const;
+    // The entry's segments on a copy of its photo `width` x `height` pixels.
+    static DigitisingModel::Segments segmentsAtSize(const PhotoEntry& entry, int width, int height);
+
 private:
     struct Key {
         std::string line;
@@ -67,6 +79,8 @@ private:
     void message(const std::string& text, PlatformServices::Icon icon);
     // The photo's path, or nothing after a message naming the places tried.
     std::optional<std::string> findPhoto(const PhotoEntry& entry);
+    // The path stored, then the same file name beside the data file.
+    std::vector<std::string> placesFor(const PhotoEntry& entry) const;
     bool keepAside(const std::string& companion);
 
     PlatformServices& services_;

@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace korvex {
 
 namespace {
@@ -43,6 +45,31 @@ void PictureRenderer::draw(QPainter& painter, const QRectF& target, const QRect&
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     painter.drawImage(visible, level, source);
+    painter.restore();
+}
+
+void PictureRenderer::drawMapped(QPainter& painter, const QTransform& imageToWidget,
+                                 const QRect& clip) const {
+    if (levels_.empty() || !imageToWidget.isInvertible() || clip.isEmpty())
+        return;
+    const QImage& full = levels_.front();
+    const double shownScale = std::sqrt(std::abs(imageToWidget.determinant()));
+    const QImage& level = levelFor(full.width() * shownScale);
+    const double down = double(level.width()) / full.width();
+    const QTransform levelToWidget = QTransform::fromScale(1.0 / down, 1.0 / down) * imageToWidget;
+    // Only the level's pixels that can reach the clip are handed to the painter.
+    const QRect needed = levelToWidget.inverted()
+                             .mapRect(QRectF(clip))
+                             .toAlignedRect()
+                             .adjusted(-1, -1, 1, 1)
+                             .intersected(level.rect());
+    if (needed.isEmpty())
+        return;
+    painter.save();
+    painter.setClipRect(clip, Qt::IntersectClip);
+    painter.setTransform(levelToWidget, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(needed.topLeft(), level, needed);
     painter.restore();
 }
 

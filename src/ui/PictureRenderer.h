@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 #include <QRectF>
+#include <QTransform>
 
 #include <vector>
 
@@ -24,6 +25,9 @@ public:
     // Draws the picture scaled to `target` (widget pixels, may reach far
     // outside the widget) where it overlaps `clip`.
     void draw(QPainter& painter, const QRectF& target, const QRect& clip) const;
+    // Draws the picture through `imageToWidget`, which maps its full-size
+    // pixels to widget pixels and may turn them, where it meets `clip`.
+    void drawMapped(QPainter& painter, const QTransform& imageToWidget, const QRect& clip) const;
 
 private:
     const QImage& levelFor(double displayWidth) const;

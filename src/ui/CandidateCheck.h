@@ -1,0 +1,62 @@
+#pragma once
+
+#include "analysis/ComparisonState.h"
+#include "analysis/DistancePasses.h"
+#include "analysis/ResultList.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvex {
+
+// What the check window shows of one ranked line, free of any window toolkit:
+// which record the line stands for, the distance it lists, the seam terms the
+// distance of the command that made the list is the sum of, and the values of
+// the sheet (as the comparison read them) beside the record's.
+struct CandidateCheck {
+    // One bar of the contributions: a seam's term of D1 ("M5") or a
+    // junction's of D2 ("J2 C2/C8"), and the record values (sheet order) whose
+    // segments it stands for on the photos.
+    struct Bar {
+        std::string label;
+        double value = 0.0;
+        std::string valueText;
+        std::vector<std::size_t> seams;
+    };
+    // A row of the values side by side: a seam, the sheet's value and the
+    // record's as the pass rounds them, and the term the seam adds (for a
+    // central seam, that of the junction it ends at).
+    struct Row {
+        std::string seam;
+        std::string sheetValue;
+        std::string recordValue;
+        std::string term;
+        std::size_t seamIndex = 0; // record value index, sheet order
+    };
+
+    std::size_t position = 0; // in the list, from 0
+    std::size_t lineCount = 0;
+    std::size_t recordNumber = 0; // from 1
+    std::string recordLine;       // its exact bytes in the compared data set
+    std::size_t occurrence = 1;   // among the compared lines with that text
+    std::string code;
+    std::string measure;      // "D1", "D2" or "D"
+    std::string listedText;   // the distance as the ranked line shows it
+    std::string distanceText; // the command's distance before the list rounds it
+    DistancePasses::SeamTerms terms;
+    std::vector<Bar> marginalBars; // D1's sixteen, for D1 and D
+    std::vector<Bar> centralBars;  // D2's five, for D2 and D
+    std::vector<Row> rows;
+
+    // The ranked line at `position` of the list the last Compare command left;
+    // nothing when the list no longer holds that command's lines.
+    static std::optional<CandidateCheck> of(const ComparisonState& state, const ResultList& list,
+                                            std::size_t position);
+
+    // "D1 = 0.1234: the sum of the 16 bars", and for D the product rule.
+    std::string sumText() const;
+};
+
+} // namespace korvex

@@ -1,0 +1,167 @@
+#include "ui/CheckPane.h"
+
+#include "ui/JunctionPainter.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace korvex {
+
+namespace {
+
+// One notch of a mouse wheel zooms by this factor.
+constexpr double kWheelStep = 1.25;
+
+QTransform photoToPane(const PaneView& v) {
+    QTransform t;
+    t.translate(v.dx, v.dy);
+    t.rotateRadians(v.angle);
+    t.scale(v.scale, v.scale);
+    return t;
+}
+
+} // namespace
+
+CheckPane::CheckPane(const QString& name, QWidget* parent) : QWidget(parent), name_(name) {
+    setAccessibleName(name);
+    setMinimumSize(160, 160);
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void CheckPane::setPicture(const PictureRenderer& picture, double photoWidth, double photoHeight,
+                           const DigitisingModel::Segments& segments) {
+    picture_ = picture;
+    photoWidth_ = photoWidth;
+    photoHeight_ = photoHeight;
+    segments_ = segments;
+    placeholder_.clear();
+    fit();
+    updateDescription();
+}
+
+void CheckPane::setPlaceholder(const QString& text) {
+    picture_ = PictureRenderer();
+    segments_ = {};
+    placeholder_ = text;
+    updateDescription();
+    update();
+}
+
+void CheckPane::setHighlighted(const std::vector<std::size_t>& seams) {
+    if (seams == highlighted_)
+        return;
+    highlighted_ = seams;
+    update();
+}
+
+double CheckPane::fittedScale() const {
+    return PaneView::fitted(photoWidth_, photoHeight_, width(), height()).scale;
+}
+
+void CheckPane::fit() {
+    view_ = PaneView::fitted(photoWidth_, photoHeight_, width(), height());
+    framing_ = Framing::Fitted;
+    update();
+}
+
+bool CheckPane::alignMidline(double length) {
+    const auto midline = midlineOf(segments_);
+    if (picture_.isNull() || !midline)
+        return false;
+    const auto view =
+        PaneView::alongMidline(midline->front, midline->back, width(), height(), length);
+    if (!view)
+        return false;
+    view_ = *view;
+    framing_ = Framing::Midline;
+    midlineLength_ = length;
+    update();
+    return true;
+}
+
+void CheckPane::updateDescription() {
+    if (picture_.isNull()) {
+        setAccessibleDescription(placeholder_);
+        return;
+    }
+    const auto clicked = std::count_if(segments_.begin(), segments_.end(),
+                                       [](const auto& s) { return s.has_value(); });
+    setAccessibleDescription(QStringLiteral("%1 × %2 pixels, %3 lengths clicked on it")
+                                 .arg(std::lround(photoWidth_))
+                                 .arg(std::lround(photoHeight_))
+                                 .arg(clicked));
+}
+
+void CheckPane::resizeEvent(QResizeEvent*) {
+    // A pane that was framed keeps its framing; one the user moved stays put.
+    if (framing_ == Framing::Fitted)
+        fit();
+    else if (framing_ == Framing::Midline)
+        alignMidline(midlineLength_);
+}
+
+void CheckPane::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    painter.fillRect(event->rect(), palette().color(QPalette::Base));
+    if (picture_.isNull()) {
+        painter.setPen(palette().color(QPalette::Text));
+        painter.drawText(rect().adjusted(12, 12, -12, -12), Qt::AlignCenter | Qt::TextWordWrap,
+                         placeholder_);
+        return;
+    }
+    const double imageScale = picture_.imageSize().width() / photoWidth_;
+    const QTransform toPane = photoToPane(view_);
+    picture_.drawMapped(painter, QTransform::fromScale(1.0 / imageScale, 1.0 / imageScale) * toPane,
+                        event->rect());
+    JunctionPainter::draw(
+        painter, segments_,
+        [&toPane](const PhotoPixel& p) -> std::optional<QPointF> {
+            return toPane.map(QPointF(p.x, p.y));
+        },
+        QRectF(rect()), highlighted_);
+}
+
+void CheckPane::wheelEvent(QWheelEvent* event) {
+    if (picture_.isNull())
+        return;
+    const double notches = event->angleDelta().y() / 120.0;
+    if (notches == 0.0)
+        return;
+    const QPointF at = event->position();
+    view_.zoomAt({at.x(), at.y()}, std::pow(kWheelStep, notches), fittedScale());
+    framing_ = Framing::Free;
+    update();
+    event->accept();
+}
+
+void CheckPane::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || picture_.isNull())
+        return;
+    dragging_ = true;
+    lastDrag_ = event->position();
+    setCursor(Qt::ClosedHandCursor);
+}
+
+void CheckPane::mouseMoveEvent(QMouseEvent* event) {
+    if (!dragging_)
+        return;
+    const QPointF moved = event->position() - lastDrag_;
+    lastDrag_ = event->position();
+    view_.dragBy(moved.x(), moved.y());
+    framing_ = Framing::Free;
+    update();
+}
+
+void CheckPane::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && dragging_) {
+        dragging_ = false;
+        unsetCursor();
+    }
+}
+
+} // namespace korvex

@@ -1,0 +1,221 @@
+#include "ui/CheckWindow.h"
+#include "ui/CheckPane.h"
+#include "ui/Form1.h"
+#include "ui/Form2.h"
+#include "ui/PhotoLoader.h"
+#include "ui/PictureArea.h"
+
+#include "ScriptedServices.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QChartView>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace korvex;
+using korvex::test::ScriptedServices;
+
+namespace {
+
+QString str(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+} // namespace
+
+// The check window as a user reaches it: two photos digitised and appended,
+// a record without a photo between them, a comparison, then Enter on the
+// list window's line.
+class CheckWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Form1> form;
+    ScriptedServices* services = nullptr;
+    QTemporaryDir dir;
+
+    DigitisingModel& digitising() { return form->model().digitising(); }
+    QString copyOfSample(const char* name) {
+        const QString path = dir.filePath(str(name));
+        QFile::remove(path);
+        if (!QFile::copy(str(SAMPLES_DIR "/plastron-demo.jpg"), path))
+            qFatal("the sample photo could not be copied");
+        return path;
+    }
+    void clickPicture(QPoint at) {
+        QTest::mouseMove(form->pictureArea(), at);
+        QTest::mouseClick(form->pictureArea(), Qt::LeftButton, {}, at);
+    }
+    // Opens `photo` and clicks M1..M8 and C1..C6; `wobble` moves the
+    // junctions apart as another photo of the animal would.
+    void digitise(const QString& photo, int wobble) {
+        services->files.push_back(photo.toStdString());
+        form->menuEntry(str("open"), 0)->trigger();
+        // The first tick after opening a photo ends its drag mode.
+        while (!form->check(1)->isChecked())
+            QTest::mouseClick(form->check(1), Qt::LeftButton);
+        for (int i = 0; i <= 8; ++i)
+            clickPicture(QPoint(60 + 4 * (i % 2) + wobble * (i % 3),
+                                40 + 30 * i + (i == 4 ? 9 : 0) + wobble * (i % 2)));
+        QTest::mouseClick(form->check(5), Qt::LeftButton);
+        for (int i = 0; i <= 6; ++i)
+            clickPicture(QPoint(200 + (i % 3) + wobble * (i % 2),
+                                40 + 38 * i + (i == 2 ? 6 : 0) + wobble * (i % 3)));
+        QTest::mouseMove(form->pictureArea(), QPoint(500, 500));
+    }
+    // Enter on a line of the list window, as a user who clicked it presses it.
+    void pressEnterOn(std::size_t row) {
+        Form2* list = form->listWindow();
+        list->selectRow(row);
+        list->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(list));
+        list->list()->setFocus();
+        QTest::keyClick(list->list(), Qt::Key_Return);
+    }
+    void append(const std::string& code) {
+        services->codes.push_back(code);
+        QTest::mouseClick(form->command(12), Qt::LeftButton);
+    }
+    CheckWindow* waitForCandidatePhoto() {
+        CheckWindow* check = form->checkWindow();
+        if (check)
+            check->loader().waitForAll();
+        QCoreApplication::processEvents();
+        return check;
+    }
+
+private slots:
+    void init() {
+        auto scripted = std::make_unique<ScriptedServices>();
+        services = scripted.get();
+        form = std::make_unique<Form1>(std::move(scripted));
+        form->startUp();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    }
+    void cleanup() { form.reset(); }
+
+    void checkingStepsThroughTheRankedCandidates() {
+        const QString first = copyOfSample("first.jpg");
+        const QString second = copyOfSample("second.jpg");
+        digitise(first, 0);
+        const auto firstSegments = digitising().segments();
+        QVERIFY(firstSegments[0] && firstSegments[7] && firstSegments[16] && firstSegments[21]);
+        append("A");
+        QTest::mouseClick(form->command(4), Qt::LeftButton); // a record without a photo
+        append("Z");
+        digitise(second, 3);
+        append("B");
+        services->files.push_back(dir.filePath(str("check.tor")).toStdString());
+        form->menuEntry(str("save"), 40)->trigger();
+
+        form->menuEntry(str("comp"), 45)->trigger();
+        Form2* list = form->listWindow();
+        QVERIFY(list);
+        // The sheet's own record ranks first; the other photo of it next.
+        pressEnterOn(1);
+        CheckWindow* check = waitForCandidatePhoto();
+        QVERIFY(check && check->isVisible());
+        QCOMPARE(check->check()->code, std::string("A"));
+        QCOMPARE(check->check()->recordNumber, std::size_t(1));
+        QVERIFY(check->summary()->text().contains(str("Record No. 1")));
+        QVERIFY(
+            check->summary()->text().contains(QString::fromStdString(check->check()->listedText)));
+
+        // Both panes show a photo with its junctions.
+        QVERIFY(check->sheetPane()->hasPicture());
+        QVERIFY(check->candidatePane()->hasPicture());
+        for (std::size_t i = 0; i < firstSegments.size(); ++i) {
+            QCOMPARE(check->candidatePane()->segments()[i].has_value(),
+                     firstSegments[i].has_value());
+            if (firstSegments[i])
+                QVERIFY(std::abs(check->candidatePane()->segments()[i]->to.x -
+                                 firstSegments[i]->to.x) < 0.01);
+        }
+        QCOMPARE(check->sheetPane()->segments(), digitising().segments());
+
+        // A bar lights its seam on both photos.
+        QVERIFY(check->marginalChart()->isVisibleTo(check));
+        QVERIFY(check->centralChart()->isVisibleTo(check));
+        check->hoverBar(false, 1);
+        const std::vector<std::size_t> j2{17, 23};
+        QCOMPARE(check->sheetPane()->highlighted(), j2);
+        QCOMPARE(check->candidatePane()->highlighted(), j2);
+        check->hoverBar(false, -1);
+        QVERIFY(check->candidatePane()->highlighted().empty());
+        QCOMPARE(check->values()->rowCount(), 28);
+        QCOMPARE(check->values()->item(4, 0)->text(), str("M5"));
+
+        // Same Scale: both midlines vertical, front up, equally long.
+        check->sameScale();
+        double lengths[2];
+        int side = 0;
+        for (CheckPane* pane : {check->sheetPane(), check->candidatePane()}) {
+            const auto m = midlineOf(pane->segments());
+            QVERIFY(m);
+            const PanePoint f = pane->view().toPane(m->front), b = pane->view().toPane(m->back);
+            QVERIFY(std::abs(f.x - b.x) < 1e-6);
+            QVERIFY(f.y < b.y);
+            lengths[side++] = b.y - f.y;
+        }
+        QVERIFY(std::abs(lengths[0] - lengths[1]) < 1e-6);
+        QDir().mkpath(str(SCREENSHOT_DIR));
+        QVERIFY(check->grab().save(str(SCREENSHOT_DIR "/check-window.png")));
+
+        // Page Down: the record without a photo, and the list follows.
+        QTest::keyClick(check, Qt::Key_PageDown);
+        QCOMPARE(check->check()->code, std::string("Z"));
+        QCOMPARE(list->selectedRow(), std::optional<std::size_t>(2));
+        QVERIFY(!check->candidatePane()->hasPicture());
+        QVERIFY(check->candidatePane()->placeholder().contains(str("has no photo stored")));
+        QVERIFY(check->candidatePane()->placeholder().contains(str("record 2")));
+        QTest::keyClick(check, Qt::Key_PageDown); // past the end: nothing changes
+        QCOMPARE(check->check()->code, std::string("Z"));
+
+        // A photo that is gone names the places tried.
+        QVERIFY(QFile::remove(first));
+        check->loader().keepOnly({});
+        QTest::keyClick(check->values(), Qt::Key_PageUp);
+        QCOMPARE(check->check()->code, std::string("A"));
+        const QString missing = check->candidatePane()->placeholder();
+        QVERIFY2(missing.contains(str("was not found")), qPrintable(missing));
+        QVERIFY(missing.contains(first));
+        QVERIFY(missing.contains(dir.filePath(str("first.jpg"))));
+
+        // Assistive technology reads the panes and the summary.
+        QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(check->candidatePane());
+        QVERIFY(pane);
+        QCOMPARE(pane->text(QAccessible::Name), str("Candidate's photo"));
+        QCOMPARE(pane->text(QAccessible::Description), missing);
+        QVERIFY(services->messages.empty());
+    }
+
+    void onlyARankedLineCanBeChecked() {
+        append("A");
+        append("B");
+        services->answers = {PlatformServices::Answer::Ok, PlatformServices::Answer::Ok};
+        form->findChild<QAction*>(str("catalogueCheckCandidate"))->trigger();
+        form->menuEntry(str("aha"), 20)->trigger(); // the list shows the codes to pick from
+        QVERIFY(form->listWindow());
+        pressEnterOn(0);
+        QVERIFY(!form->checkWindow());
+        QCOMPARE(services->messages,
+                 (std::vector<std::string>{MainWindowModel::kCheckNeedsSelection,
+                                           MainWindowModel::kCheckNeedsRanking}));
+        // Enter picked nothing: the pick stays the double-click's.
+        QVERIFY(form->listWindow() && form->listWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(CheckWindowTest)
+#include "CheckWindowTest.moc"
