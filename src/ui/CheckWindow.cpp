@@ -58,7 +58,7 @@ QChartView* newChartView(const QString& name) {
     view->setRenderHint(QPainter::Antialiasing);
     // Page Up and Page Down belong to the window, not to the chart's scrolling.
     view->setFocusPolicy(Qt::NoFocus);
-    view->setMinimumSize(260, 200);
+    view->setMinimumSize(240, 270);
     return view;
 }
 
@@ -111,6 +111,7 @@ CheckWindow::CheckWindow(MainWindowModel& model,
     values_->setHorizontalHeaderLabels({QStringLiteral("Seam"), QStringLiteral("Sheet"),
                                         QStringLiteral("Record"), QStringLiteral("Term")});
     values_->verticalHeader()->hide();
+    values_->verticalHeader()->setDefaultSectionSize(values_->fontMetrics().height() + 6);
     values_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     values_->setSelectionBehavior(QAbstractItemView::SelectRows);
     values_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -330,6 +331,13 @@ void CheckWindow::showChart(QChartView* view, const std::vector<CandidateCheck::
     auto* chart = new QChart;
     chart->legend()->hide();
     chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->setBackgroundRoundness(0);
+    QFont small = font();
+    small.setPixelSize(9);
+    QFont titleFont = small;
+    titleFont.setBold(true);
+    chart->setTitleFont(titleFont);
     chart->setTitle(marginal ? QStringLiteral("D1 by seam") : QStringLiteral("D2 by junction"));
     auto* series = new QHorizontalBarSeries;
     auto* set = new QBarSet(marginal ? QStringLiteral("D1") : QStringLiteral("D2"));
@@ -345,8 +353,10 @@ void CheckWindow::showChart(QChartView* view, const std::vector<CandidateCheck::
     for (const auto& bar : bars)
         described << QStringLiteral("%1 %2").arg(QString::fromStdString(bar.label),
                                                  QString::fromStdString(bar.valueText));
+    set->setLabelColor(palette().color(QPalette::WindowText));
+    set->setLabelFont(small);
     series->append(set);
-    series->setBarWidth(0.7);
+    series->setBarWidth(0.75);
     series->setLabelsVisible(true);
     series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
     series->setLabelsFormat(QStringLiteral("@value"));
@@ -354,12 +364,17 @@ void CheckWindow::showChart(QChartView* view, const std::vector<CandidateCheck::
     chart->addSeries(series);
     auto* axisY = new QBarCategoryAxis;
     axisY->append(categories);
+    axisY->setLabelsFont(small);
+    axisY->setGridLineVisible(false);
+    // Seam names are short; cut, they would all read "...".
+    axisY->setTruncateLabels(false);
     chart->addAxis(axisY, Qt::AlignLeft);
     series->attachAxis(axisY);
     auto* axisX = new QValueAxis;
     // Room to the right of the longest bar for its value.
     axisX->setRange(0.0, largest > 0.0 ? largest * 1.35 : 1.0);
-    axisX->setLabelFormat(QStringLiteral("%.3g"));
+    // Each bar carries its value; a scale would only crowd the chart.
+    axisX->setLabelsVisible(false);
     chart->addAxis(axisX, Qt::AlignBottom);
     series->attachAxis(axisX);
     const int count = int(bars.size());
