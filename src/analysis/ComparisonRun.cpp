@@ -146,6 +146,7 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
     host.setListCaption(captionFor(index));
     state.rankedBy = index;
     state.rankedSheet = current;
+    state.rankedSheetLine = SpecimenRecord::BuildRecordLine("", sheet);
     return summary(list);
 }
 

@@ -35,6 +35,8 @@ struct ComparisonState {
     // The sheet as that command read it: what its distances were measured from,
     // whatever the sheet holds since.
     DistancePasses::ParsedRecord rankedSheet;
+    // Its values as a record line with an empty code would hold them.
+    std::string rankedSheetLine;
 
     // How a command treats the tables' earlier entries. The Compare commands
     // keep them: the tables keep their values between runs, and a run

@@ -39,6 +39,18 @@ std::string junctionLabel(std::size_t j) {
            std::to_string(j + 1 + kCentralGroupSize);
 }
 
+std::string_view valuesOf(std::string_view line) {
+    const std::size_t tab = line.find(SpecimenRecord::kFieldSeparator);
+    return tab == std::string_view::npos ? std::string_view() : line.substr(tab);
+}
+
+std::size_t occurrenceAt(const std::vector<std::string>& lines, std::size_t index) {
+    std::size_t n = 1;
+    for (std::size_t i = 0; i < index; ++i)
+        n += lines[i] == lines[index];
+    return n;
+}
+
 } // namespace
 
 std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
@@ -51,10 +63,7 @@ std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
     c.lineCount = list.count();
     c.recordNumber = *number;
     c.recordLine = state.recordLines[*number - 1];
-    c.occurrence = 1;
-    for (std::size_t i = 0; i + 1 < *number; ++i)
-        if (state.recordLines[i] == c.recordLine)
-            ++c.occurrence;
+    c.occurrence = occurrenceAt(state.recordLines, *number - 1);
     c.code = std::string(SpecimenRecord::codeOf(c.recordLine));
     c.measure = measureOf(state.rankedBy);
     c.listedText = ListColumns::of(list.line(position), ListColumns::kHeadWidth, true).head;
@@ -99,6 +108,25 @@ std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
         }
     }
     return c;
+}
+
+CandidateCheck::Specimen CandidateCheck::sheetSpecimen(const ComparisonState& state,
+                                                       long long shownRecord) {
+    const std::string_view sheet = valuesOf(state.rankedSheetLine);
+    const auto& lines = state.recordLines;
+    std::optional<std::size_t> found;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (!sheet.empty() && valuesOf(lines[i]) == sheet &&
+            (!found || static_cast<long long>(*found) + 1 != shownRecord))
+            found = i;
+    Specimen specimen;
+    if (!found)
+        return specimen;
+    specimen.recordNumber = *found + 1;
+    specimen.recordLine = lines[*found];
+    specimen.code = std::string(SpecimenRecord::codeOf(specimen.recordLine));
+    specimen.occurrence = occurrenceAt(lines, *found);
+    return specimen;
 }
 
 std::string CandidateCheck::sumText() const {

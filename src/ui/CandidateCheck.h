@@ -57,6 +57,17 @@ struct CandidateCheck {
 
     // "D1 = 0.1234: the sum of the 16 bars", and for D the product rule.
     std::string sumText() const;
+
+    // The specimen the comparison measured from: the compared record whose
+    // values are exactly the sheet's (the one shown last when several are,
+    // else the latest), or, for a sheet never stored, none.
+    struct Specimen {
+        std::size_t recordNumber = 0; // 0: not a compared record
+        std::string code;
+        std::string recordLine;
+        std::size_t occurrence = 0;
+    };
+    static Specimen sheetSpecimen(const ComparisonState& state, long long shownRecord);
 };
 
 } // namespace korvex

@@ -120,6 +120,36 @@ TEST(CandidateCheck, ABarStandsForTheSeamsItsTermComesFrom) {
     EXPECT_EQ(check->rows[21].term, ""); // C6 closes no junction
 }
 
+TEST(CandidateCheck, TheSheetsSpecimenIsTheRecordHoldingItsValues) {
+    MeasurementSheet sheet;
+    for (std::size_t i = 0; i < 28; ++i)
+        sheet.setValue(i, "0.1");
+    MeasurementSheet other = sheet;
+    other.setValue(3, "0.2");
+    const std::string mine = SpecimenRecord::BuildRecordLine("B", sheet);
+    const std::string text = SpecimenRecord::BuildRecordLine("A", other) + "\r\n" + mine + "\r\n" +
+                             mine + "\r\n" + SpecimenRecord::BuildRecordLine("A", other) + "\r\n";
+    ComparisonState state;
+    ResultList list;
+    test::SilentHost host;
+    comp_Click(MarginalD1, sheet, text, state, list, host);
+    struct Case {
+        long long shown;
+        std::size_t record, occurrence;
+    } cases[] = {{1, 3, 2}, {2, 2, 1}, {3, 3, 2}, {9, 3, 2}};
+    for (const Case& c : cases) {
+        const auto s = CandidateCheck::sheetSpecimen(state, c.shown);
+        EXPECT_EQ(s.recordNumber, c.record) << c.shown;
+        EXPECT_EQ(s.occurrence, c.occurrence) << c.shown;
+        EXPECT_EQ(s.code, "B");
+        EXPECT_EQ(s.recordLine, mine);
+    }
+    sheet.setValue(0, "0.3"); // a sheet never stored
+    comp_Click(MarginalD1, sheet, text, state, list, host);
+    EXPECT_EQ(CandidateCheck::sheetSpecimen(state, 2).recordNumber, 0U);
+    EXPECT_EQ(CandidateCheck::sheetSpecimen(state, 2).occurrence, 0U);
+}
+
 // --- the command in the main window ------------------------------------------
 
 class CheckCandidateCommand : public test::MainWindowFixture {
