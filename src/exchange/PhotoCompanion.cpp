@@ -30,6 +30,28 @@ constexpr std::int64_t kMaxPointsPerPixel = 1'000'000;
 
 constexpr std::string_view kHexSuffix = "Hex";
 
+// Verdicts are stored as short tokens: the texts shown may be reworded, the
+// tokens stay.
+struct VerdictName {
+    Verdict verdict;
+    std::string_view token;
+    std::string_view text;
+};
+constexpr std::array<VerdictName, 3> kVerdicts = {{
+    {Verdict::SameAnimal, "same", "Same Animal"},
+    {Verdict::DifferentAnimal, "different", "Different Animal"},
+    {Verdict::Unsure, "unsure", "Unsure"},
+}};
+
+const VerdictName& nameOf(Verdict verdict) {
+    for (const VerdictName& name : kVerdicts)
+        if (name.verdict == verdict)
+            return name;
+    return kVerdicts.back();
+}
+
+constexpr std::array<std::string_view, 3> kMeasures = {"D1", "D2", "D"};
+
 std::string hexOf(std::string_view bytes) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string hex;
@@ -195,10 +217,37 @@ void putEntry(std::string& out, const PhotoEntry& entry, const fs::path& folder)
     out += "}}";
 }
 
+void putIdentity(std::string& out, const RecordIdentity& identity) {
+    out.push_back('{');
+    putBytes(out, "code", identity.code);
+    out.push_back(',');
+    putBytes(out, "line", identity.recordLine);
+    out += ",\"occurrence\":";
+    putInteger(out, identity.occurrence);
+    out.push_back('}');
+}
+
+void putDecision(std::string& out, const Decision& decision) {
+    out += "{\"query\":";
+    putIdentity(out, decision.query);
+    out += ",\"candidate\":";
+    putIdentity(out, decision.candidate);
+    out += ",\"verdict\":";
+    putText(out, nameOf(decision.verdict).token);
+    out += ",\"measure\":";
+    putText(out, decision.measure);
+    out.push_back(',');
+    putBytes(out, "distance", decision.distance);
+    out += ",\"decided\":";
+    putText(out, decision.decidedAt);
+    out.push_back('}');
+}
+
 // --- reading ------------------------------------------------------------------------
 // Read as a stream of events into the entries, for the same reason. A fault in
-// an entry is remembered and the rest is still read through, so that a newer
-// format version is told as such even where its entries look different.
+// an entry or a decision is remembered and the rest is still read through, so
+// that a newer format version is told as such even where its items look
+// different.
 
 const std::map<std::string, std::size_t, std::less<>>& seamIndices() {
     static const auto indices = [] {
@@ -253,7 +302,7 @@ public:
         else if (*version_ > kFormatVersion)
             result.error = "it was written in format version " + std::to_string(*version_) +
                            " by a newer version of the program; this version reads format "
-                           "version " +
+                           "versions up to " +
                            std::to_string(kFormatVersion) + " only.";
         else if (!scaleError_.empty())
             result.error = scaleError_ + ".";
@@ -261,12 +310,13 @@ public:
             result.error = "the file lacks \"pointsPerPixel\".";
         else if (!entriesSeen_)
             result.error = "the file lacks \"entries\".";
-        else if (!entryError_.empty())
-            result.error = entryError_ + ".";
+        else if (!itemError_.empty())
+            result.error = itemError_ + ".";
         if (!result.error.empty())
             return result;
         result.ok = true;
         result.entries = std::move(entries_);
+        result.decisions = std::move(decisions_);
         const double scale = double(*scale_);
         for (PhotoEntry& entry : result.entries)
             for (auto& segment : entry.segments)
@@ -300,7 +350,7 @@ public:
     }
 
 private:
-    enum class Context { Top, Entries, Entry, Segments, Segment };
+    enum class Context { Top, Entries, Entry, Segments, Segment, Decisions, Decision, Identity };
 
     // What is known of the entry being read.
     struct Pending {
@@ -314,13 +364,49 @@ private:
         bool segments = false;
     };
 
-    std::string where() const { return "entry " + std::to_string(entryNumber_); }
+    // What is known of a record a decision names.
+    struct PendingIdentity {
+        std::optional<std::string> code;
+        std::optional<std::string> line;
+        std::optional<std::size_t> occurrence;
+    };
+
+    // What is known of the decision being read.
+    struct PendingDecision {
+        std::optional<PendingIdentity> query;
+        std::optional<PendingIdentity> candidate;
+        std::optional<Verdict> verdict;
+        std::optional<std::string> measure;
+        std::optional<std::string> distance;
+        std::optional<std::string> decided;
+    };
+
+    std::string where() const {
+        return readingDecisions_ ? "decision " + std::to_string(decisionNumber_)
+                                 : "entry " + std::to_string(entryNumber_);
+    }
     std::string field() const { return where() + " \"" + key_ + "\""; }
     std::string seam() const { return where() + " segment \"" + key_ + "\""; }
+    // The record of a decision being read: "decision 2 candidate".
+    std::string identityWhere() const { return where() + " " + identityName_; }
 
     void fail(std::string reason) {
-        if (entryError_.empty())
-            entryError_ = std::move(reason);
+        if (itemError_.empty())
+            itemError_ = std::move(reason);
+    }
+
+    // The next item of a list of objects, numbered for messages and read
+    // afresh into `pending`; false, after a fault, when it is no object.
+    template <typename Item>
+    bool openItem(bool isObject, std::size_t& number, Item& pending, Context inside) {
+        ++number;
+        if (!isObject) {
+            fail(where() + " is not an object");
+            return false;
+        }
+        pending = Item{};
+        stack_.push_back(inside);
+        return true;
     }
 
     bool open(bool array) {
@@ -345,6 +431,13 @@ private:
                     return true;
                 }
                 fail("its \"entries\" are not a list");
+            } else if (key_ == "decisions") {
+                if (array) {
+                    readingDecisions_ = true;
+                    stack_.push_back(Context::Decisions);
+                    return true;
+                }
+                fail("its \"decisions\" are not a list");
             } else if (key_ == "version") {
                 versionError_ = "its version is not a whole number";
             } else if (key_ == "pointsPerPixel") {
@@ -352,13 +445,8 @@ private:
             }
             break;
         case Context::Entries:
-            ++entryNumber_;
-            if (!array) {
-                pending_ = Pending{};
-                stack_.push_back(Context::Entry);
+            if (openItem(!array, entryNumber_, pending_, Context::Entry))
                 return true;
-            }
-            fail(where() + " is not an object");
             break;
         case Context::Entry:
             if (key_ == "segments") {
@@ -385,6 +473,31 @@ private:
         case Context::Segment:
             fail(seam() + " is not four numbers");
             break;
+        case Context::Decisions:
+            if (openItem(!array, decisionNumber_, decision_, Context::Decision))
+                return true;
+            break;
+        case Context::Decision:
+            if (key_ == "query" || key_ == "candidate") {
+                auto& slot = key_ == "query" ? decision_.query : decision_.candidate;
+                if (!array && !slot) {
+                    slot.emplace();
+                    identity_ = &*slot;
+                    identityName_ = key_;
+                    stack_.push_back(Context::Identity);
+                    return true;
+                }
+                fail(slot ? field() + " appears twice" : field() + " is not an object");
+            } else if (isDecisionField(key_)) {
+                fail(field() + " is not a text");
+            }
+            break;
+        case Context::Identity:
+            if (key_ == "occurrence")
+                fail(identityWhere() + " \"occurrence\" is not a whole number");
+            else if (isIdentityTextField(key_))
+                fail(identityWhere() + " \"" + key_ + "\" is not a text");
+            break;
         }
         ++skip_;
         return true;
@@ -401,6 +514,12 @@ private:
             finishEntry();
         else if (done == Context::Segment)
             finishSegment();
+        else if (done == Context::Identity)
+            finishIdentity();
+        else if (done == Context::Decision)
+            finishDecision();
+        else if (done == Context::Decisions)
+            readingDecisions_ = false;
         return true;
     }
 
@@ -409,6 +528,13 @@ private:
     }
     static bool isField(std::string_view k) {
         return isTextField(k) || k == "occurrence" || k == "width" || k == "height";
+    }
+    static bool isDecisionField(std::string_view k) {
+        return k == "verdict" || k == "measure" || k == "distance" || k == "distanceHex" ||
+               k == "decided";
+    }
+    static bool isIdentityTextField(std::string_view k) {
+        return k == "code" || k == "codeHex" || k == "line" || k == "lineHex";
     }
 
     // The segment being opened names a seam not given before.
@@ -434,8 +560,7 @@ private:
             topScalar(v);
             break;
         case Context::Entries:
-            ++entryNumber_;
-            fail(where() + " is not an object");
+            openItem(false, entryNumber_, pending_, Context::Entry);
             break;
         case Context::Entry:
             entryScalar(v);
@@ -450,6 +575,15 @@ private:
             else if (coordinates_ < 4)
                 segment_[coordinates_] = v.number;
             ++coordinates_;
+            break;
+        case Context::Decisions:
+            openItem(false, decisionNumber_, decision_, Context::Decision);
+            break;
+        case Context::Decision:
+            decisionScalar(v);
+            break;
+        case Context::Identity:
+            identityScalar(v);
             break;
         }
         return true;
@@ -475,58 +609,74 @@ private:
         } else if (key_ == "entries") {
             entriesSeen_ = true;
             fail("its \"entries\" are not a list");
+        } else if (key_ == "decisions") {
+            fail("its \"decisions\" are not a list");
         }
     }
 
-    // A whole number within [low, high], or a fault named after the field.
-    std::optional<std::int64_t> wholeNumber(const Scalar& v, std::int64_t low, std::int64_t high) {
+    // A whole number within [low, high], or a fault naming `field`.
+    std::optional<std::int64_t> wholeNumber(const Scalar& v, std::int64_t low, std::int64_t high,
+                                            const std::string& field) {
         if (v.kind != Scalar::Whole) {
-            fail(field() + " is not a whole number");
+            fail(field + " is not a whole number");
             return std::nullopt;
         }
         if (v.tooLarge || v.whole > high) {
-            fail(field() + " is too large");
+            fail(field + " is too large");
             return std::nullopt;
         }
         if (v.whole < low) {
-            fail(field() + " is too small");
+            fail(field + " is too small");
             return std::nullopt;
         }
         return v.whole;
     }
 
-    // A text field, given once under its plain or its hexadecimal key.
-    void textField(const Scalar& v, std::optional<std::string>& slot, bool hex) {
+    // A text field of `owner` ("entry 3"), given once under its plain or its
+    // hexadecimal key.
+    void textField(const Scalar& v, std::optional<std::string>& slot, bool hex,
+                   const std::string& owner) {
         const std::string name = hex ? key_.substr(0, key_.size() - kHexSuffix.size()) : key_;
+        const std::string field = owner + " \"" + key_ + "\"";
         if (v.kind != Scalar::Text) {
-            fail(field() + " is not a text");
+            fail(field + " is not a text");
         } else if (slot) {
-            fail(where() + " needs exactly one of \"" + name + "\" and \"" + name +
+            fail(owner + " needs exactly one of \"" + name + "\" and \"" + name +
                  std::string(kHexSuffix) + "\"");
         } else if (!hex) {
             slot = *v.text;
         } else if (auto bytes = bytesOfHex(*v.text)) {
             slot = std::move(*bytes);
         } else {
-            fail(field() + " is not an even number of hexadecimal digits");
+            fail(field + " is not an even number of hexadecimal digits");
         }
+    }
+
+    // A plain text field given once.
+    void onceText(const Scalar& v, std::optional<std::string>& slot) {
+        if (v.kind != Scalar::Text)
+            fail(field() + " is not a text");
+        else if (slot)
+            fail(field() + " appears twice");
+        else
+            slot = *v.text;
     }
 
     void entryScalar(const Scalar& v) {
         PhotoEntry& e = pending_.entry;
         if (key_ == "line" || key_ == "lineHex") {
-            textField(v, pending_.line, key_ == "lineHex");
+            textField(v, pending_.line, key_ == "lineHex", where());
         } else if (key_ == "photo" || key_ == "photoHex") {
-            textField(v, pending_.photo, key_ == "photoHex");
+            textField(v, pending_.photo, key_ == "photoHex", where());
             if (pending_.photo && pending_.photo->empty())
                 fail(where() + " has an empty \"photo\"");
         } else if (key_ == "occurrence") {
-            if (const auto n = wholeNumber(v, 1, INT64_MAX)) {
+            if (const auto n = wholeNumber(v, 1, INT64_MAX, field())) {
                 e.occurrence = static_cast<std::size_t>(*n);
                 pending_.occurrence = true;
             }
         } else if (key_ == "width" || key_ == "height") {
-            if (const auto n = wholeNumber(v, 1, kMaxSidePixels)) {
+            if (const auto n = wholeNumber(v, 1, kMaxSidePixels, field())) {
                 (key_ == "width" ? e.widthPixels : e.heightPixels) = static_cast<int>(*n);
                 (key_ == "width" ? pending_.width : pending_.height) = true;
             }
@@ -540,6 +690,83 @@ private:
         } else if (key_ == "segments") {
             fail(field() + " is not an object");
         }
+    }
+
+    void decisionScalar(const Scalar& v) {
+        PendingDecision& d = decision_;
+        if (key_ == "query" || key_ == "candidate") {
+            fail(field() + " is not an object");
+        } else if (key_ == "verdict") {
+            std::optional<std::string> token;
+            onceText(v, token);
+            if (!token)
+                return;
+            if (d.verdict) {
+                fail(field() + " appears twice");
+                return;
+            }
+            for (const VerdictName& name : kVerdicts)
+                if (*token == name.token)
+                    d.verdict = name.verdict;
+            if (!d.verdict)
+                fail(field() + " is not \"same\", \"different\" or \"unsure\"");
+        } else if (key_ == "measure") {
+            onceText(v, d.measure);
+            if (d.measure &&
+                std::find(kMeasures.begin(), kMeasures.end(), *d.measure) == kMeasures.end())
+                fail(field() + " is not \"D1\", \"D2\" or \"D\"");
+        } else if (key_ == "distance" || key_ == "distanceHex") {
+            textField(v, d.distance, key_ == "distanceHex", where());
+        } else if (key_ == "decided") {
+            onceText(v, d.decided);
+        }
+    }
+
+    void identityScalar(const Scalar& v) {
+        PendingIdentity& id = *identity_;
+        if (key_ == "code" || key_ == "codeHex") {
+            textField(v, id.code, key_ == "codeHex", identityWhere());
+        } else if (key_ == "line" || key_ == "lineHex") {
+            textField(v, id.line, key_ == "lineHex", identityWhere());
+        } else if (key_ == "occurrence") {
+            const std::string name = identityWhere() + " \"occurrence\"";
+            if (id.occurrence)
+                fail(name + " appears twice");
+            else if (const auto n = wholeNumber(v, 0, INT64_MAX, name))
+                id.occurrence = static_cast<std::size_t>(*n);
+        }
+    }
+
+    void finishIdentity() {
+        const PendingIdentity& id = *identity_;
+        if (!id.code)
+            fail(identityWhere() + " needs exactly one of \"code\" and \"codeHex\"");
+        else if (!id.line)
+            fail(identityWhere() + " needs exactly one of \"line\" and \"lineHex\"");
+        else if (!id.occurrence)
+            fail(identityWhere() + " lacks \"occurrence\"");
+    }
+
+    static RecordIdentity identityOf(PendingIdentity& id) {
+        return {std::move(*id.code), std::move(*id.line), *id.occurrence};
+    }
+
+    void finishDecision() {
+        PendingDecision& d = decision_;
+        const char* missing = !d.query       ? "query"
+                              : !d.candidate ? "candidate"
+                              : !d.verdict   ? "verdict"
+                              : !d.measure   ? "measure"
+                              : !d.distance  ? "distance"
+                              : !d.decided   ? "decided"
+                                             : nullptr;
+        if (missing)
+            fail(where() + " lacks \"" + missing + "\"");
+        if (!itemError_.empty())
+            return;
+        decisions_.push_back({identityOf(*d.query), identityOf(*d.candidate), *d.verdict,
+                              std::move(*d.measure), std::move(*d.distance),
+                              std::move(*d.decided)});
     }
 
     void finishSegment() {
@@ -565,7 +792,7 @@ private:
             fail(where() + " needs exactly one of \"line\" and \"lineHex\"");
         else if (*missing != '\0')
             fail(where() + " lacks \"" + missing + "\"");
-        if (!entryError_.empty())
+        if (!itemError_.empty())
             return;
         p.entry.recordLine = std::move(*p.line);
         const fs::path photo(*p.photo);
@@ -586,9 +813,17 @@ private:
     std::optional<std::int64_t> scale_;
     std::string scaleError_;
     bool entriesSeen_ = false;
-    std::string entryError_;
+    // The first fault found in an entry or a decision.
+    std::string itemError_;
     std::size_t entryNumber_ = 0;
     Pending pending_;
+    bool readingDecisions_ = false;
+    std::size_t decisionNumber_ = 0;
+    PendingDecision decision_;
+    // The record of decision_ being read and its name, "query" or "candidate".
+    PendingIdentity* identity_ = nullptr;
+    std::string identityName_;
+    std::vector<Decision> decisions_;
     std::size_t seamIndex_ = 0;
     std::size_t coordinates_ = 0;
     std::array<double, 4> segment_{};
@@ -607,24 +842,41 @@ std::string seamName(std::size_t recordIndex) {
                : "C" + std::to_string(recordIndex - RecordLayout::kMarginalCount + 1);
 }
 
-std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder) {
+std::string_view verdictText(Verdict verdict) {
+    return nameOf(verdict).text;
+}
+
+std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder,
+                  const std::vector<Decision>& decisions) {
     const fs::path folder = fs::path(dataFolder).lexically_normal();
     std::size_t size = 128;
     for (const PhotoEntry& entry : entries)
         size += 160 + 2 * entry.recordLine.size() + entry.photoPath.size() +
                 entry.appendedAt.size() + 48 * entry.segments.size();
+    for (const Decision& decision : decisions)
+        size += 200 + 2 * (decision.query.recordLine.size() + decision.candidate.recordLine.size());
     std::string out;
     out.reserve(size);
     out += "{\n\"format\": ";
     putText(out, kFormatName);
-    out += ",\n\"version\": " + std::to_string(kFormatVersion) +
+    const int version = decisions.empty() ? kFormatVersionWithoutDecisions : kFormatVersion;
+    out += ",\n\"version\": " + std::to_string(version) +
            ",\n\"pointsPerPixel\": " + std::to_string(kPointsPerPixel) + ",\n\"entries\": [";
-    // One entry a line: readable, and a changed record shows as one changed line.
+    // One item a line: readable, and a changed record shows as one changed line.
     for (std::size_t i = 0; i < entries.size(); ++i) {
         out += i == 0 ? "\n" : ",\n";
         putEntry(out, entries[i], folder);
     }
-    out += "\n]\n}\n";
+    out += "\n]";
+    if (!decisions.empty()) {
+        out += ",\n\"decisions\": [";
+        for (std::size_t i = 0; i < decisions.size(); ++i) {
+            out += i == 0 ? "\n" : ",\n";
+            putDecision(out, decisions[i]);
+        }
+        out += "\n]";
+    }
+    out += "\n}\n";
     return out;
 }
 

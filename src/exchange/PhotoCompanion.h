@@ -49,14 +49,53 @@ struct PhotoEntry {
     bool operator==(const PhotoEntry&) const = default;
 };
 
+// What the researcher concluded on looking at a candidate beside the query.
+enum class Verdict { SameAnimal, DifferentAnimal, Unsure };
+
+// A record as a decision names it: its code and, as for a photo entry, its
+// line's exact bytes and which of the lines with that text it is (1 for the
+// first). Occurrence 0 means the specimen was never stored (the sheet's
+// specimen need not have been appended); its line is then only a reminder.
+struct RecordIdentity {
+    std::string code;
+    std::string recordLine;
+    std::size_t occurrence = 0;
+
+    bool operator==(const RecordIdentity&) const = default;
+};
+
+// One decision of the log: a query checked against a candidate of its ranked
+// list. A log keeps every decision, also one that changes an earlier mind.
+struct Decision {
+    RecordIdentity query;
+    RecordIdentity candidate;
+    Verdict verdict = Verdict::Unsure;
+    // The distance of the list the candidate came from: "D1", "D2" or "D";
+    // a reader refuses any other.
+    std::string measure;
+    // The distance as the ranked line listed it.
+    std::string distance;
+    // UTC, "2026-05-24T09:30:00Z".
+    std::string decidedAt;
+
+    bool operator==(const Decision&) const = default;
+};
+
 // The companion file of a data file, "name.tor.photos.json": a JSON document
-// with a format version and one entry per record that keeps its photo. The
-// data file itself never changes because of it.
+// with a format version, one entry per record that keeps its photo and the
+// log of decisions. The data file itself never changes because of it.
 namespace PhotoCompanion {
 
-inline constexpr int kFormatVersion = 1;
+// Version 2 adds the decisions. A document without decisions is still
+// written as version 1, so that copies of the program that read only version
+// 1 keep reading the photos.
+inline constexpr int kFormatVersion = 2;
+inline constexpr int kFormatVersionWithoutDecisions = 1;
 inline constexpr std::string_view kFormatName = "korvex-photos";
 inline constexpr std::string_view kSuffix = ".photos.json";
+
+// "Same Animal", "Different Animal", "Unsure": the verdict as the user reads it.
+std::string_view verdictText(Verdict verdict);
 
 // "catalogue.tor" gives "catalogue.tor.photos.json".
 std::string companionPathFor(const std::string& dataFilePath);
@@ -64,15 +103,18 @@ std::string companionPathFor(const std::string& dataFilePath);
 // The seam a record value belongs to: "M1".."M16" for 0..15, "C1".."C12" for 16..27.
 std::string seamName(std::size_t recordIndex);
 
-// The document for `entries`; photo paths beneath `dataFolder` are written
-// relative to it. Record lines that are not UTF-8 (8-bit text from older
-// files) are written as hexadecimal bytes, so every byte survives.
-std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder);
+// The document for `entries` and `decisions`; photo paths beneath
+// `dataFolder` are written relative to it. Record lines and codes that are
+// not UTF-8 (8-bit text from older files) are written as hexadecimal bytes,
+// so every byte survives.
+std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder,
+                  const std::vector<Decision>& decisions = {});
 
 struct ReadResult {
     bool ok = false;
     std::vector<PhotoEntry> entries; // photo paths made absolute against the data folder
     std::string error;               // why the document was refused, for a message
+    std::vector<Decision> decisions; // in the order they were made
 };
 
 // Reads a document. Anything malformed, and any version newer than this

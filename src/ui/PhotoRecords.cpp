@@ -83,7 +83,7 @@ void PhotoRecords::loadCompanion(const std::string& dataFilePath, const DataSet&
         return;
     const auto file = services_.readFile(companion);
     const auto read = file.ok ? PhotoCompanion::read(file.bytes, folderOf(dataFilePath))
-                              : PhotoCompanion::ReadResult{false, {}, file.error};
+                              : PhotoCompanion::ReadResult{false, {}, file.error, {}};
     if (!read.ok) {
         std::string reason = read.error;
         if (!reason.empty() && reason.back() != '.')

@@ -122,13 +122,15 @@ TEST(PhotoCompanion, EntriesFindTheirRowsInAReorderedDataFile) {
     EXPECT_EQ(PhotoCompanion::occurrenceOf(pieces, 1), 1U);
 }
 
+// A document, or a part of one, that must be refused.
+struct Refused {
+    const char* name;
+    std::string bytes;
+    const char* reason; // a part of the message
+};
+
 TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
-    struct Case {
-        const char* name;
-        std::string bytes;
-        const char* reason; // a part of the message
-    };
-    const std::vector<Case> cases = {
+    const std::vector<Refused> cases = {
         {"empty file", "", "not valid JSON"},
         {"cut short", document("1", kGoodEntry).substr(0, 60), "not valid JSON"},
         {"not UTF-8", "{\"format\": \"\xff\"}", "not valid JSON"},
@@ -170,7 +172,7 @@ TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
             "appended": "", "segments": {"C1": [1, 2, 3]}})"),
          "not four numbers"},
     };
-    for (const Case& c : cases) {
+    for (const Refused& c : cases) {
         const auto result = PhotoCompanion::read(c.bytes, kFolder);
         EXPECT_FALSE(result.ok) << c.name;
         EXPECT_TRUE(result.entries.empty()) << c.name;
@@ -180,9 +182,172 @@ TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
 }
 
 TEST(PhotoCompanion, RefusesANewerFormatVersionWithoutGuessing) {
-    const auto result = PhotoCompanion::read(document("2", kGoodEntry), kFolder);
+    const auto result = PhotoCompanion::read(document("3", kGoodEntry), kFolder);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.entries.empty());
-    EXPECT_NE(result.error.find("format version 2 by a newer version"), std::string::npos)
+    EXPECT_NE(result.error.find("format version 3 by a newer version"), std::string::npos)
         << result.error;
+}
+
+namespace {
+
+Decision decision(Verdict verdict, RecordIdentity query, RecordIdentity candidate) {
+    return {std::move(query), std::move(candidate), verdict, "D", "0.1234", "2026-05-24T09:30:00Z"};
+}
+
+const std::string kGoodDecision =
+    R"({"query": {"code": "A1", "line": "A1\t1", "occurrence": 0},
+    "candidate": {"code": "B2", "line": "B2\t2", "occurrence": 2}, "verdict": "same",
+    "measure": "D1", "distance": "0.012", "decided": "2026-05-24T09:30:00Z"})";
+
+// A document with kGoodEntry and `decisions` as the value of "decisions".
+std::string withDecisions(const std::string& version, const std::string& decisions) {
+    std::string text = document(version, kGoodEntry);
+    text.insert(text.size() - 1, ", \"decisions\": " + decisions);
+    return text;
+}
+
+} // namespace
+
+TEST(PhotoCompanion, VerdictsReadAsTheUserSeesThem) {
+    EXPECT_EQ(PhotoCompanion::verdictText(Verdict::SameAnimal), "Same Animal");
+    EXPECT_EQ(PhotoCompanion::verdictText(Verdict::DifferentAnimal), "Different Animal");
+    EXPECT_EQ(PhotoCompanion::verdictText(Verdict::Unsure), "Unsure");
+}
+
+TEST(PhotoCompanion, DecisionsRoundTripWithEveryByte) {
+    const std::vector<PhotoEntry> entries = {entry("TH-1\t0.1250", 1, kFolder + "/a.jpg")};
+    std::vector<Decision> decisions = {
+        // The sheet's specimen, never appended, against a stored record.
+        decision(Verdict::SameAnimal, {"new", "new\t0.5", 0}, {"TH-1", "TH-1\t0.1250", 1}),
+        // 8-bit codes and lines from an older file, the second of two equal lines.
+        decision(Verdict::DifferentAnimal,
+                 {std::string("\x8a\xe8", 2), std::string("\x8a\xe8\t0.5", 5), 2},
+                 {"\xc5\xa0umava", "\xc5\xa0umava\t1", 1}),
+        decision(Verdict::Unsure, {"TH-1", "TH-1\t0.1250", 1}, {"x\"y\\z", "x\"y\\z\t1\r\n2", 3}),
+    };
+    decisions[1].measure = "D1";
+    decisions[1].distance = "0.056";
+    decisions[2].measure = "D2";
+    decisions[2].distance = std::string("0\xff", 2);
+    const std::string text = PhotoCompanion::write(entries, kFolder, decisions);
+    EXPECT_NE(text.find("\"version\": 2,"), std::string::npos);
+    EXPECT_NE(text.find("\"codeHex\":\"8ae8\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"verdict\":\"different\""), std::string::npos) << text;
+
+    const auto back = PhotoCompanion::read(text, kFolder);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries, entries);
+    EXPECT_EQ(back.decisions, decisions);
+
+    // Decisions alone, with no photo entry, make a document of their own.
+    const auto alone = PhotoCompanion::read(PhotoCompanion::write({}, kFolder, decisions), kFolder);
+    ASSERT_TRUE(alone.ok) << alone.error;
+    EXPECT_TRUE(alone.entries.empty());
+    EXPECT_EQ(alone.decisions, decisions);
+}
+
+TEST(PhotoCompanion, WithoutDecisionsTheDocumentStaysVersionOne) {
+    const std::vector<PhotoEntry> entries = {entry("A\t1", 1, "/a.jpg")};
+    const std::string text = PhotoCompanion::write(entries, kFolder);
+    EXPECT_EQ(text, PhotoCompanion::write(entries, kFolder, {}));
+    EXPECT_NE(text.find("\"version\": 1,"), std::string::npos) << text;
+    EXPECT_EQ(text.find("decisions"), std::string::npos) << text;
+    EXPECT_EQ(text.substr(text.size() - 5), "\n]\n}\n");
+    EXPECT_TRUE(PhotoCompanion::read(text, kFolder).decisions.empty());
+}
+
+TEST(PhotoCompanion, VersionTwoEntriesAreReadByTheSameRules) {
+    for (const char* version : {"1", "2"}) {
+        // The same entries under either version give the same photos...
+        const auto good = PhotoCompanion::read(document(version, kGoodEntry), kFolder);
+        ASSERT_TRUE(good.ok) << version << ": " << good.error;
+        ASSERT_EQ(good.entries.size(), 1U);
+        EXPECT_EQ(good.entries[0].photoPath, kFolder + "/a.jpg");
+        EXPECT_EQ(good.entries[0].segments[0], (PhotoSegment{{0.01, 0.02}, {0.03, 0.04}}));
+        // ...and the same faults refuse them.
+        const auto bad =
+            PhotoCompanion::read(document(version, R"({"line": "a", "occurrence": 0})"), kFolder);
+        EXPECT_FALSE(bad.ok);
+        EXPECT_NE(bad.error.find("entry 1 \"occurrence\" is too small"), std::string::npos)
+            << bad.error;
+    }
+    const auto both = PhotoCompanion::read(withDecisions("2", "[" + kGoodDecision + "]"), kFolder);
+    ASSERT_TRUE(both.ok) << both.error;
+    ASSERT_EQ(both.entries.size(), 1U);
+    ASSERT_EQ(both.decisions.size(), 1U);
+    const Decision& d = both.decisions[0];
+    EXPECT_EQ(d.query, (RecordIdentity{"A1", "A1\t1", 0}));
+    EXPECT_EQ(d.candidate, (RecordIdentity{"B2", "B2\t2", 2}));
+    EXPECT_EQ(d.verdict, Verdict::SameAnimal);
+    EXPECT_EQ(d.measure, "D1");
+    EXPECT_EQ(d.distance, "0.012");
+    EXPECT_EQ(d.decidedAt, "2026-05-24T09:30:00Z");
+    // A field this version does not know is passed over, as in entries.
+    std::string later = kGoodDecision;
+    later.insert(1, R"("reviewer": {"name": "K"}, )");
+    const auto passed = PhotoCompanion::read(withDecisions("2", "[" + later + "]"), kFolder);
+    ASSERT_TRUE(passed.ok) << passed.error;
+    EXPECT_EQ(passed.decisions, both.decisions);
+}
+
+TEST(PhotoCompanion, RefusesMalformedDecisionsWithAReason) {
+    // kGoodDecision, in a list, with `from` replaced by `to`.
+    const auto changed = [](const std::string& from, const std::string& to) {
+        std::string text = kGoodDecision;
+        const std::size_t at = text.find(from);
+        EXPECT_NE(at, std::string::npos) << from;
+        return "[" + (at == std::string::npos ? text : text.replace(at, from.size(), to)) + "]";
+    };
+    // The bytes are the value of "decisions".
+    const std::vector<Refused> cases = {
+        {"not a list", "{}", "its \"decisions\" are not a list"},
+        {"a text", "\"none\"", "its \"decisions\" are not a list"},
+        {"not an object", "[1]", "decision 1 is not an object"},
+        {"second a list", "[" + kGoodDecision + ", []]", "decision 2 is not an object"},
+        {"no query", changed(R"("query")", R"("q")"), "decision 1 lacks \"query\""},
+        {"query a text", changed(R"({"code": "A1", "line": "A1\t1", "occurrence": 0})", "\"A1\""),
+         "decision 1 \"query\" is not an object"},
+        {"two queries", changed(R"("candidate")", R"("query")"), "\"query\" appears twice"},
+        {"no candidate code", changed(R"("code": "B2")", R"("kode": "B2")"),
+         "decision 1 candidate needs exactly one of \"code\" and \"codeHex\""},
+        {"no query line", changed(R"("line": "A1\t1")", R"("lines": "A1\t1")"),
+         "decision 1 query needs exactly one of \"line\" and \"lineHex\""},
+        {"odd hex code", changed(R"("code": "B2")", R"("codeHex": "4")"),
+         "decision 1 candidate \"codeHex\" is not an even number of hexadecimal digits"},
+        {"negative occurrence", changed(R"("occurrence": 2)", R"("occurrence": -1)"),
+         "decision 1 candidate \"occurrence\" is too small"},
+        {"fractional occurrence", changed(R"("occurrence": 2)", R"("occurrence": 1.5)"),
+         "candidate \"occurrence\" is not a whole number"},
+        {"no occurrence", changed(R"(, "occurrence": 0)", ""),
+         "decision 1 query lacks \"occurrence\""},
+        {"occurrence a list", changed(R"("occurrence": 0)", R"("occurrence": [0])"),
+         "query \"occurrence\" is not a whole number"},
+        {"unknown verdict", changed(R"("same")", R"("Same Animal")"),
+         "\"verdict\" is not \"same\", \"different\" or \"unsure\""},
+        {"two verdicts",
+         changed(R"("verdict": "same")", R"("verdict": "same", "verdict": "unsure")"),
+         "\"verdict\" appears twice"},
+        {"no verdict", changed(R"("verdict": "same",)", ""), "decision 1 lacks \"verdict\""},
+        {"unknown measure", changed(R"("D1")", R"("D3")"),
+         "\"measure\" is not \"D1\", \"D2\" or \"D\""},
+        {"measure a number", changed(R"("D1")", "1"), "decision 1 \"measure\" is not a text"},
+        {"no distance", changed(R"("distance")", R"("dist")"), "decision 1 lacks \"distance\""},
+        {"two distances",
+         changed(R"("distance": "0.012")", R"("distance": "0.012", "distanceHex": "30")"),
+         "exactly one of \"distance\" and \"distanceHex\""},
+        {"no time", changed(R"(, "decided": "2026-05-24T09:30:00Z")", ""),
+         "decision 1 lacks \"decided\""},
+        {"time an object", changed(R"("2026-05-24T09:30:00Z")", "{}"), "\"decided\" is not a text"},
+    };
+    for (const Refused& c : cases) {
+        const auto result = PhotoCompanion::read(withDecisions("2", c.bytes), kFolder);
+        EXPECT_FALSE(result.ok) << c.name;
+        EXPECT_TRUE(result.decisions.empty()) << c.name;
+        EXPECT_TRUE(result.entries.empty()) << c.name;
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << c.name << ": " << result.error;
+    }
+    // A fault in a decision does not hide that the document is newer.
+    const auto newer = PhotoCompanion::read(withDecisions("3", "[1]"), kFolder);
+    EXPECT_NE(newer.error.find("newer version"), std::string::npos) << newer.error;
 }
