@@ -179,6 +179,7 @@ public:
     // The photos the records keep, and "Open the Record's Photo" (its own
     // menu; the data file's bytes never depend on them).
     const PhotoRecords& photoRecords() const { return photoRecords_; }
+    PhotoRecords& photoRecords() { return photoRecords_; }
     void OpenRecordPhoto();
 
 private:

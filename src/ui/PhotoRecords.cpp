@@ -70,8 +70,23 @@ void PhotoRecords::recordShown(const DataSet& dataSet, long long recordNumber) {
         shown_ = keyOf(pieces, static_cast<std::size_t>(recordNumber - 1));
 }
 
+void PhotoRecords::recordDecision(Decision decision) {
+    decisions_.push_back(std::move(decision));
+}
+
+const Decision* PhotoRecords::latestDecisionFor(const RecordIdentity& query,
+                                                const RecordIdentity& candidate) const {
+    const auto samePair = [&](const Decision& d) {
+        return (d.query == query && d.candidate == candidate) ||
+               (d.query == candidate && d.candidate == query);
+    };
+    const auto last = std::find_if(decisions_.rbegin(), decisions_.rend(), samePair);
+    return last == decisions_.rend() ? nullptr : &*last;
+}
+
 void PhotoRecords::forgetAll() {
     entries_.clear();
+    decisions_.clear();
     shown_.reset();
 }
 
@@ -101,6 +116,7 @@ void PhotoRecords::loadCompanion(const std::string& dataFilePath, const DataSet&
     for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(pieces, read.entries))
         if (entry)
             entries_.push_back(*entry);
+    decisions_ = read.decisions;
 }
 
 bool PhotoRecords::keepAside(const std::string& companion) {
@@ -129,12 +145,12 @@ bool PhotoRecords::saveCompanion(const std::string& dataFilePath, const DataSet&
         if (entry)
             kept.push_back(*entry);
     const bool exists = services_.fileExists(companion);
-    if (kept.empty() && !exists)
-        return true; // no photos: no companion beside the data file
+    if (kept.empty() && decisions_.empty() && !exists)
+        return true; // nothing to remember: no companion beside the data file
     if (exists && !keepAside(companion))
         return false;
-    const auto written =
-        services_.writeFile(companion, PhotoCompanion::write(kept, folderOf(dataFilePath)));
+    const auto written = services_.writeFile(
+        companion, PhotoCompanion::write(kept, folderOf(dataFilePath), decisions_));
     if (!written.ok) {
         message("The data were saved, but the photos of the records could not be saved to " +
                     quoted(companion) + ": " + written.error,

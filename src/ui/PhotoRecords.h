@@ -14,8 +14,9 @@ namespace korvex {
 
 // What the records of the data set remember of their photos, free of any
 // window toolkit: the entry made when a record is appended with a photo open,
-// the companion file beside the data file, and opening a record's photo
-// again with its junctions. The data file itself is never touched here.
+// the log of decisions made on checking candidates, the companion file beside
+// the data file, and opening a record's photo again with its junctions. The
+// data file itself is never touched here.
 class PhotoRecords {
 public:
     static constexpr std::string_view kBrokenSuffix = ".broken";
@@ -24,6 +25,16 @@ public:
     PhotoRecords(PlatformServices& services, DigitisingModel& digitising, std::string title);
 
     const std::vector<PhotoEntry>& entries() const { return entries_; }
+    // Every decision in the order made, also those of records no longer in
+    // the data set: a log is history.
+    const std::vector<Decision>& decisions() const { return decisions_; }
+
+    // Adds a decision to the log; an earlier one of the same pair stays.
+    void recordDecision(Decision decision);
+    // The last decision of the pair, in either orientation (the query checked
+    // against the candidate or the other way round), or null.
+    const Decision* latestDecisionFor(const RecordIdentity& query,
+                                      const RecordIdentity& candidate) const;
     // The photo the user opened last, while it is shown.
     const std::optional<std::string>& openPhoto() const { return openPhoto_; }
 
@@ -37,19 +48,22 @@ public:
     // The sheet shows record `recordNumber` (from 1) of `dataSet`.
     void recordShown(const DataSet& dataSet, long long recordNumber);
 
-    // The data set was replaced by one that carries no photos (the clipboard).
+    // The data set was replaced by one that carries no photos nor decisions
+    // (the clipboard).
     void forgetAll();
 
-    // `dataSet` was just loaded from `dataFilePath`: reads its companion. A
-    // missing companion is normal and says nothing; one that cannot be read
-    // gives one message naming the file and the reason, and the records load
-    // without photos.
+    // `dataSet` was just loaded from `dataFilePath`: reads its companion, the
+    // photos of the records still there and every decision. A missing
+    // companion is normal and says nothing; one that cannot be read gives one
+    // message naming the file and the reason, and the records load without
+    // photos or decisions.
     void loadCompanion(const std::string& dataFilePath, const DataSet& dataSet);
 
     // The data file `dataFilePath` was just written from `dataSet`: writes the
-    // companion beside it, keeping a copy of a companion that could not be read
-    // aside before replacing it. Returns false, after a message, when the
-    // photos could not be saved.
+    // companion beside it, when a record keeps a photo or a decision was made,
+    // keeping a copy of a companion that could not be read aside before
+    // replacing it. Returns false, after a message, when the photos could not
+    // be saved.
     bool saveCompanion(const std::string& dataFilePath, const DataSet& dataSet);
 
     // "Open the Record's Photo": the photo of the record shown last, with its
@@ -87,6 +101,7 @@ private:
     DigitisingModel& digitising_;
     std::string title_;
     std::vector<PhotoEntry> entries_;
+    std::vector<Decision> decisions_;
     std::optional<std::string> openPhoto_;
     std::optional<Key> shown_;
     // The data file last loaded or saved: relative photo paths and the

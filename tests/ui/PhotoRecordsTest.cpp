@@ -20,7 +20,6 @@ const std::string kCompanion = "/data/cat.tor.photos.json";
 
 class PhotoRecordsTest : public test::MainWindowFixture {
 protected:
-
     void SetUp() override {
         MainWindowFixture::SetUp();
         addPhoto(kPhoto);
@@ -197,6 +196,87 @@ TEST_F(PhotoRecordsTest, TheClipboardCarriesNoPhotos) {
     services.messageAnswers.push_back(Answer::Ok);
     window.OpenRecordPhoto();
     expectOneMessage({"keeps no photo"});
+}
+
+// The record `number` (from 1) of the model's data set, as a decision names it.
+RecordIdentity identityOf(const MainWindowModel& model, std::size_t number) {
+    const auto pieces = model.dataSet().pieces();
+    const std::string line(pieces.at(number - 1));
+    return {line.substr(0, line.find('\t')), line,
+            PhotoCompanion::occurrenceOf(pieces, number - 1)};
+}
+
+Decision decided(RecordIdentity query, RecordIdentity candidate, Verdict verdict, std::string at) {
+    return {std::move(query), std::move(candidate), verdict, "D", "0.0417", std::move(at)};
+}
+
+TEST_F(PhotoRecordsTest, DecisionsAreSavedBesideTheDataAndFoundAgainAfterLoading) {
+    // Two equal rows: the decision must name the second one, not just its text.
+    for (const char* code : {"T1", "T2", "T2"}) {
+        services.setClipboardText(std::string(code) + "\t1\t2\t3\t4\t5\t6\t7\t8");
+        window.Command9_Click();
+        append(code);
+    }
+    const RecordIdentity sheet{"NEW", "NEW\t1\t2", 0}; // never appended
+    const RecordIdentity t1 = identityOf(window, 1);
+    const RecordIdentity t2second = identityOf(window, 3);
+    ASSERT_EQ(t2second.occurrence, 2U);
+    PhotoRecords& records = window.photoRecords();
+    records.recordDecision(decided(sheet, t1, Verdict::Unsure, "2026-05-24T09:30:00Z"));
+    records.recordDecision(
+        decided(sheet, t2second, Verdict::DifferentAnimal, "2026-05-24T09:31:00Z"));
+    // A changed mind: the log keeps both, the latest counts.
+    records.recordDecision(decided(t1, sheet, Verdict::SameAnimal, "2026-05-24T09:32:00Z"));
+    const std::vector<Decision> made = records.decisions();
+    ASSERT_EQ(made.size(), 3U);
+
+    save(); // no record keeps a photo, yet the decisions need a companion
+    ASSERT_EQ(services.files.count(kCompanion), 1U);
+    EXPECT_TRUE(PhotoCompanion::read(services.files.at(kCompanion), "/data").entries.empty());
+
+    MainWindowModel again{services};
+    again.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+    services.fileAnswers.push_back(kData);
+    again.LoadDataFile();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(again.photoRecords().decisions(), made);
+    const Decision* latest = again.photoRecords().latestDecisionFor(sheet, identityOf(again, 1));
+    ASSERT_NE(latest, nullptr);
+    EXPECT_EQ(latest->verdict, Verdict::SameAnimal);
+    // Either orientation is the same pair.
+    EXPECT_EQ(again.photoRecords().latestDecisionFor(identityOf(again, 1), sheet), latest);
+    latest = again.photoRecords().latestDecisionFor(identityOf(again, 3), sheet);
+    ASSERT_NE(latest, nullptr);
+    EXPECT_EQ(latest->verdict, Verdict::DifferentAnimal);
+    // The first of the two equal rows was never decided on.
+    EXPECT_EQ(again.photoRecords().latestDecisionFor(sheet, identityOf(again, 2)), nullptr);
+    EXPECT_EQ(again.photoRecords().latestDecisionFor(identityOf(again, 1), identityOf(again, 3)),
+              nullptr);
+}
+
+TEST_F(PhotoRecordsTest, DecisionsOutliveTheirRecordsButNotAClipboardLoad) {
+    digitiseOn(kPhoto);
+    append("T1");
+    const RecordIdentity t1 = identityOf(window, 1);
+    const RecordIdentity gone{"OLD", "OLD\t9", 1};
+    window.photoRecords().recordDecision(decided(t1, gone, Verdict::DifferentAnimal, "t"));
+    save();
+    // Another program removes the row: its photo goes, the decision stays.
+    std::string& tor = services.files[kData];
+    tor.erase(tor.find("T1\t"));
+    tor.replace(tor.find(" 1 "), 3, " 0 ");
+    load();
+    EXPECT_EQ(window.dataSet().RecordCount(), 0U);
+    EXPECT_TRUE(window.photoRecords().entries().empty());
+    ASSERT_EQ(window.photoRecords().decisions().size(), 1U);
+    save();
+    const auto kept = PhotoCompanion::read(services.files.at(kCompanion), "/data");
+    ASSERT_TRUE(kept.ok) << kept.error;
+    EXPECT_EQ(kept.decisions, window.photoRecords().decisions());
+
+    services.setClipboardText("X\t1\r\n");
+    window.load_Click(MainWindowModel::LoadFromClipboard);
+    EXPECT_TRUE(window.photoRecords().decisions().empty());
 }
 
 } // namespace
