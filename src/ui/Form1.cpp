@@ -3,6 +3,7 @@
 #include "ui/CatalogueWindows.h"
 #include "ui/CheckWindow.h"
 #include "ui/Coordinates.h"
+#include "ui/DecisionsWindow.h"
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
 #include "ui/QtPlatformServices.h"
@@ -496,6 +497,13 @@ void Form1::buildCatalogueMenu() {
         evaluate->setEnabled(!running);
         check->setEnabled(!running);
     });
+
+    // The log of decisions made on checking candidates.
+    catalogue->addSeparator();
+    QAction* decisions = catalogue->addAction(QStringLiteral("&Decisions"));
+    decisions->setObjectName(QStringLiteral("catalogueDecisions"));
+    connect(decisions, &QAction::triggered, this,
+            [this] { DecisionsWindow::open(this, model_, *services_); });
 }
 
 QAction* Form1::menuEntry(const QString& array, int index) const {

@@ -63,7 +63,8 @@ private:
     void buildMenus();
     // The "Photo" menu: showing the junctions, undoing a click, a record's photo.
     void buildPhotoMenu();
-    // The "Catalogue" menu: evaluating the matching and checking the catalogue.
+    // The "Catalogue" menu: evaluating the matching, checking the catalogue and
+    // the log of decisions.
     void buildCatalogueMenu();
     QAction* addEntry(class QMenu* menu, const QString& array, int index, const QString& caption,
                       void (MainWindowModel::*handler)(int));

@@ -3,7 +3,7 @@
 #include "ui/Form1.h"
 
 #include "../analysis/CatalogueFixtures.h"
-#include "ScriptedServices.h"
+#include "WindowTestHelpers.h"
 #include "model/RecordLine.h"
 
 #include <QAccessible>
@@ -27,19 +27,10 @@
 #include <memory>
 
 using namespace korvex;
+using korvex::test::accessibleName;
+using korvex::test::saveScreenshot;
 using korvex::test::ScriptedServices;
-
-namespace {
-
-QString str(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-QString accessibleName(QObject* object) {
-    return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
-}
-
-} // namespace
+using korvex::test::str;
 
 class CatalogueWindowsTest : public QObject {
     Q_OBJECT
@@ -56,17 +47,10 @@ private:
         QVERIFY(entry);
         entry->trigger();
     }
-    void saveScreenshot(QWidget* window, const QString& name) {
-        QDir().mkpath(str(SCREENSHOT_DIR));
-        QVERIFY(window->grab().save(str(SCREENSHOT_DIR) + QLatin1Char('/') + name));
-    }
 
 private slots:
     void init() {
-        auto scripted = std::make_unique<ScriptedServices>();
-        services = scripted.get();
-        form = std::make_unique<Form1>(std::move(scripted));
-        form->startUp();
+        form = test::startedForm(services);
         services->setClipboardText(catalogue.text);
         form->model().load_Click(MainWindowModel::LoadFromClipboard);
     }
