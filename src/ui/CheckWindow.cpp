@@ -143,6 +143,12 @@ CheckWindow::CheckWindow(MainWindowModel& model,
     status_->setWordWrap(true);
     layout->addWidget(status_);
 
+    decision_ = new QLabel(this);
+    decision_->setObjectName(QStringLiteral("checkDecision"));
+    decision_->setAccessibleName(QStringLiteral("Decision"));
+    decision_->setWordWrap(true);
+    layout->addWidget(decision_);
+
     auto* buttons = new QHBoxLayout;
     auto addButton = [this, buttons](const QString& caption, const QString& name,
                                      const QString& description, auto slot) {
@@ -166,6 +172,27 @@ CheckWindow::CheckWindow(MainWindowModel& model,
               QStringLiteral("Both shells on a vertical midline of equal length"),
               [this] { sameScale(); });
     buttons->addStretch(1);
+    const struct {
+        Verdict verdict;
+        const char* caption;
+        const char* name;
+    } verdicts[] = {{Verdict::SameAnimal, "S&ame Animal", "checkSameAnimal"},
+                    {Verdict::DifferentAnimal, "&Different Animal", "checkDifferentAnimal"},
+                    {Verdict::Unsure, "&Unsure", "checkUnsure"}};
+    for (const auto& v : verdicts) {
+        const Verdict verdict = v.verdict;
+        verdicts_[std::size_t(verdict)] = addButton(
+            QString::fromUtf8(v.caption), QString::fromUtf8(v.name),
+            QStringLiteral("Logs \u201c%1\u201d for the sheet's specimen and this candidate")
+                .arg(QString::fromUtf8(PhotoCompanion::verdictText(verdict))),
+            [this, verdict] { decide(verdict); });
+    }
+    addButton(QStringLiteral("Decisions\u2026"), QStringLiteral("checkDecisions"),
+              QStringLiteral("Every decision logged, to read or copy"), [this] {
+                  if (onShowDecisions)
+                      onShowDecisions();
+              });
+    buttons->addSpacing(12);
     addButton(QStringLiteral("Close"), QStringLiteral("checkClose"),
               QStringLiteral("Closes this window"), [this] { close(); });
     layout->addLayout(buttons);
@@ -227,9 +254,42 @@ void CheckWindow::step(int delta) {
     showChart(centralChart_, c.centralBars, false);
     sums_->setText(QString::fromStdString(c.sumText()));
     highlight(picked_);
+    showDecision();
     prefetchNeighbours();
     if (onPositionChanged)
         onPositionChanged(c.position);
+}
+
+QPushButton* CheckWindow::verdictButton(Verdict verdict) const {
+    return verdicts_[std::size_t(verdict)];
+}
+
+void CheckWindow::decide(Verdict verdict) {
+    if (!check_ || !model_.DecideCandidate(*check_, verdict))
+        return;
+    showDecision();
+    if (onDecided)
+        onDecided();
+}
+
+void CheckWindow::showDecision() {
+    const bool self = model_.PairOf(*check_).self;
+    for (QPushButton* button : verdicts_)
+        button->setEnabled(!self);
+    QString text;
+    if (self) {
+        text =
+            QStringLiteral("The candidate is the sheet's own record: there is nothing to decide.");
+    } else if (const Decision* last = model_.DecisionOn(*check_)) {
+        text = QStringLiteral("Decided: %1 (%2, at %3 = %4).")
+                   .arg(QString::fromUtf8(PhotoCompanion::verdictText(last->verdict)),
+                        QString::fromStdString(last->decidedAt),
+                        QString::fromStdString(last->measure), shown(last->distance));
+    } else {
+        text = QStringLiteral("Not decided yet.");
+    }
+    decision_->setText(text);
+    decision_->setAccessibleDescription(text);
 }
 
 void CheckWindow::showSheet() {

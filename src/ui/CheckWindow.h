@@ -1,9 +1,11 @@
 #pragma once
 
+#include "exchange/PhotoCompanion.h"
 #include "ui/CandidateCheck.h"
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -54,8 +56,16 @@ public:
     // (D2) chart on both photos, as hovering over it does; -1 clears.
     void hoverBar(bool marginal, int index);
 
+    // "Same Animal", "Different Animal" or "Unsure" on the pair shown.
+    void decide(Verdict verdict);
+    QLabel* decision() const { return decision_; }
+    QPushButton* verdictButton(Verdict verdict) const;
+
     // The ranked line now shown changed (the list window follows it).
     std::function<void(std::size_t position)> onPositionChanged;
+    // A decision was logged; "Decisions" asks for the log.
+    std::function<void()> onDecided;
+    std::function<void()> onShowDecisions;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -67,6 +77,7 @@ private:
     void showValues();
     void showChart(QChartView* view, const std::vector<CandidateCheck::Bar>& bars, bool marginal);
     void highlight(const std::vector<std::size_t>& seams);
+    void showDecision();
     void prefetchNeighbours();
 
     MainWindowModel& model_;
@@ -86,6 +97,8 @@ private:
     QLabel* status_ = nullptr;
     QPushButton* previous_ = nullptr;
     QPushButton* next_ = nullptr;
+    QLabel* decision_ = nullptr;
+    std::array<QPushButton*, 3> verdicts_{};
     // The seams picked by clicking a bar or a row stay lit when the pointer leaves.
     std::vector<std::size_t> picked_;
 };

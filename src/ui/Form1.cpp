@@ -618,6 +618,15 @@ void Form1::checkCandidate(std::optional<std::size_t> selected) {
             if (form2_)
                 form2_->selectRow(position);
         };
+        checkWindow_->onShowDecisions = [this] {
+            DecisionsWindow::open(this, model_, *services_);
+        };
+        checkWindow_->onDecided = [this] {
+            // An open list of decisions shows the new one at once.
+            if (auto* decisions = findChild<DecisionsWindow*>();
+                decisions && decisions->isVisible())
+                decisions->refresh();
+        };
     }
     checkWindow_->showCheck(*check);
 }

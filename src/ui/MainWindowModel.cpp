@@ -312,6 +312,34 @@ std::optional<CandidateCheck> MainWindowModel::CheckCandidate(std::optional<std:
     return check;
 }
 
+MainWindowModel::CheckedPair MainWindowModel::PairOf(const CandidateCheck& check) const {
+    const auto specimen = CandidateCheck::sheetSpecimen(comparison_, display_.recordNumber);
+    CheckedPair pair;
+    // A sheet never stored is named by its values, so that checking it
+    // again finds the same decisions.
+    pair.query = specimen.recordNumber != 0
+                     ? RecordIdentity{specimen.code, specimen.recordLine, specimen.occurrence}
+                     : RecordIdentity{"", comparison_.rankedSheetLine, 0};
+    pair.candidate = {check.code, check.recordLine, check.occurrence};
+    pair.self = specimen.recordNumber == check.recordNumber;
+    return pair;
+}
+
+const Decision* MainWindowModel::DecideCandidate(const CandidateCheck& check, Verdict verdict) {
+    const CheckedPair pair = PairOf(check);
+    if (pair.self)
+        return nullptr;
+    photoRecords_.recordDecision(Decision{pair.query, pair.candidate, verdict, check.measure,
+                                          check.listedText, services_.currentTimeUtc()});
+    changed();
+    return &photoRecords_.decisions().back();
+}
+
+const Decision* MainWindowModel::DecisionOn(const CandidateCheck& check) const {
+    const CheckedPair pair = PairOf(check);
+    return photoRecords_.latestDecisionFor(pair.query, pair.candidate);
+}
+
 void MainWindowModel::message(std::string_view text) {
     services_.messageBox(std::string(text), kAppTitle, PlatformServices::Icon::None,
                          PlatformServices::Buttons::Ok);

@@ -160,6 +160,20 @@ public:
     // line's record, its distance and terms; nothing, after a message, when
     // no line is selected or the list holds no Compare command's lines.
     std::optional<CandidateCheck> CheckCandidate(std::optional<std::size_t> selected);
+    // The pair a check stands for in the decision log: the sheet's specimen
+    // as the comparison measured it, and the candidate.
+    struct CheckedPair {
+        RecordIdentity query;
+        RecordIdentity candidate;
+        // The candidate is the sheet's own record: nothing to decide.
+        bool self = false;
+    };
+    CheckedPair PairOf(const CandidateCheck& check) const;
+    // "Same Animal", "Different Animal", "Unsure": logs the verdict on the
+    // pair with the time; nothing for the sheet's own record.
+    const Decision* DecideCandidate(const CandidateCheck& check, Verdict verdict);
+    // The last verdict on the pair, in either orientation.
+    const Decision* DecisionOn(const CandidateCheck& check) const;
     static constexpr const char* kCheckNeedsSelection =
         "Select a line of the list, then check it as a candidate.";
     static constexpr const char* kCheckNeedsRanking =

@@ -185,6 +185,42 @@ TEST_F(CheckCandidateCommand, NeedsASelectedLineThatACompareCommandRanked) {
     EXPECT_EQ(services.messages[3].text, MainWindowModel::kCheckNeedsRanking);
 }
 
+TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
+    loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n");
+    services.now = "2026-12-09T10:00:00Z";
+    // A sheet never stored: its values name it.
+    window.FillSheetFromText(line("", 0.3));
+    window.comp_Click(Combined);
+    auto check = window.CheckCandidate(0);
+    ASSERT_TRUE(check);
+    EXPECT_EQ(window.DecisionOn(*check), nullptr);
+    const Decision* logged = window.DecideCandidate(*check, Verdict::DifferentAnimal);
+    ASSERT_NE(logged, nullptr);
+    EXPECT_EQ(logged->query.occurrence, 0U);
+    EXPECT_EQ(logged->candidate.code, check->code);
+    EXPECT_EQ(logged->measure, "D");
+    EXPECT_EQ(logged->distance, check->listedText);
+    EXPECT_EQ(logged->decidedAt, "2026-12-09T10:00:00Z");
+    window.comp_Click(Combined); // the same sheet compared again
+    check = window.CheckCandidate(0);
+    ASSERT_TRUE(window.DecisionOn(*check));
+    EXPECT_EQ(window.DecisionOn(*check)->verdict, Verdict::DifferentAnimal);
+
+    // With B on the sheet, B's own line cannot be decided; A against B can.
+    ASSERT_TRUE(window.ShowPickedRecord(2));
+    window.comp_Click(MarginalD1);
+    const auto self = window.CheckCandidate(0);
+    ASSERT_TRUE(self);
+    EXPECT_EQ(self->code, "B");
+    EXPECT_TRUE(window.PairOf(*self).self);
+    EXPECT_EQ(window.DecideCandidate(*self, Verdict::SameAnimal), nullptr);
+    const auto other = window.CheckCandidate(1);
+    ASSERT_TRUE(window.DecideCandidate(*other, Verdict::Unsure));
+    EXPECT_EQ(window.PairOf(*other).query.code, "B");
+    EXPECT_EQ(window.PairOf(*other).query.occurrence, 1U);
+    EXPECT_EQ(window.photoRecords().decisions().size(), 2U);
+}
+
 // --- the panes' geometry -----------------------------------------------------
 
 TEST(PaneView, PhotoAndPanePointsMapBothWays) {

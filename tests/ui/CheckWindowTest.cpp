@@ -192,11 +192,37 @@ private slots:
         QVERIFY(missing.contains(first));
         QVERIFY(missing.contains(dir.filePath(str("first.jpg"))));
 
+        // Decisions: none on the sheet's own record, one logged on a pair,
+        // and found again after saving and loading the data.
+        QTest::keyClick(check, Qt::Key_PageUp);
+        QCOMPARE(check->check()->code, std::string("B"));
+        QVERIFY(!check->verdictButton(Verdict::SameAnimal)->isEnabled());
+        QTest::keyClick(check, Qt::Key_PageDown);
+        QVERIFY(check->decision()->text().contains(str("Not decided yet")));
+        QTest::mouseClick(check->verdictButton(Verdict::SameAnimal), Qt::LeftButton);
+        QVERIFY2(check->decision()->text().startsWith(str("Decided: Same Animal")),
+                 qPrintable(check->decision()->text()));
+        const std::string data = dir.filePath(str("check.tor")).toStdString();
+        services->files.push_back(data);
+        form->menuEntry(str("save"), 40)->trigger();
+        services->files.push_back(data);
+        form->menuEntry(str("load"), 30)->trigger();
+        QCOMPARE(form->model().photoRecords().decisions().size(), std::size_t(1));
+        const Decision& logged = form->model().photoRecords().decisions().front();
+        QCOMPARE(logged.query.code, std::string("B"));
+        QCOMPARE(logged.query.occurrence, std::size_t(1));
+        QCOMPARE(logged.candidate.code, std::string("A"));
+        QCOMPARE(logged.measure, std::string("D"));
+        QCOMPARE(logged.distance, check->check()->listedText);
+        form->menuEntry(str("comp"), 45)->trigger();
+        pressEnterOn(1);
+        QVERIFY(check->decision()->text().startsWith(str("Decided: Same Animal")));
+
         // Assistive technology reads the panes and the summary.
         QAccessibleInterface* pane = QAccessible::queryAccessibleInterface(check->candidatePane());
         QVERIFY(pane);
         QCOMPARE(pane->text(QAccessible::Name), str("Candidate's photo"));
-        QCOMPARE(pane->text(QAccessible::Description), missing);
+        QCOMPARE(pane->text(QAccessible::Description), check->candidatePane()->placeholder());
         QVERIFY(services->messages.empty());
     }
 
