@@ -116,6 +116,7 @@ CheckWindow::CheckWindow(MainWindowModel& model,
     values_->setSelectionBehavior(QAbstractItemView::SelectRows);
     values_->setSelectionMode(QAbstractItemView::SingleSelection);
     values_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    values_->horizontalHeader()->setStretchLastSection(true);
     values_->setMinimumWidth(300);
     values_->installEventFilter(this);
     connect(values_, &QTableWidget::itemSelectionChanged, this, [this] {
@@ -133,8 +134,10 @@ CheckWindow::CheckWindow(MainWindowModel& model,
     sums_->setWordWrap(true);
     lowerLayout->addWidget(sums_);
     splitter->addWidget(lower);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 0);
+    // The photos take what the bars and the table leave.
+    splitter->setSizes({10000, 1});
     layout->addWidget(splitter, 1);
 
     status_ = new QLabel(this);
@@ -334,11 +337,15 @@ void CheckWindow::showCandidatePhoto() {
                 candidatePane_->setPlaceholder(
                     QStringLiteral("The photo %1 of the candidate, %2, could not be opened: %3")
                         .arg(quoted(*located.path), recordName(c), photo->error));
-            else
+            else {
                 candidatePane_->setPicture(
                     photo->picture, photo->size.width(), photo->size.height(),
                     PhotoRecords::segmentsAtSize(*located.entry, photo->size.width(),
                                                  photo->size.height()));
+                // Stepping keeps the framing the user chose.
+                if (sameScale_)
+                    sameScale();
+            }
         } else {
             candidatePane_->setPlaceholder(
                 QStringLiteral("Opening the photo of the candidate, %1\u2026").arg(recordName(c)));
@@ -468,13 +475,16 @@ void CheckWindow::highlight(const std::vector<std::size_t>& seams) {
 }
 
 void CheckWindow::fitBoth() {
+    sameScale_ = false;
     sheetPane_->fit();
     candidatePane_->fit();
     status_->clear();
 }
 
 void CheckWindow::sameScale() {
-    const double length = 0.8 * std::min(sheetPane_->height(), candidatePane_->height());
+    sameScale_ = true;
+    // Room above and below the midline for the ends of the shell.
+    const double length = 0.65 * std::min(sheetPane_->height(), candidatePane_->height());
     const bool sheet = sheetPane_->alignMidline(length);
     const bool candidate = candidatePane_->alignMidline(length);
     if (sheet && candidate) {

@@ -101,6 +101,8 @@ private:
     std::array<QPushButton*, 3> verdicts_{};
     // The seams picked by clicking a bar or a row stay lit when the pointer leaves.
     std::vector<std::size_t> picked_;
+    // "Same Scale" was chosen last (not "Fit"): each new candidate is framed so too.
+    bool sameScale_ = false;
 };
 
 } // namespace korvex

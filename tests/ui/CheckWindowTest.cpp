@@ -172,6 +172,18 @@ private slots:
         QDir().mkpath(str(SCREENSHOT_DIR));
         QVERIFY(check->grab().save(str(SCREENSHOT_DIR "/check-window.png")));
 
+        // Same Scale holds for the next candidate's photo too.
+        QTest::keyClick(check, Qt::Key_PageUp);
+        check = waitForCandidatePhoto();
+        QCOMPARE(check->check()->code, std::string("B"));
+        QVERIFY(check->candidatePane()->hasPicture());
+        const auto own = midlineOf(check->candidatePane()->segments());
+        QVERIFY(own);
+        QVERIFY(std::abs(check->candidatePane()->view().toPane(own->front).x -
+                         check->candidatePane()->view().toPane(own->back).x) < 1e-6);
+        QTest::keyClick(check, Qt::Key_PageDown);
+        waitForCandidatePhoto();
+
         // Page Down: the record without a photo, and the list follows.
         QTest::keyClick(check, Qt::Key_PageDown);
         QCOMPARE(check->check()->code, std::string("Z"));
