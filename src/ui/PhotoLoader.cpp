@@ -10,6 +10,8 @@ namespace korvex {
 PhotoLoader::PhotoLoader(QObject* parent) : QObject(parent) {}
 
 PhotoLoader::~PhotoLoader() {
+    // Whoever listens may be half destroyed by now: finish without a word.
+    blockSignals(true);
     waitForAll();
 }
 
