@@ -19,6 +19,7 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -236,6 +237,41 @@ private slots:
         QCOMPARE(pane->text(QAccessible::Name), str("Candidate's photo"));
         QCOMPARE(pane->text(QAccessible::Description), check->candidatePane()->placeholder());
         QVERIFY(services->messages.empty());
+    }
+
+    // The wheel zooms about the pointer, the left button drags, and the
+    // painted pane shows the picture where the view puts it.
+    void aPaneZoomsAndDrags() {
+        QImage image(400, 300, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        PictureRenderer picture;
+        picture.setImage(image);
+        CheckPane pane(str("pane"));
+        pane.resize(200, 150);
+        pane.setPicture(picture, 400, 300, {});
+        QCOMPARE(pane.view().scale, 0.5);
+        const QPointF at(50, 40);
+        const PhotoPixel under = pane.view().toPhoto({at.x(), at.y()});
+        QWheelEvent wheel(at, pane.mapToGlobal(at), QPoint(), QPoint(0, 240), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&pane, &wheel);
+        QVERIFY(std::abs(pane.view().scale - 0.5 * 1.25 * 1.25) < 1e-9);
+        const PanePoint still = pane.view().toPane(under);
+        QVERIFY(std::abs(still.x - at.x()) < 1e-9 && std::abs(still.y - at.y()) < 1e-9);
+        const double dx = pane.view().dx;
+        QTest::mousePress(&pane, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(&pane, QPoint(130, 90));
+        QTest::mouseRelease(&pane, Qt::LeftButton, {}, QPoint(130, 90));
+        QCOMPARE(pane.view().dx, dx + 30);
+        // Dragged to the right, the pane's left part shows no picture.
+        QTest::mousePress(&pane, Qt::LeftButton, {}, QPoint(100, 100));
+        QTest::mouseMove(&pane, QPoint(150, 100));
+        QTest::mouseRelease(&pane, Qt::LeftButton, {}, QPoint(150, 100));
+        const int left = int(pane.view().toPane({0, 0}).x);
+        QVERIFY(left > 20 && left < 180);
+        const QImage shown = pane.grab().toImage();
+        QCOMPARE(shown.pixelColor(left - 8, 75), pane.palette().color(QPalette::Base));
+        QCOMPARE(shown.pixelColor(left + 8, 75), QColor(Qt::red));
     }
 
     void onlyARankedLineCanBeChecked() {
