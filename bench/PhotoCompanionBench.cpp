@@ -1,5 +1,6 @@
 // Saving and loading the photo companion of a large catalogue: it is written
 // and read with every File › Save Data › "to File" and Load Data › "from File".
+#include "DigitisedPhoto.h"
 #include "exchange/PhotoCompanion.h"
 
 #include <benchmark/benchmark.h>
@@ -15,21 +16,13 @@ constexpr int kRecords = 10'000;
 // Every record digitised in full on its own 6000 x 4000 photo.
 std::vector<korvex::PhotoEntry> catalogue() {
     std::mt19937 random(1);
-    std::uniform_real_distribution<double> x(0.0, 6000.0);
-    std::uniform_real_distribution<double> y(0.0, 4000.0);
-    std::vector<korvex::PhotoEntry> entries(kRecords);
+    std::vector<korvex::PhotoEntry> entries;
+    entries.reserve(kRecords);
     for (int r = 0; r < kRecords; ++r) {
-        korvex::PhotoEntry& e = entries[std::size_t(r)];
-        e.recordLine = "TH-" + std::to_string(r);
+        std::string line = "TH-" + std::to_string(r);
         for (int i = 0; i < 28; ++i)
-            e.recordLine += "\t0.0" + std::to_string(1000 + r % 9000);
-        e.photoPath = "/data/turtles/photos/" + std::to_string(2000 + r % 25) + "/IMG_" +
-                      std::to_string(r) + ".jpg";
-        e.widthPixels = 6000;
-        e.heightPixels = 4000;
-        e.appendedAt = "2026-05-24T09:30:00Z";
-        for (auto& segment : e.segments)
-            segment = korvex::PhotoSegment{{x(random), y(random)}, {x(random), y(random)}};
+            line += "\t0.0" + std::to_string(1000 + r % 9000);
+        entries.push_back(korvex::bench::digitisedPhoto(std::move(line), r, random));
     }
     return entries;
 }

@@ -402,7 +402,9 @@ bool MainWindowModel::SaveDataFile() {
                              PlatformServices::Buttons::Ok);
         return false;
     }
-    return photoRecords_.saveCompanion(*path, dataSet_);
+    const bool saved = photoRecords_.saveCompanion(*path, dataSet_);
+    changed(); // the photos are now found from the file saved
+    return saved;
 }
 
 bool MainWindowModel::QueryClose() {
@@ -443,6 +445,7 @@ RecoverySnapshot MainWindowModel::snapshot() const {
         s.labelsLower[std::size_t(g.id)] = digitising_.sheet().labelsLower(g.id);
         s.commandEnabled[std::size_t(g.id)] = digitising_.commandEnabled(g.id);
     }
+    s.photos = photoRecords_.state();
     return s;
 }
 
@@ -455,6 +458,7 @@ void MainWindowModel::restore(const RecoverySnapshot& s) {
         digitising_.setCommandEnabled(g.id, s.commandEnabled[std::size_t(g.id)]);
     }
     display_ = s.display;
+    photoRecords_.restore(s.photos);
     displayChanged();
 }
 

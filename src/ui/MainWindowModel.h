@@ -93,7 +93,8 @@ public:
 
     // --- recovery after a crash ---------------------------------------------
     RecoverySnapshot snapshot() const;
-    // Puts the data set, the sheet and the displays back as `s` holds them.
+    // Puts the data set, the sheet, the displays and the photos of the records
+    // back as `s` holds them.
     void restore(const RecoverySnapshot& s);
     enum class RecoveryOutcome { Restored, Declined, Unreadable };
     // A recovery copy left by a program that ended without its closing prompt,

@@ -90,6 +90,13 @@ void PhotoRecords::forgetAll() {
     shown_.reset();
 }
 
+void PhotoRecords::restore(State state) {
+    entries_ = std::move(state.entries);
+    decisions_ = std::move(state.decisions);
+    dataFilePath_ = std::move(state.dataFilePath);
+    shown_.reset();
+}
+
 void PhotoRecords::loadCompanion(const std::string& dataFilePath, const DataSet& dataSet) {
     forgetAll();
     dataFilePath_ = dataFilePath;

@@ -35,6 +35,23 @@ public:
     // against the candidate or the other way round), or null.
     const Decision* latestDecisionFor(const RecordIdentity& query,
                                       const RecordIdentity& candidate) const;
+    // What a recovery copy keeps of the photos: the entries, the log of
+    // decisions and the data file last loaded or saved. The open photo is
+    // left out: it belongs to the picture on screen, which a restore does not
+    // open again, and keeping its path would tie the next record appended to
+    // a photo that is not shown.
+    struct State {
+        std::vector<PhotoEntry> entries;
+        std::vector<Decision> decisions;
+        std::optional<std::string> dataFilePath;
+
+        bool operator==(const State&) const = default;
+    };
+    State state() const { return {entries_, decisions_, dataFilePath_}; }
+    // Takes back a state handed out by state(), as it was; the open photo
+    // stays, and no record counts as shown until one is.
+    void restore(State state);
+
     // The photo the user opened last, while it is shown.
     const std::optional<std::string>& openPhoto() const { return openPhoto_; }
 

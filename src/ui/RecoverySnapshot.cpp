@@ -1,5 +1,7 @@
 #include "ui/RecoverySnapshot.h"
 
+#include "exchange/PhotoCompanion.h"
+
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -8,7 +10,10 @@ namespace korvex {
 
 namespace {
 
-constexpr std::string_view kHeading = "KORVEX recovery copy 1\n";
+constexpr std::string_view kHeading = "KORVEX recovery copy 2\n";
+// The first version kept no photos; its copies are still offered.
+constexpr std::string_view kHeadingWithoutPhotos = "KORVEX recovery copy 1\n";
+static_assert(kHeading.size() == kHeadingWithoutPhotos.size());
 
 // FNV-1a over the bytes: cheap enough for a copy written after every change,
 // and any cut or changed byte alters it.
@@ -90,8 +95,11 @@ std::optional<std::array<bool, kSeamGroupCount>> readFlags(std::optional<std::st
 } // namespace
 
 std::string RecoverySnapshot::write() const {
+    // No folder: every path is written as it is held, absolute.
+    const std::string companion = PhotoCompanion::write(photos.entries, "", photos.decisions);
+    const std::string& dataFile = photos.dataFilePath ? *photos.dataFilePath : std::string();
     std::string out(kHeading);
-    std::size_t size = out.size() + dataSet.size() + 512;
+    std::size_t size = out.size() + dataSet.size() + companion.size() + dataFile.size() + 512;
     for (const std::string& v : values)
         size += v.size() + 16;
     out.reserve(size + display.countText.size() + display.code.size());
@@ -103,13 +111,17 @@ std::string RecoverySnapshot::write() const {
     putField(out, "code", display.code);
     putField(out, "labels", flags(labelsLower));
     putField(out, "buttons", flags(commandEnabled));
+    putField(out, "photos", companion);
+    putField(out, "data-file", dataFile);
     putField(out, "check", hex16(checksum(out)));
     return out;
 }
 
 std::variant<RecoverySnapshot, RecoverySnapshot::Unreadable>
 RecoverySnapshot::read(std::string_view bytes) {
-    if (bytes.substr(0, kHeading.size()) != kHeading)
+    const std::string_view heading = bytes.substr(0, kHeading.size());
+    const bool withPhotos = heading == kHeading;
+    if (!withPhotos && heading != kHeadingWithoutPhotos)
         return Unreadable{"it is not a recovery copy of this program"};
     const Unreadable damaged{"it is damaged or cut short"};
     FieldReader in(bytes.substr(kHeading.size()));
@@ -141,10 +153,32 @@ RecoverySnapshot::read(std::string_view bytes) {
         return damaged;
     s.labelsLower = *labels;
     s.commandEnabled = *buttons;
+    std::optional<std::string_view> photos;
+    if (withPhotos) {
+        photos = in.field("photos");
+        const auto dataFile = in.field("data-file");
+        if (!photos || !dataFile)
+            return damaged;
+        if (!dataFile->empty())
+            s.photos.dataFilePath = std::string(*dataFile);
+    }
     const std::size_t checked = kHeading.size() + in.position();
     const auto check = in.field("check");
     if (!check || !in.atEnd() || *check != hex16(checksum(bytes.substr(0, checked))))
         return damaged;
+    if (photos) {
+        // Read once the check has passed: a damaged copy says so, not why
+        // its photos are unreadable.
+        auto companion = PhotoCompanion::read(*photos, "");
+        if (!companion.ok) {
+            std::string reason = std::move(companion.error);
+            if (!reason.empty() && reason.back() == '.')
+                reason.pop_back();
+            return Unreadable{"the photos and decisions it keeps cannot be read (" + reason + ")"};
+        }
+        s.photos.entries = std::move(companion.entries);
+        s.photos.decisions = std::move(companion.decisions);
+    }
     return s;
 }
 

@@ -3,6 +3,7 @@
 #include "model/DataSetDisplay.h"
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
+#include "ui/PhotoRecords.h"
 
 #include <array>
 #include <string>
@@ -12,21 +13,28 @@
 namespace korvex {
 
 // What the main window holds that a crash would lose: the data-set text, the
-// 42 sheet values, the three data-set displays and, per seam group, the case of
-// its labels and whether its standardise button is enabled. Every text is
-// kept as bytes, whatever its encoding.
+// 42 sheet values, the three data-set displays, per seam group the case of
+// its labels and whether its standardise button is enabled, and what the
+// records keep of their photos. Every text is kept as bytes, whatever its
+// encoding.
 struct RecoverySnapshot {
     std::string dataSet;
     std::array<std::string, MeasurementSheet::kValueCount> values;
     DataSetDisplay display;
     std::array<bool, kSeamGroupCount> labelsLower{};
     std::array<bool, kSeamGroupCount> commandEnabled{};
+    // Kept as a photo companion document with every photo path as it is in
+    // memory (absolute), so a restore depends on no folder; like a saved
+    // companion it keeps junctions to a hundredth of a pixel.
+    PhotoRecords::State photos;
 
     bool operator==(const RecoverySnapshot&) const = default;
 
     // The recovery copy's bytes: a heading line, then each field as
     // "name length LF bytes LF", ended by a check line over all that goes
     // before it, so a copy cut short or altered is told from a whole one.
+    // The photos take two fields, the companion document and the data file
+    // path (empty when none).
     std::string write() const;
 
     // Why a copy could not be read, in words for the user.
@@ -34,7 +42,8 @@ struct RecoverySnapshot {
         std::string reason;
     };
     // Reads a whole copy, or says why it cannot be read; a copy is taken
-    // whole or not at all.
+    // whole or not at all, also when only its photos cannot be read. A copy
+    // of the first version, which kept no photos, reads with none.
     static std::variant<RecoverySnapshot, Unreadable> read(std::string_view bytes);
 };
 

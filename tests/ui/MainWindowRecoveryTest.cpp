@@ -1,6 +1,10 @@
 #include "ui/MainWindowModel.h"
 
 #include "FakePlatformServices.h"
+#include "exchange/PhotoCompanion.h"
+#include "exchange/TorFile.h"
+#include "model/NumberText.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +85,11 @@ TEST_F(MainWindowRecoveryTest, EveryChangeOfTheDataSetOrTheSheetIsReported) {
              services.fileAnswers.push_back("/data/one.tor");
              window.load_Click(MainWindowModel::LoadFromFile);
          }},
+        {"save to another file",
+         [&] {
+             services.fileAnswers.push_back("/data/two.tor");
+             window.save_Click(MainWindowModel::SaveToFile);
+         }},
     };
     for (const auto& [name, action] : actions) {
         changes = 0;
@@ -147,6 +156,104 @@ TEST_F(MainWindowRecoveryTest, NoOrAnUnreadableCopyLeavesTheStartUpState) {
     EXPECT_NE(services.messages[1].text.find("\"/state/x.unreadable\""), std::string::npos);
     EXPECT_EQ(window.snapshot(), fresh);
     EXPECT_EQ(changes, 0);
+}
+
+// --- the photos of the records ---------------------------------------------
+
+const std::string kData = "/data/cat.tor";
+const std::string kCompanion = "/data/cat.tor.photos.json";
+
+// A record line with M1 `m1` and every other value 0.1.
+std::string recordLine(const std::string& code, double m1) {
+    MeasurementSheet sheet;
+    for (std::size_t i = 0; i < 28; ++i)
+        sheet.setValue(i, i == 0 ? fixedText(m1, 4) : "0.1");
+    return SpecimenRecord::BuildRecordLine(code, sheet);
+}
+
+PhotoEntry entryOf(const std::string& line, const std::string& photo, double x) {
+    PhotoEntry entry;
+    entry.recordLine = line;
+    entry.photoPath = photo;
+    entry.widthPixels = 6000;
+    entry.heightPixels = 4000;
+    entry.segments[0] = PhotoSegment{{x, 10.25}, {x + 300.5, 20}};
+    entry.segments[16] = PhotoSegment{{1, 2}, {3, 4}};
+    entry.appendedAt = "2026-05-20T08:00:00Z";
+    return entry;
+}
+
+TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWritesBack) {
+    // A data file whose companion keeps the junctions of both records and a decision.
+    DataSet onDisk;
+    onDisk.AppendRecord(recordLine("A", 0.1));
+    onDisk.AppendRecord(recordLine("B", 0.2));
+    services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+    const auto pieces = onDisk.pieces();
+    const std::vector<PhotoEntry> entries = {
+        entryOf(std::string(pieces[0]), "/data/photos/a.jpg", 100.5),
+        entryOf(std::string(pieces[1]), "/elsewhere/b.jpg", 2000.75)};
+    const Decision earlier{{"A", std::string(pieces[0]), 1},
+                           {"B", std::string(pieces[1]), 1},
+                           Verdict::Unsure,
+                           "D1",
+                           "0.1000",
+                           "2026-05-20T08:10:00Z"};
+    services.files[kCompanion] = PhotoCompanion::write(entries, "/data", {earlier});
+
+    // The program that crashes loads it, appends a record digitised on a
+    // photo and decides on a candidate, all unsaved.
+    MainWindowModel crashed(services);
+    crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+    services.fileAnswers.push_back(kData);
+    crashed.LoadDataFile();
+    ASSERT_EQ(crashed.photoRecords().entries(), entries);
+    const std::string photo = "/data/photos/c.jpg";
+    services.files[photo] = "jpeg bytes";
+    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}}});
+    services.fileAnswers.push_back(photo);
+    crashed.OpenPicture();
+    DigitisingModel& cd = crashed.digitising();
+    cd.setChecked(1, true); // the first tick only unticks "Drag and Drop"
+    cd.setChecked(1, true);
+    cd.PointerDown(DigitisingModel::kLeftButton, 100, 100);
+    cd.PointerDown(DigitisingModel::kLeftButton, 400, 500);
+    services.inputAnswers.push_back("C");
+    crashed.AppendToList();
+    ASSERT_EQ(crashed.photoRecords().entries().size(), 3U);
+    crashed.FillSheetFromText(recordLine("", 0.3));
+    crashed.comp_Click(ComparisonRun::Combined);
+    const auto check = crashed.CheckCandidate(0);
+    ASSERT_TRUE(check);
+    services.now = "2026-05-24T10:00:00Z";
+    ASSERT_TRUE(crashed.DecideCandidate(*check, Verdict::SameAnimal));
+    const std::string copy = crashed.snapshot().write();
+
+    services.messageAnswers.push_back(Answer::Yes);
+    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }), Outcome::Restored);
+    const PhotoRecords::State restored = window.photoRecords().state();
+    const PhotoRecords::State lost = crashed.photoRecords().state();
+    EXPECT_EQ(restored.dataFilePath, kData);
+
+    // Saved over the same file, the companion holds what the crashed
+    // program would have written, byte for byte.
+    services.fileAnswers.push_back(kData);
+    ASSERT_TRUE(window.SaveDataFile());
+    const std::string saved = services.files.at(kCompanion);
+    const auto back = PhotoCompanion::read(saved, "/data");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries.size(), 3U);
+    EXPECT_EQ(back.decisions, lost.decisions);
+    services.fileAnswers.push_back(kData);
+    ASSERT_TRUE(crashed.SaveDataFile());
+    EXPECT_EQ(saved, services.files.at(kCompanion));
+    EXPECT_EQ(services.messages.size(), 1U); // the question, and nothing went wrong
+
+    EXPECT_EQ(restored.decisions, lost.decisions);
+    ASSERT_EQ(restored.entries.size(), 3U);
+    EXPECT_EQ(restored.entries[0], entries[0]);
+    EXPECT_EQ(restored.entries[1], entries[1]);
+    EXPECT_EQ(restored.entries[2].photoPath, photo);
 }
 
 } // namespace

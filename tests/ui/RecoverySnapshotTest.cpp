@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <string>
 #include <variant>
 
@@ -30,7 +32,52 @@ RecoverySnapshot sample() {
     s.display.code = "\x8A\xE8\r\n";
     s.labelsLower = {true, false, true, false, false, false};
     s.commandEnabled = {false, true, true, false, true, true};
+    // Points on hundredths of a pixel, as the companion keeps them; a record
+    // line and a photo path that are not UTF-8.
+    PhotoEntry entry;
+    entry.recordLine = "T\xE9"
+                       "1\t0.1250";
+    entry.occurrence = 2;
+    entry.photoPath = "/data/photos/\xE9t\xE9.jpg";
+    entry.widthPixels = 6000;
+    entry.heightPixels = 4000;
+    entry.segments[0] = PhotoSegment{{12.25, 3.5}, {5999.99, 0.01}};
+    entry.segments[27] = PhotoSegment{{-1.5, 4000}, {0, 0}};
+    entry.appendedAt = "2026-05-24T09:30:00Z";
+    s.photos.entries = {entry, entry};
+    s.photos.entries[1].occurrence = 1;
+    s.photos.entries[1].photoPath = "/elsewhere/b.jpg";
+    s.photos.decisions = {{{"T\xE9"
+                            "1",
+                            entry.recordLine, 2},
+                           {"", "NEW\t1", 0},
+                           Verdict::DifferentAnimal,
+                           "D2",
+                           "0.0417",
+                           "2026-05-24T09:31:00Z"}};
+    s.photos.dataFilePath = "/data/cat\xE9.tor";
     return s;
+}
+
+// The FNV-1a check line a copy ends with, over all of `body`.
+std::string withCheck(const std::string& body) {
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (unsigned char c : body) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return body + "check 16\n" + hex + "\n";
+}
+
+// A copy as the first version wrote it, which kept no photos.
+std::string firstVersionBody() {
+    std::string body = "KORVEX recovery copy 1\ndata-set 11\nT1\t3\t3\r\n\xE9\r\n\n"
+                       "value 1\n3\nvalue 1\n7\n";
+    for (int i = 2; i < 42; ++i)
+        body += "value 1\n0\n";
+    return body + "count 3\n 2 \nrecord 1\n2\ncode 2\nT1\nlabels 6\n100000\nbuttons 6\n011111\n";
 }
 
 bool unreadable(const std::string& bytes) {
@@ -43,6 +90,54 @@ TEST(RecoverySnapshotTest, ReadsBackEveryByteOfWhatWasWritten) {
         ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(read))
             << std::get<RecoverySnapshot::Unreadable>(read).reason;
         EXPECT_EQ(std::get<RecoverySnapshot>(read), s);
+    }
+}
+
+TEST(RecoverySnapshotTest, ACopyOfTheFirstVersionReadsWithNoPhotos) {
+    const std::string bytes = withCheck(firstVersionBody());
+    // The check as that version wrote it.
+    ASSERT_EQ(bytes.substr(bytes.size() - 17), "4d098ab86e0b1708\n");
+    const auto read = RecoverySnapshot::read(bytes);
+    ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(read))
+        << std::get<RecoverySnapshot::Unreadable>(read).reason;
+    RecoverySnapshot want;
+    want.dataSet = "T1\t3\t3\r\n\xE9\r\n";
+    want.values.fill("0");
+    want.values[0] = "3";
+    want.values[1] = "7";
+    want.display = {" 2 ", 2, "T1"};
+    want.labelsLower = {true, false, false, false, false, false};
+    want.commandEnabled = {false, true, true, true, true, true};
+    EXPECT_EQ(std::get<RecoverySnapshot>(read), want);
+    EXPECT_TRUE(unreadable(bytes.substr(0, bytes.size() - 1)));
+}
+
+TEST(RecoverySnapshotTest, ACopyWhosePhotosCannotBeReadIsRefusedWhole) {
+    const std::string whole = sample().write();
+    const std::size_t start = whole.find("\nphotos ") + 1;
+    const std::size_t end = whole.find("\ndata-file ", start) + 1;
+    ASSERT_LT(start, end);
+    const auto withPhotos = [&](const std::string& photos) {
+        return withCheck(whole.substr(0, start) + "photos " + std::to_string(photos.size()) + "\n" +
+                         photos + "\n" + whole.substr(end, whole.rfind("check 16\n") - end));
+    };
+    // The helper rebuilds the very copy from its own photos field.
+    const std::size_t length = whole.find('\n', start) + 1;
+    ASSERT_EQ(withPhotos(whole.substr(length, end - 1 - length)), whole);
+
+    const std::string entries = "\"entries\": [{\"line\": \"T1\"}]}";
+    for (const std::string& photos :
+         {std::string("{\"format\": \"korvex-photos\", \"vers"),
+          std::string("{\"format\": \"korvex-photos\", \"version\": 9, \"pointsPerPixel\": "
+                      "100, \"entries\": []}"),
+          "{\"format\": \"korvex-photos\", \"version\": 1, \"pointsPerPixel\": 100, " + entries,
+          std::string()}) {
+        const auto read = RecoverySnapshot::read(withPhotos(photos));
+        ASSERT_TRUE(std::holds_alternative<RecoverySnapshot::Unreadable>(read)) << photos;
+        const std::string& reason = std::get<RecoverySnapshot::Unreadable>(read).reason;
+        EXPECT_EQ(reason.rfind("the photos and decisions it keeps cannot be read (", 0), 0U)
+            << reason;
+        EXPECT_EQ(reason.back(), ')') << reason;
     }
 }
 
