@@ -30,7 +30,7 @@ PhotoRecords::Key PhotoRecords::keyOf(const std::vector<std::string_view>& piece
 }
 
 const PhotoEntry* PhotoRecords::entryFor(const Key& key) const {
-    for (const PhotoEntry& entry : entries_)
+    for (const PhotoEntry& entry : state_->entries)
         if (entry.recordLine == key.line && entry.occurrence == key.occurrence)
             return &entry;
     return nullptr;
@@ -60,7 +60,7 @@ void PhotoRecords::recordAppended(const DataSet& dataSet, std::string_view line)
     entry.heightPixels = size->height;
     entry.segments = segments;
     entry.appendedAt = services_.currentTimeUtc();
-    entries_.push_back(std::move(entry));
+    change([&](State& next) { next.entries.push_back(std::move(entry)); });
 }
 
 void PhotoRecords::recordShown(const DataSet& dataSet, long long recordNumber) {
@@ -71,7 +71,7 @@ void PhotoRecords::recordShown(const DataSet& dataSet, long long recordNumber) {
 }
 
 void PhotoRecords::recordDecision(Decision decision) {
-    decisions_.push_back(std::move(decision));
+    change([&](State& next) { next.decisions.push_back(std::move(decision)); });
 }
 
 const Decision* PhotoRecords::latestDecisionFor(const RecordIdentity& query,
@@ -80,26 +80,26 @@ const Decision* PhotoRecords::latestDecisionFor(const RecordIdentity& query,
         return (d.query == query && d.candidate == candidate) ||
                (d.query == candidate && d.candidate == query);
     };
-    const auto last = std::find_if(decisions_.rbegin(), decisions_.rend(), samePair);
-    return last == decisions_.rend() ? nullptr : &*last;
+    const auto& decisions = state_->decisions;
+    const auto last = std::find_if(decisions.rbegin(), decisions.rend(), samePair);
+    return last == decisions.rend() ? nullptr : &*last;
 }
 
 void PhotoRecords::forgetAll() {
-    entries_.clear();
-    decisions_.clear();
+    state_ = std::make_shared<const State>(State{{}, {}, state_->dataFilePath});
     shown_.reset();
 }
 
-void PhotoRecords::restore(State state) {
-    entries_ = std::move(state.entries);
-    decisions_ = std::move(state.decisions);
-    dataFilePath_ = std::move(state.dataFilePath);
+void PhotoRecords::restore(std::shared_ptr<const State> state) {
+    state_ = state ? std::move(state) : std::make_shared<const State>();
     shown_.reset();
 }
 
 void PhotoRecords::loadCompanion(const std::string& dataFilePath, const DataSet& dataSet) {
-    forgetAll();
-    dataFilePath_ = dataFilePath;
+    State loaded;
+    loaded.dataFilePath = dataFilePath;
+    state_ = std::make_shared<const State>(loaded);
+    shown_.reset();
     const std::string companion = PhotoCompanion::companionPathFor(dataFilePath);
     if (!services_.fileExists(companion))
         return;
@@ -122,8 +122,9 @@ void PhotoRecords::loadCompanion(const std::string& dataFilePath, const DataSet&
     const auto pieces = dataSet.pieces();
     for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(pieces, read.entries))
         if (entry)
-            entries_.push_back(*entry);
-    decisions_ = read.decisions;
+            loaded.entries.push_back(*entry);
+    loaded.decisions = read.decisions;
+    state_ = std::make_shared<const State>(std::move(loaded));
 }
 
 bool PhotoRecords::keepAside(const std::string& companion) {
@@ -145,19 +146,22 @@ bool PhotoRecords::keepAside(const std::string& companion) {
 }
 
 bool PhotoRecords::saveCompanion(const std::string& dataFilePath, const DataSet& dataSet) {
-    dataFilePath_ = dataFilePath;
+    if (state_->dataFilePath != dataFilePath)
+        change([&](State& next) { next.dataFilePath = dataFilePath; });
+    const std::vector<PhotoEntry>& entries = state_->entries;
+    const std::vector<Decision>& decisions = state_->decisions;
     const std::string companion = PhotoCompanion::companionPathFor(dataFilePath);
     std::vector<PhotoEntry> kept;
-    for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(dataSet.pieces(), entries_))
+    for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(dataSet.pieces(), entries))
         if (entry)
             kept.push_back(*entry);
     const bool exists = services_.fileExists(companion);
-    if (kept.empty() && decisions_.empty() && !exists)
+    if (kept.empty() && decisions.empty() && !exists)
         return true; // nothing to remember: no companion beside the data file
     if (exists && !keepAside(companion))
         return false;
     const auto written = services_.writeFile(
-        companion, PhotoCompanion::write(kept, folderOf(dataFilePath), decisions_));
+        companion, PhotoCompanion::write(kept, folderOf(dataFilePath), decisions));
     if (!written.ok) {
         message("The data were saved, but the photos of the records could not be saved to " +
                     quoted(companion) + ": " + written.error,
@@ -169,8 +173,8 @@ bool PhotoRecords::saveCompanion(const std::string& dataFilePath, const DataSet&
 
 std::vector<std::string> PhotoRecords::placesFor(const PhotoEntry& entry) const {
     std::vector<std::string> places{entry.photoPath};
-    if (dataFilePath_)
-        places.push_back((std::filesystem::path(folderOf(*dataFilePath_)) /
+    if (const auto& dataFile = state_->dataFilePath)
+        places.push_back((std::filesystem::path(folderOf(*dataFile)) /
                           std::filesystem::path(entry.photoPath).filename())
                              .string());
     return places;

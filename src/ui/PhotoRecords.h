@@ -5,9 +5,11 @@
 #include "ui/DigitisingModel.h"
 #include "ui/PlatformServices.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -24,10 +26,11 @@ public:
     // `title` is the title of the messages shown.
     PhotoRecords(PlatformServices& services, DigitisingModel& digitising, std::string title);
 
-    const std::vector<PhotoEntry>& entries() const { return entries_; }
+    // The entries and decisions are valid until the next change.
+    const std::vector<PhotoEntry>& entries() const { return state_->entries; }
     // Every decision in the order made, also those of records no longer in
     // the data set: a log is history.
-    const std::vector<Decision>& decisions() const { return decisions_; }
+    const std::vector<Decision>& decisions() const { return state_->decisions; }
 
     // Adds a decision to the log; an earlier one of the same pair stays.
     void recordDecision(Decision decision);
@@ -40,6 +43,10 @@ public:
     // left out: it belongs to the picture on screen, which a restore does not
     // open again, and keeping its path would tie the next record appended to
     // a photo that is not shown.
+    //
+    // A state handed out never changes (each change makes a new one), so it
+    // is shared rather than copied with every recovery copy, and may be read
+    // by another thread.
     struct State {
         std::vector<PhotoEntry> entries;
         std::vector<Decision> decisions;
@@ -47,10 +54,10 @@ public:
 
         bool operator==(const State&) const = default;
     };
-    State state() const { return {entries_, decisions_, dataFilePath_}; }
+    std::shared_ptr<const State> state() const { return state_; }
     // Takes back a state handed out by state(), as it was; the open photo
     // stays, and no record counts as shown until one is.
-    void restore(State state);
+    void restore(std::shared_ptr<const State> state);
 
     // The photo the user opened last, while it is shown.
     const std::optional<std::string>& openPhoto() const { return openPhoto_; }
@@ -113,17 +120,23 @@ private:
     // The path stored, then the same file name beside the data file.
     std::vector<std::string> placesFor(const PhotoEntry& entry) const;
     bool keepAside(const std::string& companion);
+    // A change is made on a copy that then replaces the state: one handed
+    // out stays as it was.
+    template <class Change> void change(Change&& apply) {
+        State next = *state_;
+        apply(next);
+        state_ = std::make_shared<const State>(std::move(next));
+    }
 
     PlatformServices& services_;
     DigitisingModel& digitising_;
     std::string title_;
-    std::vector<PhotoEntry> entries_;
-    std::vector<Decision> decisions_;
+    // Replaced whole by every change, never null. Its data file is the one
+    // last loaded or saved: relative photo paths and the search for a moved
+    // photo start from its folder.
+    std::shared_ptr<const State> state_ = std::make_shared<const State>();
     std::optional<std::string> openPhoto_;
     std::optional<Key> shown_;
-    // The data file last loaded or saved: relative photo paths and the
-    // search for a moved photo start from its folder.
-    std::optional<std::string> dataFilePath_;
 };
 
 } // namespace korvex

@@ -95,10 +95,11 @@ void RecoveryKeeper::schedule() {
 }
 
 void RecoveryKeeper::handToWriter() {
-    std::string bytes = model_.snapshot().write();
+    // Only the taking is paid here; the bytes are made by the writer.
+    RecoverySnapshot taken = model_.snapshot();
     {
         const std::lock_guard guard(mutex_);
-        pending_ = std::move(bytes); // an older copy not yet written is outdated
+        pending_ = std::move(taken); // an older copy not yet written is outdated
     }
     wake_.notify_one();
 }
@@ -109,9 +110,10 @@ void RecoveryKeeper::writerLoop() {
         wake_.wait(guard, [this] { return pending_ || stopping_; });
         if (!pending_)
             return;
-        const std::string bytes = std::move(*pending_);
+        const RecoverySnapshot taken = std::move(*pending_);
         pending_.reset();
         guard.unlock();
+        const std::string bytes = taken.write(&photosCache_);
         QSaveFile file(copyPath());
         const bool ok = file.open(QIODevice::WriteOnly) &&
                         file.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size()) &&

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/RecoverySnapshot.h"
+
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -21,9 +23,10 @@ class MainWindowModel;
 // Each running program writes its own copy, "<id>.recovery", beside the lock
 // file "<id>.lock" it holds for its whole run; a copy whose lock has no living
 // owner was left by a program that ended without its closing prompt. Changes
-// are coalesced for kCoalesceMs and then written by a worker thread through
+// are coalesced for kCoalesceMs; the state is then taken on the window's
+// thread and turned into bytes and written by a worker thread through
 // QSaveFile, so a copy on disk is always a whole one and digitising never waits
-// for the disk.
+// for the disk nor for the photos to be put into words.
 class RecoveryKeeper : public QObject {
     Q_OBJECT
 public:
@@ -78,9 +81,11 @@ private:
 
     std::mutex mutex_;
     std::condition_variable wake_;
-    std::optional<std::string> pending_;
+    std::optional<RecoverySnapshot> pending_;
     bool stopping_ = false;
     std::thread writer_;
+    // The writer's own: the photos change far less often than the sheet.
+    RecoverySnapshot::PhotosCache photosCache_;
 };
 
 } // namespace korvex

@@ -94,10 +94,22 @@ std::optional<std::array<bool, kSeamGroupCount>> readFlags(std::optional<std::st
 
 } // namespace
 
-std::string RecoverySnapshot::write() const {
-    // No folder: every path is written as it is held, absolute.
-    const std::string companion = PhotoCompanion::write(photos.entries, "", photos.decisions);
-    const std::string& dataFile = photos.dataFilePath ? *photos.dataFilePath : std::string();
+bool RecoverySnapshot::operator==(const RecoverySnapshot& other) const {
+    return dataSet == other.dataSet && values == other.values && display == other.display &&
+           labelsLower == other.labelsLower && commandEnabled == other.commandEnabled &&
+           *photos == *other.photos;
+}
+
+std::string RecoverySnapshot::write(PhotosCache* cache) const {
+    PhotosCache own;
+    PhotosCache& kept = cache ? *cache : own;
+    if (kept.photos != photos) {
+        // No folder: every path is written as it is held, absolute.
+        kept.document = PhotoCompanion::write(photos->entries, "", photos->decisions);
+        kept.photos = photos;
+    }
+    const std::string& companion = kept.document;
+    const std::string dataFile = photos->dataFilePath.value_or("");
     std::string out(kHeading);
     std::size_t size = out.size() + dataSet.size() + companion.size() + dataFile.size() + 512;
     for (const std::string& v : values)
@@ -126,6 +138,7 @@ RecoverySnapshot::read(std::string_view bytes) {
     const Unreadable damaged{"it is damaged or cut short"};
     FieldReader in(bytes.substr(kHeading.size()));
     RecoverySnapshot s;
+    PhotoRecords::State photosRead;
     const auto dataSet = in.field("data-set");
     if (!dataSet)
         return damaged;
@@ -160,7 +173,7 @@ RecoverySnapshot::read(std::string_view bytes) {
         if (!photos || !dataFile)
             return damaged;
         if (!dataFile->empty())
-            s.photos.dataFilePath = std::string(*dataFile);
+            photosRead.dataFilePath = std::string(*dataFile);
     }
     const std::size_t checked = kHeading.size() + in.position();
     const auto check = in.field("check");
@@ -176,9 +189,10 @@ RecoverySnapshot::read(std::string_view bytes) {
                 reason.pop_back();
             return Unreadable{"the photos and decisions it keeps cannot be read (" + reason + ")"};
         }
-        s.photos.entries = std::move(companion.entries);
-        s.photos.decisions = std::move(companion.decisions);
+        photosRead.entries = std::move(companion.entries);
+        photosRead.decisions = std::move(companion.decisions);
     }
+    s.photos = std::make_shared<const PhotoRecords::State>(std::move(photosRead));
     return s;
 }
 

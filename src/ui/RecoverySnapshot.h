@@ -6,6 +6,7 @@
 #include "ui/PhotoRecords.h"
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -25,17 +26,28 @@ struct RecoverySnapshot {
     std::array<bool, kSeamGroupCount> commandEnabled{};
     // Kept as a photo companion document with every photo path as it is in
     // memory (absolute), so a restore depends on no folder; like a saved
-    // companion it keeps junctions to a hundredth of a pixel.
-    PhotoRecords::State photos;
+    // companion it keeps junctions to a hundredth of a pixel. Shared with
+    // the records, never null.
+    std::shared_ptr<const PhotoRecords::State> photos =
+        std::make_shared<const PhotoRecords::State>();
 
-    bool operator==(const RecoverySnapshot&) const = default;
+    // The photos compare by what they hold.
+    bool operator==(const RecoverySnapshot& other) const;
 
     // The recovery copy's bytes: a heading line, then each field as
     // "name length LF bytes LF", ended by a check line over all that goes
     // before it, so a copy cut short or altered is told from a whole one.
     // The photos take two fields, the companion document and the data file
     // path (empty when none).
-    std::string write() const;
+    //
+    // The document is most of the copy's work and changes only with the
+    // photos: given a cache, it is made again only for photos other than the
+    // cache's, and the cache then keeps it.
+    struct PhotosCache {
+        std::shared_ptr<const PhotoRecords::State> photos;
+        std::string document;
+    };
+    std::string write(PhotosCache* cache = nullptr) const;
 
     // Why a copy could not be read, in words for the user.
     struct Unreadable {

@@ -231,8 +231,8 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
 
     services.messageAnswers.push_back(Answer::Yes);
     ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }), Outcome::Restored);
-    const PhotoRecords::State restored = window.photoRecords().state();
-    const PhotoRecords::State lost = crashed.photoRecords().state();
+    const PhotoRecords::State restored = *window.photoRecords().state();
+    const PhotoRecords::State lost = *crashed.photoRecords().state();
     EXPECT_EQ(restored.dataFilePath, kData);
 
     // Saved over the same file, the companion holds what the crashed

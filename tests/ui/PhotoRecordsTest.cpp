@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <utility>
 
 namespace korvex {
 namespace {
@@ -196,6 +198,55 @@ TEST_F(PhotoRecordsTest, TheClipboardCarriesNoPhotos) {
     services.messageAnswers.push_back(Answer::Ok);
     window.OpenRecordPhoto();
     expectOneMessage({"keeps no photo"});
+}
+
+TEST_F(PhotoRecordsTest, AStateHandedOutStaysAsItWasAndComesBackWhole) {
+    digitiseOn(kPhoto);
+    append("T1");
+    PhotoRecords& records = window.photoRecords();
+    const auto before = records.state();
+    const PhotoRecords::State copy = *before;
+    ASSERT_EQ(copy.entries.size(), 1U);
+    // Every kind of change makes a new state and leaves the one handed out.
+    const std::pair<const char*, std::function<void()>> changes[] = {
+        {"append",
+         [&] {
+             append("T2");
+         }},
+        {"decision",
+         [&] {
+             records.recordDecision(
+                 {{"T1", "T1", 1}, {"X", "X", 0}, Verdict::Unsure, "D", "1", "t"});
+         }},
+        {"save",
+         [&] {
+             save();
+         }},
+        {"clipboard",
+         [&] {
+             services.setClipboardText("X\t1\r\n");
+             window.load_Click(MainWindowModel::LoadFromClipboard);
+         }},
+        {"load",
+         [&] {
+             load();
+         }},
+    };
+    for (const auto& [name, change] : changes) {
+        const auto earlier = records.state();
+        const PhotoRecords::State was = *earlier;
+        change();
+        EXPECT_NE(records.state(), earlier) << name;
+        EXPECT_NE(*records.state(), was) << name;
+        EXPECT_EQ(*earlier, was) << name;
+    }
+    EXPECT_EQ(*before, copy);
+
+    records.restore(before);
+    EXPECT_EQ(*records.state(), copy);
+    EXPECT_EQ(records.state()->dataFilePath, std::nullopt);
+    records.restore(nullptr);
+    EXPECT_EQ(*records.state(), PhotoRecords::State{});
 }
 
 // The record `number` (from 1) of the model's data set, as a decision names it.

@@ -44,18 +44,20 @@ RecoverySnapshot sample() {
     entry.segments[0] = PhotoSegment{{12.25, 3.5}, {5999.99, 0.01}};
     entry.segments[27] = PhotoSegment{{-1.5, 4000}, {0, 0}};
     entry.appendedAt = "2026-05-24T09:30:00Z";
-    s.photos.entries = {entry, entry};
-    s.photos.entries[1].occurrence = 1;
-    s.photos.entries[1].photoPath = "/elsewhere/b.jpg";
-    s.photos.decisions = {{{"T\xE9"
-                            "1",
-                            entry.recordLine, 2},
-                           {"", "NEW\t1", 0},
-                           Verdict::DifferentAnimal,
-                           "D2",
-                           "0.0417",
-                           "2026-05-24T09:31:00Z"}};
-    s.photos.dataFilePath = "/data/cat\xE9.tor";
+    PhotoRecords::State photos;
+    photos.entries = {entry, entry};
+    photos.entries[1].occurrence = 1;
+    photos.entries[1].photoPath = "/elsewhere/b.jpg";
+    photos.decisions = {{{"T\xE9"
+                          "1",
+                          entry.recordLine, 2},
+                         {"", "NEW\t1", 0},
+                         Verdict::DifferentAnimal,
+                         "D2",
+                         "0.0417",
+                         "2026-05-24T09:31:00Z"}};
+    photos.dataFilePath = "/data/cat\xE9.tor";
+    s.photos = std::make_shared<const PhotoRecords::State>(std::move(photos));
     return s;
 }
 
@@ -139,6 +141,25 @@ TEST(RecoverySnapshotTest, ACopyWhosePhotosCannotBeReadIsRefusedWhole) {
             << reason;
         EXPECT_EQ(reason.back(), ')') << reason;
     }
+}
+
+TEST(RecoverySnapshotTest, AWriterCacheMakesThePhotosAgainOnlyForOtherPhotos) {
+    RecoverySnapshot s = sample();
+    RecoverySnapshot::PhotosCache cache;
+    EXPECT_EQ(s.write(&cache), s.write());
+    EXPECT_EQ(cache.photos, s.photos);
+    s.values[0] = "9"; // the sheet changed, the photos did not
+    EXPECT_EQ(s.write(&cache), s.write());
+    // Photos of another state, even one equal in all but a decision, are made again.
+    PhotoRecords::State fewer = *s.photos;
+    fewer.decisions.clear();
+    s.photos = std::make_shared<const PhotoRecords::State>(fewer);
+    const std::string bytes = s.write(&cache);
+    EXPECT_EQ(bytes, s.write());
+    EXPECT_EQ(bytes.find("decisions"), std::string::npos);
+    // The same state: the document kept is the one written.
+    cache.document = "kept";
+    EXPECT_NE(s.write(&cache).find("\nphotos 4\nkept\n"), std::string::npos);
 }
 
 TEST(RecoverySnapshotTest, EveryCutShortCopyIsRefusedWhole) {
