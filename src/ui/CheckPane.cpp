@@ -44,6 +44,11 @@ void CheckPane::setPicture(const PictureRenderer& picture, double photoWidth, do
     updateDescription();
 }
 
+void CheckPane::sharpen(const PictureRenderer& picture) {
+    picture_ = picture;
+    update();
+}
+
 void CheckPane::setPlaceholder(const QString& text) {
     picture_ = PictureRenderer();
     segments_ = {};

@@ -22,6 +22,9 @@ public:
     // refer to; the picture itself may be kept at another size.
     void setPicture(const PictureRenderer& picture, double photoWidth, double photoHeight,
                     const DigitisingModel::Segments& segments);
+    // The same photo at another resolution (the full photo after a reduced
+    // copy): the view, the framing and the junctions stay as they are.
+    void sharpen(const PictureRenderer& picture);
     // No picture: the text is shown instead.
     void setPlaceholder(const QString& text);
     bool hasPicture() const { return !picture_.isNull(); }

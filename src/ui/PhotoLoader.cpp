@@ -5,6 +5,9 @@
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+#include <utility>
+
 namespace korvex {
 
 PhotoLoader::PhotoLoader(QObject* parent) : QObject(parent) {}
@@ -15,7 +18,7 @@ PhotoLoader::~PhotoLoader() {
     waitForAll();
 }
 
-PhotoLoader::Photo PhotoLoader::load(const QString& path) {
+PhotoLoader::Photo PhotoLoader::load(const QString& path, bool preview) {
     Photo photo;
     QImageReader reader(path);
     reader.setAutoTransform(true); // camera photos carry their orientation in EXIF
@@ -27,30 +30,60 @@ PhotoLoader::Photo PhotoLoader::load(const QString& path) {
                           .arg(stored.height());
         return photo;
     }
+    // Other formats would decode whole and then scale: more work, not less.
+    int reduction = 1;
+    while (preview && reader.format() == "jpeg" && reduction < 8 &&
+           std::max(stored.width(), stored.height()) / (reduction * 2) >= kPreviewSide)
+        reduction *= 2;
+    if (reduction > 1) {
+        // Rounded up as the decoder rounds, so that nothing is scaled after it.
+        reader.setScaledSize(QSize((stored.width() + reduction - 1) / reduction,
+                                   (stored.height() + reduction - 1) / reduction));
+    }
     const QImage image = reader.read();
     if (image.isNull()) {
         photo.error = reader.errorString();
         return photo;
     }
-    photo.size = image.size();
+    photo.preview = reduction > 1;
+    photo.size = !photo.preview ? image.size()
+                 : reader.transformation() & QImageIOHandler::TransformationRotate90
+                     ? stored.transposed()
+                     : stored;
     photo.picture.setImage(image);
     return photo;
 }
 
-void PhotoLoader::request(const QString& path) {
-    if (path.isEmpty() || kept_.contains(path) || pending_.contains(path))
-        return;
+PhotoLoader::Watcher PhotoLoader::start(const QString& path, bool preview) {
     auto watcher = std::make_shared<QFutureWatcher<Photo>>();
-    connect(watcher.get(), &QFutureWatcher<Photo>::finished, this, [this, path] {
-        const auto it = pending_.find(path);
-        if (it == pending_.end())
+    const QFutureWatcher<Photo>* self = watcher.get();
+    connect(watcher.get(), &QFutureWatcher<Photo>::finished, this, [this, path, preview, self] {
+        auto& mine = preview ? previews_ : pending_;
+        const auto it = mine.find(path);
+        if (it == mine.end() || it.value().get() != self)
             return;
-        kept_.insert(path, it.value()->result());
-        pending_.erase(it);
+        Photo photo = it.value()->result();
+        mine.erase(it);
+        if (preview && !photo.preview)
+            return; // too small to reduce: the full photo is all there is
+        if (!preview)
+            previews_.remove(path); // a reduced copy still decoding would come too late
+        kept_.insert(path, std::move(photo));
         emit loaded(path);
     });
-    pending_.insert(path, watcher);
-    watcher->setFuture(QtConcurrent::run([path] { return load(path); }));
+    watcher->setFuture(QtConcurrent::run([path, preview] { return load(path, preview); }));
+    return watcher;
+}
+
+void PhotoLoader::request(const QString& path, bool previewFirst) {
+    const auto kept = kept_.constFind(path);
+    if (path.isEmpty() || (kept != kept_.constEnd() && !kept->preview))
+        return;
+    // Started first, so that it is first to get a thread.
+    if (previewFirst && kept == kept_.constEnd() && !previews_.contains(path))
+        previews_.insert(path, start(path, true));
+    if (!pending_.contains(path))
+        pending_.insert(path, start(path, false));
 }
 
 const PhotoLoader::Photo* PhotoLoader::ready(const QString& path) const {
@@ -73,6 +106,10 @@ void PhotoLoader::waitForAll() {
         pending_.remove(path);
         emit loaded(path);
     }
+    // Every full photo is kept: the reduced copies still decoding are of no use.
+    for (const auto& preview : std::as_const(previews_))
+        preview->waitForFinished();
+    previews_.clear();
 }
 
 } // namespace korvex
