@@ -317,6 +317,7 @@ void CheckWindow::showCandidatePhoto() {
     const CandidateCheck& c = *check_;
     const auto located = model_.photoRecords().locate(c.recordLine, c.occurrence);
     candidateTitle_->setText(QStringLiteral("Candidate: %1").arg(recordName(c)));
+    const QString previewShown = std::exchange(previewShown_, QString());
     candidatePath_.clear();
     if (!located.entry) {
         candidatePane_->setPlaceholder(
@@ -337,6 +338,9 @@ void CheckWindow::showCandidatePhoto() {
                 candidatePane_->setPlaceholder(
                     QStringLiteral("The photo %1 of the candidate, %2, could not be opened: %3")
                         .arg(quoted(*located.path), recordName(c), photo->error));
+            else if (previewShown == candidatePath_ && !photo->preview)
+                // The user may have zoomed into the reduced copy already.
+                candidatePane_->sharpen(photo->picture);
             else {
                 candidatePane_->setPicture(
                     photo->picture, photo->size.width(), photo->size.height(),
@@ -346,10 +350,12 @@ void CheckWindow::showCandidatePhoto() {
                 if (sameScale_)
                     sameScale();
             }
+            if (photo->preview)
+                previewShown_ = candidatePath_;
         } else {
             candidatePane_->setPlaceholder(
                 QStringLiteral("Opening the photo of the candidate, %1\u2026").arg(recordName(c)));
-            loader_->request(candidatePath_);
+            loader_->request(candidatePath_, true);
         }
     }
     candidateTitle_->setAccessibleName(candidateTitle_->text());

@@ -85,6 +85,8 @@ private:
     std::optional<CandidateCheck> check_;
     PhotoLoader* loader_ = nullptr;
     QString candidatePath_;
+    // The candidate photo whose reduced copy the pane shows, until the full one comes.
+    QString previewShown_;
     QLabel* summary_ = nullptr;
     QLabel* sheetTitle_ = nullptr;
     QLabel* candidateTitle_ = nullptr;
