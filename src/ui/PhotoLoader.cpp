@@ -71,7 +71,7 @@ PhotoLoader::Watcher PhotoLoader::start(const QString& path, bool preview) {
         kept_.insert(path, std::move(photo));
         emit loaded(path);
     });
-    watcher->setFuture(QtConcurrent::run([path, preview] { return load(path, preview); }));
+    watcher->setFuture(QtConcurrent::run(&pool_, [path, preview] { return load(path, preview); }));
     return watcher;
 }
 

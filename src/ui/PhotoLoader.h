@@ -8,6 +8,7 @@
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 
 #include <memory>
 
@@ -59,6 +60,9 @@ private:
     using Watcher = std::shared_ptr<QFutureWatcher<Photo>>;
     Watcher start(const QString& path, bool preview);
 
+    // Decoders of their own: Qt scales and converts large images on its global
+    // pool and waits for it, so decoders there would stall the window.
+    QThreadPool pool_;
     QHash<QString, Photo> kept_;
     QHash<QString, Watcher> pending_;
     QHash<QString, Watcher> previews_;
