@@ -13,9 +13,18 @@ namespace korvex {
 PhotoLoader::PhotoLoader(QObject* parent) : QObject(parent) {}
 
 PhotoLoader::~PhotoLoader() {
-    // Whoever listens may be half destroyed by now: finish without a word.
+    // Whoever listens may be half destroyed by now: finish without a word,
+    // and start no decode that is still queued.
     blockSignals(true);
-    waitForAll();
+    keepOnly({});
+    pool_.waitForDone();
+}
+
+PhotoLoader::Wanted PhotoLoader::wanted(const QString& path) {
+    auto& flag = wanted_[path];
+    if (!flag)
+        flag = std::make_shared<std::atomic<bool>>(true);
+    return flag;
 }
 
 PhotoLoader::Photo PhotoLoader::load(const QString& path, bool preview) {
@@ -66,12 +75,16 @@ PhotoLoader::Watcher PhotoLoader::start(const QString& path, bool preview) {
         mine.erase(it);
         if (preview && !photo.preview)
             return; // too small to reduce: the full photo is all there is
-        if (!preview)
+        if (!preview) {
             previews_.remove(path); // a reduced copy still decoding would come too late
+            wanted_.remove(path);
+        }
         kept_.insert(path, std::move(photo));
         emit loaded(path);
     });
-    watcher->setFuture(QtConcurrent::run(&pool_, [path, preview] { return load(path, preview); }));
+    watcher->setFuture(QtConcurrent::run(&pool_, [path, preview, flag = wanted(path)] {
+        return flag->load() ? load(path, preview) : Photo{};
+    }));
     return watcher;
 }
 
@@ -94,6 +107,16 @@ const PhotoLoader::Photo* PhotoLoader::ready(const QString& path) const {
 void PhotoLoader::keepOnly(const QStringList& paths) {
     for (auto it = kept_.begin(); it != kept_.end();)
         it = paths.contains(it.key()) ? std::next(it) : kept_.erase(it);
+    for (auto it = wanted_.begin(); it != wanted_.end();) {
+        if (paths.contains(it.key())) {
+            ++it;
+            continue;
+        }
+        it.value()->store(false);
+        pending_.remove(it.key());
+        previews_.remove(it.key());
+        it = wanted_.erase(it);
+    }
 }
 
 void PhotoLoader::waitForAll() {
@@ -104,6 +127,7 @@ void PhotoLoader::waitForAll() {
         // The finished signal is queued; take the result now so callers see it.
         kept_.insert(path, watcher->result());
         pending_.remove(path);
+        wanted_.remove(path);
         emit loaded(path);
     }
     // Every full photo is kept: the reduced copies still decoding are of no use.

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QThreadPool>
 
+#include <atomic>
 #include <memory>
 
 namespace korvex {
@@ -43,7 +44,9 @@ public:
     // The photo once loaded, or its reduced copy (with an error when it could
     // not be); null before.
     const Photo* ready(const QString& path) const;
-    // Forgets every kept photo but these.
+    // Forgets every photo but these, kept or on its way: a decode not begun
+    // yet is never started, and one that finishes is thrown away, so a user
+    // who steps fast never waits behind photos no longer shown.
     void keepOnly(const QStringList& paths);
     // Blocks until nothing is on its way (tests and benchmarks).
     void waitForAll();
@@ -59,6 +62,8 @@ signals:
 private:
     using Watcher = std::shared_ptr<QFutureWatcher<Photo>>;
     Watcher start(const QString& path, bool preview);
+    using Wanted = std::shared_ptr<std::atomic<bool>>;
+    Wanted wanted(const QString& path);
 
     // Decoders of their own: Qt scales and converts large images on its global
     // pool and waits for it, so decoders there would stall the window.
@@ -66,6 +71,8 @@ private:
     QHash<QString, Photo> kept_;
     QHash<QString, Watcher> pending_;
     QHash<QString, Watcher> previews_;
+    // Per path on its way: cleared when no one will look at it any more.
+    QHash<QString, Wanted> wanted_;
 };
 
 } // namespace korvex

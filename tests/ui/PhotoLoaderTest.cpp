@@ -179,6 +179,26 @@ private slots:
         QCOMPARE(loader.ready(path)->picture.imageSize(), QSize(4032, 3024));
     }
 
+    // Photos stepped past are dropped, decoded or not: only the one kept
+    // arrives, and nothing else is announced.
+    void photosNoLongerWantedAreDropped() {
+        QStringList paths;
+        for (int i = 0; i < 6; ++i)
+            paths << write(QStringLiteral("step%1.jpg").arg(i), QSize(2000, 1500), 1);
+        PhotoLoader loader;
+        QSignalSpy loaded(&loader, &PhotoLoader::loaded);
+        for (const QString& path : paths)
+            loader.request(path, true);
+        loader.keepOnly({paths.back()});
+        loader.waitForAll();
+        QTest::qWait(100); // any stale result would be announced by now
+        for (int i = 0; i < 5; ++i)
+            QVERIFY2(!loader.ready(paths[i]), qPrintable(paths[i]));
+        QVERIFY(loader.ready(paths.back()) && !loader.ready(paths.back())->preview);
+        for (const auto& signal : loaded)
+            QCOMPARE(signal.at(0).toString(), paths.back());
+    }
+
     void sharpeningKeepsTheView() {
         CheckPane pane(QStringLiteral("pane"));
         pane.resize(400, 300);
