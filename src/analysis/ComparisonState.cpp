@@ -9,6 +9,7 @@ std::vector<DistancePasses::ParsedRecord> ComparisonState::takeRecords(std::stri
     auto pieces = DataSet::splitPieces(dataSetText);
     pieces.pop_back(); // the piece after the last CR LF is not a record
     recordLines.assign(pieces.begin(), pieces.end());
+    ++run;
     const std::size_t size = recordLines.size() + 1;
     if (tables == Tables::Reset) {
         distanceTable1.assign(size, 0.0);

@@ -2,6 +2,7 @@
 
 #include "analysis/DistancePasses.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,9 @@ struct ComparisonState {
     // the record number behind each ranked line in the order they were
     // added: the list's sort never loses which record a line stands for.
     int rankedBy = 0;
+    // Counts the runs that took the record lines: a check made on one run's
+    // list is told from the next run's.
+    std::uint64_t run = 0;
     std::vector<std::size_t> rankedRecords;
     // The sheet as that command read it: what its distances were measured from,
     // whatever the sheet holds since.

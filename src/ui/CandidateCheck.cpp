@@ -61,6 +61,7 @@ std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
     CandidateCheck c;
     c.position = position;
     c.lineCount = list.count();
+    c.run = state.run;
     c.recordNumber = *number;
     c.recordLine = state.recordLines[*number - 1];
     c.occurrence = occurrenceAt(state.recordLines, *number - 1);

@@ -3,8 +3,10 @@
 #include "analysis/ComparisonState.h"
 #include "analysis/DistancePasses.h"
 #include "analysis/ResultList.h"
+#include "exchange/PhotoCompanion.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -49,6 +51,19 @@ struct CandidateCheck {
     std::vector<Bar> marginalBars; // D1's sixteen, for D1 and D
     std::vector<Bar> centralBars;  // D2's five, for D2 and D
     std::vector<Row> rows;
+    // The comparison run whose list the line is of.
+    std::uint64_t run = 0;
+    // The sheet's specimen the distances were measured from, as the decision
+    // log names it; set by the main window when the check is made, and kept
+    // while stepping through the same list.
+    RecordIdentity query;
+
+    RecordIdentity candidate() const { return {code, recordLine, occurrence}; }
+    // The candidate is the sheet's own record: nothing to decide.
+    bool isSelf() const {
+        return query.occurrence != 0 && query.recordLine == recordLine &&
+               query.occurrence == occurrence;
+    }
 
     // The ranked line at `position` of the list the last Compare command left;
     // nothing when the list no longer holds that command's lines.

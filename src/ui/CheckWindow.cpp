@@ -226,12 +226,11 @@ void CheckWindow::step(int delta) {
         const long long to = static_cast<long long>(check_->position) + delta;
         if (to < 0 || to >= static_cast<long long>(check_->lineCount))
             return;
-        auto next = CandidateCheck::of(model_.comparison(),
-                                       std::as_const(model_.listWindow()).list(), std::size_t(to));
+        // Another comparison's list would pair its lines with this sheet.
+        auto next = model_.CheckIsCurrent(*check_) ? model_.CheckAt(std::size_t(to), &*check_)
+                                                   : std::nullopt;
         if (!next) {
-            status_->setText(QStringLiteral(
-                "The list no longer holds the ranked lines of that comparison, so there is no "
-                "other line to step to."));
+            syncValidity();
             return;
         }
         check_ = std::move(next);
@@ -249,8 +248,6 @@ void CheckWindow::step(int delta) {
                           .arg(c.position + 1)
                           .arg(c.lineCount));
     summary_->setAccessibleDescription(summary_->text());
-    previous_->setEnabled(c.position > 0);
-    next_->setEnabled(c.position + 1 < c.lineCount);
     showCandidatePhoto();
     showValues();
     showChart(marginalChart_, c.marginalBars, true);
@@ -275,12 +272,25 @@ void CheckWindow::decide(Verdict verdict) {
         onDecided();
 }
 
+void CheckWindow::syncValidity() {
+    if (check_)
+        showDecision();
+}
+
 void CheckWindow::showDecision() {
-    const bool self = model_.PairOf(*check_).self;
+    const bool self = check_->isSelf();
+    const bool current = model_.CheckIsCurrent(*check_);
     for (QPushButton* button : verdicts_)
-        button->setEnabled(!self);
+        button->setEnabled(current && !self);
+    previous_->setEnabled(current && check_->position > 0);
+    next_->setEnabled(current && check_->position + 1 < check_->lineCount);
     QString text;
-    if (self) {
+    if (!current) {
+        text = QStringLiteral(
+            "The list no longer holds the lines of this comparison (another command refilled it, "
+            "it was closed, or the data changed): check a line of the list again to step or "
+            "decide.");
+    } else if (self) {
         text =
             QStringLiteral("The candidate is the sheet's own record: there is nothing to decide.");
     } else if (const Decision* last = model_.DecisionOn(*check_)) {

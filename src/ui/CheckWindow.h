@@ -56,6 +56,9 @@ public:
     // (D2) chart on both photos, as hovering over it does; -1 clears.
     void hoverBar(bool marginal, int index);
 
+    // The list or the data changed: stepping and deciding stay possible only
+    // while the check is still of the list shown.
+    void syncValidity();
     // "Same Animal", "Different Animal" or "Unsure" on the pair shown.
     void decide(Verdict verdict);
     QLabel* decision() const { return decision_; }

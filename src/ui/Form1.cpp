@@ -146,6 +146,8 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     };
     model_.onDisplayChanged = [this] {
         syncDisplay();
+        if (checkWindow_)
+            checkWindow_->syncValidity();
     };
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || !now->property("korvexGroup").isValid())
@@ -642,6 +644,8 @@ void Form1::listWindowCreated() {
 }
 
 void Form1::listWindowClosed() {
+    if (checkWindow_)
+        checkWindow_->syncValidity();
     if (!form2_)
         return;
     // Closing may be asked from inside one of the window's own handlers.
@@ -658,6 +662,8 @@ void Form1::listCaptionChanged() {
 void Form1::listChanged() {
     if (form2_)
         form2_->reloadList();
+    if (checkWindow_)
+        checkWindow_->syncValidity();
 }
 
 void Form1::listWindowShown() {

@@ -306,38 +306,52 @@ std::optional<CandidateCheck> MainWindowModel::CheckCandidate(std::optional<std:
         info(kCheckNeedsSelection);
         return std::nullopt;
     }
-    auto check = CandidateCheck::of(comparison_, listWindow_.list(), *selected);
+    auto check = CheckAt(*selected);
     if (!check)
         info(kCheckNeedsRanking);
     return check;
 }
 
-MainWindowModel::CheckedPair MainWindowModel::PairOf(const CandidateCheck& check) const {
+std::optional<CandidateCheck> MainWindowModel::CheckAt(std::size_t position,
+                                                       const CandidateCheck* like) const {
+    auto check = CandidateCheck::of(comparison_, listWindow_.list(), position);
+    if (!check)
+        return check;
+    if (like) {
+        check->query = like->query;
+        return check;
+    }
     const auto specimen = CandidateCheck::sheetSpecimen(comparison_, display_.recordNumber);
-    CheckedPair pair;
     // A sheet never stored is named by its values, so that checking it
     // again finds the same decisions.
-    pair.query = specimen.recordNumber != 0
-                     ? RecordIdentity{specimen.code, specimen.recordLine, specimen.occurrence}
-                     : RecordIdentity{"", comparison_.rankedSheetLine, 0};
-    pair.candidate = {check.code, check.recordLine, check.occurrence};
-    pair.self = specimen.recordNumber == check.recordNumber;
-    return pair;
+    check->query = specimen.recordNumber != 0
+                       ? RecordIdentity{specimen.code, specimen.recordLine, specimen.occurrence}
+                       : RecordIdentity{"", comparison_.rankedSheetLine, 0};
+    return check;
+}
+
+bool MainWindowModel::CheckIsCurrent(const CandidateCheck& check) const {
+    if (check.run != comparison_.run || !listWindow_.exists())
+        return false;
+    const auto pieces = dataSet_.pieces();
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i + 1 < pieces.size(); ++i)
+        if (pieces[i] == check.recordLine && ++seen == check.occurrence)
+            return true;
+    return false;
 }
 
 const Decision* MainWindowModel::DecideCandidate(const CandidateCheck& check, Verdict verdict) {
-    const CheckedPair pair = PairOf(check);
-    if (pair.self)
+    if (check.isSelf() || !CheckIsCurrent(check))
         return nullptr;
-    photoRecords_.recordDecision(Decision{pair.query, pair.candidate, verdict, check.measure,
+    photoRecords_.recordDecision(Decision{check.query, check.candidate(), verdict, check.measure,
                                           check.listedText, services_.currentTimeUtc()});
     changed();
     return &photoRecords_.decisions().back();
 }
 
 const Decision* MainWindowModel::DecisionOn(const CandidateCheck& check) const {
-    const CheckedPair pair = PairOf(check);
-    return photoRecords_.latestDecisionFor(pair.query, pair.candidate);
+    return photoRecords_.latestDecisionFor(check.query, check.candidate());
 }
 
 void MainWindowModel::message(std::string_view text) {

@@ -161,17 +161,18 @@ public:
     // line's record, its distance and terms; nothing, after a message, when
     // no line is selected or the list holds no Compare command's lines.
     std::optional<CandidateCheck> CheckCandidate(std::optional<std::size_t> selected);
-    // The pair a check stands for in the decision log: the sheet's specimen
-    // as the comparison measured it, and the candidate.
-    struct CheckedPair {
-        RecordIdentity query;
-        RecordIdentity candidate;
-        // The candidate is the sheet's own record: nothing to decide.
-        bool self = false;
-    };
-    CheckedPair PairOf(const CandidateCheck& check) const;
+    // The ranked line at `position` of the list now shown, with the sheet's
+    // specimen of `like` (stepping keeps it) or as the sheet is now; nothing
+    // when the list holds no Compare command's lines.
+    std::optional<CandidateCheck> CheckAt(std::size_t position,
+                                          const CandidateCheck* like = nullptr) const;
+    // Whether the check is still of the list shown and of this data set: no
+    // comparison ran since, the list window is open and the data set holds
+    // the candidate's record. Only such a check can be stepped or decided.
+    bool CheckIsCurrent(const CandidateCheck& check) const;
     // "Same Animal", "Different Animal", "Unsure": logs the verdict on the
-    // pair with the time; nothing for the sheet's own record.
+    // pair with the time; nothing for the sheet's own record or a check that
+    // is no longer current.
     const Decision* DecideCandidate(const CandidateCheck& check, Verdict verdict);
     // The last verdict on the pair, in either orientation.
     const Decision* DecisionOn(const CandidateCheck& check) const;

@@ -212,13 +212,42 @@ TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
     const auto self = window.CheckCandidate(0);
     ASSERT_TRUE(self);
     EXPECT_EQ(self->code, "B");
-    EXPECT_TRUE(window.PairOf(*self).self);
+    EXPECT_TRUE(self->isSelf());
     EXPECT_EQ(window.DecideCandidate(*self, Verdict::SameAnimal), nullptr);
     const auto other = window.CheckCandidate(1);
     ASSERT_TRUE(window.DecideCandidate(*other, Verdict::Unsure));
-    EXPECT_EQ(window.PairOf(*other).query.code, "B");
-    EXPECT_EQ(window.PairOf(*other).query.occurrence, 1U);
+    EXPECT_EQ(other->query.code, "B");
+    EXPECT_EQ(other->query.occurrence, 1U);
     EXPECT_EQ(window.photoRecords().decisions().size(), 2U);
+}
+
+// A check stays with the list it was made on: after another comparison, with
+// another sheet, or once the list is gone, it can no longer be decided, so no
+// verdict is ever logged against a sheet it was not measured from.
+TEST_F(CheckCandidateCommand, AVerdictNeedsTheListTheCheckWasMadeOn) {
+    loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n" + line("C", 0.4) + "\r\n");
+    ASSERT_TRUE(window.ShowPickedRecord(1));
+    window.comp_Click(MarginalD1);
+    const auto fromA = window.CheckCandidate(1);
+    ASSERT_TRUE(fromA && window.CheckIsCurrent(*fromA));
+    EXPECT_EQ(fromA->query.code, "A");
+    // Stepping keeps the sheet's specimen even when another record is shown.
+    ASSERT_TRUE(window.ShowPickedRecord(3));
+    const auto stepped = window.CheckAt(2, &*fromA);
+    ASSERT_TRUE(stepped);
+    EXPECT_EQ(stepped->query, fromA->query);
+
+    window.comp_Click(MarginalD1); // C on the sheet now
+    EXPECT_FALSE(window.CheckIsCurrent(*fromA));
+    EXPECT_EQ(window.DecideCandidate(*fromA, Verdict::SameAnimal), nullptr);
+    const auto fromC = window.CheckCandidate(1);
+    ASSERT_TRUE(fromC);
+    EXPECT_EQ(fromC->query.code, "C");
+    ASSERT_TRUE(window.DecideCandidate(*fromC, Verdict::Unsure));
+    window.listWindow().close();
+    EXPECT_FALSE(window.CheckIsCurrent(*fromC));
+    ASSERT_EQ(window.photoRecords().decisions().size(), 1U);
+    EXPECT_EQ(window.photoRecords().decisions()[0].query.code, "C");
 }
 
 // --- the panes' geometry -----------------------------------------------------
