@@ -357,8 +357,11 @@ void CheckWindow::showCandidatePhoto() {
                     PhotoRecords::segmentsAtSize(*located.entry, photo->size.width(),
                                                  photo->size.height()));
                 // Stepping keeps the framing the user chose.
-                if (sameScale_)
-                    sameScale();
+                // The sheet's pane keeps whatever the user made of it since.
+                if (sameScale_ && !candidatePane_->alignMidline(sameScaleLength_))
+                    status_->setText(QStringLiteral(
+                        "The candidate's photo has no whole midline, C1 to C6 or C7 to C12, to "
+                        "stand at the sheet's scale."));
             }
             if (photo->preview)
                 previewShown_ = candidatePath_;
@@ -393,6 +396,7 @@ void CheckWindow::prefetchNeighbours() {
 void CheckWindow::showValues() {
     const auto& rows = check_->rows;
     QSignalBlocker quiet(values_);
+    values_->clearSelection(); // what was picked on the last line is not picked here
     values_->clearContents();
     values_->setRowCount(int(rows.size()));
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -500,16 +504,18 @@ void CheckWindow::fitBoth() {
 void CheckWindow::sameScale() {
     sameScale_ = true;
     // Room above and below the midline for the ends of the shell.
-    const double length = 0.65 * std::min(sheetPane_->height(), candidatePane_->height());
-    const bool sheet = sheetPane_->alignMidline(length);
-    const bool candidate = candidatePane_->alignMidline(length);
+    sameScaleLength_ = 0.65 * std::min(sheetPane_->height(), candidatePane_->height());
+    const bool sheet = sheetPane_->alignMidline(sameScaleLength_);
+    const bool candidate = candidatePane_->alignMidline(sameScaleLength_);
     if (sheet && candidate) {
         status_->setText(QStringLiteral("Both midlines stand vertical at the same length."));
         return;
     }
-    const QString which = !sheet && !candidate ? QStringLiteral("neither photo has")
-                          : !sheet             ? QStringLiteral("the sheet's photo has not")
-                                               : QStringLiteral("the candidate's photo has not");
+    const QString which = !candidatePane_->hasPicture()
+                              ? QStringLiteral("the candidate has no photo shown")
+                          : !sheet && !candidate ? QStringLiteral("neither photo has")
+                          : !sheet               ? QStringLiteral("the sheet's photo has not")
+                                                 : QStringLiteral("the candidate's photo has not");
     status_->setText(QStringLiteral("Same Scale needs the whole midline, C1 to C6 or C7 to C12, "
                                     "clicked on both photos; %1.")
                          .arg(which));

@@ -108,6 +108,7 @@ private:
     std::vector<std::size_t> picked_;
     // "Same Scale" was chosen last (not "Fit"): each new candidate is framed so too.
     bool sameScale_ = false;
+    double sameScaleLength_ = 0.0;
 };
 
 } // namespace korvex

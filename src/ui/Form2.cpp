@@ -105,8 +105,13 @@ Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list1_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && onCheckCandidate) {
-            onCheckCandidate(selectedRow());
+        // Only on a ranked line: elsewhere (the codes of Select Record) Enter
+        // keeps doing what it did, nothing.
+        const auto row = selectedRow();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && onCheckCandidate && row &&
+            ComparisonRun::recordOfRankedLine(model_.comparison(),
+                                              std::as_const(model_.listWindow()).list(), *row)) {
+            onCheckCandidate(row);
             return true;
         }
     }

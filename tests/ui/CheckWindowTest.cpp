@@ -7,8 +7,10 @@
 
 #include "ScriptedServices.h"
 
+#include <QAbstractBarSeries>
 #include <QAccessible>
 #include <QAction>
+#include <QBarSet>
 #include <QChartView>
 #include <QCheckBox>
 #include <QDir>
@@ -148,12 +150,24 @@ private slots:
         // A bar lights its seam on both photos.
         QVERIFY(check->marginalChart()->isVisibleTo(check));
         QVERIFY(check->centralChart()->isVisibleTo(check));
-        check->hoverBar(false, 1);
+        // Bars stand bottom-up in the chart: the set's index 3 of 5 is J2.
+        auto barSet = [](QChartView* view) {
+            auto* series = qobject_cast<QAbstractBarSeries*>(view->chart()->series().front());
+            return series->barSets().front();
+        };
+        QBarSet* central = barSet(check->centralChart());
+        QCOMPARE(central->at(3), check->check()->centralBars[1].value);
+        emit central->hovered(true, 3);
         const std::vector<std::size_t> j2{17, 23};
         QCOMPARE(check->sheetPane()->highlighted(), j2);
         QCOMPARE(check->candidatePane()->highlighted(), j2);
-        check->hoverBar(false, -1);
+        emit central->hovered(false, 3);
         QVERIFY(check->candidatePane()->highlighted().empty());
+        QBarSet* marginal = barSet(check->marginalChart());
+        QCOMPARE(marginal->at(11), check->check()->marginalBars[4].value);
+        emit marginal->clicked(11); // a click keeps M5 lit after the pointer leaves
+        emit marginal->hovered(false, 11);
+        QCOMPARE(check->candidatePane()->highlighted(), std::vector<std::size_t>{4});
         QCOMPARE(check->values()->rowCount(), 28);
         QCOMPARE(check->values()->item(4, 0)->text(), str("M5"));
 
@@ -281,12 +295,14 @@ private slots:
         form->findChild<QAction*>(str("catalogueCheckCandidate"))->trigger();
         form->menuEntry(str("aha"), 20)->trigger(); // the list shows the codes to pick from
         QVERIFY(form->listWindow());
-        pressEnterOn(0);
+        pressEnterOn(0); // Enter on a code does what it always did: nothing
+        QVERIFY(services->messages.size() == 1);
+        form->findChild<QAction*>(str("catalogueCheckCandidate"))->trigger();
         QVERIFY(!form->checkWindow());
         QCOMPARE(services->messages,
                  (std::vector<std::string>{MainWindowModel::kCheckNeedsSelection,
                                            MainWindowModel::kCheckNeedsRanking}));
-        // Enter picked nothing: the pick stays the double-click's.
+        // Nothing was picked: the pick stays the double-click's.
         QVERIFY(form->listWindow() && form->listWindow()->isVisible());
     }
 };

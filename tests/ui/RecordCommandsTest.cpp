@@ -24,7 +24,6 @@ std::string record(const std::string& code, const std::string& prefix) {
 
 class RecordCommandsTest : public test::MainWindowFixture {
 protected:
-
     const std::string& cell(SeamGroupId g, std::size_t i) { return d.sheet().cell(g, i); }
     void loadFromClipboard(const std::string& text) {
         services.setClipboardText(text);
