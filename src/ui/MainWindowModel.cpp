@@ -215,7 +215,7 @@ void MainWindowModel::open_Click(int index) {
 void MainWindowModel::load_Click(int index) {
     if (index == LoadFromClipboard) {
         dataSet_.setText(services_.clipboardText());
-        photoRecords_.forgetAll(); // the clipboard carries no photos
+        photoRecords_.forgetPhotos(); // the clipboard carries no photos
         display_.countText = std::to_string(dataSet_.RecordCount());
         displayChanged();
         if (ClipboardForms::showsRecordAfterLoad(dataSet_.text()))

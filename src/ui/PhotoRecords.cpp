@@ -85,8 +85,10 @@ const Decision* PhotoRecords::latestDecisionFor(const RecordIdentity& query,
     return last == decisions.rend() ? nullptr : &*last;
 }
 
-void PhotoRecords::forgetAll() {
-    state_ = std::make_shared<const State>(State{{}, {}, state_->dataFilePath});
+void PhotoRecords::forgetPhotos() {
+    // The decisions stay: a log is history, and the next save to the data
+    // file must not lose it.
+    state_ = std::make_shared<const State>(State{{}, state_->decisions, state_->dataFilePath});
     shown_.reset();
 }
 

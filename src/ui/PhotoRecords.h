@@ -72,9 +72,9 @@ public:
     // The sheet shows record `recordNumber` (from 1) of `dataSet`.
     void recordShown(const DataSet& dataSet, long long recordNumber);
 
-    // The data set was replaced by one that carries no photos nor decisions
-    // (the clipboard).
-    void forgetAll();
+    // The data set was replaced by one that carries no photos (the
+    // clipboard); the decisions made are kept.
+    void forgetPhotos();
 
     // `dataSet` was just loaded from `dataFilePath`: reads its companion, the
     // photos of the records still there and every decision. A missing

@@ -305,7 +305,7 @@ TEST_F(PhotoRecordsTest, DecisionsAreSavedBesideTheDataAndFoundAgainAfterLoading
               nullptr);
 }
 
-TEST_F(PhotoRecordsTest, DecisionsOutliveTheirRecordsButNotAClipboardLoad) {
+TEST_F(PhotoRecordsTest, DecisionsOutliveTheirRecordsAndAClipboardLoad) {
     digitiseOn(kPhoto);
     append("T1");
     const RecordIdentity t1 = identityOf(window, 1);
@@ -325,9 +325,15 @@ TEST_F(PhotoRecordsTest, DecisionsOutliveTheirRecordsButNotAClipboardLoad) {
     ASSERT_TRUE(kept.ok) << kept.error;
     EXPECT_EQ(kept.decisions, window.photoRecords().decisions());
 
+    // Data from the clipboard carry no photos, but saving them over the file
+    // must not lose the log.
     services.setClipboardText("X\t1\r\n");
     window.load_Click(MainWindowModel::LoadFromClipboard);
-    EXPECT_TRUE(window.photoRecords().decisions().empty());
+    ASSERT_EQ(window.photoRecords().decisions().size(), 1U);
+    save();
+    const auto after = PhotoCompanion::read(services.files.at(kCompanion), "/data");
+    ASSERT_TRUE(after.ok) << after.error;
+    EXPECT_EQ(after.decisions, kept.decisions);
 }
 
 } // namespace
