@@ -2,6 +2,7 @@
 
 #include "ui/JunctionPainter.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -29,7 +30,8 @@ QTransform photoToPane(const PaneView& v) {
 CheckPane::CheckPane(const QString& name, QWidget* parent) : QWidget(parent), name_(name) {
     setAccessibleName(name);
     setMinimumSize(160, 160);
-    setFocusPolicy(Qt::ClickFocus);
+    // Tab reaches the pane, so that the keys zoom and move it without a mouse.
+    setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -96,7 +98,8 @@ void CheckPane::updateDescription() {
     }
     const auto clicked = std::count_if(segments_.begin(), segments_.end(),
                                        [](const auto& s) { return s.has_value(); });
-    setAccessibleDescription(QStringLiteral("%1 × %2 pixels, %3 lengths clicked on it")
+    setAccessibleDescription(QStringLiteral("%1 × %2 pixels, %3 lengths clicked on it; + and − "
+                                            "zoom, the arrow keys move the photo, 0 fits it")
                                  .arg(std::lround(photoWidth_))
                                  .arg(std::lround(photoHeight_))
                                  .arg(clicked));
@@ -129,6 +132,44 @@ void CheckPane::paintEvent(QPaintEvent* event) {
             return toPane.map(QPointF(p.x, p.y));
         },
         QRectF(rect()), highlighted_);
+}
+
+void CheckPane::keyPressEvent(QKeyEvent* event) {
+    constexpr double kStep = 40.0; // pixels an arrow key moves the photo
+    const PanePoint middle{width() / 2.0, height() / 2.0};
+    if (picture_.isNull()) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        view_.zoomAt(middle, kWheelStep, fittedScale());
+        break;
+    case Qt::Key_Minus:
+        view_.zoomAt(middle, 1.0 / kWheelStep, fittedScale());
+        break;
+    case Qt::Key_0:
+        fit();
+        return;
+    case Qt::Key_Left:
+        view_.dragBy(kStep, 0);
+        break;
+    case Qt::Key_Right:
+        view_.dragBy(-kStep, 0);
+        break;
+    case Qt::Key_Up:
+        view_.dragBy(0, kStep);
+        break;
+    case Qt::Key_Down:
+        view_.dragBy(0, -kStep);
+        break;
+    default:
+        QWidget::keyPressEvent(event); // Page Up and Page Down step the window
+        return;
+    }
+    framing_ = Framing::Free;
+    update();
 }
 
 void CheckPane::wheelEvent(QWheelEvent* event) {

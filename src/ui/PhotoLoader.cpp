@@ -32,13 +32,9 @@ PhotoLoader::Photo PhotoLoader::load(const QString& path, bool preview) {
     QImageReader reader(path);
     reader.setAutoTransform(true); // camera photos carry their orientation in EXIF
     const QSize stored = reader.size();
-    if (stored.isValid() && qint64(stored.width()) * stored.height() * 4 >
-                                qint64(QtPlatformServices::kPictureLimitMb) * 1024 * 1024) {
-        photo.error = QStringLiteral("the picture is too large (%1 × %2 pixels).")
-                          .arg(stored.width())
-                          .arg(stored.height());
+    photo.error = QtPlatformServices::tooLarge(stored);
+    if (!photo.error.isEmpty())
         return photo;
-    }
     // Other formats would decode whole and then scale: more work, not less.
     int reduction = 1;
     while (preview && reader.format() == "jpeg" && reduction < 8 &&

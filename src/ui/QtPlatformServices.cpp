@@ -174,17 +174,21 @@ double QtPlatformServices::secondsSinceMidnight() {
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
+QString QtPlatformServices::tooLarge(QSize stored) {
+    if (!stored.isValid() ||
+        qint64(stored.width()) * stored.height() * 4 <= qint64(kPictureLimitMb) * 1024 * 1024)
+        return {};
+    return QStringLiteral("the picture is too large (%1 × %2 pixels).")
+        .arg(stored.width())
+        .arg(stored.height());
+}
+
 PlatformServices::PictureResult QtPlatformServices::loadPicture(const std::string& path) {
     PictureResult result;
     QImageReader reader(fromUtf8(path));
     reader.setAutoTransform(true); // camera photos carry their orientation in EXIF
-    const QSize stored = reader.size();
-    if (stored.isValid() &&
-        qint64(stored.width()) * stored.height() * 4 > qint64(kPictureLimitMb) * 1024 * 1024) {
-        result.error = QStringLiteral("the picture is too large (%1 × %2 pixels).")
-                           .arg(stored.width())
-                           .arg(stored.height())
-                           .toStdString();
+    if (const QString large = tooLarge(reader.size()); !large.isEmpty()) {
+        result.error = large.toStdString();
         return result;
     }
     const QImage image = reader.read();

@@ -2,6 +2,7 @@
 
 #include "ui/PlatformServices.h"
 
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -18,6 +19,8 @@ public:
     // Pictures larger than this many megabytes once decoded are refused with a
     // message; a 40-megapixel camera photo needs 160.
     static constexpr int kPictureLimitMb = 1024;
+    // Why a picture stored at `stored` pixels is refused, or nothing.
+    static QString tooLarge(QSize stored);
 
     QtPlatformServices();
     // The window that dialogs and message boxes belong to.

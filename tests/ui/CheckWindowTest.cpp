@@ -286,6 +286,17 @@ private slots:
         const QImage shown = pane.grab().toImage();
         QCOMPARE(shown.pixelColor(left - 8, 75), pane.palette().color(QPalette::Base));
         QCOMPARE(shown.pixelColor(left + 8, 75), QColor(Qt::red));
+
+        // The same from the keyboard: an arrow moves, + zooms about the middle, 0 fits.
+        const double before = pane.view().dx;
+        QTest::keyClick(&pane, Qt::Key_Left);
+        QCOMPARE(pane.view().dx, before + 40);
+        const PhotoPixel middle = pane.view().toPhoto({100, 75});
+        QTest::keyClick(&pane, Qt::Key_Plus);
+        QVERIFY(std::abs(pane.view().toPane(middle).x - 100) < 1e-9);
+        QTest::keyClick(&pane, Qt::Key_0);
+        QCOMPARE(pane.view().scale, 0.5);
+        QCOMPARE(pane.view().dx, 0.0);
     }
 
     void onlyARankedLineCanBeChecked() {
