@@ -351,7 +351,14 @@ const Decision* MainWindowModel::DecideCandidate(const CandidateCheck& check, Ve
 }
 
 const Decision* MainWindowModel::DecisionOn(const CandidateCheck& check) const {
-    return photoRecords_.latestDecisionFor(check.query, check.candidate());
+    if (const Decision* last = photoRecords_.latestDecisionFor(check.query, check.candidate()))
+        return last;
+    // Decided while the sheet was not stored yet: then its values alone named it.
+    const std::size_t tab = check.query.recordLine.find(SpecimenRecord::kFieldSeparator);
+    if (check.query.occurrence == 0 || tab == std::string::npos)
+        return nullptr;
+    return photoRecords_.latestDecisionFor({"", check.query.recordLine.substr(tab), 0},
+                                           check.candidate());
 }
 
 void MainWindowModel::message(std::string_view text) {

@@ -218,6 +218,23 @@ TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
     check = window.CheckCandidate(0);
     ASSERT_TRUE(window.DecisionOn(*check));
     EXPECT_EQ(window.DecisionOn(*check)->verdict, Verdict::DifferentAnimal);
+    // Appended since, the sheet is a record; the decision still shows.
+    services.inputAnswers.push_back("S");
+    window.AppendToList();
+    window.comp_Click(Combined);
+    const std::string candidateLine = check->recordLine;
+    int found = 0;
+    for (std::size_t p = 0; p < 3; ++p) {
+        const auto again = window.CheckCandidate(p);
+        ASSERT_TRUE(again);
+        if (again->recordLine != candidateLine)
+            continue;
+        ++found;
+        EXPECT_EQ(again->query.code, "S");
+        ASSERT_TRUE(window.DecisionOn(*again));
+        EXPECT_EQ(window.DecisionOn(*again)->verdict, Verdict::DifferentAnimal);
+    }
+    EXPECT_EQ(found, 1);
 
     // With B on the sheet, B's own line cannot be decided; A against B can.
     ASSERT_TRUE(window.ShowPickedRecord(2));
