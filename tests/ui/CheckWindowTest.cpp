@@ -242,7 +242,11 @@ private slots:
         QCOMPARE(logged.measure, std::string("D"));
         QCOMPARE(logged.distance, check->check()->listedText);
         form->menuEntry(str("comp"), 45)->trigger();
+        // The window still shows a line of the list before: nothing to decide on it now.
+        QVERIFY(!check->verdictButton(Verdict::SameAnimal)->isEnabled());
+        QVERIFY(check->decision()->text().contains(str("no longer holds")));
         pressEnterOn(1);
+        QVERIFY(check->verdictButton(Verdict::SameAnimal)->isEnabled());
         QVERIFY(check->decision()->text().startsWith(str("Decided: Same Animal")));
 
         // Assistive technology reads the panes and the summary.
