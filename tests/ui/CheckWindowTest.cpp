@@ -6,6 +6,7 @@
 #include "ui/PictureArea.h"
 
 #include "ScriptedServices.h"
+#include "WindowTestHelpers.h"
 
 #include <QAbstractBarSeries>
 #include <QAccessible>
@@ -27,14 +28,7 @@
 
 using namespace korvex;
 using korvex::test::ScriptedServices;
-
-namespace {
-
-QString str(const char* s) {
-    return QString::fromUtf8(s);
-}
-
-} // namespace
+using korvex::test::str;
 
 // The check window as a user reaches it: two photos digitised and appended,
 // a record without a photo between them, a comparison, then Enter on the
@@ -99,10 +93,7 @@ private:
 
 private slots:
     void init() {
-        auto scripted = std::make_unique<ScriptedServices>();
-        services = scripted.get();
-        form = std::make_unique<Form1>(std::move(scripted));
-        form->startUp();
+        form = test::startedForm(services);
         form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
     }
@@ -184,8 +175,7 @@ private slots:
             lengths[side++] = b.y - f.y;
         }
         QVERIFY(std::abs(lengths[0] - lengths[1]) < 1e-6);
-        QDir().mkpath(str(SCREENSHOT_DIR));
-        QVERIFY(check->grab().save(str(SCREENSHOT_DIR "/check-window.png")));
+        test::saveScreenshot(check, str("check-window.png"));
 
         // Same Scale holds for the next candidate's photo too.
         QTest::keyClick(check, Qt::Key_PageUp);
