@@ -1,7 +1,7 @@
 // One repaint of a large photograph after zooming in: the cost a user feels on
 // every zoom step and every drag of the picture.
-#include "ui/Coordinates.h"
-#include "ui/DigitisingModel.h"
+#include "uilogic/Coordinates.h"
+#include "uilogic/DigitisingModel.h"
 #include "ui/JunctionPainter.h"
 #include "ui/PictureRenderer.h"
 

@@ -2,7 +2,7 @@
 // burst of changes (taking the state), what the writer thread pays to turn it
 // into the copy's bytes and put them on disk, and reading it at start-up.
 #include "DigitisedPhoto.h"
-#include "ui/RecoverySnapshot.h"
+#include "uilogic/RecoverySnapshot.h"
 
 #include <QSaveFile>
 #include <QTemporaryDir>

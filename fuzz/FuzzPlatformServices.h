@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/PlatformServices.h"
+#include "uilogic/PlatformServices.h"
 
 #include <optional>
 #include <string>

@@ -6,7 +6,7 @@
 
 #include "model/DataSet.h"
 #include "model/RecordLine.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 #include "FuzzCheck.h"
 
-#include "ui/RecoverySnapshot.h"
+#include "uilogic/RecoverySnapshot.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@
 
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <cmath>
 #include <cstddef>

@@ -11,7 +11,7 @@
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 #include "model/SheetFill.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <cstddef>
 #include <cstdint>

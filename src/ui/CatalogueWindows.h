@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/CatalogueCommands.h"
+#include "uilogic/CatalogueCommands.h"
 
 #include <QObject>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/DigitisingModel.h"
-#include "ui/PaneView.h"
+#include "uilogic/DigitisingModel.h"
+#include "uilogic/PaneView.h"
 #include "ui/PictureRenderer.h"
 
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "ui/CheckWindow.h"
 
 #include "ui/CheckPane.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 #include "ui/PhotoLoader.h"
 #include "ui/QtPlatformServices.h"
 

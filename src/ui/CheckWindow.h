@@ -1,7 +1,7 @@
 #pragma once
 
 #include "exchange/PhotoCompanion.h"
-#include "ui/CandidateCheck.h"
+#include "uilogic/CandidateCheck.h"
 
 #include <QWidget>
 

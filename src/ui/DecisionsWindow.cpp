@@ -1,6 +1,6 @@
 #include "ui/DecisionsWindow.h"
 
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
 
 #include <QAbstractTableModel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/DecisionList.h"
+#include "uilogic/DecisionList.h"
 
 #include <QWidget>
 

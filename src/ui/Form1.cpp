@@ -2,7 +2,7 @@
 
 #include "ui/CatalogueWindows.h"
 #include "ui/CheckWindow.h"
-#include "ui/Coordinates.h"
+#include "uilogic/Coordinates.h"
 #include "ui/DecisionsWindow.h"
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"

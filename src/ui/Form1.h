@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ui/DigitisingModel.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/DigitisingModel.h"
+#include "uilogic/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
 
 #include <QMainWindow>

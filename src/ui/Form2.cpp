@@ -1,6 +1,6 @@
 #include "ui/Form2.h"
 
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/ResultListItemModel.h"
 #include "ui/WindowFonts.h"

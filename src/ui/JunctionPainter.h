@@ -1,7 +1,7 @@
 #pragma once
 
 #include "model/SeamGroup.h"
-#include "ui/DigitisingModel.h"
+#include "uilogic/DigitisingModel.h"
 
 #include <QColor>
 #include <QPointF>

@@ -1,6 +1,6 @@
 #include "ui/PictureArea.h"
 
-#include "ui/Coordinates.h"
+#include "uilogic/Coordinates.h"
 #include "ui/JunctionPainter.h"
 
 #include <QMouseEvent>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/DigitisingModel.h"
+#include "uilogic/DigitisingModel.h"
 #include "ui/PictureRenderer.h"
 
 #include <QImage>

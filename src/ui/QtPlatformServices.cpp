@@ -2,7 +2,7 @@
 
 #include "exchange/ClipboardForms.h"
 #include "exchange/TextEncoding.h"
-#include "ui/Coordinates.h"
+#include "uilogic/Coordinates.h"
 #include "ui/PictureArea.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "ui/RecoveryKeeper.h"
 
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/RecoverySnapshot.h"
+#include "uilogic/RecoverySnapshot.h"
 
 #include <QLockFile>
 #include <QObject>

@@ -1,8 +1,8 @@
 #include "batch/BatchCommands.h"
 
-#include "../ui/FakePlatformServices.h"
+#include "../uilogic/FakePlatformServices.h"
 #include "analysis/Distributions.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <algorithm>
 

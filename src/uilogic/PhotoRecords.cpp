@@ -1,4 +1,4 @@
-#include "ui/PhotoRecords.h"
+#include "uilogic/PhotoRecords.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "ui/ListWindowModel.h"
+#include "uilogic/ListWindowModel.h"
 
 #include "analysis/ListColumns.h"
 

@@ -2,7 +2,7 @@
 
 #include "exchange/PhotoCompanion.h"
 #include "model/DataSet.h"
-#include "ui/PlatformServices.h"
+#include "uilogic/PlatformServices.h"
 
 #include <array>
 #include <cstddef>

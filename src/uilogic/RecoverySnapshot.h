@@ -3,7 +3,7 @@
 #include "model/DataSetDisplay.h"
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
-#include "ui/PhotoRecords.h"
+#include "uilogic/PhotoRecords.h"
 
 #include <array>
 #include <memory>

@@ -3,12 +3,12 @@
 #include "analysis/ComparisonRun.h"
 #include "model/DataSet.h"
 #include "model/DataSetDisplay.h"
-#include "ui/CandidateCheck.h"
-#include "ui/DigitisingModel.h"
-#include "ui/ListWindowModel.h"
-#include "ui/PhotoRecords.h"
-#include "ui/PlatformServices.h"
-#include "ui/RecoverySnapshot.h"
+#include "uilogic/CandidateCheck.h"
+#include "uilogic/DigitisingModel.h"
+#include "uilogic/ListWindowModel.h"
+#include "uilogic/PhotoRecords.h"
+#include "uilogic/PlatformServices.h"
+#include "uilogic/RecoverySnapshot.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "exchange/PhotoCompanion.h"
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
-#include "ui/Coordinates.h"
+#include "uilogic/Coordinates.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "ui/DigitisingModel.h"
+#include "uilogic/DigitisingModel.h"
 
 #include <gtest/gtest.h>
 

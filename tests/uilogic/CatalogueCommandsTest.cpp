@@ -1,9 +1,9 @@
-#include "ui/CatalogueCommands.h"
+#include "uilogic/CatalogueCommands.h"
 
 #include "../analysis/CatalogueFixtures.h"
 #include "MainWindowFixture.h"
 #include "model/RecordLine.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/RecoverySnapshot.h"
+#include "uilogic/RecoverySnapshot.h"
 
 #include "exchange/PhotoCompanion.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "FakePlatformServices.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <gtest/gtest.h>
 

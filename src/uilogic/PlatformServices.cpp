@@ -1,4 +1,4 @@
-#include "ui/PlatformServices.h"
+#include "uilogic/PlatformServices.h"
 
 #include <chrono>
 #include <ctime>

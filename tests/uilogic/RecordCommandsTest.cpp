@@ -1,4 +1,4 @@
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include "MainWindowFixture.h"
 #include "model/RecordLine.h"

@@ -1,4 +1,4 @@
-#include "ui/PaneView.h"
+#include "uilogic/PaneView.h"
 
 #include "model/SeamGroup.h"
 

@@ -1,4 +1,4 @@
-#include "ui/DecisionList.h"
+#include "uilogic/DecisionList.h"
 
 #include <map>
 #include <utility>

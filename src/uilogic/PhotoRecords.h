@@ -2,8 +2,8 @@
 
 #include "exchange/PhotoCompanion.h"
 #include "model/DataSet.h"
-#include "ui/DigitisingModel.h"
-#include "ui/PlatformServices.h"
+#include "uilogic/DigitisingModel.h"
+#include "uilogic/PlatformServices.h"
 
 #include <memory>
 #include <optional>

@@ -1,8 +1,8 @@
-#include "ui/CatalogueCommands.h"
+#include "uilogic/CatalogueCommands.h"
 
 #include "model/DataSet.h"
 #include "model/RecordLine.h"
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <algorithm>
 #include <cctype>

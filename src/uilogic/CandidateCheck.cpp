@@ -1,4 +1,4 @@
-#include "ui/CandidateCheck.h"
+#include "uilogic/CandidateCheck.h"
 
 #include "analysis/ComparisonRun.h"
 #include "analysis/ListColumns.h"

@@ -6,7 +6,7 @@
 #include "analysis/MatchEvaluation.h"
 #include "analysis/PairDistances.h"
 #include "analysis/PairSweep.h"
-#include "ui/PlatformServices.h"
+#include "uilogic/PlatformServices.h"
 
 #include <cstddef>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "ui/CandidateCheck.h"
-#include "ui/MainWindowModel.h"
-#include "ui/PaneView.h"
+#include "uilogic/CandidateCheck.h"
+#include "uilogic/MainWindowModel.h"
+#include "uilogic/PaneView.h"
 
 #include "../analysis/CatalogueFixtures.h"
 #include "MainWindowFixture.h"

@@ -1,4 +1,4 @@
-#include "ui/MainWindowModel.h"
+#include "uilogic/MainWindowModel.h"
 
 #include "analysis/Distributions.h"
 #include "analysis/RecordSelection.h"
@@ -7,7 +7,7 @@
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 #include "model/SheetFill.h"
-#include "ui/Coordinates.h"
+#include "uilogic/Coordinates.h"
 
 #include <algorithm>
 #include <limits>
