@@ -61,7 +61,7 @@ void BM_CompareCombined(benchmark::State& state) {
     korvex::ResultList list;
     SilentHost host;
     for (auto _ : state) {
-        auto summary = korvex::ComparisonRun::comp_Click(korvex::ComparisonRun::Combined, sheet,
+        auto summary = korvex::ComparisonRun::comp_Click(korvex::Measure::D, sheet,
                                                          text, comparison, list, host);
         benchmark::DoNotOptimize(summary);
     }

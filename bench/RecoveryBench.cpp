@@ -2,7 +2,7 @@
 // burst of changes (taking the state), what the writer thread pays to turn it
 // into the copy's bytes and put them on disk, and reading it at start-up.
 #include "DigitisedPhoto.h"
-#include "uilogic/RecoverySnapshot.h"
+#include "exchange/RecoverySnapshot.h"
 
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -21,7 +21,7 @@ constexpr int kRecords = 10'000;
 korvex::RecoverySnapshot catalogue(bool photos) {
     std::mt19937 random(1);
     korvex::RecoverySnapshot s;
-    korvex::PhotoRecords::State kept;
+    korvex::CatalogueState kept;
     for (int r = 0; r < kRecords; ++r) {
         std::string line = "TH-" + std::to_string(r);
         for (int k = 0; k < 28; ++k)
@@ -30,7 +30,7 @@ korvex::RecoverySnapshot catalogue(bool photos) {
         if (!photos)
             continue;
         kept.entries.push_back(korvex::bench::digitisedPhoto(line, r, random));
-        kept.decisions.push_back({{"", "NEW", 0},
+        kept.decisions.recordDecision({{"", "NEW", 0},
                                   {"TH-" + std::to_string(r), line, 1},
                                   korvex::Verdict::DifferentAnimal,
                                   "D",
@@ -39,7 +39,7 @@ korvex::RecoverySnapshot catalogue(bool photos) {
     }
     if (photos)
         kept.dataFilePath = "/data/turtles/catalogue.tor";
-    s.photos = std::make_shared<const korvex::PhotoRecords::State>(std::move(kept));
+    s.photos = std::make_shared<const korvex::CatalogueState>(std::move(kept));
     s.values.fill("0.0714");
     s.display.countText = std::to_string(kRecords);
     return s;
@@ -85,7 +85,7 @@ BENCHMARK(BM_RecoveryCopyBytesNewPhotos)->Unit(benchmark::kMillisecond);
 void BM_RecoveryPhotosChange(benchmark::State& state) {
     const korvex::RecoverySnapshot s = catalogue(true);
     for (auto _ : state) {
-        korvex::PhotoRecords::State next = *s.photos;
+        korvex::CatalogueState next = *s.photos;
         benchmark::DoNotOptimize(next);
     }
 }

@@ -4,7 +4,7 @@
 
 #include "FuzzCheck.h"
 
-#include "uilogic/RecoverySnapshot.h"
+#include "exchange/RecoverySnapshot.h"
 
 #include <cstddef>
 #include <cstdint>

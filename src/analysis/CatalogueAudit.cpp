@@ -145,10 +145,10 @@ struct Learnt {
 };
 
 // Asks for one distance up to `bound`, for nothing else.
-PairDistances::Shown boundsOf(PairDistances::Kind kind, double bound) {
+PairDistances::Shown boundsOf(Measure kind, double bound) {
     PairDistances::Shown bounds{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    (kind == PairDistances::Kind::D1   ? bounds.d1
-     : kind == PairDistances::Kind::D2 ? bounds.d2
+    (kind == Measure::D1   ? bounds.d1
+     : kind == Measure::D2 ? bounds.d2
                                        : bounds.d) = bound;
     return bounds;
 }
@@ -404,7 +404,7 @@ std::string CatalogueAudit::report() const {
         break;
     case ThresholdSource::EqualError:
         out += "equal-error point of the ";
-        out += PairDistances::nameOf(kind);
+        out += nameOf(kind);
         out += " distances within and between individuals";
         break;
     default:

@@ -39,11 +39,11 @@ struct CatalogueAudit {
     static constexpr double kFixedDefault = 0.0;
 
     struct Options {
-        PairDistances::Kind kind = PairDistances::Kind::D;
+        Measure kind = Measure::D;
         std::optional<double> threshold; // nothing: from the catalogue
     };
 
-    PairDistances::Kind kind = PairDistances::Kind::D;
+    Measure kind = Measure::D;
     double threshold = kFixedDefault;
     ThresholdSource source = ThresholdSource::FixedDefault;
     // In the order of the report: duplicate lines, close pairs (nearest

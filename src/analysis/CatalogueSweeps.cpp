@@ -48,7 +48,7 @@ std::optional<OwnPairs> ownPairs(const Catalogue& catalogue, bool histograms,
     const std::size_t workerCount = PairSweep::workersFor(pairCount);
     std::vector<Worker> workers(workerCount);
     for (Worker& w : workers) {
-        for (const auto kind : PairDistances::kKinds) {
+        for (const auto kind : kMeasures) {
             const auto k = static_cast<std::size_t>(kind);
             w.nearest[k].assign(n, Nearest{});
             if (histograms)
@@ -63,7 +63,7 @@ std::optional<OwnPairs> ownPairs(const Catalogue& catalogue, bool histograms,
             for (std::size_t p = place[i] + 1; p < group.size(); ++p) {
                 const std::size_t j = group[p];
                 const auto shown = PairDistances::between(records[i].values, records[j].values);
-                for (const auto kind : PairDistances::kKinds) {
+                for (const auto kind : kMeasures) {
                     const auto k = static_cast<std::size_t>(kind);
                     const double d = shown.of(kind);
                     w.nearest[k][i] = std::min(w.nearest[k][i], Nearest{d, j});

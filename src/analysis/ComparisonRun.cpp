@@ -79,16 +79,14 @@ DistancePasses::PassResult marginalPass(const ParsedRecord& sheet,
 
 } // namespace
 
-std::string captionFor(int index) {
-    switch (index) {
-    case MarginalD1:
+std::string captionFor(Measure measure) {
+    switch (measure) {
+    case Measure::D1:
         return "List of Similar Voduzor - Marginal Seams (D1)";
-    case CentralD2:
+    case Measure::D2:
         return "List of Similar Voduzor - Central Seams (D2)";
-    case Combined:
-        return "List of Similar Voduzor - Marginal and Central Seams (D)";
     default:
-        return std::string(kInitialCaption);
+        return "List of Similar Voduzor - Marginal and Central Seams (D)";
     }
 }
 
@@ -101,11 +99,9 @@ std::string rankedLine(const std::string& distanceText, std::string_view code) {
     return line;
 }
 
-std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
+std::optional<std::string> comp_Click(Measure measure, const MeasurementSheet& sheet,
                                       std::string_view dataSetText, ComparisonState& state,
                                       ResultList& list, ComparisonHost& host) {
-    if (index != MarginalD1 && index != CentralD2 && index != Combined)
-        return std::nullopt;
     if (dataSetText.find(kLineEnd) == std::string_view::npos)
         return std::nullopt;
 
@@ -114,20 +110,20 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
     list.clear(ResultList::Order::Distance);
     const ParsedRecord current = DistancePasses::parseSheet(sheet);
 
-    switch (index) {
-    case MarginalD1:
+    switch (measure) {
+    case Measure::D1:
         marginalPass(current, records, list, host);
         vypsani(state, list);
         break;
-    case CentralD2:
+    case Measure::D2:
         centralPass(current, records, list, host);
         vypsani(state, list);
         break;
-    default: // Combined
+    default: // D
         centralPass(current, records, list, host);
         readBackInto(list, state.distanceTable1, state.fresh1);
         list.clear(ResultList::Order::Distance);
-        host.setListCaption(captionFor(Combined));
+        host.setListCaption(captionFor(Measure::D));
         marginalPass(current, records, list, host);
         host.redrawList();
         readBackInto(list, state.distanceTable2, state.fresh2);
@@ -143,8 +139,8 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
         }
         break;
     }
-    host.setListCaption(captionFor(index));
-    state.rankedBy = index;
+    host.setListCaption(captionFor(measure));
+    state.rankedBy = measure;
     state.rankedSheet = current;
     state.rankedSheetLine = SpecimenRecord::BuildRecordLine("", sheet);
     return summary(list);
@@ -153,7 +149,7 @@ std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
 std::optional<std::size_t> recordOfRankedLine(const ComparisonState& state, const ResultList& list,
                                               std::size_t position) {
     // Another command may have refilled the list since (Select Record, "auto").
-    if (state.rankedBy == 0 || list.order() != ResultList::Order::Distance ||
+    if (!state.rankedBy || list.order() != ResultList::Order::Distance ||
         list.count() != state.rankedRecords.size() || position >= list.count())
         return std::nullopt;
     return state.rankedRecords[list.addedAt(position)];

@@ -2,6 +2,7 @@
 
 #include "analysis/ComparisonState.h"
 #include "analysis/DistancePasses.h"
+#include "analysis/Measure.h"
 #include "analysis/ResultList.h"
 #include "model/MeasurementSheet.h"
 
@@ -15,8 +16,6 @@ namespace korvex {
 // The three Compare commands.
 namespace ComparisonRun {
 
-enum Index { MarginalD1 = 15, CentralD2 = 20, Combined = 45 };
-
 // A ranked line shows D1 or D2 with 3 decimals and D with 4.
 inline constexpr int kRankedDecimals = 3;
 inline constexpr int kCombinedDecimals = 4;
@@ -24,12 +23,12 @@ inline constexpr int kCombinedDecimals = 4;
 inline constexpr std::string_view kInitialCaption = "List of Similar Voduzor";
 inline constexpr std::string_view kPassCaption =
     "List of Similar Voduzor - Central and Marginal Seams (D)";
-std::string captionFor(int index);
+std::string captionFor(Measure measure);
 
-// `comp_Click`: ranks every record against the sheet into `list`, and returns
-// the comparison summary for the clipboard. Returns nothing, changing nothing,
-// when the data-set text holds no CR LF or the index is not a Compare command.
-std::optional<std::string> comp_Click(int index, const MeasurementSheet& sheet,
+// `comp_Click`: ranks every record against the sheet by `measure` into
+// `list`, and returns the comparison summary for the clipboard. Returns
+// nothing, changing nothing, when the data-set text holds no CR LF.
+std::optional<std::string> comp_Click(Measure measure, const MeasurementSheet& sheet,
                                       std::string_view dataSetText, ComparisonState& state,
                                       ResultList& list, ComparisonHost& host);
 

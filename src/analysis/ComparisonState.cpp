@@ -22,7 +22,7 @@ std::vector<DistancePasses::ParsedRecord> ComparisonState::takeRecords(std::stri
     }
     fresh1.assign(distanceTable1.size(), false);
     fresh2.assign(distanceTable2.size(), false);
-    rankedBy = 0;
+    rankedBy.reset();
     rankedRecords.clear();
 
     std::vector<DistancePasses::ParsedRecord> records;

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "analysis/DistancePasses.h"
+#include "analysis/Measure.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,10 +30,11 @@ struct ComparisonState {
     std::vector<double> distanceTable2;
     std::vector<bool> fresh1;
     std::vector<bool> fresh2;
-    // The Compare command whose ranked lines the list holds (0: none), and
+    // The measure of the Compare command whose ranked lines the list holds
+    // (none: no such list), and
     // the record number behind each ranked line in the order they were
     // added: the list's sort never loses which record a line stands for.
-    int rankedBy = 0;
+    std::optional<Measure> rankedBy;
     // Counts the runs that took the record lines: a check made on one run's
     // list is told from the next run's.
     std::uint64_t run = 0;

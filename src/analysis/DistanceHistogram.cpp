@@ -20,11 +20,11 @@ double powerOfTen(int decimals) {
     return p;
 }
 
-double rangeOf(PairDistances::Kind kind) {
+double rangeOf(Measure kind) {
     switch (kind) {
-    case PairDistances::Kind::D1:
+    case Measure::D1:
         return kMaxD1;
-    case PairDistances::Kind::D2:
+    case Measure::D2:
         return kMaxD2;
     default:
         return std::sqrt(kMaxD1 * kMaxD2);
@@ -33,7 +33,7 @@ double rangeOf(PairDistances::Kind kind) {
 
 } // namespace
 
-DistanceHistogram::DistanceHistogram(PairDistances::Kind kind)
+DistanceHistogram::DistanceHistogram(Measure kind)
     : kind_(kind), scale_(powerOfTen(PairDistances::decimalsOf(kind))), step_(1.0 / scale_),
       bins_(static_cast<std::size_t>(std::ceil(rangeOf(kind) * scale_)) + 1, 0) {}
 

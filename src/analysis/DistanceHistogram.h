@@ -17,9 +17,9 @@ namespace korvex {
 // the kind, whatever the number of pairs counted.
 class DistanceHistogram {
 public:
-    explicit DistanceHistogram(PairDistances::Kind kind);
+    explicit DistanceHistogram(Measure kind);
 
-    PairDistances::Kind kind() const { return kind_; }
+    Measure kind() const { return kind_; }
     void add(double shown);
     // Counts `pairs` distances known only to lie above the bins of interest.
     void addAbove(std::uint64_t pairs) {
@@ -44,7 +44,7 @@ public:
     std::uint64_t within(std::size_t k) const;
 
 private:
-    PairDistances::Kind kind_;
+    Measure kind_;
     double scale_;
     double step_;
     std::vector<std::uint64_t> bins_;

@@ -11,8 +11,6 @@ namespace korvex {
 
 namespace {
 
-using PairDistances::Kind;
-using PairDistances::kKinds;
 
 constexpr std::size_t kTopRanks[] = {1, 5, 10, 20};
 constexpr std::string_view kLineEnd = DataSet::kLineEnd;
@@ -55,7 +53,7 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
     const std::size_t workerCount = PairSweep::workersFor(otherPairs);
     std::vector<Worker> workers(workerCount);
     for (Worker& w : workers) {
-        for (const Kind kind : kKinds) {
+        for (const Measure kind : kMeasures) {
             const auto k = static_cast<std::size_t>(kind);
             w.closer[k].assign(n, 0);
             if (histograms)
@@ -83,7 +81,7 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
                 shown = catalogue.screened(i, j, {bound(0), bound(1), bound(2)});
             }
             for (std::size_t k = 0; k < 3; ++k) {
-                const double d = shown.of(static_cast<Kind>(k));
+                const double d = shown.of(static_cast<Measure>(k));
                 if (queryI && d <= nearest[k][i].distance)
                     ++w.closer[k][i];
                 if (queryJ && d <= nearest[k][j].distance)
@@ -125,9 +123,9 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
 std::string MatchEvaluation::report() const {
     std::string out = "distance\tqueries\ttop1\ttop5\ttop10\ttop20\tmrr";
     out += kLineEnd;
-    for (const Kind kind : kKinds) {
+    for (const Measure kind : kMeasures) {
         const ByDistance& by = of(kind);
-        out += PairDistances::nameOf(kind);
+        out += nameOf(kind);
         out += '\t';
         out += std::to_string(by.queries);
         for (const std::size_t k : kTopRanks) {
@@ -146,7 +144,7 @@ std::string MatchEvaluation::report() const {
         out += kLineEnd;
         for (std::size_t r = 1; r <= kCurveRanks; ++r) {
             out += std::to_string(r);
-            for (const Kind kind : kKinds) {
+            for (const Measure kind : kMeasures) {
                 out += '\t';
                 out += rate(of(kind).topRate(r));
             }

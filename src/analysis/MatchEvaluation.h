@@ -32,7 +32,7 @@ struct MatchEvaluation {
         double meanReciprocalRank() const;
     };
 
-    std::array<ByDistance, 3> byDistance; // by PairDistances::Kind
+    std::array<ByDistance, 3> byDistance; // by Measure
     std::size_t skipped = 0;              // pieces that are no record
     // With `histograms` asked for: the distances of pairs of one animal and of
     // two animals, and the equal-error threshold of each distance (nothing
@@ -40,7 +40,7 @@ struct MatchEvaluation {
     std::array<std::optional<DistanceHistogram>, 3> sameHistograms;
     std::array<std::optional<DistanceHistogram>, 3> differentHistograms;
 
-    const ByDistance& of(PairDistances::Kind kind) const {
+    const ByDistance& of(Measure kind) const {
         return byDistance[static_cast<std::size_t>(kind)];
     }
     std::size_t queries() const { return byDistance[0].queries; }

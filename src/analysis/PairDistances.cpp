@@ -57,22 +57,11 @@ double reach(double bound, double units) {
 
 } // namespace
 
-std::string_view nameOf(Kind kind) {
-    switch (kind) {
-    case Kind::D1:
-        return "D1";
-    case Kind::D2:
-        return "D2";
-    default:
-        return "D";
-    }
+int decimalsOf(Measure kind) {
+    return kind == Measure::D ? kCombinedDecimals : kRankedDecimals;
 }
 
-int decimalsOf(Kind kind) {
-    return kind == Kind::D ? kCombinedDecimals : kRankedDecimals;
-}
-
-std::string textOf(Kind kind, double shown) {
+std::string textOf(Measure kind, double shown) {
     return fixedText(shown, decimalsOf(kind));
 }
 
@@ -109,11 +98,11 @@ Shown screened(const ParsedRecord& sheetRecord, const ParsedRecord& record, cons
     return shown;
 }
 
-double between(const ParsedRecord& sheetRecord, const ParsedRecord& record, Kind kind) {
+double between(const ParsedRecord& sheetRecord, const ParsedRecord& record, Measure kind) {
     switch (kind) {
-    case Kind::D1:
+    case Measure::D1:
         return shownValue(carriedD1(sheetRecord, record), kRankedDecimals);
-    case Kind::D2:
+    case Measure::D2:
         return shownValue(carriedD2(sheetRecord, record), kRankedDecimals);
     default:
         return shownValue(

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/DistancePasses.h"
+#include "analysis/Measure.h"
 
 #include <array>
 #include <string>
@@ -20,21 +21,16 @@ namespace korvex {
 // a pair needs computing once.
 namespace PairDistances {
 
-enum class Kind { D1 = 0, D2 = 1, D = 2 };
-inline constexpr std::array<Kind, 3> kKinds = {Kind::D1, Kind::D2, Kind::D};
-
-// "D1", "D2", "D".
-std::string_view nameOf(Kind kind);
 // The decimals its ranked line shows: 3 for D1 and D2, 4 for D.
-int decimalsOf(Kind kind);
+int decimalsOf(Measure kind);
 // The shown value as its ranked line writes it ("0.123", "0.1234").
-std::string textOf(Kind kind, double shown);
+std::string textOf(Measure kind, double shown);
 
 struct Shown {
     double d1 = 0.0;
     double d2 = 0.0;
     double d = 0.0;
-    double of(Kind kind) const { return kind == Kind::D1 ? d1 : kind == Kind::D2 ? d2 : d; }
+    double of(Measure kind) const { return kind == Measure::D1 ? d1 : kind == Measure::D2 ? d2 : d; }
 };
 
 // The record of a sheet filled from `sheetRecord`, compared with `record`.
@@ -52,7 +48,7 @@ Shown screened(const DistancePasses::ParsedRecord& sheetRecord,
 
 // Only the one distance `kind`, for sweeps that need no other.
 double between(const DistancePasses::ParsedRecord& sheetRecord,
-               const DistancePasses::ParsedRecord& record, Kind kind);
+               const DistancePasses::ParsedRecord& record, Measure kind);
 
 } // namespace PairDistances
 

@@ -261,14 +261,12 @@ int BatchCommands::evaluate(const Options& options) {
 int BatchCommands::audit(const Options& options) {
     CatalogueAudit::Options auditOptions;
     if (const auto by = options.values.find("--by"); by != options.values.end()) {
-        if (by->second == "D1")
-            auditOptions.kind = PairDistances::Kind::D1;
-        else if (by->second == "D2")
-            auditOptions.kind = PairDistances::Kind::D2;
-        else if (by->second != "D") {
+        const auto measure = measureNamed(by->second);
+        if (!measure) {
             err_ << "korvex-batch: audit takes --by D1, D2 or D\n";
             return kUsage;
         }
+        auditOptions.kind = *measure;
     }
     if (const auto t = options.values.find("--threshold"); t != options.values.end()) {
         // Checked for the form of a plain decimal number, then read by the
@@ -317,14 +315,8 @@ int BatchCommands::compare(const Options& options) {
         return it == options.values.end() ? nullptr : &it->second;
     };
     const std::string* by = value("--by");
-    int index = 0;
-    if (by && *by == "D1")
-        index = ComparisonRun::MarginalD1;
-    else if (by && *by == "D2")
-        index = ComparisonRun::CentralD2;
-    else if (by && *by == "D")
-        index = ComparisonRun::Combined;
-    if (index == 0) {
+    const auto measure = by ? measureNamed(*by) : std::nullopt;
+    if (!measure) {
         err_ << "korvex-batch: compare needs --by D1, D2 or D\n";
         return kUsage;
     }
@@ -347,7 +339,7 @@ int BatchCommands::compare(const Options& options) {
     ComparisonState state;
     ResultList list;
     StreamHost host(err_);
-    const auto summary = ComparisonRun::comp_Click(index, sheet, dataSetText, state, list, host);
+    const auto summary = ComparisonRun::comp_Click(*measure, sheet, dataSetText, state, list, host);
     if (!summary) {
         err_ << "korvex-batch: the data set holds no record (no line ends with CR LF)\n";
         return kNothingToDo;

@@ -1,6 +1,8 @@
 #include "exchange/PhotoCompanion.h"
 
 #include "model/Characters.h"
+#include "model/RecordIdentity.h"
+#include "model/RecordLine.h"
 
 #include <nlohmann/json.hpp>
 
@@ -35,12 +37,11 @@ constexpr std::string_view kHexSuffix = "Hex";
 struct VerdictName {
     Verdict verdict;
     std::string_view token;
-    std::string_view text;
 };
 constexpr std::array<VerdictName, 3> kVerdicts = {{
-    {Verdict::SameAnimal, "same", "Same Animal"},
-    {Verdict::DifferentAnimal, "different", "Different Animal"},
-    {Verdict::Unsure, "unsure", "Unsure"},
+    {Verdict::SameAnimal, "same"},
+    {Verdict::DifferentAnimal, "different"},
+    {Verdict::Unsure, "unsure"},
 }};
 
 const VerdictName& nameOf(Verdict verdict) {
@@ -177,7 +178,7 @@ const std::array<std::string, MeasurementSheet::kRecordValueCount>& seamKeys() {
     static const auto keys = [] {
         std::array<std::string, MeasurementSheet::kRecordValueCount> k;
         for (std::size_t i = 0; i < k.size(); ++i)
-            k[i] = "\"" + seamName(i) + "\":";
+            k[i] = "\"" + SpecimenRecord::seamName(i) + "\":";
         return k;
     }();
     return keys;
@@ -253,7 +254,7 @@ const std::map<std::string, std::size_t, std::less<>>& seamIndices() {
     static const auto indices = [] {
         std::map<std::string, std::size_t, std::less<>> map;
         for (std::size_t i = 0; i < MeasurementSheet::kRecordValueCount; ++i)
-            map.emplace(seamName(i), i);
+            map.emplace(SpecimenRecord::seamName(i), i);
         return map;
     }();
     return indices;
@@ -836,16 +837,6 @@ std::string companionPathFor(const std::string& dataFilePath) {
     return dataFilePath + std::string(kSuffix);
 }
 
-std::string seamName(std::size_t recordIndex) {
-    return recordIndex < RecordLayout::kMarginalCount
-               ? "M" + std::to_string(recordIndex + 1)
-               : "C" + std::to_string(recordIndex - RecordLayout::kMarginalCount + 1);
-}
-
-std::string_view verdictText(Verdict verdict) {
-    return nameOf(verdict).text;
-}
-
 std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder,
                   const std::vector<Decision>& decisions) {
     const fs::path folder = fs::path(dataFolder).lexically_normal();
@@ -886,23 +877,15 @@ ReadResult read(std::string_view bytes, const std::string& dataFolder) {
     return reader.finish(parsed);
 }
 
-std::size_t occurrenceOf(const std::vector<std::string_view>& pieces, std::size_t index) {
-    std::size_t occurrence = 1;
-    for (std::size_t i = 0; i < index; ++i)
-        if (pieces[i] == pieces[index])
-            ++occurrence;
-    return occurrence;
-}
-
 std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_view>& pieces,
                                                 const std::vector<PhotoEntry>& entries) {
     std::map<std::pair<std::string_view, std::size_t>, const PhotoEntry*> byKey;
     for (const PhotoEntry& entry : entries)
         byKey.emplace(std::pair{std::string_view(entry.recordLine), entry.occurrence}, &entry);
     std::vector<const PhotoEntry*> found(pieces.size(), nullptr);
-    std::map<std::string_view, std::size_t> seen;
+    OccurrenceCounter occurrences;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
-        const std::size_t occurrence = ++seen[pieces[i]];
+        const std::size_t occurrence = occurrences.next(pieces[i]);
         if (const auto it = byKey.find({pieces[i], occurrence}); it != byKey.end())
             found[i] = it->second;
     }

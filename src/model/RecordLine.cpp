@@ -1,5 +1,7 @@
 #include "model/RecordLine.h"
 
+#include "model/SeamGroup.h"
+
 namespace korvex::SpecimenRecord {
 
 std::string BuildRecordLine(std::string_view code, const MeasurementSheet& sheet) {
@@ -27,6 +29,12 @@ std::vector<std::string_view> splitFields(std::string_view line) {
 
 std::string_view codeOf(std::string_view line) {
     return line.substr(0, line.find(kFieldSeparator));
+}
+
+std::string seamName(std::size_t recordIndex) {
+    return recordIndex < RecordLayout::kMarginalCount
+               ? "M" + std::to_string(recordIndex + 1)
+               : "C" + std::to_string(recordIndex - RecordLayout::kMarginalCount + 1);
 }
 
 } // namespace korvex::SpecimenRecord

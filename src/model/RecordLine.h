@@ -28,6 +28,9 @@ std::vector<std::string_view> splitFields(std::string_view line);
 // Field 0: the text before the first TAB, or the whole line without one.
 std::string_view codeOf(std::string_view line);
 
+// The seam a record value belongs to: "M1".."M16" for 0..15, "C1".."C12" for 16..27.
+std::string seamName(std::size_t recordIndex);
+
 } // namespace SpecimenRecord
 
 } // namespace korvex

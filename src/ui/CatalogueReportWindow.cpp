@@ -87,8 +87,8 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     distance_ = new QComboBox(this);
     distance_->setAccessibleName(QStringLiteral("Distance for the histogram"));
     distanceLabel->setBuddy(distance_);
-    for (const auto kind : PairDistances::kKinds)
-        distance_->addItem(text(PairDistances::nameOf(kind)), static_cast<int>(kind));
+    for (const auto kind : kMeasures)
+        distance_->addItem(text(nameOf(kind)), static_cast<int>(kind));
     auto* copy = new QPushButton(QStringLiteral("Copy to the &Clipboard"), this);
     copy->setObjectName(QStringLiteral("catalogueCopy"));
     copy->setAccessibleName(QStringLiteral("Copy to the Clipboard"));
@@ -103,13 +103,13 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     layout->addLayout(buttons);
 
     connect(distance_, &QComboBox::currentIndexChanged, this, [this](int index) {
-        showHistogram(static_cast<PairDistances::Kind>(distance_->itemData(index).toInt()));
+        showHistogram(static_cast<Measure>(distance_->itemData(index).toInt()));
     });
     connect(copy, &QPushButton::clicked, this, [this] { commands_.copyReport(*run_); });
     connect(save, &QPushButton::clicked, this,
             [this] { commands_.saveChart([this](bool svg) { return chartBytes(svg); }); });
     // D first: the distance the check goes by.
-    distance_->setCurrentIndex(static_cast<int>(PairDistances::Kind::D));
+    distance_->setCurrentIndex(static_cast<int>(Measure::D));
     resize(960, 640);
 }
 
@@ -154,10 +154,10 @@ void CatalogueReportWindow::buildCurves(const MatchEvaluation& evaluation) {
     QValueAxis* y = axis(chart, Qt::AlignLeft, QStringLiteral("Share of queries"));
     y->setRange(0.0, 1.0);
     QStringList summary;
-    for (const auto kind : PairDistances::kKinds) {
+    for (const auto kind : kMeasures) {
         const auto& by = evaluation.of(kind);
         auto* series = new QLineSeries;
-        series->setName(text(PairDistances::nameOf(kind)));
+        series->setName(text(nameOf(kind)));
         for (std::size_t r = 1; r <= MatchEvaluation::kCurveRanks; ++r)
             series->append(double(r), by.topRate(r));
         attach(chart, series);
@@ -169,7 +169,7 @@ void CatalogueReportWindow::buildCurves(const MatchEvaluation& evaluation) {
     curveView_->setAccessibleDescription(summary.join(QStringLiteral("; ")));
 }
 
-void CatalogueReportWindow::showHistogram(PairDistances::Kind kind) {
+void CatalogueReportWindow::showHistogram(Measure kind) {
     const auto h =
         CatalogueCommands::histogram(*run_->evaluation(), kind, std::size_t(kHistogramBars));
     QChart* chart = histogramView_->chart();
@@ -179,7 +179,7 @@ void CatalogueReportWindow::showHistogram(PairDistances::Kind kind) {
         chart->removeAxis(a);
         delete a;
     }
-    const QString name = text(PairDistances::nameOf(kind));
+    const QString name = text(nameOf(kind));
     QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Distance ") + name);
     x->setRange(0.0, h.barWidth * kHistogramBars);
     QValueAxis* y = axis(chart, Qt::AlignLeft, QStringLiteral("Share of pairs"));

@@ -38,7 +38,7 @@ public:
 private:
     void buildTable(const MatchEvaluation& evaluation);
     void buildCurves(const MatchEvaluation& evaluation);
-    void showHistogram(PairDistances::Kind kind);
+    void showHistogram(Measure kind);
     // Both charts as one picture, SVG or PNG bytes.
     std::string chartBytes(bool svg);
 

@@ -187,7 +187,7 @@ CheckWindow::CheckWindow(MainWindowModel& model,
         verdicts_[std::size_t(verdict)] = addButton(
             QString::fromUtf8(v.caption), QString::fromUtf8(v.name),
             QStringLiteral("Logs \u201c%1\u201d for the sheet's specimen and this candidate")
-                .arg(QString::fromUtf8(PhotoCompanion::verdictText(verdict))),
+                .arg(QString::fromUtf8(verdictText(verdict))),
             [this, verdict] { decide(verdict); });
     }
     addButton(QStringLiteral("Decisions\u2026"), QStringLiteral("checkDecisions"),
@@ -242,7 +242,7 @@ void CheckWindow::step(int delta) {
                                      "as listed (%5)  \u00b7  line %6 of %7")
                           .arg(shown(c.code))
                           .arg(c.recordNumber)
-                          .arg(QString::fromStdString(c.measure))
+                          .arg(QString::fromUtf8(nameOf(c.measure)))
                           .arg(QString::fromStdString(c.listedText))
                           .arg(QString::fromStdString(c.distanceText))
                           .arg(c.position + 1)
@@ -295,7 +295,7 @@ void CheckWindow::showDecision() {
             QStringLiteral("The candidate is the sheet's own record: there is nothing to decide.");
     } else if (const Decision* last = model_.DecisionOn(*check_)) {
         text = QStringLiteral("Decided: %1 (%2, at %3 = %4).")
-                   .arg(QString::fromUtf8(PhotoCompanion::verdictText(last->verdict)),
+                   .arg(QString::fromUtf8(verdictText(last->verdict)),
                         QString::fromStdString(last->decidedAt),
                         QString::fromStdString(last->measure), shown(last->distance));
     } else {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "exchange/PhotoCompanion.h"
+#include "model/Decision.h"
+#include "model/PhotoEntry.h"
 #include "uilogic/CandidateCheck.h"
 
 #include <QWidget>

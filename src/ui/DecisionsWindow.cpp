@@ -107,7 +107,7 @@ DecisionsWindow::DecisionsWindow(MainWindowModel& model, PlatformServices& servi
 DecisionsWindow::~DecisionsWindow() = default;
 
 void DecisionsWindow::refresh() {
-    auto list = std::make_unique<DecisionList>(model_.photoRecords().decisions(), model_.dataSet());
+    auto list = std::make_unique<DecisionList>(model_.document().decisions().all(), model_.dataSet());
     rows_->show(list.get());
     list_ = std::move(list);
     const std::size_t count = list_->rows().size();

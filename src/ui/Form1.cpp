@@ -425,11 +425,11 @@ void Form1::buildMenus() {
 
     QMenu* compare = bar->addMenu(QStringLiteral("&Compare"));
     compare->menuAction()->setObjectName(indexed(QStringLiteral("file"), M::CompareMenu));
-    addEntry(compare, QStringLiteral("comp"), ComparisonRun::MarginalD1,
+    addEntry(compare, QStringLiteral("comp"), MainWindowModel::MarginalD1,
              QStringLiteral("&Marginal Seams (D1)"), &MainWindowModel::comp_Click);
-    addEntry(compare, QStringLiteral("comp"), ComparisonRun::CentralD2,
+    addEntry(compare, QStringLiteral("comp"), MainWindowModel::CentralD2,
              QStringLiteral("&Central Seams (D2)"), &MainWindowModel::comp_Click);
-    addEntry(compare, QStringLiteral("comp"), ComparisonRun::Combined,
+    addEntry(compare, QStringLiteral("comp"), MainWindowModel::Combined,
              QStringLiteral("Marginal &and Central Seams (D)"), &MainWindowModel::comp_Click)
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
 

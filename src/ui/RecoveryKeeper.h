@@ -1,6 +1,6 @@
 #pragma once
 
-#include "uilogic/RecoverySnapshot.h"
+#include "exchange/RecoverySnapshot.h"
 
 #include <QLockFile>
 #include <QObject>

@@ -2,7 +2,6 @@
 
 #include "analysis/ComparisonRun.h"
 #include "analysis/ListColumns.h"
-#include "exchange/PhotoCompanion.h"
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 
@@ -15,17 +14,6 @@ namespace {
 using namespace RecordLayout;
 using DistancePasses::kD1Decimals;
 using DistancePasses::kD2Decimals;
-
-std::string measureOf(int index) {
-    switch (index) {
-    case ComparisonRun::MarginalD1:
-        return "D1";
-    case ComparisonRun::CentralD2:
-        return "D2";
-    default:
-        return "D";
-    }
-}
 
 // D as the Combined command forms it: from D1 and D2 as their distance lines
 // carry them.
@@ -44,13 +32,6 @@ std::string_view valuesOf(std::string_view line) {
     return tab == std::string_view::npos ? std::string_view() : line.substr(tab);
 }
 
-std::size_t occurrenceAt(const std::vector<std::string>& lines, std::size_t index) {
-    std::size_t n = 1;
-    for (std::size_t i = 0; i < index; ++i)
-        n += lines[i] == lines[index];
-    return n;
-}
-
 } // namespace
 
 std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
@@ -64,27 +45,27 @@ std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
     c.run = state.run;
     c.recordNumber = *number;
     c.recordLine = state.recordLines[*number - 1];
-    c.occurrence = occurrenceAt(state.recordLines, *number - 1);
+    c.occurrence = occurrenceOf(state.recordLines, *number - 1);
     c.code = std::string(SpecimenRecord::codeOf(c.recordLine));
-    c.measure = measureOf(state.rankedBy);
+    c.measure = *state.rankedBy;
     c.listedText = ListColumns::of(list.line(position), ListColumns::kHeadWidth, true).head;
 
     const DistancePasses::ParsedRecord record = DistancePasses::parseRecord(c.recordLine);
     const DistancePasses::ParsedRecord& sheet = state.rankedSheet;
     c.terms = DistancePasses::seamTerms(sheet, record);
-    const bool marginal = state.rankedBy != ComparisonRun::CentralD2;
-    const bool central = state.rankedBy != ComparisonRun::MarginalD1;
-    c.distanceText = c.measure == "D1" ? fixedText(c.terms.d1, kD1Decimals)
-                     : c.measure == "D2"
+    const bool marginal = c.measure != Measure::D2;
+    const bool central = c.measure != Measure::D1;
+    c.distanceText = c.measure == Measure::D1 ? fixedText(c.terms.d1, kD1Decimals)
+                     : c.measure == Measure::D2
                          ? fixedText(c.terms.d2, kD2Decimals)
                          : fixedText(combined(c.terms), ComparisonRun::kCombinedDecimals);
     if (marginal)
         for (std::size_t k = 0; k < kMarginalCount; ++k) {
             const double term = c.terms.marginal[k];
             c.marginalBars.push_back(
-                {PhotoCompanion::seamName(k), term, fixedText(term, kD1Decimals), {k}});
+                {SpecimenRecord::seamName(k), term, fixedText(term, kD1Decimals), {k}});
             c.rows.push_back(
-                {PhotoCompanion::seamName(k), fixedText(sheet.marginal[k], kD1Decimals),
+                {SpecimenRecord::seamName(k), fixedText(sheet.marginal[k], kD1Decimals),
                  fixedText(record.marginal[k], kD1Decimals), fixedText(term, kD1Decimals), k});
         }
     if (central) {
@@ -103,7 +84,7 @@ std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
                 j < DistancePasses::kJunctionCount
                     ? "J" + std::to_string(j + 1) + " " + fixedText(c.terms.central[j], kD2Decimals)
                     : std::string();
-            c.rows.push_back({PhotoCompanion::seamName(first + k),
+            c.rows.push_back({SpecimenRecord::seamName(first + k),
                               fixedText(sheet.central[k], kD2Decimals),
                               fixedText(record.central[k], kD2Decimals), term, first + k});
         }
@@ -126,7 +107,7 @@ CandidateCheck::Specimen CandidateCheck::sheetSpecimen(const ComparisonState& st
     specimen.recordNumber = *found + 1;
     specimen.recordLine = lines[*found];
     specimen.code = std::string(SpecimenRecord::codeOf(specimen.recordLine));
-    specimen.occurrence = occurrenceAt(lines, *found);
+    specimen.occurrence = occurrenceOf(lines, *found);
     return specimen;
 }
 
@@ -135,9 +116,9 @@ std::string CandidateCheck::sumText() const {
                            std::to_string(marginalBars.size()) + " seam terms";
     const std::string d2 = "D2 = " + fixedText(terms.d2, kD2Decimals) + ", the sum of the " +
                            std::to_string(centralBars.size()) + " junction terms";
-    if (measure == "D1")
+    if (measure == Measure::D1)
         return d1;
-    if (measure == "D2")
+    if (measure == Measure::D2)
         return d2;
     return "D = √(D1 × D2) = " + distanceText + "; " + d1 + "; " + d2;
 }

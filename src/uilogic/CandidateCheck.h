@@ -3,7 +3,7 @@
 #include "analysis/ComparisonState.h"
 #include "analysis/DistancePasses.h"
 #include "analysis/ResultList.h"
-#include "exchange/PhotoCompanion.h"
+#include "model/Decision.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -44,7 +44,7 @@ struct CandidateCheck {
     std::string recordLine;       // its exact bytes in the compared data set
     std::size_t occurrence = 1;   // among the compared lines with that text
     std::string code;
-    std::string measure;      // "D1", "D2" or "D"
+    Measure measure = Measure::D; // of the Compare command that made the list
     std::string listedText;   // the distance as the ranked line shows it
     std::string distanceText; // the command's distance before the list rounds it
     DistancePasses::SeamTerms terms;
@@ -61,8 +61,7 @@ struct CandidateCheck {
     RecordIdentity candidate() const { return {code, recordLine, occurrence}; }
     // The candidate is the sheet's own record: nothing to decide.
     bool isSelf() const {
-        return query.occurrence != 0 && query.recordLine == recordLine &&
-               query.occurrence == occurrence;
+        return query.isStored() && query.sameRecord(recordLine, occurrence);
     }
 
     // The ranked line at `position` of the list the last Compare command left;

@@ -136,7 +136,7 @@ CatalogueCommands::ratesTable(const MatchEvaluation& evaluation) {
 }
 
 CatalogueCommands::Histogram CatalogueCommands::histogram(const MatchEvaluation& evaluation,
-                                                          PairDistances::Kind kind,
+                                                          Measure kind,
                                                           std::size_t bars) {
     Histogram h;
     const auto k = static_cast<std::size_t>(kind);

@@ -112,7 +112,7 @@ public:
         std::vector<double> different;   // empty when there is no pair of two animals
         std::optional<double> threshold; // the equal-error distance, as the check takes it
     };
-    static Histogram histogram(const MatchEvaluation& evaluation, PairDistances::Kind kind,
+    static Histogram histogram(const MatchEvaluation& evaluation, Measure kind,
                                std::size_t bars);
 
 private:

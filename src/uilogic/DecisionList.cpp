@@ -1,5 +1,7 @@
 #include "uilogic/DecisionList.h"
 
+#include "model/RecordIdentity.h"
+
 #include <map>
 #include <utility>
 
@@ -14,14 +16,14 @@ using RecordNumbers = std::map<std::pair<std::string_view, std::size_t>, std::si
 RecordNumbers recordNumbers(const DataSet& dataSet) {
     const auto pieces = dataSet.pieces();
     RecordNumbers numbers;
-    std::map<std::string_view, std::size_t> seen;
+    OccurrenceCounter occurrences;
     for (std::size_t i = 0; i < dataSet.RecordCount(); ++i)
-        numbers.emplace(std::pair{pieces[i], ++seen[pieces[i]]}, i + 1);
+        numbers.emplace(std::pair{pieces[i], occurrences.next(pieces[i])}, i + 1);
     return numbers;
 }
 
 std::string numberOf(const RecordNumbers& numbers, const RecordIdentity& record) {
-    if (record.occurrence == 0)
+    if (!record.isStored())
         return {};
     const auto it = numbers.find({std::string_view(record.recordLine), record.occurrence});
     return it == numbers.end() ? std::string() : std::to_string(it->second);
@@ -45,7 +47,7 @@ DecisionList::DecisionList(const std::vector<Decision>& decisions, const DataSet
     const RecordNumbers numbers = recordNumbers(dataSet);
     rows_.reserve(decisions.size());
     for (const Decision& d : decisions)
-        rows_.push_back({d.decidedAt, std::string(PhotoCompanion::verdictText(d.verdict)),
+        rows_.push_back({d.decidedAt, std::string(verdictText(d.verdict)),
                          d.query.code, numberOf(numbers, d.query), d.candidate.code,
                          numberOf(numbers, d.candidate), d.measure, d.distance});
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/PhotoCompanion.h"
+#include "model/Decision.h"
 #include "model/DataSet.h"
 #include "uilogic/PlatformServices.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/PhotoCompanion.h"
+#include "model/PhotoGeometry.h"
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
 #include "uilogic/Coordinates.h"
@@ -196,7 +196,7 @@ public:
     std::optional<PhotoPixel> photoPixelOf(PointF pictureTwips) const;
     std::optional<PointF> pictureTwipsOf(PhotoPixel pixel) const;
 
-    using Segments = std::array<std::optional<PhotoSegment>, MeasurementSheet::kRecordValueCount>;
+    using Segments = PhotoSegments;
     // For each record value (sheet order), the two junctions whose click wrote
     // it, while its box still holds that length or what standardising made
     // of it. Any other change of the box's text forgets its segment; opening

@@ -10,12 +10,14 @@
 #include "uilogic/Coordinates.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 
 namespace korvex {
 
 MainWindowModel::MainWindowModel(PlatformServices& services)
-    : services_(services), photoRecords_(services, digitising_, kAppTitle) {
+    : services_(services), document_(services, kAppTitle),
+      photoRecords_(services, digitising_, document_, kAppTitle) {
     digitising_.showAtNaturalSize(kSchemeLeft, kSchemeTop, kSchemeWidth, kSchemeHeight);
     // Closing the list window ends selection mode, so a later double-click on
     // a ranked list never takes a record the user did not pick.
@@ -30,7 +32,7 @@ MainWindowModel::MainWindowModel(PlatformServices& services)
 void MainWindowModel::StartUp(const std::function<WindowMetrics()>& showWindow) {
     services_.clearClipboard();
     const WindowMetrics m = showWindow();
-    dataSet_.clear();
+    document_.clear();
     // The viewport keeps this size until a picture is opened; later resizing
     // of the window does not change it.
     digitising_.setViewportSize(m.outerWidth - m.viewportLeft - Coordinates::pixelsToTwips(20.0F),
@@ -110,11 +112,11 @@ void MainWindowModel::FillSheetFromText(const std::string& text) {
 }
 
 void MainWindowModel::ShowRecord(long long k) {
-    const auto pieces = dataSet_.pieces();
+    const auto pieces = dataSet().pieces();
     if (k < 1 || static_cast<unsigned long long>(k - 1) >= pieces.size())
         return;
     const std::string line(pieces[static_cast<std::size_t>(k - 1)]);
-    photoRecords_.recordShown(dataSet_, k);
+    photoRecords_.recordShown(k);
     const auto fields = SpecimenRecord::splitFields(line);
     if (fields.size() >= 2) {
         display_.code = std::string(fields[0]);
@@ -132,7 +134,7 @@ void MainWindowModel::PreviousRecord() {
         --display_.recordNumber;
         displayChanged();
     }
-    if (static_cast<unsigned long long>(display_.recordNumber) <= dataSet_.RecordCount())
+    if (static_cast<unsigned long long>(display_.recordNumber) <= dataSet().RecordCount())
         ShowRecord(display_.recordNumber);
 }
 
@@ -143,16 +145,15 @@ void MainWindowModel::NextRecord() {
         ++display_.recordNumber;
         displayChanged();
     }
-    if (dataSet_.text().find(DataSet::kLineEnd) != std::string::npos)
+    if (dataSet().text().find(DataSet::kLineEnd) != std::string::npos)
         ShowRecord(display_.recordNumber);
 }
 
 void MainWindowModel::AppendToList() {
     const std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
     const std::string line = SpecimenRecord::BuildRecordLine(code, digitising_.sheet());
-    dataSet_.AppendRecord(line);
-    photoRecords_.recordAppended(dataSet_, line);
-    display_.countText = std::to_string(dataSet_.RecordCount());
+    document_.appendRecord(line, photoRecords_.entryForAppend());
+    display_.countText = std::to_string(dataSet().RecordCount());
     displayChanged();
 }
 
@@ -174,10 +175,10 @@ void MainWindowModel::file_Click(int index) {
 void MainWindowModel::allPairsDistances() {
     std::string output;
     // Without a record nothing is compared, and the list window is not opened.
-    if (dataSet_.text().find(DataSet::kLineEnd) != std::string::npos) {
+    if (dataSet().text().find(DataSet::kLineEnd) != std::string::npos) {
         selectMode_ = 0;
         MeasurementSheet sheet = digitising_.sheet();
-        output = Distributions::allPairsDistances(sheet, dataSet_.text(), comparison_,
+        output = Distributions::allPairsDistances(sheet, dataSet().text(), comparison_,
                                                   listWindow_.list(), *this);
         for (SeamGroupId group : kLabelledGroups)
             for (std::size_t i = 0; i < seamGroup(group).count; ++i)
@@ -214,11 +215,11 @@ void MainWindowModel::open_Click(int index) {
 
 void MainWindowModel::load_Click(int index) {
     if (index == LoadFromClipboard) {
-        dataSet_.setText(services_.clipboardText());
-        photoRecords_.forgetPhotos(); // the clipboard carries no photos
-        display_.countText = std::to_string(dataSet_.RecordCount());
+        document_.takeClipboardText(services_.clipboardText()); // it carries no photos
+        photoRecords_.forgetShown();
+        display_.countText = std::to_string(dataSet().RecordCount());
         displayChanged();
-        if (ClipboardForms::showsRecordAfterLoad(dataSet_.text()))
+        if (ClipboardForms::showsRecordAfterLoad(dataSet().text()))
             ShowRecord(display_.recordNumber);
     } else if (index == LoadFromFile) {
         LoadDataFile();
@@ -227,21 +228,34 @@ void MainWindowModel::load_Click(int index) {
 
 void MainWindowModel::save_Click(int index) {
     if (index == SaveToClipboard) {
-        replaceClipboard(dataSet_.text());
+        replaceClipboard(dataSet().text());
     } else if (index == SaveToFile) {
         SaveDataFile();
     }
 }
 
+std::optional<Measure> MainWindowModel::measureOfEntry(int compIndex) {
+    switch (compIndex) {
+    case MarginalD1:
+        return Measure::D1;
+    case CentralD2:
+        return Measure::D2;
+    case Combined:
+        return Measure::D;
+    default:
+        return std::nullopt;
+    }
+}
+
 void MainWindowModel::comp_Click(int index) {
-    if (index != ComparisonRun::MarginalD1 && index != ComparisonRun::CentralD2 &&
-        index != ComparisonRun::Combined)
+    const auto measure = measureOfEntry(index);
+    if (!measure)
         return;
-    if (dataSet_.text().find(DataSet::kLineEnd) == std::string::npos)
+    if (dataSet().text().find(DataSet::kLineEnd) == std::string::npos)
         return; // nothing loaded or appended: no message, no change
     // A comparison refills the list, so its entries are no longer codes to pick.
     selectMode_ = 0;
-    const auto summary = ComparisonRun::comp_Click(index, digitising_.sheet(), dataSet_.text(),
+    const auto summary = ComparisonRun::comp_Click(*measure, digitising_.sheet(), dataSet().text(),
                                                    comparison_, listWindow_.list(), *this);
     listWindow_.redraw();
     replaceClipboard(summary.value_or(std::string()));
@@ -253,7 +267,7 @@ void MainWindowModel::aha_Click(int index) {
         return;
     selectMode_ = 1;
     listWindow_.setCaption(std::string(RecordSelection::kCaption));
-    RecordSelection::fillList(dataSet_.text(), listWindow_.list());
+    RecordSelection::fillList(dataSet().text(), listWindow_.list());
     listWindow_.redraw();
     listWindow_.show();
 }
@@ -276,13 +290,13 @@ bool MainWindowModel::ShowPickedRecord(std::size_t recordNumber) {
         recordNumber - 1 > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return false;
     const auto pick =
-        RecordSelection::pick(dataSet_.text(), static_cast<std::int32_t>(recordNumber - 1));
+        RecordSelection::pick(dataSet().text(), static_cast<std::int32_t>(recordNumber - 1));
     if (!pick)
         return false;
     replaceClipboard(pick->line);
     display_.recordNumber = pick->recordNumber;
     display_.code = pick->code;
-    photoRecords_.recordShown(dataSet_, pick->recordNumber);
+    photoRecords_.recordShown(pick->recordNumber);
     displayChanged();
     Command9_Click();
     return true;
@@ -333,31 +347,29 @@ std::optional<CandidateCheck> MainWindowModel::CheckAt(std::size_t position,
 bool MainWindowModel::CheckIsCurrent(const CandidateCheck& check) const {
     if (check.run != comparison_.run || !listWindow_.exists())
         return false;
-    const auto pieces = dataSet_.pieces();
-    std::size_t seen = 0;
-    for (std::size_t i = 0; i + 1 < pieces.size(); ++i)
-        if (pieces[i] == check.recordLine && ++seen == check.occurrence)
-            return true;
-    return false;
+    auto pieces = dataSet().pieces();
+    pieces.pop_back(); // the piece after the last CR LF is no record
+    return indexOfOccurrence(pieces, check.recordLine, check.occurrence) < pieces.size();
 }
 
 const Decision* MainWindowModel::DecideCandidate(const CandidateCheck& check, Verdict verdict) {
     if (check.isSelf() || !CheckIsCurrent(check))
         return nullptr;
-    photoRecords_.recordDecision(Decision{check.query, check.candidate(), verdict, check.measure,
-                                          check.listedText, services_.currentTimeUtc()});
+    document_.recordDecision(Decision{check.query, check.candidate(), verdict,
+                                      std::string(nameOf(check.measure)), check.listedText,
+                                      services_.currentTimeUtc()});
     changed();
-    return &photoRecords_.decisions().back();
+    return &document_.decisions().all().back();
 }
 
 const Decision* MainWindowModel::DecisionOn(const CandidateCheck& check) const {
-    if (const Decision* last = photoRecords_.latestDecisionFor(check.query, check.candidate()))
+    if (const Decision* last = document_.decisions().latestFor(check.query, check.candidate()))
         return last;
     // Decided while the sheet was not stored yet: then its values alone named it.
     const std::size_t tab = check.query.recordLine.find(SpecimenRecord::kFieldSeparator);
     if (check.query.occurrence == 0 || tab == std::string::npos)
         return nullptr;
-    return photoRecords_.latestDecisionFor({"", check.query.recordLine.substr(tab), 0},
+    return document_.decisions().latestFor({"", check.query.recordLine.substr(tab), 0},
                                            check.candidate());
 }
 
@@ -379,28 +391,23 @@ void MainWindowModel::LoadDataFile() {
                                              std::string(TorFile::kFilterPattern));
     if (!path)
         return; // a cancelled dialog loads and empties nothing
-    const auto file = services_.readFile(*path);
-    if (!file.ok) {
-        // The data set is emptied only once the file could be opened.
-        services_.messageBox("The data file \"" + *path + "\" could not be read: " + file.error,
-                             kAppTitle, PlatformServices::Icon::Critical,
-                             PlatformServices::Buttons::Ok);
+    // The data set is replaced only once the file could be opened.
+    const auto file = document_.readDataFile(*path);
+    if (!file)
         return;
-    }
-    dataSet_.clear();
-    const TorFile::ReadResult read = TorFile::read(file.bytes);
+    const TorFile::ReadResult& read = *file;
     if (read.sheetLine) {
         replaceClipboard(*read.sheetLine);
         Command9_Click();
     }
     // A file that ends early keeps what was read before its end.
-    dataSet_.setText(read.dataSetText);
+    document_.takeDataFile(*path, read.dataSetText);
     display_.countText = read.countLine ? *read.countLine : "0";
     displayChanged();
     if (!read.allRecords) {
         // Loading what a cut-short file holds is right, but not in silence: the
         // user would otherwise save the remains over the file as if whole.
-        const std::size_t loaded = dataSet_.RecordCount();
+        const std::size_t loaded = dataSet().RecordCount();
         services_.messageBox("The data file \"" + *path +
                                  "\" is incomplete: it ends before all the records it announces. " +
                                  std::to_string(loaded) +
@@ -408,7 +415,8 @@ void MainWindowModel::LoadDataFile() {
                              kAppTitle, PlatformServices::Icon::Warning,
                              PlatformServices::Buttons::Ok);
     }
-    photoRecords_.loadCompanion(*path, dataSet_);
+    photoRecords_.forgetShown();
+    document_.loadCompanion();
 }
 
 bool MainWindowModel::SaveDataFile() {
@@ -416,14 +424,7 @@ bool MainWindowModel::SaveDataFile() {
                                              std::string(TorFile::kFilterPattern));
     if (!path)
         return false; // nothing is written to a file the user did not choose
-    const auto written = services_.writeFile(*path, TorFile::write(digitising_.sheet(), dataSet_));
-    if (!written.ok) {
-        services_.messageBox("The data could not be saved to \"" + *path + "\": " + written.error,
-                             kAppTitle, PlatformServices::Icon::Critical,
-                             PlatformServices::Buttons::Ok);
-        return false;
-    }
-    const bool saved = photoRecords_.saveCompanion(*path, dataSet_);
+    const bool saved = document_.saveDataFile(*path, digitising_.sheet());
     changed(); // the photos are now found from the file saved
     return saved;
 }
@@ -458,7 +459,7 @@ void MainWindowModel::OpenRecordPhoto() {
 
 RecoverySnapshot MainWindowModel::snapshot() const {
     RecoverySnapshot s;
-    s.dataSet = dataSet_.text();
+    s.dataSet = dataSet().text();
     for (std::size_t i = 0; i < MeasurementSheet::kValueCount; ++i)
         s.values[i] = digitising_.sheet().value(i);
     s.display = display_;
@@ -466,12 +467,14 @@ RecoverySnapshot MainWindowModel::snapshot() const {
         s.labelsLower[std::size_t(g.id)] = digitising_.sheet().labelsLower(g.id);
         s.commandEnabled[std::size_t(g.id)] = digitising_.commandEnabled(g.id);
     }
-    s.photos = photoRecords_.state();
+    s.photos = document_.state();
+    s.unsaved = document_.isModified();
     return s;
 }
 
 void MainWindowModel::restore(const RecoverySnapshot& s) {
-    dataSet_.setText(s.dataSet);
+    document_.restore(s.dataSet, s.photos, s.unsaved);
+    photoRecords_.forgetShown();
     for (const SeamGroup& g : kSeamGroups) {
         for (std::size_t i = 0; i < g.count; ++i)
             digitising_.setBoxText(g.id, i, s.values[g.firstSheetIndex + i]);
@@ -479,7 +482,6 @@ void MainWindowModel::restore(const RecoverySnapshot& s) {
         digitising_.setCommandEnabled(g.id, s.commandEnabled[std::size_t(g.id)]);
     }
     display_ = s.display;
-    photoRecords_.restore(s.photos);
     displayChanged();
 }
 
@@ -495,7 +497,7 @@ MainWindowModel::OfferRecovery(std::string_view copy, const std::string& savedAt
             kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
         return RecoveryOutcome::Unreadable;
     }
-    const RecoverySnapshot& s = std::get<RecoverySnapshot>(read);
+    RecoverySnapshot& s = std::get<RecoverySnapshot>(read);
     const std::size_t records = DataSet::countLineEnds(s.dataSet);
     const auto answer = services_.messageBox(
         "KORVEX was not closed normally. Do you want to restore the unsaved data from " + savedAt +
@@ -504,8 +506,32 @@ MainWindowModel::OfferRecovery(std::string_view copy, const std::string& savedAt
         kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::YesNo);
     if (answer != PlatformServices::Answer::Yes)
         return RecoveryOutcome::Declined;
+    takeSavedPhotos(s);
     restore(s);
     return RecoveryOutcome::Restored;
+}
+
+void MainWindowModel::takeSavedPhotos(RecoverySnapshot& s) {
+    if (!s.photosOnDisk)
+        return;
+    const std::string companion = s.photosOnDisk->path;
+    std::optional<std::string> bytes;
+    if (services_.fileExists(companion))
+        if (auto file = services_.readFile(companion); file.ok)
+            bytes = std::move(file.bytes);
+    const std::string folder = std::filesystem::path(companion).parent_path().string();
+    const auto found = s.takeSavedPhotos(bytes, folder);
+    if (found == RecoverySnapshot::SavedPhotos::Same)
+        return;
+    services_.messageBox(
+        found == RecoverySnapshot::SavedPhotos::Changed
+            ? "The photos file \"" + companion +
+                  "\" changed after the unsaved data were kept. The photos and decisions it "
+                  "holds now were taken, with those made since it was saved."
+            : "The photos file \"" + companion +
+                  "\" cannot be read, so the photos and decisions saved in it were not restored. "
+                  "Those made since it was saved were restored.",
+        kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
 }
 
 void MainWindowModel::RecoveryCopyFailed(const std::string& reason) {

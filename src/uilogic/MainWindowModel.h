@@ -8,7 +8,8 @@
 #include "uilogic/ListWindowModel.h"
 #include "uilogic/PhotoRecords.h"
 #include "uilogic/PlatformServices.h"
-#include "uilogic/RecoverySnapshot.h"
+#include "exchange/RecoverySnapshot.h"
+#include "uilogic/Document.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -37,7 +38,7 @@ public:
     static constexpr const char* kClosePrompt = "Do you want to save the data?";
     static constexpr const char* kCloseTitle = "Program KORVEX";
 
-    // Menu array indices (the Compare entries are ComparisonRun::Index).
+    // Menu array indices.
     enum FileIndex {
         FileMenu = 0,
         CompareMenu = 10,
@@ -55,6 +56,10 @@ public:
     enum LoadIndex { LoadFromClipboard = 20, LoadFromFile = 30 };
     enum SaveIndex { SaveToClipboard = 30, SaveToFile = 40 };
     enum AhaIndex { SelectRecord = 20 };
+    // The Compare entries of the menu array `comp`, each ranking by one measure.
+    enum CompIndex { MarginalD1 = 15, CentralD2 = 20, Combined = 45 };
+    // The measure of a Compare entry; nothing for any other index.
+    static std::optional<Measure> measureOfEntry(int compIndex);
 
     // Command button numbers; the standardise buttons' numbers are in the
     // seam group table.
@@ -75,7 +80,10 @@ public:
 
     DigitisingModel& digitising() { return digitising_; }
     const DigitisingModel& digitising() const { return digitising_; }
-    const DataSet& dataSet() const { return dataSet_; }
+    const DataSet& dataSet() const { return document_.dataSet(); }
+    // The open catalogue: the data set, its file, the photos and decisions.
+    const Document& document() const { return document_; }
+    Document& document() { return document_; }
     const DataSetDisplay& display() const { return display_; }
     ListWindowModel& listWindow() { return listWindow_; }
     const ComparisonState& comparison() const { return comparison_; }
@@ -200,6 +208,9 @@ public:
 
 private:
     void displayChanged();
+    // A copy that refers to the companion on disk gets the photos and
+    // decisions saved there back from it (with a message when it changed).
+    void takeSavedPhotos(RecoverySnapshot& s);
     // Every write to the clipboard clears it first.
     void replaceClipboard(const std::string& text);
     void changed();
@@ -210,8 +221,8 @@ private:
 
     PlatformServices& services_;
     DigitisingModel digitising_;
+    Document document_;
     PhotoRecords photoRecords_;
-    DataSet dataSet_;
     DataSetDisplay display_;
     ListWindowModel listWindow_;
     ComparisonState comparison_;

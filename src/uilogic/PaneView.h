@@ -1,6 +1,6 @@
 #pragma once
 
-#include "exchange/PhotoCompanion.h"
+#include "model/PhotoGeometry.h"
 
 #include <array>
 #include <optional>

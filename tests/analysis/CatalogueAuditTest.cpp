@@ -14,7 +14,6 @@
 #include <vector>
 
 using namespace korvex;
-using PairDistances::Kind;
 
 namespace {
 
@@ -53,7 +52,7 @@ TEST(CatalogueAudit, ReportsEveryKindOfFindingInItsOrder) {
                              standardised("T2", "0.100", "0.150") + "\r\n" + standardised("") +
                              "\r\n" + s + "\r\n" + raw + "\r\n" + "\r\n" + "cut\t0.1\r\n";
     CatalogueAudit::Options options;
-    options.kind = Kind::D1;
+    options.kind = Measure::D1;
     options.threshold = 0.5;
     EXPECT_EQ(audit(text, options).report(), "threshold\t0.5\tgiven\r\n"
                                              "duplicate-line\t1\tT1\t5\tT1\r\n"
@@ -80,7 +79,7 @@ TEST(CatalogueAudit, WithoutAnAnimalOfTwoRecordsOnlyEqualValuesAreClose) {
     const std::string text = standardised("A") + "\r\n" + standardised("B") + "\r\n" +
                              standardised("C", "0.100", "0.150") + "\r\n";
     CatalogueAudit::Options options;
-    options.kind = Kind::D1;
+    options.kind = Measure::D1;
     const auto result = audit(text, options);
     EXPECT_EQ(result.report(), "threshold\t0.000\tfixed default: no individual has two records\r\n"
                                "close\t1\tA\t2\tB\t0.000\r\n");
@@ -112,7 +111,7 @@ struct BruteForce {
 };
 
 BruteForce bruteForce(const test::GeneratedCatalogue& catalogue, const Individuals& individuals,
-                      Kind kind) {
+                      Measure kind) {
     BruteForce b;
     for (std::size_t p = 0; p < catalogue.pieces.size(); ++p) {
         const auto& piece = catalogue.pieces[p];
@@ -165,13 +164,13 @@ TEST(CatalogueAudit, AgreesWithABruteForceOverComparisonRuns) {
         unsigned seed;
         std::size_t animals;
         const char* pattern;
-        Kind kind;
+        Measure kind;
         double threshold; // negative: learnt
     } cases[] = {
-        {5, 12, "", Kind::D, -1},
-        {16, 12, "^[A-Za-z]+[0-9]+", Kind::D1, -1},
-        {7, 10, "([0-9]+)", Kind::D2, -1},
-        {8, 10, "", Kind::D, 0.05},
+        {5, 12, "", Measure::D, -1},
+        {16, 12, "^[A-Za-z]+[0-9]+", Measure::D1, -1},
+        {7, 10, "([0-9]+)", Measure::D2, -1},
+        {8, 10, "", Measure::D, 0.05},
     };
     for (const auto& c : cases) {
         const auto catalogue = test::generateCatalogue(c.seed, c.animals);
@@ -231,11 +230,11 @@ TEST(CatalogueAudit, ManyRecordsOnEveryCoreGiveThePlainFindings) {
     const Catalogue catalogue = Catalogue::read(generated.text, Individuals());
     const auto& records = catalogue.records;
     ASSERT_GT(records.size() * (records.size() - 1) / 2, 20'000u);
-    DistanceHistogram same(Kind::D), different(Kind::D);
+    DistanceHistogram same(Measure::D), different(Measure::D);
     std::vector<std::tuple<double, std::size_t, std::size_t>> pairs;
     for (std::size_t i = 0; i < records.size(); ++i) {
         for (std::size_t j = i + 1; j < records.size(); ++j) {
-            const double d = PairDistances::between(records[i].values, records[j].values, Kind::D);
+            const double d = PairDistances::between(records[i].values, records[j].values, Measure::D);
             const bool own = records[i].individual == records[j].individual;
             (own ? same : different).add(d);
             if (!own)

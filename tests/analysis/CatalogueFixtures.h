@@ -12,10 +12,20 @@
 #include "model/SheetFill.h"
 
 #include <array>
+#include <ostream>
 #include <random>
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace korvex {
+
+// A measure in a test's failure message reads as its name.
+inline std::ostream& operator<<(std::ostream& out, Measure measure) {
+    return out << nameOf(measure);
+}
+
+} // namespace korvex
 
 namespace korvex::test {
 
@@ -29,17 +39,15 @@ public:
 // The distance the ranked list shows for `record` with `sheetLine` on the
 // sheet: the leading number of the one ranked line, as the list reads it.
 inline double comparedDistance(std::string_view sheetLine, std::string_view record,
-                               PairDistances::Kind kind) {
+                               Measure kind) {
     MeasurementSheet sheet;
     fillRecordValues(sheetLine,
                      [&](std::size_t i, std::string_view v) { sheet.setValue(i, std::string(v)); });
-    static constexpr int kIndex[] = {ComparisonRun::MarginalD1, ComparisonRun::CentralD2,
-                                     ComparisonRun::Combined};
     ComparisonState state;
     ResultList list;
     SilentHost host;
     const std::string dataSet = std::string(record) + "\r\n";
-    ComparisonRun::comp_Click(kIndex[static_cast<int>(kind)], sheet, dataSet, state, list, host);
+    ComparisonRun::comp_Click(kind, sheet, dataSet, state, list, host);
     return ResultList::leadingNumber(list.line(0));
 }
 

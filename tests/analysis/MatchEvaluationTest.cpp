@@ -10,7 +10,6 @@
 #include <vector>
 
 using namespace korvex;
-using PairDistances::Kind;
 
 namespace {
 
@@ -49,7 +48,7 @@ TEST(MatchEvaluation, TiesCountAgainstTheMethod) {
     const std::string text = zeroed("A", {}) + zeroed("a", {0, 1}) + zeroed("B", {2, 3}) +
                              zeroed("C", {4}) + zeroed("E", {5, 6, 7});
     const auto result = evaluate(text);
-    const auto& d1 = result.of(Kind::D1);
+    const auto& d1 = result.of(Measure::D1);
     EXPECT_EQ(d1.ranks, (std::vector<std::size_t>{3, 1, 0, 0, 0}));
     EXPECT_EQ(d1.queries, 2u);
     EXPECT_EQ(d1.topRate(1), 0.5);
@@ -57,7 +56,7 @@ TEST(MatchEvaluation, TiesCountAgainstTheMethod) {
     EXPECT_DOUBLE_EQ(d1.meanReciprocalRank(), (1.0 / 3 + 1.0) / 2);
     // Every D2 is 0, so every other animal ties with the own record, and D
     // (the root of D1 x 0) ties too.
-    for (const Kind kind : {Kind::D2, Kind::D})
+    for (const Measure kind : {Measure::D2, Measure::D})
         EXPECT_EQ(result.of(kind).ranks, (std::vector<std::size_t>{4, 4, 0, 0, 0}));
 
     EXPECT_TRUE(result.report().starts_with("distance\tqueries\ttop1\ttop5\ttop10\ttop20\tmrr\r\n"
@@ -80,7 +79,7 @@ TEST(MatchEvaluation, TheNearestOwnRecordSetsTheRank) {
     const std::string text =
         zeroed("A", {}) + zeroed("A", {0}) + zeroed("A", {0, 1, 2, 3}) + zeroed("C", {0, 1});
     const auto result = evaluate(text);
-    EXPECT_EQ(result.of(Kind::D1).ranks, (std::vector<std::size_t>{1, 2, 2, 0}));
+    EXPECT_EQ(result.of(Measure::D1).ranks, (std::vector<std::size_t>{1, 2, 2, 0}));
 }
 
 TEST(MatchEvaluation, WithoutAQueryTheReportHasEmptyRates) {
@@ -126,7 +125,7 @@ TEST(MatchEvaluation, AgreesWithABruteForceOverComparisonRuns) {
         }
         EXPECT_EQ(result.skipped, skipped);
         const std::size_t n = lines.size();
-        for (const Kind kind : PairDistances::kKinds) {
+        for (const Measure kind : kMeasures) {
             // Each query on the sheet in turn, every candidate its data set.
             std::vector<std::size_t> ranks(n, 0);
             std::size_t top5 = 0;
@@ -151,7 +150,7 @@ TEST(MatchEvaluation, AgreesWithABruteForceOverComparisonRuns) {
                 top5 += ranks[i] <= 5;
             }
             const auto& by = result.of(kind);
-            EXPECT_EQ(by.ranks, ranks) << "seed " << c.seed << " " << PairDistances::nameOf(kind);
+            EXPECT_EQ(by.ranks, ranks) << "seed " << c.seed << " " << nameOf(kind);
             ASSERT_GT(by.queries, 0u);
             EXPECT_EQ(by.topRate(5), static_cast<double>(top5) / static_cast<double>(by.queries));
         }
@@ -171,7 +170,7 @@ TEST(MatchEvaluation, ManyRecordsOnEveryCoreGiveThePlainRanks) {
     ASSERT_TRUE(result);
     const auto& records = catalogue.records;
     ASSERT_GT(records.size() * (records.size() - 1) / 2, 20'000u);
-    for (const Kind kind : PairDistances::kKinds) {
+    for (const Measure kind : kMeasures) {
         std::vector<std::size_t> ranks(records.size(), 0);
         for (std::size_t i = 0; i < records.size(); ++i) {
             double nearest = HUGE_VAL;
@@ -191,7 +190,7 @@ TEST(MatchEvaluation, ManyRecordsOnEveryCoreGiveThePlainRanks) {
                     records[j].individual != records[i].individual &&
                     PairDistances::between(records[i].values, records[j].values, kind) <= nearest;
         }
-        EXPECT_EQ(result->of(kind).ranks, ranks) << PairDistances::nameOf(kind);
+        EXPECT_EQ(result->of(kind).ranks, ranks) << nameOf(kind);
     }
 }
 

@@ -12,7 +12,6 @@
 #include <vector>
 
 using namespace korvex;
-using PairDistances::Kind;
 
 namespace {
 
@@ -48,10 +47,10 @@ TEST(PairDistances, AreTheDistancesAComparisonRunShows) {
         for (const auto& b : lines) {
             const auto shown = PairDistances::between(DistancePasses::parseRecord(a),
                                                       DistancePasses::parseRecord(b));
-            for (const Kind kind : PairDistances::kKinds) {
+            for (const Measure kind : kMeasures) {
                 const double compared = test::comparedDistance(a, b, kind);
                 ASSERT_TRUE(sameBits(shown.of(kind), compared))
-                    << PairDistances::nameOf(kind) << " " << shown.of(kind) << " vs " << compared
+                    << nameOf(kind) << " " << shown.of(kind) << " vs " << compared
                     << "\n"
                     << a << "\n"
                     << b;
@@ -99,20 +98,20 @@ TEST(PairDistances, ScreeningKeepsEveryDistanceWithinItsBound) {
             // Bounds at, just below and around the exact distances, and none.
             for (int round = 0; round < 6; ++round) {
                 PairDistances::Shown bounds;
-                for (const Kind kind : PairDistances::kKinds) {
+                for (const Measure kind : kMeasures) {
                     const double d = exact.of(kind);
-                    const double step = kind == Kind::D ? 1e-4 : 1e-3;
+                    const double step = kind == Measure::D ? 1e-4 : 1e-3;
                     const double choices[] = {
                         d,         d - step, d + step, std::nextafter(d, -HUGE_VAL),
                         -HUGE_VAL, HUGE_VAL, 0.0};
                     const double pick = choices[std::uniform_int_distribution<int>(0, 6)(random)];
-                    (kind == Kind::D1 ? bounds.d1 : kind == Kind::D2 ? bounds.d2 : bounds.d) = pick;
+                    (kind == Measure::D1 ? bounds.d1 : kind == Measure::D2 ? bounds.d2 : bounds.d) = pick;
                 }
                 const auto screened = PairDistances::screened(ra, rb, bounds, nonNegative);
-                for (const Kind kind : PairDistances::kKinds) {
+                for (const Measure kind : kMeasures) {
                     if (exact.of(kind) <= bounds.of(kind)) {
                         ASSERT_TRUE(sameBits(screened.of(kind), exact.of(kind)))
-                            << PairDistances::nameOf(kind) << "\n"
+                            << nameOf(kind) << "\n"
                             << a << "\n"
                             << b;
                         ++kept;
@@ -130,7 +129,7 @@ TEST(PairDistances, ScreeningKeepsEveryDistanceWithinItsBound) {
 }
 
 TEST(DistanceHistogram, CountsEachShownStepInItsOwnBin) {
-    DistanceHistogram d1(Kind::D1);
+    DistanceHistogram d1(Measure::D1);
     EXPECT_EQ(d1.binCount(), 16001u);
     for (const double shown : {0.0, 0.001, 0.001, 0.124, 16.0, 16.001, HUGE_VAL, -0.5})
         d1.add(shown);
@@ -143,7 +142,7 @@ TEST(DistanceHistogram, CountsEachShownStepInItsOwnBin) {
     EXPECT_EQ(d1.total(), 8u);
     // A bin's distance is the very double of the shown distance.
     EXPECT_EQ(d1.valueOf(124), roundDecimals(0.1237, 3));
-    DistanceHistogram d(Kind::D);
+    DistanceHistogram d(Measure::D);
     EXPECT_EQ(d.valueOf(1235), roundDecimals(0.12351, 4));
 }
 
@@ -164,7 +163,7 @@ TEST(DistanceHistogram, EqualErrorPointBalancesTheTwoErrorShares) {
         {{}, {0.5}, -1.0},
     };
     for (const auto& c : cases) {
-        DistanceHistogram same(Kind::D1), different(Kind::D1);
+        DistanceHistogram same(Measure::D1), different(Measure::D1);
         for (const double d : c.same)
             same.add(d);
         for (const double d : c.different)

@@ -1,5 +1,6 @@
 #include "exchange/PhotoCompanion.h"
 #include "model/DataSet.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 
@@ -40,10 +41,10 @@ const std::string kGoodEntry = R"({"line": "A1\t1", "occurrence": 1, "photo": "a
 
 TEST(PhotoCompanion, NamesTheCompanionAfterTheDataFile) {
     EXPECT_EQ(PhotoCompanion::companionPathFor("/d/catalogue.tor"), "/d/catalogue.tor.photos.json");
-    EXPECT_EQ(PhotoCompanion::seamName(0), "M1");
-    EXPECT_EQ(PhotoCompanion::seamName(15), "M16");
-    EXPECT_EQ(PhotoCompanion::seamName(16), "C1");
-    EXPECT_EQ(PhotoCompanion::seamName(27), "C12");
+    EXPECT_EQ(SpecimenRecord::seamName(0), "M1");
+    EXPECT_EQ(SpecimenRecord::seamName(15), "M16");
+    EXPECT_EQ(SpecimenRecord::seamName(16), "C1");
+    EXPECT_EQ(SpecimenRecord::seamName(27), "C12");
 }
 
 TEST(PhotoCompanion, RoundTripKeepsEveryEntryAndByte) {
@@ -118,8 +119,8 @@ TEST(PhotoCompanion, EntriesFindTheirRowsInAReorderedDataFile) {
     ASSERT_NE(found[3], nullptr);
     EXPECT_EQ(found[3]->photoPath, "/a2.jpg"); // the second "A" line keeps the second photo
     EXPECT_EQ(found[4], nullptr);
-    EXPECT_EQ(PhotoCompanion::occurrenceOf(pieces, 3), 2U);
-    EXPECT_EQ(PhotoCompanion::occurrenceOf(pieces, 1), 1U);
+    EXPECT_EQ(occurrenceOf(pieces, 3), 2U);
+    EXPECT_EQ(occurrenceOf(pieces, 1), 1U);
 }
 
 // A document, or a part of one, that must be refused.
@@ -210,9 +211,9 @@ std::string withDecisions(const std::string& version, const std::string& decisio
 } // namespace
 
 TEST(PhotoCompanion, VerdictsReadAsTheUserSeesThem) {
-    EXPECT_EQ(PhotoCompanion::verdictText(Verdict::SameAnimal), "Same Animal");
-    EXPECT_EQ(PhotoCompanion::verdictText(Verdict::DifferentAnimal), "Different Animal");
-    EXPECT_EQ(PhotoCompanion::verdictText(Verdict::Unsure), "Unsure");
+    EXPECT_EQ(verdictText(Verdict::SameAnimal), "Same Animal");
+    EXPECT_EQ(verdictText(Verdict::DifferentAnimal), "Different Animal");
+    EXPECT_EQ(verdictText(Verdict::Unsure), "Unsure");
 }
 
 TEST(PhotoCompanion, DecisionsRoundTripWithEveryByte) {

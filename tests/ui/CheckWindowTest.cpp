@@ -224,8 +224,8 @@ private slots:
         form->menuEntry(str("save"), 40)->trigger();
         services->files.push_back(data);
         form->menuEntry(str("load"), 30)->trigger();
-        QCOMPARE(form->model().photoRecords().decisions().size(), std::size_t(1));
-        const Decision& logged = form->model().photoRecords().decisions().front();
+        QCOMPARE(form->model().document().decisions().all().size(), std::size_t(1));
+        const Decision& logged = form->model().document().decisions().all().front();
         QCOMPARE(logged.query.code, std::string("B"));
         QCOMPARE(logged.query.occurrence, std::size_t(1));
         QCOMPARE(logged.candidate.code, std::string("A"));

@@ -52,7 +52,7 @@ private slots:
     void cleanup() { form.reset(); }
 
     void listsEveryDecisionAndCopiesIt() {
-        PhotoRecords& records = form->model().photoRecords();
+        Document& records = form->model().document();
         records.recordDecision(decision({"NEW", "NEW\t1", 0}, {"B", "B\t2", 1},
                                         Verdict::DifferentAnimal, "2026-05-24T09:30:00Z"));
         records.recordDecision(decision({kOldCode, kOldCode + "\t3", 1}, {"A", "A\t1", 1},

@@ -19,6 +19,9 @@ namespace korvex {
 namespace {
 
 using namespace ComparisonRun;
+constexpr Measure MarginalD1 = Measure::D1;
+constexpr Measure CentralD2 = Measure::D2;
+constexpr Measure Combined = Measure::D;
 using DistancePasses::carried;
 using DistancePasses::kD1Decimals;
 using DistancePasses::kD2Decimals;
@@ -38,7 +41,7 @@ TEST(CandidateCheck, TheBarsOfEveryRankedLineAddUpToItsDistance) {
     MeasurementSheet sheet;
     fillRecordValues(catalogue.pieces[3],
                      [&](std::size_t i, std::string_view v) { sheet.setValue(i, std::string(v)); });
-    for (int command : {MarginalD1, CentralD2, Combined}) {
+    for (Measure command : {MarginalD1, CentralD2, Combined}) {
         ComparisonState state;
         ResultList list;
         test::SilentHost host;
@@ -183,7 +186,7 @@ TEST_F(CheckCandidateCommand, NeedsASelectedLineThatACompareCommandRanked) {
     loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n");
     services.messageAnswers.assign(4, PlatformServices::Answer::Ok);
     EXPECT_FALSE(window.CheckCandidate(0)); // no list window yet
-    window.comp_Click(MarginalD1);
+    window.comp_Click(MainWindowModel::MarginalD1);
     EXPECT_FALSE(window.CheckCandidate(std::nullopt));
     EXPECT_FALSE(window.CheckCandidate(2));
     const auto check = window.CheckCandidate(1);
@@ -203,7 +206,7 @@ TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
     services.now = "2026-12-09T10:00:00Z";
     // A sheet never stored: its values name it.
     window.FillSheetFromText(line("", 0.3));
-    window.comp_Click(Combined);
+    window.comp_Click(MainWindowModel::Combined);
     auto check = window.CheckCandidate(0);
     ASSERT_TRUE(check);
     EXPECT_EQ(window.DecisionOn(*check), nullptr);
@@ -214,14 +217,14 @@ TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
     EXPECT_EQ(logged->measure, "D");
     EXPECT_EQ(logged->distance, check->listedText);
     EXPECT_EQ(logged->decidedAt, "2026-12-09T10:00:00Z");
-    window.comp_Click(Combined); // the same sheet compared again
+    window.comp_Click(MainWindowModel::Combined); // the same sheet compared again
     check = window.CheckCandidate(0);
     ASSERT_TRUE(window.DecisionOn(*check));
     EXPECT_EQ(window.DecisionOn(*check)->verdict, Verdict::DifferentAnimal);
     // Appended since, the sheet is a record; the decision still shows.
     services.inputAnswers.push_back("S");
     window.AppendToList();
-    window.comp_Click(Combined);
+    window.comp_Click(MainWindowModel::Combined);
     const std::string candidateLine = check->recordLine;
     int found = 0;
     for (std::size_t p = 0; p < 3; ++p) {
@@ -238,7 +241,7 @@ TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
 
     // With B on the sheet, B's own line cannot be decided; A against B can.
     ASSERT_TRUE(window.ShowPickedRecord(2));
-    window.comp_Click(MarginalD1);
+    window.comp_Click(MainWindowModel::MarginalD1);
     const auto self = window.CheckCandidate(0);
     ASSERT_TRUE(self);
     EXPECT_EQ(self->code, "B");
@@ -248,7 +251,7 @@ TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
     ASSERT_TRUE(window.DecideCandidate(*other, Verdict::Unsure));
     EXPECT_EQ(other->query.code, "B");
     EXPECT_EQ(other->query.occurrence, 1U);
-    EXPECT_EQ(window.photoRecords().decisions().size(), 2U);
+    EXPECT_EQ(window.document().decisions().all().size(), 2U);
 }
 
 // A check stays with the list it was made on: after another comparison, with
@@ -257,7 +260,7 @@ TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
 TEST_F(CheckCandidateCommand, AVerdictNeedsTheListTheCheckWasMadeOn) {
     loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n" + line("C", 0.4) + "\r\n");
     ASSERT_TRUE(window.ShowPickedRecord(1));
-    window.comp_Click(MarginalD1);
+    window.comp_Click(MainWindowModel::MarginalD1);
     const auto fromA = window.CheckCandidate(1);
     ASSERT_TRUE(fromA && window.CheckIsCurrent(*fromA));
     EXPECT_EQ(fromA->query.code, "A");
@@ -267,7 +270,7 @@ TEST_F(CheckCandidateCommand, AVerdictNeedsTheListTheCheckWasMadeOn) {
     ASSERT_TRUE(stepped);
     EXPECT_EQ(stepped->query, fromA->query);
 
-    window.comp_Click(MarginalD1); // C on the sheet now
+    window.comp_Click(MainWindowModel::MarginalD1); // C on the sheet now
     EXPECT_FALSE(window.CheckIsCurrent(*fromA));
     EXPECT_EQ(window.DecideCandidate(*fromA, Verdict::SameAnimal), nullptr);
     const auto fromC = window.CheckCandidate(1);
@@ -276,8 +279,8 @@ TEST_F(CheckCandidateCommand, AVerdictNeedsTheListTheCheckWasMadeOn) {
     ASSERT_TRUE(window.DecideCandidate(*fromC, Verdict::Unsure));
     window.listWindow().close();
     EXPECT_FALSE(window.CheckIsCurrent(*fromC));
-    ASSERT_EQ(window.photoRecords().decisions().size(), 1U);
-    EXPECT_EQ(window.photoRecords().decisions()[0].query.code, "C");
+    ASSERT_EQ(window.document().decisions().all().size(), 1U);
+    EXPECT_EQ(window.document().decisions().all()[0].query.code, "C");
 }
 
 // --- the panes' geometry -----------------------------------------------------

@@ -248,7 +248,7 @@ TEST_F(CatalogueCommandsTest, TheChartsShowTheRatesAndTheChecksThreshold) {
     EXPECT_EQ(table[1][1], std::to_string(evaluation.queries()));
 
     const Catalogue read = Catalogue::read(catalogue.text, Individuals());
-    for (const auto kind : PairDistances::kKinds) {
+    for (const auto kind : kMeasures) {
         const auto h = CatalogueCommands::histogram(evaluation, kind, 60);
         ASSERT_EQ(h.same.size(), 60u);
         ASSERT_EQ(h.different.size(), 60u);

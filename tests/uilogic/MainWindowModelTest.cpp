@@ -135,6 +135,14 @@ TEST_F(MainWindowModelTest, MenuIndicesWithoutACommandDoNothing) {
         window.open_Click(index);
     for (int index : {0, 10, 20, 25, -30})
         window.file_Click(index);
+    // A comp index that is no Compare entry ranks nothing, even with records loaded.
+    services.setClipboardText("T1\t1\r\n");
+    window.load_Click(MainWindowModel::LoadFromClipboard);
+    services.clearClipboard();
+    for (int index : {0, 16, 44, 46, -15})
+        window.comp_Click(index);
+    EXPECT_FALSE(window.listWindow().exists());
+    EXPECT_EQ(window.comparison().run, 0U);
     EXPECT_FALSE(services.clipboardHasText);
     EXPECT_EQ(closes, 0);
     window.open_Click(MainWindowModel::EndEntry);

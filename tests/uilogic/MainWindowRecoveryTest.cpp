@@ -207,7 +207,7 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
     services.fileAnswers.push_back(kData);
     crashed.LoadDataFile();
-    ASSERT_EQ(crashed.photoRecords().entries(), entries);
+    ASSERT_EQ(crashed.document().photoEntries(), entries);
     const std::string photo = "/data/photos/c.jpg";
     services.files[photo] = "jpeg bytes";
     services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}}});
@@ -220,9 +220,9 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     cd.PointerDown(DigitisingModel::kLeftButton, 400, 500);
     services.inputAnswers.push_back("C");
     crashed.AppendToList();
-    ASSERT_EQ(crashed.photoRecords().entries().size(), 3U);
+    ASSERT_EQ(crashed.document().photoEntries().size(), 3U);
     crashed.FillSheetFromText(recordLine("", 0.3));
-    crashed.comp_Click(ComparisonRun::Combined);
+    crashed.comp_Click(MainWindowModel::Combined);
     const auto check = crashed.CheckCandidate(0);
     ASSERT_TRUE(check);
     services.now = "2026-05-24T10:00:00Z";
@@ -231,8 +231,8 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
 
     services.messageAnswers.push_back(Answer::Yes);
     ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }), Outcome::Restored);
-    const PhotoRecords::State restored = *window.photoRecords().state();
-    const PhotoRecords::State lost = *crashed.photoRecords().state();
+    const CatalogueState restored = *window.document().state();
+    const CatalogueState lost = *crashed.document().state();
     EXPECT_EQ(restored.dataFilePath, kData);
 
     // Saved over the same file, the companion holds what the crashed
@@ -243,7 +243,7 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     const auto back = PhotoCompanion::read(saved, "/data");
     ASSERT_TRUE(back.ok) << back.error;
     EXPECT_EQ(back.entries.size(), 3U);
-    EXPECT_EQ(back.decisions, lost.decisions);
+    EXPECT_EQ(back.decisions, lost.decisions.all());
     services.fileAnswers.push_back(kData);
     ASSERT_TRUE(crashed.SaveDataFile());
     EXPECT_EQ(saved, services.files.at(kCompanion));
@@ -254,6 +254,56 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     EXPECT_EQ(restored.entries[0], entries[0]);
     EXPECT_EQ(restored.entries[1], entries[1]);
     EXPECT_EQ(restored.entries[2].photoPath, photo);
+}
+
+TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLost) {
+    DataSet onDisk;
+    std::vector<PhotoEntry> entries;
+    for (int r = 0; r < 200; ++r) {
+        onDisk.AppendRecord(recordLine("R" + std::to_string(r), 0.1 + r * 0.001));
+        entries.push_back(entryOf(std::string(onDisk.pieces()[std::size_t(r)]),
+                                  "/data/photos/r" + std::to_string(r) + ".jpg", r));
+    }
+    services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+    services.files[kCompanion] = PhotoCompanion::write(entries, "/data", {});
+    services.fileAnswers.push_back(kData);
+    window.LoadDataFile();
+    EXPECT_FALSE(window.document().isModified());
+    const std::string clean = window.snapshot().write();
+    // The photos saved beside the data file are named, not copied.
+    EXPECT_EQ(clean.find("r17.jpg"), std::string::npos);
+    EXPECT_LT(clean.size(), window.dataSet().text().size() + 2048);
+
+    const auto offer = [&](MainWindowModel& program, const std::string& copy, int messages) {
+        program.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.messageAnswers.push_back(Answer::Yes);
+        for (int i = 1; i < messages; ++i)
+            services.messageAnswers.push_back(Answer::Ok);
+        return program.OfferRecovery(copy, "then", [] { return std::string(); });
+    };
+    MainWindowModel back(services);
+    ASSERT_EQ(offer(back, clean, 1), Outcome::Restored);
+    EXPECT_EQ(*back.document().state(), *window.document().state());
+    EXPECT_EQ(back.dataSet().text(), window.dataSet().text());
+    EXPECT_FALSE(back.document().isModified());
+
+    // One record appended: unsaved, and the copy grows by that record only.
+    services.inputAnswers.push_back("NEW");
+    window.AppendToList();
+    EXPECT_TRUE(window.document().isModified());
+    const std::string appended = window.snapshot().write();
+    EXPECT_LT(appended.size(), clean.size() + 512);
+
+    // The companion changed on disk since: what it holds now is taken, and said.
+    services.files[kCompanion] = PhotoCompanion::write({entries[5]}, "/data", {});
+    MainWindowModel later(services);
+    const std::size_t messagesBefore = services.messages.size();
+    ASSERT_EQ(offer(later, appended, 2), Outcome::Restored);
+    EXPECT_EQ(later.document().photoEntries(), std::vector<PhotoEntry>{entries[5]});
+    EXPECT_TRUE(later.document().isModified());
+    ASSERT_EQ(services.messages.size(), messagesBefore + 2);
+    EXPECT_NE(services.messages.back().text.find("changed after the unsaved data were kept"),
+              std::string::npos);
 }
 
 } // namespace

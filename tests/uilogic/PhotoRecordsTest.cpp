@@ -83,8 +83,8 @@ TEST_F(PhotoRecordsTest, AppendKeepsThePhotoAndSaveWritesItBesideAnUnchangedData
     services.setClipboardText("X\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12");
     window.Command9_Click();
     append("T2");
-    ASSERT_EQ(window.photoRecords().entries().size(), 1U);
-    const PhotoEntry& entry = window.photoRecords().entries()[0];
+    ASSERT_EQ(window.document().photoEntries().size(), 1U);
+    const PhotoEntry& entry = window.document().photoEntries()[0];
     EXPECT_EQ(entry.recordLine.substr(0, 3), "T1\t");
     EXPECT_EQ(entry.photoPath, kPhoto);
     EXPECT_EQ(entry.widthPixels, 6000);
@@ -126,7 +126,7 @@ TEST_F(PhotoRecordsTest, RowsReorderedElsewhereStillOpenTheirPhotoWithItsJunctio
     addPhoto("/elsewhere/other.jpg");
     window.OpenPicture();
     load();
-    ASSERT_EQ(window.photoRecords().entries().size(), 1U);
+    ASSERT_EQ(window.document().photoEntries().size(), 1U);
     window.NextRecord(); // record 2, the one with the photo
     ASSERT_EQ(window.display().code, "T1");
     for (const auto& s : d.segments())
@@ -155,7 +155,7 @@ TEST_F(PhotoRecordsTest, ACorruptCompanionLoadsTheDataAndIsKeptAsideWhenSaved) {
         load();
         expectOneMessage({kCompanion, broken.size() < 40 ? "not valid JSON" : "newer version"});
         EXPECT_EQ(window.dataSet().RecordCount(), 1U);
-        EXPECT_TRUE(window.photoRecords().entries().empty());
+        EXPECT_TRUE(window.document().photoEntries().empty());
         EXPECT_EQ(services.files.at(kCompanion), broken); // untouched until saved
 
         save();
@@ -194,7 +194,7 @@ TEST_F(PhotoRecordsTest, TheClipboardCarriesNoPhotos) {
     append("T1");
     services.setClipboardText(window.dataSet().text());
     window.load_Click(MainWindowModel::LoadFromClipboard);
-    EXPECT_TRUE(window.photoRecords().entries().empty());
+    EXPECT_TRUE(window.document().photoEntries().empty());
     services.messageAnswers.push_back(Answer::Ok);
     window.OpenRecordPhoto();
     expectOneMessage({"keeps no photo"});
@@ -203,9 +203,9 @@ TEST_F(PhotoRecordsTest, TheClipboardCarriesNoPhotos) {
 TEST_F(PhotoRecordsTest, AStateHandedOutStaysAsItWasAndComesBackWhole) {
     digitiseOn(kPhoto);
     append("T1");
-    PhotoRecords& records = window.photoRecords();
+    Document& records = window.document();
     const auto before = records.state();
-    const PhotoRecords::State copy = *before;
+    const CatalogueState copy = *before;
     ASSERT_EQ(copy.entries.size(), 1U);
     // Every kind of change makes a new state and leaves the one handed out.
     const std::pair<const char*, std::function<void()>> changes[] = {
@@ -234,7 +234,7 @@ TEST_F(PhotoRecordsTest, AStateHandedOutStaysAsItWasAndComesBackWhole) {
     };
     for (const auto& [name, change] : changes) {
         const auto earlier = records.state();
-        const PhotoRecords::State was = *earlier;
+        const CatalogueState was = *earlier;
         change();
         EXPECT_NE(records.state(), earlier) << name;
         EXPECT_NE(*records.state(), was) << name;
@@ -242,11 +242,12 @@ TEST_F(PhotoRecordsTest, AStateHandedOutStaysAsItWasAndComesBackWhole) {
     }
     EXPECT_EQ(*before, copy);
 
-    records.restore(before);
+    const std::string text(window.dataSet().text());
+    records.restore(text, before, true);
     EXPECT_EQ(*records.state(), copy);
     EXPECT_EQ(records.state()->dataFilePath, std::nullopt);
-    records.restore(nullptr);
-    EXPECT_EQ(*records.state(), PhotoRecords::State{});
+    records.restore(text, nullptr, true);
+    EXPECT_EQ(*records.state(), CatalogueState{});
 }
 
 // The record `number` (from 1) of the model's data set, as a decision names it.
@@ -254,7 +255,7 @@ RecordIdentity identityOf(const MainWindowModel& model, std::size_t number) {
     const auto pieces = model.dataSet().pieces();
     const std::string line(pieces.at(number - 1));
     return {line.substr(0, line.find('\t')), line,
-            PhotoCompanion::occurrenceOf(pieces, number - 1)};
+            occurrenceOf(pieces, number - 1)};
 }
 
 Decision decided(RecordIdentity query, RecordIdentity candidate, Verdict verdict, std::string at) {
@@ -272,13 +273,13 @@ TEST_F(PhotoRecordsTest, DecisionsAreSavedBesideTheDataAndFoundAgainAfterLoading
     const RecordIdentity t1 = identityOf(window, 1);
     const RecordIdentity t2second = identityOf(window, 3);
     ASSERT_EQ(t2second.occurrence, 2U);
-    PhotoRecords& records = window.photoRecords();
+    Document& records = window.document();
     records.recordDecision(decided(sheet, t1, Verdict::Unsure, "2026-05-24T09:30:00Z"));
     records.recordDecision(
         decided(sheet, t2second, Verdict::DifferentAnimal, "2026-05-24T09:31:00Z"));
     // A changed mind: the log keeps both, the latest counts.
     records.recordDecision(decided(t1, sheet, Verdict::SameAnimal, "2026-05-24T09:32:00Z"));
-    const std::vector<Decision> made = records.decisions();
+    const std::vector<Decision> made = records.decisions().all();
     ASSERT_EQ(made.size(), 3U);
 
     save(); // no record keeps a photo, yet the decisions need a companion
@@ -290,18 +291,18 @@ TEST_F(PhotoRecordsTest, DecisionsAreSavedBesideTheDataAndFoundAgainAfterLoading
     services.fileAnswers.push_back(kData);
     again.LoadDataFile();
     EXPECT_TRUE(services.messages.empty());
-    EXPECT_EQ(again.photoRecords().decisions(), made);
-    const Decision* latest = again.photoRecords().latestDecisionFor(sheet, identityOf(again, 1));
+    EXPECT_EQ(again.document().decisions().all(), made);
+    const Decision* latest = again.document().decisions().latestFor(sheet, identityOf(again, 1));
     ASSERT_NE(latest, nullptr);
     EXPECT_EQ(latest->verdict, Verdict::SameAnimal);
     // Either orientation is the same pair.
-    EXPECT_EQ(again.photoRecords().latestDecisionFor(identityOf(again, 1), sheet), latest);
-    latest = again.photoRecords().latestDecisionFor(identityOf(again, 3), sheet);
+    EXPECT_EQ(again.document().decisions().latestFor(identityOf(again, 1), sheet), latest);
+    latest = again.document().decisions().latestFor(identityOf(again, 3), sheet);
     ASSERT_NE(latest, nullptr);
     EXPECT_EQ(latest->verdict, Verdict::DifferentAnimal);
     // The first of the two equal rows was never decided on.
-    EXPECT_EQ(again.photoRecords().latestDecisionFor(sheet, identityOf(again, 2)), nullptr);
-    EXPECT_EQ(again.photoRecords().latestDecisionFor(identityOf(again, 1), identityOf(again, 3)),
+    EXPECT_EQ(again.document().decisions().latestFor(sheet, identityOf(again, 2)), nullptr);
+    EXPECT_EQ(again.document().decisions().latestFor(identityOf(again, 1), identityOf(again, 3)),
               nullptr);
 }
 
@@ -310,7 +311,7 @@ TEST_F(PhotoRecordsTest, DecisionsOutliveTheirRecordsAndAClipboardLoad) {
     append("T1");
     const RecordIdentity t1 = identityOf(window, 1);
     const RecordIdentity gone{"OLD", "OLD\t9", 1};
-    window.photoRecords().recordDecision(decided(t1, gone, Verdict::DifferentAnimal, "t"));
+    window.document().recordDecision(decided(t1, gone, Verdict::DifferentAnimal, "t"));
     save();
     // Another program removes the row: its photo goes, the decision stays.
     std::string& tor = services.files[kData];
@@ -318,18 +319,18 @@ TEST_F(PhotoRecordsTest, DecisionsOutliveTheirRecordsAndAClipboardLoad) {
     tor.replace(tor.find(" 1 "), 3, " 0 ");
     load();
     EXPECT_EQ(window.dataSet().RecordCount(), 0U);
-    EXPECT_TRUE(window.photoRecords().entries().empty());
-    ASSERT_EQ(window.photoRecords().decisions().size(), 1U);
+    EXPECT_TRUE(window.document().photoEntries().empty());
+    ASSERT_EQ(window.document().decisions().all().size(), 1U);
     save();
     const auto kept = PhotoCompanion::read(services.files.at(kCompanion), "/data");
     ASSERT_TRUE(kept.ok) << kept.error;
-    EXPECT_EQ(kept.decisions, window.photoRecords().decisions());
+    EXPECT_EQ(kept.decisions, window.document().decisions().all());
 
     // Data from the clipboard carry no photos, but saving them over the file
     // must not lose the log.
     services.setClipboardText("X\t1\r\n");
     window.load_Click(MainWindowModel::LoadFromClipboard);
-    ASSERT_EQ(window.photoRecords().decisions().size(), 1U);
+    ASSERT_EQ(window.document().decisions().all().size(), 1U);
     save();
     const auto after = PhotoCompanion::read(services.files.at(kCompanion), "/data");
     ASSERT_TRUE(after.ok) << after.error;

@@ -1,8 +1,14 @@
-#include "uilogic/RecoverySnapshot.h"
+#include "exchange/RecoverySnapshot.h"
+
+#include "exchange/PhotoCompanion.h"
+#include "model/ByteHash.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 #include <cstdio>
 #include <string>
 #include <variant>
@@ -44,20 +50,20 @@ RecoverySnapshot sample() {
     entry.segments[0] = PhotoSegment{{12.25, 3.5}, {5999.99, 0.01}};
     entry.segments[27] = PhotoSegment{{-1.5, 4000}, {0, 0}};
     entry.appendedAt = "2026-05-24T09:30:00Z";
-    PhotoRecords::State photos;
+    CatalogueState photos;
     photos.entries = {entry, entry};
     photos.entries[1].occurrence = 1;
     photos.entries[1].photoPath = "/elsewhere/b.jpg";
-    photos.decisions = {{{"T\xE9"
+    photos.decisions = DecisionLog({{{"T\xE9"
                           "1",
                           entry.recordLine, 2},
                          {"", "NEW\t1", 0},
                          Verdict::DifferentAnimal,
                          "D2",
                          "0.0417",
-                         "2026-05-24T09:31:00Z"}};
+                         "2026-05-24T09:31:00Z"}});
     photos.dataFilePath = "/data/cat\xE9.tor";
-    s.photos = std::make_shared<const PhotoRecords::State>(std::move(photos));
+    s.photos = std::make_shared<const CatalogueState>(std::move(photos));
     return s;
 }
 
@@ -114,6 +120,127 @@ TEST(RecoverySnapshotTest, ACopyOfTheFirstVersionReadsWithNoPhotos) {
     EXPECT_TRUE(unreadable(bytes.substr(0, bytes.size() - 1)));
 }
 
+// Refresh by writing sample photos with the program that wrote version 2
+// copies; it is the bytes such a program left behind, never rewritten.
+TEST(RecoverySnapshotTest, ACopyOfTheSecondVersionKeepsEveryPhotoItself) {
+    std::ifstream in(TEST_DATA_DIR "/exchange/version-2.recovery", std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_EQ(bytes.rfind("KORVEX recovery copy 2\n", 0), 0U);
+    auto read = RecoverySnapshot::read(bytes);
+    ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(read))
+        << std::get<RecoverySnapshot::Unreadable>(read).reason;
+    RecoverySnapshot& s = std::get<RecoverySnapshot>(read);
+    EXPECT_EQ(s.dataSet, "T1\t0.1250\t3\r\nT\xE9"
+                         "2\t1\r\n");
+    EXPECT_EQ(s.values[41], "41.25");
+    EXPECT_EQ(s.display.code, "T\xE9"
+                              "2");
+    EXPECT_TRUE(s.unsaved);
+    EXPECT_EQ(s.photosOnDisk, std::nullopt);
+    ASSERT_EQ(s.photos->entries.size(), 1U);
+    EXPECT_EQ(s.photos->entries[0].segments[0], (PhotoSegment{{10.25, 20.5}, {30, 40}}));
+    ASSERT_EQ(s.photos->decisions.size(), 1U);
+    EXPECT_EQ(s.photos->decisions.all()[0].verdict, Verdict::SameAnimal);
+    EXPECT_EQ(s.photos->dataFilePath, "/data/catalogue.tor");
+    // Nothing on disk to take: the copy is whole by itself.
+    const CatalogueState before = *s.photos;
+    EXPECT_EQ(s.takeSavedPhotos(std::nullopt, "/data"), RecoverySnapshot::SavedPhotos::Same);
+    EXPECT_EQ(*s.photos, before);
+}
+
+// A state whose first entries and decisions stand in the companion `bytes`.
+RecoverySnapshot savedAndMore(const std::string& bytes) {
+    RecoverySnapshot s = sample();
+    const auto file = PhotoCompanion::read(bytes, "/data");
+    EXPECT_TRUE(file.ok) << file.error;
+    CatalogueState state;
+    state.dataFilePath = "/data/cat.tor";
+    state.entries = {file.entries[1], file.entries[0]}; // as the data set's rows have them
+    std::vector<Decision> log = file.decisions;
+    state.saved = SavedCompanion{"/data/cat.tor.photos.json", bytes.size(), hashOfBytes(bytes),
+                                 {1, 0}, log.size()};
+    PhotoEntry made = file.entries[0];
+    made.recordLine = "NEW\t1";
+    made.photoPath = "/photos/new.jpg";
+    state.entries.push_back(made);
+    log.push_back(log[0]);
+    log.back().verdict = Verdict::Unsure;
+    state.decisions = DecisionLog(log);
+    s.photos = std::make_shared<const CatalogueState>(std::move(state));
+    s.unsaved = false;
+    return s;
+}
+
+TEST(RecoverySnapshotTest, ACopyKeepsOnlyWhatCameAfterTheCompanionOnDisk) {
+    const RecoverySnapshot whole = sample();
+    const std::string companion = PhotoCompanion::write(
+        whole.photos->entries, "/data", whole.photos->decisions.all());
+    const RecoverySnapshot s = savedAndMore(companion);
+    const std::string bytes = s.write();
+    // The saved photos are named, not copied: one entry and one decision are.
+    EXPECT_EQ(bytes.find("/elsewhere/b.jpg"), std::string::npos);
+    EXPECT_NE(bytes.find("/photos/new.jpg"), std::string::npos);
+
+    const auto copy = RecoverySnapshot::read(bytes);
+    ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(copy))
+        << std::get<RecoverySnapshot::Unreadable>(copy).reason;
+    auto read = std::get<RecoverySnapshot>(copy);
+    ASSERT_TRUE(read.photosOnDisk);
+    EXPECT_EQ(read.photosOnDisk->keptEntries, (std::vector<std::size_t>{1, 0}));
+    EXPECT_EQ(read.photos->entries.size(), 1U);
+    EXPECT_FALSE(read.unsaved);
+    // What a copy read back writes is the same copy.
+    EXPECT_EQ(read.write(), bytes);
+
+    // The very bytes on disk: the state comes back exactly.
+    RecoverySnapshot same = read;
+    EXPECT_EQ(same.takeSavedPhotos(companion, "/data"), RecoverySnapshot::SavedPhotos::Same);
+    EXPECT_EQ(*same.photos, *s.photos);
+    EXPECT_EQ(same, s);
+
+    // Changed on disk: all it holds now for rows still there, then what came after.
+    const std::string changed = PhotoCompanion::write({whole.photos->entries[1]}, "/data", {});
+    RecoverySnapshot other = read;
+    EXPECT_EQ(other.takeSavedPhotos(changed, "/data"), RecoverySnapshot::SavedPhotos::Changed);
+    ASSERT_EQ(other.photos->entries.size(), 2U);
+    EXPECT_EQ(other.photos->entries[0], whole.photos->entries[1]);
+    EXPECT_EQ(other.photos->entries[1].photoPath, "/photos/new.jpg");
+    EXPECT_EQ(other.photos->decisions.size(), 1U);
+    EXPECT_EQ(other.photos->saved->hash, hashOfBytes(changed));
+
+    // Gone or unreadable: only what came after it.
+    for (const std::optional<std::string>& gone :
+         {std::optional<std::string>(), std::optional<std::string>("{")}) {
+        RecoverySnapshot lost = read;
+        EXPECT_EQ(lost.takeSavedPhotos(gone, "/data"), RecoverySnapshot::SavedPhotos::Missing);
+        EXPECT_EQ(lost.photos->entries.size(), 1U);
+        EXPECT_EQ(lost.photos->decisions.size(), 1U);
+        EXPECT_EQ(lost.photos->saved, std::nullopt);
+    }
+}
+
+TEST(RecoverySnapshotTest, AReferenceToTheCompanionThatMakesNoSenseIsRefused) {
+    const RecoverySnapshot whole = sample();
+    const std::string companion = PhotoCompanion::write(whole.photos->entries, "/data",
+                                                        whole.photos->decisions.all());
+    const std::string bytes = savedAndMore(companion).write();
+    const std::size_t at = bytes.find("saved-entries 3\n1,0\n");
+    ASSERT_NE(at, std::string::npos);
+    const std::string body = bytes.substr(0, bytes.rfind("check 16\n"));
+    for (const char* runs : {"1,1", "0-2,2", "3-1", "0,", ",0", "a", "0-", "1-2-3", "-1"}) {
+        std::string bad = body;
+        bad.replace(at, std::string("saved-entries 3\n1,0\n").size(),
+                    "saved-entries " + std::to_string(std::strlen(runs)) + "\n" + runs + "\n");
+        EXPECT_TRUE(unreadable(withCheck(bad))) << runs;
+    }
+    std::string good = body;
+    good.replace(at, std::string("saved-entries 3\n1,0\n").size(), "saved-entries 5\n7,0-2\n");
+    const auto read = RecoverySnapshot::read(withCheck(good));
+    ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(read));
+    EXPECT_EQ(std::get<RecoverySnapshot>(read).photosOnDisk->keptEntries,
+              (std::vector<std::size_t>{7, 0, 1, 2}));
+}
+
 TEST(RecoverySnapshotTest, ACopyWhosePhotosCannotBeReadIsRefusedWhole) {
     const std::string whole = sample().write();
     const std::size_t start = whole.find("\nphotos ") + 1;
@@ -151,9 +278,9 @@ TEST(RecoverySnapshotTest, AWriterCacheMakesThePhotosAgainOnlyForOtherPhotos) {
     s.values[0] = "9"; // the sheet changed, the photos did not
     EXPECT_EQ(s.write(&cache), s.write());
     // Photos of another state, even one equal in all but a decision, are made again.
-    PhotoRecords::State fewer = *s.photos;
-    fewer.decisions.clear();
-    s.photos = std::make_shared<const PhotoRecords::State>(fewer);
+    CatalogueState fewer = *s.photos;
+    fewer.decisions = {};
+    s.photos = std::make_shared<const CatalogueState>(fewer);
     const std::string bytes = s.write(&cache);
     EXPECT_EQ(bytes, s.write());
     EXPECT_EQ(bytes.find("decisions"), std::string::npos);

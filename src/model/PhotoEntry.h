@@ -1,0 +1,28 @@
+#pragma once
+
+#include "model/PhotoGeometry.h"
+
+#include <cstddef>
+#include <string>
+
+namespace korvex {
+
+// What a stored record remembers of the photo it was digitised on.
+struct PhotoEntry {
+    // The record it belongs to, by the record identity rule (RecordIdentity.h):
+    // its line's exact bytes and which of the lines with that text it is.
+    std::string recordLine;
+    std::size_t occurrence = 1;
+    // Absolute path in memory; the companion file stores it relative to the
+    // data file's folder when the photo lies beneath that folder.
+    std::string photoPath;
+    int widthPixels = 0;
+    int heightPixels = 0;
+    PhotoSegments segments;
+    // When the record was appended: UTC, "2026-05-24T09:30:00Z".
+    std::string appendedAt;
+
+    bool operator==(const PhotoEntry&) const = default;
+};
+
+} // namespace korvex
