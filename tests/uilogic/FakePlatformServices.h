@@ -13,6 +13,18 @@
 
 namespace korvex::test {
 
+// A picture with a size and nothing to show, to see which one reached the window.
+class FakePicture : public Picture {
+public:
+    FakePicture(int width, int height) : width_(width), height_(height) {}
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+
+private:
+    int width_;
+    int height_;
+};
+
 // Platform services for the window logic without a window system. Answers to
 // dialogs are queued by the test; a message box or dialog that the test did not
 // expect fails the test instead of passing silently.
