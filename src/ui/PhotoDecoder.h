@@ -20,8 +20,8 @@ public:
     static QString tooLarge(QSize stored);
 
     struct Decoded {
-        QImage image; // upright; null when the file could not be decoded
-        QSize size;   // upright, full resolution, also when `image` is reduced
+        QImage image;  // upright; null when the file could not be decoded
+        QSize size;    // upright, full resolution, also when `image` is reduced
         QString error; // why `image` is null, as the decoder words it
         bool reduced = false;
     };

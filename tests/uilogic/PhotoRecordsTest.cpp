@@ -152,7 +152,7 @@ TEST_F(PhotoRecordsTest, TheWindowIsHandedThePictureDecodedOnlyWhenItOpens) {
         void pictureReplaced(const Picture& picture) override { shown.push_back(&picture); }
     } shownIn;
     d.setListener(&shownIn);
-    const auto sheetPhoto = std::make_shared<test::FakePicture>(6000, 4000);
+    const auto sheetPhoto = std::make_shared<fakes::FakePicture>(6000, 4000);
     services.pictures.at(0).second.picture = sheetPhoto;
     digitiseOn(kPhoto);
     EXPECT_EQ(shownIn.shown, std::vector<const Picture*>{sheetPhoto.get()});
@@ -165,14 +165,13 @@ TEST_F(PhotoRecordsTest, TheWindowIsHandedThePictureDecodedOnlyWhenItOpens) {
     expectOneMessage({"broken.jpg", "could not be opened"});
     EXPECT_EQ(shownIn.shown.size(), 1U);
 
-    const auto recordPhoto = std::make_shared<test::FakePicture>(6000, 4000);
+    const auto recordPhoto = std::make_shared<fakes::FakePicture>(6000, 4000);
     services.pictures.at(0).second.picture = recordPhoto;
     load();
     window.NextRecord();
     window.OpenRecordPhoto();
     EXPECT_TRUE(services.messages.empty());
-    EXPECT_EQ(shownIn.shown,
-              (std::vector<const Picture*>{sheetPhoto.get(), recordPhoto.get()}));
+    EXPECT_EQ(shownIn.shown, (std::vector<const Picture*>{sheetPhoto.get(), recordPhoto.get()}));
     d.setListener(nullptr);
 }
 
