@@ -26,7 +26,7 @@ PhotoLoader::Wanted PhotoLoader::wanted(const QString& path) {
 }
 
 PhotoLoader::Photo PhotoLoader::load(const QString& path, bool preview) {
-    PhotoDecoder::Decoded decoded = PhotoDecoder::decode(path, preview ? kPreviewSide : 0);
+    const PhotoDecoder::Decoded decoded = PhotoDecoder::decode(path, preview ? kPreviewSide : 0);
     Photo photo;
     photo.error = decoded.error;
     if (decoded.image.isNull())
