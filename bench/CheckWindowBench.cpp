@@ -2,6 +2,7 @@
 // on two 12-megapixel photos, and stepping to the next candidate. Both run
 // the whole path a user takes (key press, candidate decoded on a worker
 // thread, window painted), so they are timed by the wall clock.
+#include "testing/ScriptedDialogs.h"
 #include "ui/CheckPane.h"
 #include "ui/CheckWindow.h"
 #include "ui/Form1.h"
@@ -27,7 +28,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -44,39 +44,7 @@ QString str(const char* s) {
 
 // Dialogs answered from queues. A message box is kept and answered OK, so an
 // unexpected one ends the benchmark with an error instead of blocking it.
-class Services : public korvex::QtPlatformServices {
-public:
-    std::deque<std::string> files;
-    std::deque<std::string> codes;
-    std::vector<std::string> messages;
-
-    std::optional<std::string> openFileName(const std::string&, const std::string&) override {
-        return next(files);
-    }
-    std::optional<std::string> saveFileName(const std::string&, const std::string&) override {
-        return next(files);
-    }
-    std::optional<std::string> askText(const std::string&, const std::string&,
-                                       const std::string&) override {
-        return next(codes);
-    }
-    std::string inputBox(const std::string&, const std::string&, const std::string&) override {
-        return next(codes).value_or(std::string());
-    }
-    Answer messageBox(const std::string& text, const std::string&, Icon, Buttons) override {
-        messages.push_back(text);
-        return Answer::Ok;
-    }
-
-private:
-    static std::optional<std::string> next(std::deque<std::string>& queue) {
-        if (queue.empty())
-            return std::nullopt;
-        std::string front = queue.front();
-        queue.pop_front();
-        return front;
-    }
-};
+using Services = korvex::fakes::ScriptedDialogs<korvex::QtPlatformServices>;
 
 // A camera-sized picture with texture at every scale, so that its JPEG holds
 // as much detail as a photograph and costs as much to decode.
@@ -155,7 +123,7 @@ public:
             error_ = "the main window did not become active";
             return;
         }
-        services_->files.push_back(SAMPLES_DIR "/tortoises.tor");
+        services_->fileAnswers.push_back(SAMPLES_DIR "/tortoises.tor");
         form_->menuEntry(str("load"), 30)->trigger();
         digitise(photos().first, 0);
         append("A");
@@ -165,7 +133,7 @@ public:
         if (!form_->listWindow())
             error_ = "the comparison showed no list window";
         else if (!services_->messages.empty())
-            error_ = "unexpected message: " + services_->messages.front();
+            error_ = "unexpected message: " + services_->messages.front().text;
     }
 
     const std::string& error() const { return error_; }
@@ -195,7 +163,7 @@ private:
     // Opens `photo` and clicks M1..M8 and C1..C6; `wobble` moves the
     // junctions apart as another photo of the animal would.
     void digitise(const QString& photo, int wobble) {
-        services_->files.push_back(photo.toStdString());
+        services_->fileAnswers.push_back(photo.toStdString());
         form_->menuEntry(str("open"), 0)->trigger();
         // The first tick after opening a photo ends its drag mode.
         for (int tries = 0; !form_->check(1)->isChecked() && tries < 3; ++tries)
@@ -214,7 +182,7 @@ private:
         QTest::mouseClick(form_->pictureArea(), Qt::LeftButton, {}, at);
     }
     void append(const std::string& code) {
-        services_->codes.push_back(code);
+        services_->inputAnswers.push_back(code);
         QTest::mouseClick(form_->command(12), Qt::LeftButton);
     }
 

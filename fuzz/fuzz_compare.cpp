@@ -2,10 +2,10 @@
 // with it, listing its codes and picking one must cope with all of them.
 
 #include "FuzzCheck.h"
-#include "FuzzPlatformServices.h"
 
 #include "model/DataSet.h"
 #include "model/RecordLine.h"
+#include "testing/FakePlatformServices.h"
 #include "uilogic/MainWindowModel.h"
 
 #include <cstddef>
@@ -16,7 +16,7 @@ using namespace korvex;
 
 namespace {
 
-void compare(MainWindowModel& model, fuzz::FuzzPlatformServices& services, int index) {
+void compare(MainWindowModel& model, fakes::FakePlatformServices& services, int index) {
     model.comp_Click(index);
     const std::size_t records = model.dataSet().RecordCount();
     const std::size_t listed = model.listWindow().list().count();
@@ -52,9 +52,9 @@ void selectAndPick(MainWindowModel& model, bool fromEnd) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::FuzzPlatformServices services;
+    fakes::FakePlatformServices services;
     MainWindowModel model(services);
-    services.putOnClipboard(std::string(reinterpret_cast<const char*>(data), size));
+    services.setClipboardText(std::string(reinterpret_cast<const char*>(data), size));
     model.load_Click(MainWindowModel::LoadFromClipboard);
     KORVEX_FUZZ_CHECK(model.dataSet().text().size() == size);
 

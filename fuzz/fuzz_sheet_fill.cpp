@@ -2,10 +2,10 @@
 // sheet; the sheet's boxes, the check boxes and standardising then work on it.
 
 #include "FuzzCheck.h"
-#include "FuzzPlatformServices.h"
 
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
+#include "testing/FakePlatformServices.h"
 #include "uilogic/MainWindowModel.h"
 
 #include <cmath>
@@ -49,12 +49,12 @@ void checkStandardise(MainWindowModel& model, SeamGroupId group) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
 
-    fuzz::FuzzPlatformServices services;
+    fakes::FakePlatformServices services;
     MainWindowModel model(services);
     // A cleared sheet has "Marginal" of the left group ticked and that group
     // active, so the fill has a switch to turn off.
     model.ClearSheet();
-    services.putOnClipboard(input);
+    services.setClipboardText(input);
     model.Command9_Click();
 
     const DigitisingModel& d = model.digitising();

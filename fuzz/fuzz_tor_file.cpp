@@ -3,7 +3,6 @@
 // and sheet that write out to a file that reads back the same.
 
 #include "FuzzCheck.h"
-#include "FuzzPlatformServices.h"
 
 #include "exchange/TorFile.h"
 #include "model/DataSet.h"
@@ -11,6 +10,7 @@
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 #include "model/SheetFill.h"
+#include "testing/FakePlatformServices.h"
 #include "uilogic/MainWindowModel.h"
 
 #include <cstddef>
@@ -56,9 +56,10 @@ TorFile::ReadResult writeAndReadBack(const MeasurementSheet& sheet, const DataSe
 
 // The window's way to the same file: load, then save through the services.
 void loadAndSaveInTheModel(const std::string& bytes, const TorFile::ReadResult& first) {
-    fuzz::FuzzPlatformServices services;
-    services.chosenPath = "in.tor";
-    services.fileBytes = bytes;
+    fakes::FakePlatformServices services;
+    services.files["in.tor"] = bytes;
+    // Saved under another name, so that what was written cannot pass for what was read.
+    services.fileAnswers = {"in.tor", "saved.tor"};
     MainWindowModel model(services);
     model.LoadDataFile();
     KORVEX_FUZZ_CHECK(model.dataSet().text() == first.dataSetText);
@@ -70,8 +71,9 @@ void loadAndSaveInTheModel(const std::string& bytes, const TorFile::ReadResult& 
     KORVEX_FUZZ_CHECK(model.display().recordNumber >= 1);
 
     KORVEX_FUZZ_CHECK(model.SaveDataFile());
-    KORVEX_FUZZ_CHECK(services.written.has_value());
-    const TorFile::ReadResult saved = TorFile::read(*services.written);
+    const auto written = services.files.find("saved.tor");
+    KORVEX_FUZZ_CHECK(written != services.files.end());
+    const TorFile::ReadResult saved = TorFile::read(written->second);
     KORVEX_FUZZ_CHECK(saved.complete);
     KORVEX_FUZZ_CHECK(saved.dataSetText == first.dataSetText);
 }

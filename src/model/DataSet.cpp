@@ -1,5 +1,7 @@
 #include "model/DataSet.h"
 
+#include "model/TextSplit.h"
+
 namespace korvex {
 
 void DataSet::AppendRecord(std::string_view line) {
@@ -26,17 +28,7 @@ std::size_t DataSet::countLineEnds(std::string_view text) {
 }
 
 std::vector<std::string_view> DataSet::splitPieces(std::string_view text) {
-    std::vector<std::string_view> pieces;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t at = text.find(kLineEnd, start);
-        if (at == std::string_view::npos) {
-            pieces.push_back(text.substr(start));
-            return pieces;
-        }
-        pieces.push_back(text.substr(start, at - start));
-        start = at + kLineEnd.size();
-    }
+    return splitAt(text, kLineEnd);
 }
 
 std::string_view DataSet::piece(std::size_t i) const {

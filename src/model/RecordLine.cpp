@@ -1,6 +1,7 @@
 #include "model/RecordLine.h"
 
 #include "model/SeamGroup.h"
+#include "model/TextSplit.h"
 
 namespace korvex::SpecimenRecord {
 
@@ -14,17 +15,7 @@ std::string BuildRecordLine(std::string_view code, const MeasurementSheet& sheet
 }
 
 std::vector<std::string_view> splitFields(std::string_view line) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t tab = line.find(kFieldSeparator, start);
-        if (tab == std::string_view::npos) {
-            fields.push_back(line.substr(start));
-            return fields;
-        }
-        fields.push_back(line.substr(start, tab - start));
-        start = tab + 1;
-    }
+    return splitAt(line, std::string_view(&kFieldSeparator, 1));
 }
 
 std::string_view codeOf(std::string_view line) {

@@ -17,12 +17,8 @@ namespace {
 // One notch of a mouse wheel zooms by this factor.
 constexpr double kWheelStep = 1.25;
 
-QTransform photoToPane(const PaneView& v) {
-    QTransform t;
-    t.translate(v.dx, v.dy);
-    t.rotateRadians(v.angle);
-    t.scale(v.scale, v.scale);
-    return t;
+QTransform transformOf(const PaneView::Affine& a) {
+    return {a.m11, a.m12, a.m21, a.m22, a.dx, a.dy};
 }
 
 } // namespace
@@ -123,13 +119,15 @@ void CheckPane::paintEvent(QPaintEvent* event) {
         return;
     }
     const double imageScale = picture_.imageSize().width() / photoWidth_;
-    const QTransform toPane = photoToPane(view_);
-    picture_.drawMapped(painter, QTransform::fromScale(1.0 / imageScale, 1.0 / imageScale) * toPane,
+    picture_.drawMapped(painter,
+                        QTransform::fromScale(1.0 / imageScale, 1.0 / imageScale) *
+                            transformOf(view_.affine()),
                         event->rect());
     JunctionPainter::draw(
         painter, segments_,
-        [&toPane](const PhotoPixel& p) -> std::optional<QPointF> {
-            return toPane.map(QPointF(p.x, p.y));
+        [this](const PhotoPixel& p) -> std::optional<QPointF> {
+            const PanePoint at = view_.toPane(p);
+            return QPointF(at.x, at.y);
         },
         QRectF(rect()), highlighted_);
 }

@@ -6,6 +6,7 @@
 #include "ui/DecisionsWindow.h"
 #include "ui/Form2.h"
 #include "ui/PictureArea.h"
+#include "ui/QtPicture.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/WindowFonts.h"
 
@@ -121,7 +122,6 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     row->addWidget(pictureFrame_, 1);
     pictureArea_ = new PictureArea(model_.digitising(), pictureFrame_);
     pictureArea_->move(0, 0);
-    services_->setPictureArea(pictureArea_);
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
     pictureArea_->setPicture(
         renderSvg(QStringLiteral(":/seam-scheme.svg"),
@@ -674,6 +674,10 @@ void Form1::listWindowShown() {
     form2_->activateWindow();
 }
 
+void Form1::pictureReplaced(const Picture& picture) {
+    if (const QImage* image = QtPicture::imageOf(picture))
+        pictureArea_->setPicture(*image);
+}
 void Form1::pictureGeometryChanged() {
     pictureArea_->syncFromModel();
 }

@@ -83,6 +83,7 @@ private:
     void checkChanged(int box) override;
     void labelsChanged(SeamGroupId group) override;
     void commandEnabledChanged(SeamGroupId group) override;
+    void pictureReplaced(const Picture& picture) override;
     void pictureGeometryChanged() override;
     void repaintRequested() override;
     void captionChanged() override;

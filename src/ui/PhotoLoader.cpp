@@ -1,11 +1,9 @@
 #include "ui/PhotoLoader.h"
 
-#include "ui/QtPlatformServices.h"
+#include "ui/PhotoDecoder.h"
 
-#include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 
-#include <algorithm>
 #include <utility>
 
 namespace korvex {
@@ -28,34 +26,14 @@ PhotoLoader::Wanted PhotoLoader::wanted(const QString& path) {
 }
 
 PhotoLoader::Photo PhotoLoader::load(const QString& path, bool preview) {
+    const PhotoDecoder::Decoded decoded = PhotoDecoder::decode(path, preview ? kPreviewSide : 0);
     Photo photo;
-    QImageReader reader(path);
-    reader.setAutoTransform(true); // camera photos carry their orientation in EXIF
-    const QSize stored = reader.size();
-    photo.error = QtPlatformServices::tooLarge(stored);
-    if (!photo.error.isEmpty())
+    photo.error = decoded.error;
+    if (decoded.image.isNull())
         return photo;
-    // Other formats would decode whole and then scale: more work, not less.
-    int reduction = 1;
-    while (preview && reader.format() == "jpeg" && reduction < 8 &&
-           std::max(stored.width(), stored.height()) / (reduction * 2) >= kPreviewSide)
-        reduction *= 2;
-    if (reduction > 1) {
-        // Rounded up as the decoder rounds, so that nothing is scaled after it.
-        reader.setScaledSize(QSize((stored.width() + reduction - 1) / reduction,
-                                   (stored.height() + reduction - 1) / reduction));
-    }
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        photo.error = reader.errorString();
-        return photo;
-    }
-    photo.preview = reduction > 1;
-    photo.size = !photo.preview ? image.size()
-                 : reader.transformation() & QImageIOHandler::TransformationRotate90
-                     ? stored.transposed()
-                     : stored;
-    photo.picture.setImage(image);
+    photo.preview = decoded.reduced;
+    photo.size = decoded.size;
+    photo.picture.setImage(decoded.image);
     return photo;
 }
 

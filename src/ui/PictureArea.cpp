@@ -110,22 +110,22 @@ void PictureArea::paintEvent(QPaintEvent*) {
 
 void PictureArea::drawOverlays(QPainter& painter) const {
     painter.setRenderHint(QPainter::Antialiasing, false);
-    if (auto guide = model_.guideLine()) {
-        // Inverted pixels keep the guide visible on any picture.
-        QPen pen(QColor(196, 196, 196), 2);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-        painter.drawLine(mapToView(guide->from), mapToView(guide->to));
-    }
-    if (auto band = model_.rubberBand()) {
-        QPen pen(QColor(255, 0, 0), 2);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
-        painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-        painter.drawLine(mapToView(band->from), mapToView(band->to));
-    }
+    // Inverted pixels keep the guide visible on any picture.
+    if (auto guide = model_.guideLine())
+        drawOverlayLine(painter, *guide, QColor(196, 196, 196), QPainter::RasterOp_NotDestination);
+    if (auto band = model_.rubberBand())
+        drawOverlayLine(painter, *band, QColor(255, 0, 0),
+                        QPainter::RasterOp_NotSourceXorDestination);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void PictureArea::drawOverlayLine(QPainter& painter, const OverlayLine& line, const QColor& colour,
+                                  QPainter::CompositionMode mode) const {
+    QPen pen(colour, 2);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    painter.setCompositionMode(mode);
+    painter.drawLine(mapToView(line.from), mapToView(line.to));
 }
 
 void PictureArea::mousePressEvent(QMouseEvent* event) {

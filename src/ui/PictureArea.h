@@ -4,6 +4,7 @@
 #include "ui/PictureRenderer.h"
 
 #include <QImage>
+#include <QPainter>
 #include <QWidget>
 
 namespace korvex {
@@ -46,6 +47,10 @@ protected:
 
 private:
     void drawOverlays(QPainter& painter) const;
+    // One overlay line, two pixels wide at any zoom, combined with the
+    // picture by `mode`.
+    void drawOverlayLine(QPainter& painter, const OverlayLine& line, const QColor& colour,
+                         QPainter::CompositionMode mode) const;
     // The part of the widget that its frame shows, in widget pixels.
     QRect shownRect() const;
 

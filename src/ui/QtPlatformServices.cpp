@@ -3,7 +3,8 @@
 #include "exchange/ClipboardForms.h"
 #include "exchange/TextEncoding.h"
 #include "uilogic/Coordinates.h"
-#include "ui/PictureArea.h"
+#include "ui/PhotoDecoder.h"
+#include "ui/QtPicture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -14,6 +15,8 @@
 #include <QMessageBox>
 #include <QSaveFile>
 #include <QTime>
+
+#include <memory>
 
 namespace korvex {
 
@@ -34,7 +37,7 @@ QString filterOf(const std::string& description, const std::string& pattern) {
 } // namespace
 
 QtPlatformServices::QtPlatformServices() {
-    QImageReader::setAllocationLimit(kPictureLimitMb);
+    QImageReader::setAllocationLimit(PhotoDecoder::kPictureLimitMb);
 }
 
 QString QtPlatformServices::displayText(const std::string& bytes) {
@@ -174,35 +177,19 @@ double QtPlatformServices::secondsSinceMidnight() {
     return QTime::currentTime().msecsSinceStartOfDay() / 1000.0;
 }
 
-QString QtPlatformServices::tooLarge(QSize stored) {
-    if (!stored.isValid() ||
-        qint64(stored.width()) * stored.height() * 4 <= qint64(kPictureLimitMb) * 1024 * 1024)
-        return {};
-    return QStringLiteral("the picture is too large (%1 × %2 pixels).")
-        .arg(stored.width())
-        .arg(stored.height());
-}
-
 PlatformServices::PictureResult QtPlatformServices::loadPicture(const std::string& path) {
     PictureResult result;
-    QImageReader reader(fromUtf8(path));
-    reader.setAutoTransform(true); // camera photos carry their orientation in EXIF
-    if (const QString large = tooLarge(reader.size()); !large.isEmpty()) {
-        result.error = large.toStdString();
-        return result;
-    }
-    const QImage image = reader.read();
-    if (image.isNull()) {
-        result.error = reader.errorString().toStdString();
+    const PhotoDecoder::Decoded decoded = PhotoDecoder::decode(fromUtf8(path));
+    if (decoded.image.isNull()) {
+        result.error = decoded.error.toStdString();
         if (!result.error.empty() && result.error.back() != '.')
             result.error += '.';
         return result;
     }
-    if (pictureArea_)
-        pictureArea_->setPicture(image);
     result.ok = true;
-    result.widthTwips = Coordinates::pixelsToTwips(float(image.width()));
-    result.heightTwips = Coordinates::pixelsToTwips(float(image.height()));
+    result.widthTwips = Coordinates::pixelsToTwips(float(decoded.image.width()));
+    result.heightTwips = Coordinates::pixelsToTwips(float(decoded.image.height()));
+    result.picture = std::make_shared<const QtPicture>(decoded.image);
     return result;
 }
 

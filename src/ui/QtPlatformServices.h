@@ -2,31 +2,20 @@
 
 #include "uilogic/PlatformServices.h"
 
-#include <QSize>
 #include <QString>
 
 class QWidget;
 
 namespace korvex {
 
-class PictureArea;
-
 // The platform services on Qt: the system clipboard, QMessageBox,
-// QInputDialog, QFileDialog and QImageReader (pictures load upright, with
-// their EXIF orientation applied).
+// QInputDialog, QFileDialog, and the photo decoder: a loaded picture is a
+// QtPicture, upright.
 class QtPlatformServices : public PlatformServices {
 public:
-    // Pictures larger than this many megabytes once decoded are refused with a
-    // message; a 40-megapixel camera photo needs 160.
-    static constexpr int kPictureLimitMb = 1024;
-    // Why a picture stored at `stored` pixels is refused, or nothing.
-    static QString tooLarge(QSize stored);
-
     QtPlatformServices();
     // The window that dialogs and message boxes belong to.
     void setWindow(QWidget* window) { window_ = window; }
-    // Where loaded pictures are shown.
-    void setPictureArea(PictureArea* area) { pictureArea_ = area; }
 
     void clearClipboard() override;
     void setClipboardText(const std::string& text) override;
@@ -58,7 +47,6 @@ private:
     bool isStillShown(const QString& text) const;
 
     QWidget* window_ = nullptr;
-    PictureArea* pictureArea_ = nullptr;
     QString lastDirectory_;
     // The bytes last put on the clipboard and the text they were shown as: as
     // long as the clipboard still holds that text, reading it gives back the

@@ -291,11 +291,13 @@ void DigitisingModel::setPointerShape(PointerShape shape) {
 
 // --- the picture ----------------------------------------------------------------------
 
-bool DigitisingModel::OpenPicture(const std::string& path, float naturalWidth,
-                                  float naturalHeight) {
+bool DigitisingModel::OpenPicture(const std::string& path, float naturalWidth, float naturalHeight,
+                                  const std::shared_ptr<const Picture>& picture) {
     if (!(naturalWidth > 0.0F && naturalHeight > 0.0F) || !std::isfinite(naturalWidth) ||
         !std::isfinite(naturalHeight))
         return false;
+    if (picture)
+        out().pictureReplaced(*picture);
     showAtNaturalSize(0.0F, 0.0F, naturalWidth, naturalHeight);
 
     stretch_ = true;

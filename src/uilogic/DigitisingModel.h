@@ -4,11 +4,13 @@
 #include "model/MeasurementSheet.h"
 #include "model/SeamGroup.h"
 #include "uilogic/Coordinates.h"
+#include "uilogic/Picture.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -75,6 +77,9 @@ public:
     virtual void checkChanged(int /*box*/) {}
     virtual void labelsChanged(SeamGroupId /*group*/) {}
     virtual void commandEnabledChanged(SeamGroupId /*group*/) {}
+    // A picture was opened: the window shows it from now on (the geometry
+    // follows in pictureGeometryChanged).
+    virtual void pictureReplaced(const Picture& /*picture*/) {}
     // PictureView, stretching, visibility or the viewport size changed.
     virtual void pictureGeometryChanged() {}
     // The picture area is redrawn; its overlays follow the model's state (the
@@ -165,9 +170,11 @@ public:
 
     // --- the picture -----------------------------------------------------
     // The model side of opening a picture: `path` was chosen and loaded, and
-    // its natural (upright) size in twips is given. Returns false, changing
-    // nothing, for a size that is not positive and finite.
-    bool OpenPicture(const std::string& path, float naturalWidth, float naturalHeight);
+    // its natural (upright) size in twips is given. The window is handed
+    // `picture` to show, when there is one. Returns false, changing nothing,
+    // for a size that is not positive and finite.
+    bool OpenPicture(const std::string& path, float naturalWidth, float naturalHeight,
+                     const std::shared_ptr<const Picture>& picture = nullptr);
     // Shows the scheme (or any picture) at its natural size, unstretched.
     void showAtNaturalSize(float left, float top, float width, float height);
 

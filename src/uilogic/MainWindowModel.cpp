@@ -449,7 +449,7 @@ void MainWindowModel::OpenPicture() {
                              PlatformServices::Buttons::Ok);
         return;
     }
-    if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips))
+    if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture))
         photoRecords_.photoOpened(*path);
 }
 

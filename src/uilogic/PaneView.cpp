@@ -8,9 +8,14 @@
 
 namespace korvex {
 
-PanePoint PaneView::toPane(PhotoPixel p) const {
+PaneView::Affine PaneView::affine() const {
     const double c = std::cos(angle), s = std::sin(angle);
-    return {scale * (c * p.x - s * p.y) + dx, scale * (s * p.x + c * p.y) + dy};
+    return {scale * c, scale * s, -scale * s, scale * c, dx, dy};
+}
+
+PanePoint PaneView::toPane(PhotoPixel p) const {
+    const Affine a = affine();
+    return {a.m11 * p.x + a.m21 * p.y + a.dx, a.m12 * p.x + a.m22 * p.y + a.dy};
 }
 
 PhotoPixel PaneView::toPhoto(PanePoint p) const {

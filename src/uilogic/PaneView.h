@@ -29,6 +29,15 @@ struct PaneView {
     PanePoint toPane(PhotoPixel p) const;
     PhotoPixel toPhoto(PanePoint p) const;
 
+    // toPane as the coefficients of one affine map, for a painter that draws
+    // the photo through it: a photo pixel (x, y) lands on the pane at
+    // (m11 x + m21 y + dx, m12 x + m22 y + dy). toPane itself uses them, so a
+    // drawn photo and the points over it cannot part.
+    struct Affine {
+        double m11 = 1.0, m12 = 0.0, m21 = 0.0, m22 = 1.0, dx = 0.0, dy = 0.0;
+    };
+    Affine affine() const;
+
     // The whole photo, upright and centred, as large as the pane allows.
     static PaneView fitted(double photoWidth, double photoHeight, double paneWidth,
                            double paneHeight);

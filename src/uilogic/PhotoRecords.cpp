@@ -121,7 +121,7 @@ void PhotoRecords::openRecordPhoto() {
                 Icon::Critical);
         return;
     }
-    if (!digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips))
+    if (!digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture))
         return;
     photoOpened(*path);
     const auto size = digitising_.photoSize();

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "uilogic/Picture.h"
+
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -15,13 +18,17 @@ public:
     enum class Buttons { Ok, YesNo };
     enum class Answer { Ok, Yes, No };
 
-    // What loading a picture gave: its natural upright size in twips, or why
-    // it could not be loaded. A failed load leaves the shown picture as it was.
+    // What loading a picture gave: the picture and its natural upright size
+    // in twips, or why it could not be loaded. Loading shows nothing: whoever
+    // asked hands the picture to the window that shows it.
     struct PictureResult {
         bool ok = false;
         float widthTwips = 0.0F;
         float heightTwips = 0.0F;
         std::string error;
+        // Shared with the window that shows it; may be null in a platform
+        // that decodes nothing (a fake).
+        std::shared_ptr<const Picture> picture;
     };
 
     // What reading or writing a whole file gave; `error` says why it failed.
@@ -66,7 +73,7 @@ public:
     // The time of day in seconds since midnight (seeds the simulation).
     virtual double secondsSinceMidnight() = 0;
 
-    // Loads a picture file into the picture control.
+    // Decodes a picture file, upright.
     virtual PictureResult loadPicture(const std::string& path) = 0;
 
     // Whether a file (not a folder) is at `path`. By default the file system

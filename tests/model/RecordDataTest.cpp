@@ -1,6 +1,7 @@
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "model/RecordLine.h"
+#include "model/TextSplit.h"
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,22 @@ TEST(SpecimenRecord, SplitFieldsKeepsEmptyFieldsAndCodeOfTakesTheFirst) {
         EXPECT_EQ(SpecimenRecord::splitFields(c.line), c.fields) << c.line;
         EXPECT_EQ(SpecimenRecord::codeOf(c.line), c.fields.front()) << c.line;
     }
+}
+
+// The splitter under both: a separator is found again only after the end of
+// the last one, and an empty one never matches.
+TEST(TextSplit, SeparatorsDoNotOverlapAndAnEmptyOneSplitsNothing) {
+    const struct {
+        std::string_view text, separator;
+        Views parts;
+    } cases[] = {
+        // clang-format off
+        {"aaa", "aa", {"", "a"}}, {"aaaa", "aa", {"", "", ""}}, {"xabab", "ab", {"x", "", ""}},
+        {"a\tb", "", {"a\tb"}}, {"", "", {""}}, {"", "ab", {""}},
+        // clang-format on
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(splitAt(c.text, c.separator), c.parts) << c.text << " at " << c.separator;
 }
 
 TEST(DataSet, AppendRecordLooksAtTheLastFiveCharacters) {

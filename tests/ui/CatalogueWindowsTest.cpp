@@ -42,7 +42,7 @@ private:
     const test::GeneratedCatalogue catalogue = test::generateCatalogue(21, 120);
 
     void run(const char* action) {
-        services->codes.push_back("");
+        services->inputAnswers.push_back("");
         auto* entry = form->findChild<QAction*>(str(action));
         QVERIFY(entry);
         entry->trigger();
@@ -97,7 +97,7 @@ private slots:
         QTemporaryDir dir;
         for (const QString& name : {QStringLiteral("chart.png"), QStringLiteral("chart.svg")}) {
             const QString path = dir.filePath(name);
-            services->files.push_back(path.toStdString());
+            services->fileAnswers.push_back(path.toStdString());
             QTest::mouseClick(report->findChild<QPushButton*>(QStringLiteral("catalogueSaveChart")),
                               Qt::LeftButton);
             QImage image(path);

@@ -56,7 +56,7 @@ private:
     // Opens `photo` and clicks M1..M8 and C1..C6; `wobble` moves the
     // junctions apart as another photo of the animal would.
     void digitise(const QString& photo, int wobble) {
-        services->files.push_back(photo.toStdString());
+        services->fileAnswers.push_back(photo.toStdString());
         form->menuEntry(str("open"), 0)->trigger();
         // The first tick after opening a photo ends its drag mode.
         while (!form->check(1)->isChecked())
@@ -80,7 +80,7 @@ private:
         QTest::keyClick(list->list(), Qt::Key_Return);
     }
     void append(const std::string& code) {
-        services->codes.push_back(code);
+        services->inputAnswers.push_back(code);
         QTest::mouseClick(form->command(12), Qt::LeftButton);
     }
     CheckWindow* waitForCandidatePhoto() {
@@ -110,7 +110,7 @@ private slots:
         append("Z");
         digitise(second, 3);
         append("B");
-        services->files.push_back(dir.filePath(str("check.tor")).toStdString());
+        services->fileAnswers.push_back(dir.filePath(str("check.tor")).toStdString());
         form->menuEntry(str("save"), 40)->trigger();
 
         form->menuEntry(str("comp"), 45)->trigger();
@@ -220,9 +220,9 @@ private slots:
         QVERIFY2(check->decision()->text().startsWith(str("Decided: Same Animal")),
                  qPrintable(check->decision()->text()));
         const std::string data = dir.filePath(str("check.tor")).toStdString();
-        services->files.push_back(data);
+        services->fileAnswers.push_back(data);
         form->menuEntry(str("save"), 40)->trigger();
-        services->files.push_back(data);
+        services->fileAnswers.push_back(data);
         form->menuEntry(str("load"), 30)->trigger();
         QCOMPARE(form->model().document().decisions().all().size(), std::size_t(1));
         const Decision& logged = form->model().document().decisions().all().front();
@@ -296,7 +296,7 @@ private slots:
     void onlyARankedLineCanBeChecked() {
         append("A");
         append("B");
-        services->answers = {PlatformServices::Answer::Ok, PlatformServices::Answer::Ok};
+        services->messageAnswers = {PlatformServices::Answer::Ok, PlatformServices::Answer::Ok};
         form->findChild<QAction*>(str("catalogueCheckCandidate"))->trigger();
         form->menuEntry(str("aha"), 20)->trigger(); // the list shows the codes to pick from
         QVERIFY(form->listWindow());
@@ -304,7 +304,7 @@ private slots:
         QVERIFY(services->messages.size() == 1);
         form->findChild<QAction*>(str("catalogueCheckCandidate"))->trigger();
         QVERIFY(!form->checkWindow());
-        QCOMPARE(services->messages,
+        QCOMPARE(services->messageTexts(),
                  (std::vector<std::string>{MainWindowModel::kCheckNeedsSelection,
                                            MainWindowModel::kCheckNeedsRanking}));
         // Nothing was picked: the pick stays the double-click's.

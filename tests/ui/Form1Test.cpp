@@ -223,7 +223,7 @@ private slots:
 
     void openingThePhotoFitsItToTheWidth() {
         const std::string path = SAMPLES_DIR "/plastron-demo.jpg";
-        services->files.push_back(path);
+        services->fileAnswers.push_back(path);
         const float viewportWidth = model().viewportWidth();
         form->menuEntry(str("open"), 0)->trigger();
         QCOMPARE(model().pictureView().height, viewportWidth * 3000.0F / 2400.0F);
@@ -246,7 +246,7 @@ private slots:
         QImage strip(1, 3000, QImage::Format_RGB32);
         strip.fill(Qt::gray);
         QVERIFY(strip.save(path, "JPEG"));
-        services->files.push_back(path.toStdString());
+        services->fileAnswers.push_back(path.toStdString());
         form->menuEntry(str("open"), 0)->trigger();
         QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(1, 3000));
         QVERIFY(form->pictureArea()->height() > 100000);
@@ -263,7 +263,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(str("t[*]1 [*].jpg"));
         QVERIFY(QFile::copy(str(SAMPLES_DIR "/plastron-demo.jpg"), path));
-        services->files.push_back(path.toStdString());
+        services->fileAnswers.push_back(path.toStdString());
         form->menuEntry(str("open"), 0)->trigger();
         QCOMPARE(form->windowHandle()->title(), path);
     }
@@ -273,7 +273,7 @@ private slots:
         if (!QDir(dir).exists())
             QSKIP("the shared photographs are not present");
         for (const char* name : {"511-2019-06-26-carapace.jpg", "511-2021-05-24-carapace.jpg"}) {
-            services->files.push_back((dir + QLatin1Char('/') + str(name)).toStdString());
+            services->fileAnswers.push_back((dir + QLatin1Char('/') + str(name)).toStdString());
             form->menuEntry(str("open"), 0)->trigger();
             QCOMPARE(form->pictureArea()->renderer().imageSize(), QSize(3024, 4032));
             QVERIFY(model().pictureView().height > model().pictureView().width);
@@ -288,7 +288,7 @@ private slots:
             }
         };
         setMarginal("1");
-        services->codes = {"Ann", "Bob"};
+        services->inputAnswers = {"Ann", "Bob"};
         QTest::mouseClick(form->command(12), Qt::LeftButton);
         setMarginal("2");
         QTest::mouseClick(form->command(12), Qt::LeftButton);
@@ -296,7 +296,7 @@ private slots:
 
         QTemporaryDir dir;
         const std::string path = dir.filePath(str("two")).toStdString(); // no extension added
-        services->files = {path};
+        services->fileAnswers = {path};
         form->menuEntry(str("save"), 40)->trigger();
         QVERIFY(QFile::exists(QString::fromStdString(path)));
 
@@ -305,7 +305,7 @@ private slots:
         form->menuEntry(str("load"), 20)->trigger(); // an empty clipboard empties the data set
         QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str("0"));
 
-        services->files = {path};
+        services->fileAnswers = {path};
         form->menuEntry(str("load"), 30)->trigger();
         QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str(" 2 "));
         QCOMPARE(text1(0)->text(), str("2")); // the saved sheet came back
@@ -435,7 +435,7 @@ private slots:
         text1(7)->undo();
         text1(7)->redo();
 
-        services->codes = {"T1"};
+        services->inputAnswers = {"T1"};
         QTest::mouseClick(form->command(12), Qt::LeftButton);
         const std::string stored = form->model().dataSet().text();
         const std::vector<std::string_view> fields =
@@ -480,7 +480,7 @@ private slots:
     // sheet box by its shortcut, and a stored record's photo opened again.
     void photoMenuDrawsUndoesAndReopens() {
         const std::string photo = SAMPLES_DIR "/plastron-demo.jpg";
-        services->files.push_back(photo);
+        services->fileAnswers.push_back(photo);
         form->menuEntry(str("open"), 0)->trigger();
         QTest::mouseClick(form->check(5), Qt::LeftButton); // Central, left
         const QPoint junctions[] = {QPoint(300, 100), QPoint(302, 170), QPoint(298, 240)};
@@ -512,13 +512,13 @@ private slots:
 
         QTemporaryDir dir;
         const std::string data = dir.filePath(str("photos.tor")).toStdString();
-        services->codes.push_back("P1");
+        services->inputAnswers.push_back("P1");
         QTest::mouseClick(form->command(12), Qt::LeftButton);
-        services->files.push_back(data);
+        services->fileAnswers.push_back(data);
         form->menuEntry(str("save"), 40)->trigger();
         QVERIFY(QFile::exists(QString::fromStdString(data + ".photos.json")));
         QTest::mouseClick(form->command(4), Qt::LeftButton); // clearing forgets the junctions
-        services->files.push_back(data);
+        services->fileAnswers.push_back(data);
         form->menuEntry(str("load"), 30)->trigger();
         QTest::mouseClick(form->command(11), Qt::LeftButton);
         QCOMPARE(form->box(SeamGroupId::LeftCentral, 1)->text().isEmpty(), false);
@@ -534,20 +534,20 @@ private slots:
 
     void closingPromptPaths() {
         // No: the window closes without saving.
-        services->answers = {PlatformServices::Answer::No};
+        services->messageAnswers = {PlatformServices::Answer::No};
         QVERIFY(form->close());
-        QCOMPARE(services->messages.back(), std::string("Do you want to save the data?"));
+        QCOMPARE(services->messages.back().text, std::string("Do you want to save the data?"));
         // Yes with a cancelled save dialog: the window stays open.
         form->show();
-        services->answers = {PlatformServices::Answer::Yes};
-        services->files = {std::nullopt};
+        services->messageAnswers = {PlatformServices::Answer::Yes};
+        services->fileAnswers = {std::nullopt};
         form->menuEntry(str("open"), 50)->trigger();
         QVERIFY(form->isVisible());
         // Yes and a file: saved, then closed.
         QTemporaryDir dir;
         const QString path = dir.filePath(str("end.tor"));
-        services->answers = {PlatformServices::Answer::Yes};
-        services->files = {path.toStdString()};
+        services->messageAnswers = {PlatformServices::Answer::Yes};
+        services->fileAnswers = {path.toStdString()};
         form->menuEntry(str("open"), 50)->trigger();
         QVERIFY(!form->isVisible());
         QVERIFY(QFile::exists(path));

@@ -1,4 +1,5 @@
 #include "ui/QtPlatformServices.h"
+#include "testing/ScriptedDialogs.h"
 #include "ui/Form1.h"
 #include "ui/PictureArea.h"
 
@@ -61,27 +62,9 @@ QByteArray jpegClaiming(int width, int height) {
     return bytes;
 }
 
-// Services whose open dialog answers with a queued path and whose message
-// boxes are recorded.
-class Scripted : public QtPlatformServices {
-public:
-    std::vector<std::string> paths;
-    std::vector<std::string> messages;
-    std::optional<std::string> openFileName(const std::string&, const std::string&) override {
-        if (paths.empty())
-            return std::nullopt;
-        std::string p = paths.front();
-        paths.erase(paths.begin());
-        return p;
-    }
-    std::optional<std::string> saveFileName(const std::string& d, const std::string& p) override {
-        return openFileName(d, p);
-    }
-    Answer messageBox(const std::string& text, const std::string&, Icon, Buttons) override {
-        messages.push_back(text);
-        return Answer::Ok;
-    }
-};
+// Services whose file dialogs answer with a queued path and whose message
+// boxes are recorded and answered OK, expected or not.
+using Scripted = fakes::ScriptedDialogs<QtPlatformServices>;
 
 } // namespace
 
@@ -99,7 +82,7 @@ private slots:
         form.startUp();
         const QString good = dir.filePath(str("good.jpg"));
         writeAll(good, smallJpeg(300, 200));
-        services->paths = {good.toStdString()};
+        services->fileAnswers = {good.toStdString()};
         form.menuEntry(str("open"), 0)->trigger();
         QCOMPARE(form.pictureArea()->renderer().imageSize(), QSize(300, 200));
 
@@ -127,11 +110,11 @@ private slots:
             const QSize before = form.pictureArea()->renderer().imageSize();
             const QString captionBefore = form.windowTitle();
             services->messages.clear();
-            services->paths = {path.toStdString()};
+            services->fileAnswers = {path.toStdString()};
             form.menuEntry(str("open"), 0)->trigger();
             if (c.picture.isEmpty()) {
                 QVERIFY2(services->messages.size() == 1, c.name);
-                const QString message = QString::fromStdString(services->messages[0]);
+                const QString message = QString::fromStdString(services->messages[0].text);
                 QVERIFY(message.contains(path));
                 QVERIFY2(message.contains(str(c.says)), qPrintable(message));
                 QCOMPARE(form.pictureArea()->renderer().imageSize(), before);
@@ -243,10 +226,10 @@ private slots:
         form.startUp();
         const QString folder = dir.filePath(str("taken.tor"));
         QVERIFY(QDir().mkdir(folder));
-        services->paths = {folder.toStdString()};
+        services->fileAnswers = {folder.toStdString()};
         form.menuEntry(str("save"), 40)->trigger();
         QCOMPARE(services->messages.size(), std::size_t(1));
-        const QString message = QString::fromStdString(services->messages[0]);
+        const QString message = QString::fromStdString(services->messages[0].text);
         QVERIFY(message.contains(folder));
         QVERIFY(message.contains(str("could not be saved")));
         QVERIFY(QFileInfo(folder).isDir());

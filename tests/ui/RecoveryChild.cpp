@@ -17,8 +17,8 @@ int main(int argc, char* argv[]) {
     if (argc != 2)
         return 2;
     auto services = std::make_unique<korvex::test::ScriptedServices>();
-    services->codes.assign(korvex::test::kRecoveryCodes.begin(),
-                           korvex::test::kRecoveryCodes.end());
+    services->inputAnswers.assign(korvex::test::kRecoveryCodes.begin(),
+                                  korvex::test::kRecoveryCodes.end());
     korvex::Form1 window(std::move(services));
     korvex::RecoveryKeeper keeper(window.model(), QString::fromLocal8Bit(argv[1]));
     QObject::connect(&keeper, &korvex::RecoveryKeeper::written, [] {

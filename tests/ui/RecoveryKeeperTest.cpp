@@ -44,7 +44,7 @@ struct Session {
 
     Session(const QString& folder, std::deque<PlatformServices::Answer> answers)
         : keeper(model, folder) {
-        services.answers = std::move(answers);
+        services.messageAnswers = std::move(answers);
         model.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
         keeper.offerLeftCopy();
     }
@@ -79,16 +79,16 @@ void RecoveryKeeperTest::killedProgramIsRestoredByteForByte() {
 
     auto services = std::make_unique<ScriptedServices>();
     ScriptedServices& answers = *services;
-    answers.answers.push_back(PlatformServices::Answer::Yes);
+    answers.messageAnswers.push_back(PlatformServices::Answer::Yes);
     Form1 window(std::move(services));
     RecoveryKeeper keeper(window.model(), folder.path());
     window.startUp();
     keeper.offerLeftCopy();
 
     QCOMPARE(answers.messages.size(), std::size_t(1));
-    QCOMPARE(answers.titles[0], std::string("KORVEX"));
-    QVERIFY2(answers.messages[0].find("restore the unsaved data from") != std::string::npos,
-             answers.messages[0].c_str());
+    QCOMPARE(answers.messages[0].title, std::string("KORVEX"));
+    QVERIFY2(answers.messages[0].text.find("restore the unsaved data from") != std::string::npos,
+             answers.messages[0].text.c_str());
     QCOMPARE(bytesOf(window.model().dataSet().text()), bytesOf(test::expectedRecoveryDataSet()));
     QCOMPARE(bytesOf(window.model().digitising().sheet().cell(LM, 0)), bytesOf(test::kRecoveryBox));
     QCOMPARE(window.box(LM, 0)->text(), QtPlatformServices::displayText(test::kRecoveryBox));
@@ -127,8 +127,8 @@ void RecoveryKeeperTest::unreadableCopyIsReportedAndKeptAside() {
     {
         Session session(folder.path(), {PlatformServices::Answer::Ok});
         QCOMPARE(session.services.messages.size(), std::size_t(1));
-        QCOMPARE(session.services.titles[0], std::string("KORVEX"));
-        QVERIFY(session.services.messages[0].find("left.unreadable") != std::string::npos);
+        QCOMPARE(session.services.messages[0].title, std::string("KORVEX"));
+        QVERIFY(session.services.messages[0].text.find("left.unreadable") != std::string::npos);
         QCOMPARE(session.model.snapshot(), MainWindowModel(session.services).snapshot());
         session.keeper.discard();
     }

@@ -297,6 +297,23 @@ TEST(PaneView, PhotoAndPanePointsMapBothWays) {
         }
 }
 
+// The turn is clockwise on screen (y grows downwards), and the affine map the
+// photo is painted through puts every pixel where toPane puts its junction.
+TEST(PaneView, AQuarterTurnIsClockwiseOnScreenAndThePaintedMapAgrees) {
+    const PaneView v{2.0, std::numbers::pi / 2.0, 10.0, 20.0};
+    const struct {
+        PhotoPixel photo;
+        PanePoint pane;
+    } cases[] = {{{0, 0}, {10, 20}}, {{1, 0}, {10, 22}}, {{0, 1}, {8, 20}}, {{3, 4}, {2, 26}}};
+    const PaneView::Affine a = v.affine();
+    for (const auto& c : cases) {
+        EXPECT_NEAR(v.toPane(c.photo).x, c.pane.x, 1e-12);
+        EXPECT_NEAR(v.toPane(c.photo).y, c.pane.y, 1e-12);
+        EXPECT_NEAR(a.m11 * c.photo.x + a.m21 * c.photo.y + a.dx, c.pane.x, 1e-12);
+        EXPECT_NEAR(a.m12 * c.photo.x + a.m22 * c.photo.y + a.dy, c.pane.y, 1e-12);
+    }
+}
+
 TEST(PaneView, FittingCentresAndZoomingKeepsThePointUnderThePointer) {
     PaneView v = PaneView::fitted(3000, 4000, 600, 400);
     EXPECT_DOUBLE_EQ(v.scale, 0.1);

@@ -7,8 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace korvex {
 namespace {
@@ -28,7 +30,7 @@ protected:
     }
     void addPhoto(const std::string& path) {
         services.files[path] = "jpeg bytes";
-        services.pictures.push_back({path, {true, 6000 * 15.0F, 4000 * 15.0F, {}}});
+        services.pictures.push_back({path, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr}});
     }
     // Opens the photo and clicks the nine junctions of M1..M8.
     void digitiseOn(const std::string& path) {
@@ -140,6 +142,37 @@ TEST_F(PhotoRecordsTest, RowsReorderedElsewhereStillOpenTheirPhotoWithItsJunctio
     services.messageAnswers.push_back(Answer::Ok);
     window.OpenRecordPhoto();
     expectOneMessage({"keeps no photo"});
+}
+
+// Loading decodes; the window is handed the very picture decoded, once the
+// model has taken it, and nothing when it failed to load.
+TEST_F(PhotoRecordsTest, TheWindowIsHandedThePictureDecodedOnlyWhenItOpens) {
+    struct Window : DigitisingListener {
+        std::vector<const Picture*> shown;
+        void pictureReplaced(const Picture& picture) override { shown.push_back(&picture); }
+    } shownIn;
+    d.setListener(&shownIn);
+    const auto sheetPhoto = std::make_shared<fakes::FakePicture>(6000, 4000);
+    services.pictures.at(0).second.picture = sheetPhoto;
+    digitiseOn(kPhoto);
+    EXPECT_EQ(shownIn.shown, std::vector<const Picture*>{sheetPhoto.get()});
+    append("T1");
+    save();
+
+    services.fileAnswers.push_back("/data/photos/broken.jpg");
+    services.messageAnswers.push_back(Answer::Ok);
+    window.OpenPicture();
+    expectOneMessage({"broken.jpg", "could not be opened"});
+    EXPECT_EQ(shownIn.shown.size(), 1U);
+
+    const auto recordPhoto = std::make_shared<fakes::FakePicture>(6000, 4000);
+    services.pictures.at(0).second.picture = recordPhoto;
+    load();
+    window.NextRecord();
+    window.OpenRecordPhoto();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(shownIn.shown, (std::vector<const Picture*>{sheetPhoto.get(), recordPhoto.get()}));
+    d.setListener(nullptr);
 }
 
 TEST_F(PhotoRecordsTest, ACorruptCompanionLoadsTheDataAndIsKeptAsideWhenSaved) {
