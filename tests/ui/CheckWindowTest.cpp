@@ -4,6 +4,7 @@
 #include "ui/Form2.h"
 #include "ui/PhotoLoader.h"
 #include "ui/PictureArea.h"
+#include "uilogic/CheckWindowModel.h"
 
 #include "ScriptedServices.h"
 #include "WindowTestHelpers.h"
@@ -304,9 +305,8 @@ private slots:
         QVERIFY(services->messages.size() == 1);
         form->findChild<QAction*>(str("catalogueCheckCandidate"))->trigger();
         QVERIFY(!form->checkWindow());
-        QCOMPARE(services->messages,
-                 (std::vector<std::string>{MainWindowModel::kCheckNeedsSelection,
-                                           MainWindowModel::kCheckNeedsRanking}));
+        QCOMPARE(services->messages, (std::vector<std::string>{CheckWindowModel::kNeedsSelection,
+                                                               CheckWindowModel::kNeedsRanking}));
         // Nothing was picked: the pick stays the double-click's.
         QVERIFY(form->listWindow() && form->listWindow()->isVisible());
     }
