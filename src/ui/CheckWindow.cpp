@@ -37,7 +37,11 @@ QString text(const std::string& utf8) {
 
 // A label whose text a screen reader reads, not only its name.
 void setReadText(QLabel* label, const QString& shown) {
-    label->setText(shown);
+    // A cleared label takes no height, where one showing "" takes a line.
+    if (shown.isEmpty())
+        label->clear();
+    else
+        label->setText(shown);
     label->setAccessibleDescription(shown);
 }
 
@@ -236,7 +240,7 @@ void CheckWindow::showLine() {
     showValues();
     showChart(marginalChart_, c.marginalBars, true);
     showChart(centralChart_, c.centralBars, false);
-    sums_->setText(text(model_.sumsText()));
+    setReadText(sums_, text(model_.sumsText()));
     showHighlight();
     showDecision();
     prefetchNeighbours();
@@ -270,11 +274,7 @@ void CheckWindow::showDecision() {
 }
 
 void CheckWindow::showStatus() {
-    // A cleared label takes no height, where one showing "" takes a line.
-    if (model_.statusText().empty())
-        status_->clear();
-    else
-        status_->setText(text(model_.statusText()));
+    setReadText(status_, text(model_.statusText()));
 }
 
 void CheckWindow::showSheet() {
