@@ -1,15 +1,15 @@
 #include "ui/CheckWindow.h"
 
 #include "ui/CheckPane.h"
-#include "uilogic/MainWindowModel.h"
 #include "ui/PhotoLoader.h"
-#include "ui/QtPlatformServices.h"
+#include "uilogic/CheckWindowModel.h"
+#include "uilogic/DigitisingModel.h"
+#include "uilogic/PhotoRecords.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,16 +30,19 @@ namespace korvex {
 
 namespace {
 
-QString shown(const std::string& bytes) {
-    return QtPlatformServices::displayText(bytes);
+// The model's texts are UTF-8.
+QString text(const std::string& utf8) {
+    return QString::fromStdString(utf8);
 }
 
-QString recordName(const CandidateCheck& c) {
-    return QStringLiteral("record %1 \u201c%2\u201d").arg(c.recordNumber).arg(shown(c.code));
-}
-
-QString quoted(const std::string& path) {
-    return QStringLiteral("\u201c%1\u201d").arg(QString::fromStdString(path));
+// A label whose text a screen reader reads, not only its name.
+void setReadText(QLabel* label, const QString& shown) {
+    // A cleared label takes no height, where one showing "" takes a line.
+    if (shown.isEmpty())
+        label->clear();
+    else
+        label->setText(shown);
+    label->setAccessibleDescription(shown);
 }
 
 // A column of a title over a pane.
@@ -64,9 +67,10 @@ QChartView* newChartView(const QString& name) {
 
 } // namespace
 
-CheckWindow::CheckWindow(MainWindowModel& model,
+CheckWindow::CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
                          std::function<const PictureRenderer&()> sheetPicture, QWidget* mainWindow)
-    : QWidget(mainWindow, Qt::Window), model_(model), sheetPicture_(std::move(sheetPicture)) {
+    : QWidget(mainWindow, Qt::Window), model_(model), sheet_(sheet),
+      sheetPicture_(std::move(sheetPicture)) {
     setObjectName(QStringLiteral("CheckWindow"));
     setWindowTitle(QStringLiteral("Check Candidate"));
     setAccessibleName(windowTitle());
@@ -121,10 +125,9 @@ CheckWindow::CheckWindow(MainWindowModel& model,
     values_->installEventFilter(this);
     connect(values_, &QTableWidget::itemSelectionChanged, this, [this] {
         const auto rows = values_->selectionModel()->selectedRows();
-        picked_.clear();
-        if (check_ && !rows.isEmpty() && std::size_t(rows.front().row()) < check_->rows.size())
-            picked_ = {check_->rows[std::size_t(rows.front().row())].seamIndex};
-        highlight(picked_);
+        model_.pickRow(rows.isEmpty() ? std::nullopt
+                                      : std::optional<std::size_t>(rows.front().row()));
+        showHighlight();
     });
     charts->addWidget(values_, 2);
     lowerLayout->addLayout(charts, 1);
@@ -208,52 +211,37 @@ CheckWindow::CheckWindow(MainWindowModel& model,
 
 CheckWindow::~CheckWindow() = default;
 
-void CheckWindow::showCheck(const CandidateCheck& check) {
-    check_ = check;
-    picked_.clear();
-    status_->clear();
+const std::optional<CandidateCheck>& CheckWindow::check() const {
+    return model_.check();
+}
+
+void CheckWindow::showCheck() {
+    if (!model_.check())
+        return;
     showSheet();
-    step(0);
+    showLine();
     show();
     raise();
     activateWindow();
 }
 
 void CheckWindow::step(int delta) {
-    if (!check_)
-        return;
-    if (delta != 0) {
-        const long long to = static_cast<long long>(check_->position) + delta;
-        if (to < 0 || to >= static_cast<long long>(check_->lineCount))
-            return;
-        // Another comparison's list would pair its lines with this sheet.
-        auto next = model_.CheckIsCurrent(*check_) ? model_.CheckAt(std::size_t(to), &*check_)
-                                                   : std::nullopt;
-        if (!next) {
-            syncValidity();
-            return;
-        }
-        check_ = std::move(next);
-        picked_.clear();
-        status_->clear();
-    }
-    const CandidateCheck& c = *check_;
-    summary_->setText(QStringLiteral("Code \u201c%1\u201d  \u00b7  Record No. %2  \u00b7  %3 = %4 "
-                                     "as listed (%5)  \u00b7  line %6 of %7")
-                          .arg(shown(c.code))
-                          .arg(c.recordNumber)
-                          .arg(QString::fromUtf8(nameOf(c.measure)))
-                          .arg(QString::fromStdString(c.listedText))
-                          .arg(QString::fromStdString(c.distanceText))
-                          .arg(c.position + 1)
-                          .arg(c.lineCount));
-    summary_->setAccessibleDescription(summary_->text());
+    if (model_.step(delta))
+        showLine();
+    else
+        syncValidity(); // the list may have gone since
+}
+
+void CheckWindow::showLine() {
+    const CandidateCheck& c = *model_.check();
+    setReadText(summary_, text(model_.summaryText()));
+    showStatus();
     showCandidatePhoto();
     showValues();
     showChart(marginalChart_, c.marginalBars, true);
     showChart(centralChart_, c.centralBars, false);
-    sums_->setText(QString::fromStdString(c.sumText()));
-    highlight(picked_);
+    setReadText(sums_, text(model_.sumsText()));
+    showHighlight();
     showDecision();
     prefetchNeighbours();
     if (onPositionChanged)
@@ -265,7 +253,7 @@ QPushButton* CheckWindow::verdictButton(Verdict verdict) const {
 }
 
 void CheckWindow::decide(Verdict verdict) {
-    if (!check_ || !model_.DecideCandidate(*check_, verdict))
+    if (!model_.decide(verdict))
         return;
     showDecision();
     if (onDecided)
@@ -273,128 +261,86 @@ void CheckWindow::decide(Verdict verdict) {
 }
 
 void CheckWindow::syncValidity() {
-    if (check_)
+    if (model_.check())
         showDecision();
 }
 
 void CheckWindow::showDecision() {
-    const bool self = check_->isSelf();
-    const bool current = model_.CheckIsCurrent(*check_);
     for (QPushButton* button : verdicts_)
-        button->setEnabled(current && !self);
-    previous_->setEnabled(current && check_->position > 0);
-    next_->setEnabled(current && check_->position + 1 < check_->lineCount);
-    QString text;
-    if (!current) {
-        text = QStringLiteral(
-            "The list no longer holds the lines of this comparison (another command refilled it, "
-            "it was closed, or the data changed): check a line of the list again to step or "
-            "decide.");
-    } else if (self) {
-        text =
-            QStringLiteral("The candidate is the sheet's own record: there is nothing to decide.");
-    } else if (const Decision* last = model_.DecisionOn(*check_)) {
-        text = QStringLiteral("Decided: %1 (%2, at %3 = %4).")
-                   .arg(QString::fromUtf8(verdictText(last->verdict)),
-                        QString::fromStdString(last->decidedAt),
-                        QString::fromStdString(last->measure), shown(last->distance));
-    } else {
-        text = QStringLiteral("Not decided yet.");
-    }
-    decision_->setText(text);
-    decision_->setAccessibleDescription(text);
+        button->setEnabled(model_.canDecide());
+    previous_->setEnabled(model_.canStep(-1));
+    next_->setEnabled(model_.canStep(+1));
+    setReadText(decision_, text(model_.decisionText()));
+}
+
+void CheckWindow::showStatus() {
+    setReadText(status_, text(model_.statusText()));
 }
 
 void CheckWindow::showSheet() {
-    const DigitisingModel& digitising = model_.digitising();
     const PictureRenderer& picture = sheetPicture_();
-    const auto& open = model_.photoRecords().openPhoto();
-    if (open && digitising.photoSize()) {
-        const auto size = *digitising.photoSize();
-        sheetPane_->setPicture(picture, size.width, size.height, digitising.segments());
-        sheetTitle_->setText(
-            QStringLiteral("Sheet: %1").arg(QFileInfo(QString::fromStdString(*open)).fileName()));
+    if (model_.sheetShowsPhoto()) {
+        const auto size = *sheet_.photoSize();
+        sheetPane_->setPicture(picture, size.width, size.height, sheet_.segments());
     } else {
         // The scheme has no junctions of its own to show.
         sheetPane_->setPicture(picture, picture.imageSize().width(), picture.imageSize().height(),
                                {});
-        sheetTitle_->setText(QStringLiteral("Sheet: the seam scheme (no photo is open)"));
     }
+    sheetTitle_->setText(text(model_.sheetTitle()));
     sheetTitle_->setAccessibleName(sheetTitle_->text());
 }
 
 void CheckWindow::showCandidatePhoto() {
-    const CandidateCheck& c = *check_;
-    const auto located = model_.photoRecords().locate(c.recordLine, c.occurrence);
-    candidateTitle_->setText(QStringLiteral("Candidate: %1").arg(recordName(c)));
+    const CheckWindowModel::CandidatePhoto candidate = model_.candidatePhoto();
+    candidateTitle_->setText(text(candidate.title));
+    candidateTitle_->setAccessibleName(candidateTitle_->text());
     const QString previewShown = std::exchange(previewShown_, QString());
     candidatePath_.clear();
-    if (!located.entry) {
+    if (!candidate.path) {
+        candidatePane_->setPlaceholder(text(candidate.placeholder));
+        return;
+    }
+    candidatePath_ = text(*candidate.path);
+    const PhotoLoader::Photo* photo = loader_->ready(candidatePath_);
+    if (!photo) {
+        candidatePane_->setPlaceholder(text(model_.openingText()));
+        loader_->request(candidatePath_, true);
+        return;
+    }
+    if (!photo->error.isEmpty()) {
         candidatePane_->setPlaceholder(
-            QStringLiteral("The candidate, %1, has no photo stored.").arg(recordName(c)));
-    } else if (!located.path) {
-        QStringList places;
-        for (const std::string& place : located.tried)
-            places << quoted(place);
-        candidatePane_->setPlaceholder(
-            QStringLiteral("The photo of the candidate, %1, was not found. Places tried: %2.")
-                .arg(recordName(c), places.join(QStringLiteral("; "))));
+            text(model_.unreadableText(*candidate.path, photo->error.toStdString())));
+    } else if (previewShown == candidatePath_ && !photo->preview) {
+        // The user may have zoomed into the reduced copy already.
+        candidatePane_->sharpen(photo->picture);
     } else {
-        candidatePath_ = QString::fromStdString(*located.path);
-        candidateTitle_->setText(QStringLiteral("Candidate: %1, %2")
-                                     .arg(recordName(c), QFileInfo(candidatePath_).fileName()));
-        if (const PhotoLoader::Photo* photo = loader_->ready(candidatePath_)) {
-            if (!photo->error.isEmpty())
-                candidatePane_->setPlaceholder(
-                    QStringLiteral("The photo %1 of the candidate, %2, could not be opened: %3")
-                        .arg(quoted(*located.path), recordName(c), photo->error));
-            else if (previewShown == candidatePath_ && !photo->preview)
-                // The user may have zoomed into the reduced copy already.
-                candidatePane_->sharpen(photo->picture);
-            else {
-                candidatePane_->setPicture(
-                    photo->picture, photo->size.width(), photo->size.height(),
-                    PhotoRecords::segmentsAtSize(*located.entry, photo->size.width(),
-                                                 photo->size.height()));
-                // Stepping keeps the framing the user chose.
-                // The sheet's pane keeps whatever the user made of it since.
-                if (sameScale_ && !candidatePane_->alignMidline(sameScaleLength_))
-                    status_->setText(QStringLiteral(
-                        "The candidate's photo has no whole midline, C1 to C6 or C7 to C12, to "
-                        "stand at the sheet's scale."));
-            }
-            if (photo->preview)
-                previewShown_ = candidatePath_;
-        } else {
-            candidatePane_->setPlaceholder(
-                QStringLiteral("Opening the photo of the candidate, %1\u2026").arg(recordName(c)));
-            loader_->request(candidatePath_, true);
+        candidatePane_->setPicture(photo->picture, photo->size.width(), photo->size.height(),
+                                   PhotoRecords::segmentsAtSize(*candidate.entry,
+                                                                photo->size.width(),
+                                                                photo->size.height()));
+        // Stepping keeps the framing the user chose.
+        // The sheet's pane keeps whatever the user made of it since.
+        if (const auto length = model_.sameScaleLength()) {
+            model_.candidateFramed(candidatePane_->alignMidline(*length));
+            showStatus();
         }
     }
-    candidateTitle_->setAccessibleName(candidateTitle_->text());
+    if (photo->preview)
+        previewShown_ = candidatePath_;
 }
 
 void CheckWindow::prefetchNeighbours() {
     QStringList keep{candidatePath_};
-    for (int delta : {+1, -1}) {
-        const long long at = static_cast<long long>(check_->position) + delta;
-        if (at < 0 || at >= static_cast<long long>(check_->lineCount))
-            continue;
-        const auto near = CandidateCheck::of(
-            model_.comparison(), std::as_const(model_.listWindow()).list(), std::size_t(at));
-        if (!near)
-            continue;
-        const auto located = model_.photoRecords().locate(near->recordLine, near->occurrence);
-        if (located.path) {
-            keep << QString::fromStdString(*located.path);
-            loader_->request(keep.back());
-        }
+    for (const std::string& path : model_.neighbourPhotos()) {
+        keep << text(path);
+        loader_->request(keep.back());
     }
     loader_->keepOnly(keep);
 }
 
 void CheckWindow::showValues() {
-    const auto& rows = check_->rows;
+    const auto& rows = model_.check()->rows;
     QSignalBlocker quiet(values_);
     values_->clearSelection(); // what was picked on the last line is not picked here
     values_->clearContents();
@@ -469,10 +415,8 @@ void CheckWindow::showChart(QChartView* view, const std::vector<CandidateCheck::
         hoverBar(marginal, over ? count - 1 - index : -1);
     });
     connect(set, &QBarSet::clicked, this, [this, marginal, count](int index) {
-        const auto& all = marginal ? check_->marginalBars : check_->centralBars;
-        const auto& seams = all[std::size_t(count - 1 - index)].seams;
-        picked_ = picked_ == seams ? std::vector<std::size_t>{} : seams;
-        highlight(picked_);
+        model_.clickBar(marginal, std::size_t(count - 1 - index));
+        showHighlight();
     });
     view->setChart(chart);
     view->setAccessibleDescription(described.join(QStringLiteral(", ")));
@@ -480,45 +424,28 @@ void CheckWindow::showChart(QChartView* view, const std::vector<CandidateCheck::
 }
 
 void CheckWindow::hoverBar(bool marginal, int index) {
-    if (!check_)
-        return;
-    const auto& bars = marginal ? check_->marginalBars : check_->centralBars;
-    if (index < 0 || std::size_t(index) >= bars.size())
-        highlight(picked_);
-    else
-        highlight(bars[std::size_t(index)].seams);
+    model_.hoverBar(marginal, index);
+    showHighlight();
 }
 
-void CheckWindow::highlight(const std::vector<std::size_t>& seams) {
-    sheetPane_->setHighlighted(seams);
-    candidatePane_->setHighlighted(seams);
+void CheckWindow::showHighlight() {
+    sheetPane_->setHighlighted(model_.highlighted());
+    candidatePane_->setHighlighted(model_.highlighted());
 }
 
 void CheckWindow::fitBoth() {
-    sameScale_ = false;
+    model_.fit();
     sheetPane_->fit();
     candidatePane_->fit();
-    status_->clear();
+    showStatus();
 }
 
 void CheckWindow::sameScale() {
-    sameScale_ = true;
-    // Room above and below the midline for the ends of the shell.
-    sameScaleLength_ = 0.65 * std::min(sheetPane_->height(), candidatePane_->height());
-    const bool sheet = sheetPane_->alignMidline(sameScaleLength_);
-    const bool candidate = candidatePane_->alignMidline(sameScaleLength_);
-    if (sheet && candidate) {
-        status_->setText(QStringLiteral("Both midlines stand vertical at the same length."));
-        return;
-    }
-    const QString which = !candidatePane_->hasPicture()
-                              ? QStringLiteral("the candidate has no photo shown")
-                          : !sheet && !candidate ? QStringLiteral("neither photo has")
-                          : !sheet               ? QStringLiteral("the sheet's photo has not")
-                                                 : QStringLiteral("the candidate's photo has not");
-    status_->setText(QStringLiteral("Same Scale needs the whole midline, C1 to C6 or C7 to C12, "
-                                    "clicked on both photos; %1.")
-                         .arg(which));
+    const double length = model_.sameScale(sheetPane_->height(), candidatePane_->height());
+    const bool sheet = sheetPane_->alignMidline(length);
+    const bool candidate = candidatePane_->alignMidline(length);
+    model_.sameScaleShown(sheet, candidate, candidatePane_->hasPicture());
+    showStatus();
 }
 
 void CheckWindow::keyPressEvent(QKeyEvent* event) {

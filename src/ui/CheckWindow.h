@@ -19,27 +19,31 @@ class QTableWidget;
 namespace korvex {
 
 class CheckPane;
-class MainWindowModel;
+class CheckWindowModel;
+class DigitisingModel;
 class PictureRenderer;
 class PhotoLoader;
 
 // The check window: the sheet's specimen beside the candidate of a ranked
 // line, both with their junctions, and what each seam adds to the distance.
-// Page Down and Page Up step through the ranked lines.
+// It shows what the check window model holds and forwards every event to it;
+// only reading and drawing the photos are its own.
 class CheckWindow : public QWidget {
     Q_OBJECT
 public:
-    // `sheetPicture` is what the main window shows: the open photo or the scheme.
-    CheckWindow(MainWindowModel& model, std::function<const PictureRenderer&()> sheetPicture,
-                QWidget* mainWindow);
+    // `sheet` is the main window's sheet, whose junctions the left pane shows
+    // on `sheetPicture`, what the main window shows: the open photo or the scheme.
+    CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
+                std::function<const PictureRenderer&()> sheetPicture, QWidget* mainWindow);
     ~CheckWindow() override;
 
-    // Shows `check` (from MainWindowModel::CheckCandidate) and brings the
-    // window forward.
-    void showCheck(const CandidateCheck& check);
+    CheckWindowModel& model() const { return model_; }
+    // Shows the model's line (as CheckWindowModel::checkSelected left it),
+    // the sheet as it is now, and brings the window forward.
+    void showCheck();
     // The next (+1) or previous (-1) ranked line; nothing at either end.
     void step(int delta);
-    const std::optional<CandidateCheck>& check() const { return check_; }
+    const std::optional<CandidateCheck>& check() const;
 
     // "Same Scale": both shells on one vertical midline of equal length.
     void sameScale();
@@ -48,6 +52,7 @@ public:
     CheckPane* sheetPane() const { return sheetPane_; }
     CheckPane* candidatePane() const { return candidatePane_; }
     QLabel* summary() const { return summary_; }
+    QLabel* sums() const { return sums_; }
     QLabel* status() const { return status_; }
     QTableWidget* values() const { return values_; }
     QChartView* marginalChart() const { return marginalChart_; }
@@ -76,17 +81,20 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Everything of the line shown, after a new line.
+    void showLine();
     void showSheet();
     void showCandidatePhoto();
     void showValues();
     void showChart(QChartView* view, const std::vector<CandidateCheck::Bar>& bars, bool marginal);
-    void highlight(const std::vector<std::size_t>& seams);
+    void showHighlight();
+    void showStatus();
     void showDecision();
     void prefetchNeighbours();
 
-    MainWindowModel& model_;
+    CheckWindowModel& model_;
+    const DigitisingModel& sheet_;
     std::function<const PictureRenderer&()> sheetPicture_;
-    std::optional<CandidateCheck> check_;
     PhotoLoader* loader_ = nullptr;
     QString candidatePath_;
     // The candidate photo whose reduced copy the pane shows, until the full one comes.
@@ -105,11 +113,6 @@ private:
     QPushButton* next_ = nullptr;
     QLabel* decision_ = nullptr;
     std::array<QPushButton*, 3> verdicts_{};
-    // The seams picked by clicking a bar or a row stay lit when the pointer leaves.
-    std::vector<std::size_t> picked_;
-    // "Same Scale" was chosen last (not "Fit"): each new candidate is framed so too.
-    bool sameScale_ = false;
-    double sameScaleLength_ = 0.0;
 };
 
 } // namespace korvex

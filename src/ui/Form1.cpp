@@ -91,7 +91,7 @@ QImage renderSvg(const QString& resource, QSize size) {
 Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     : QMainWindow(parent),
       services_(services ? std::move(services) : std::make_unique<QtPlatformServices>()),
-      model_(*services_), compact_(isShortScreen()) {
+      model_(*services_), checkModel_(model_, *services_), compact_(isShortScreen()) {
     services_->setWindow(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromLatin1(MainWindowModel::kTitle));
@@ -610,12 +610,12 @@ void Form1::commandEnabledChanged(SeamGroupId group) {
 }
 
 void Form1::checkCandidate(std::optional<std::size_t> selected) {
-    const auto check = model_.CheckCandidate(selected);
-    if (!check)
+    if (!checkModel_.checkSelected(selected))
         return;
     if (!checkWindow_) {
         checkWindow_ = new CheckWindow(
-            model_, [this]() -> const PictureRenderer& { return pictureArea_->renderer(); }, this);
+            checkModel_, model_.digitising(),
+            [this]() -> const PictureRenderer& { return pictureArea_->renderer(); }, this);
         checkWindow_->onPositionChanged = [this](std::size_t position) {
             if (form2_)
                 form2_->selectRow(position);
@@ -630,7 +630,7 @@ void Form1::checkCandidate(std::optional<std::size_t> selected) {
                 decisions->refresh();
         };
     }
-    checkWindow_->showCheck(*check);
+    checkWindow_->showCheck();
 }
 
 void Form1::listWindowCreated() {

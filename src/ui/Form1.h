@@ -1,5 +1,6 @@
 #pragma once
 
+#include "uilogic/CheckWindowModel.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
@@ -100,6 +101,7 @@ private:
     Form2* form2_ = nullptr;
     CheckWindow* checkWindow_ = nullptr;
     MainWindowModel model_;
+    CheckWindowModel checkModel_;
     PictureArea* pictureArea_ = nullptr;
     QWidget* pictureFrame_ = nullptr;
     std::array<std::vector<QLineEdit*>, kSeamGroupCount> boxes_;

@@ -311,66 +311,10 @@ void MainWindowModel::replaceClipboard(const std::string& text) {
     services_.setClipboardText(text);
 }
 
-std::optional<CandidateCheck> MainWindowModel::CheckCandidate(std::optional<std::size_t> selected) {
-    const auto info = [this](const char* text) {
-        services_.messageBox(text, kAppTitle, PlatformServices::Icon::Information,
-                             PlatformServices::Buttons::Ok);
-    };
-    if (!listWindow_.exists() || !selected || *selected >= listWindow_.list().count()) {
-        info(kCheckNeedsSelection);
-        return std::nullopt;
-    }
-    auto check = CheckAt(*selected);
-    if (!check)
-        info(kCheckNeedsRanking);
-    return check;
-}
-
-std::optional<CandidateCheck> MainWindowModel::CheckAt(std::size_t position,
-                                                       const CandidateCheck* like) const {
-    auto check = CandidateCheck::of(comparison_, listWindow_.list(), position);
-    if (!check)
-        return check;
-    if (like) {
-        check->query = like->query;
-        return check;
-    }
-    const auto specimen = CandidateCheck::sheetSpecimen(comparison_, display_.recordNumber);
-    // A sheet never stored is named by its values, so that checking it
-    // again finds the same decisions.
-    check->query = specimen.recordNumber != 0
-                       ? RecordIdentity{specimen.code, specimen.recordLine, specimen.occurrence}
-                       : RecordIdentity{"", comparison_.rankedSheetLine, 0};
-    return check;
-}
-
-bool MainWindowModel::CheckIsCurrent(const CandidateCheck& check) const {
-    if (check.run != comparison_.run || !listWindow_.exists())
-        return false;
-    auto pieces = dataSet().pieces();
-    pieces.pop_back(); // the piece after the last CR LF is no record
-    return indexOfOccurrence(pieces, check.recordLine, check.occurrence) < pieces.size();
-}
-
-const Decision* MainWindowModel::DecideCandidate(const CandidateCheck& check, Verdict verdict) {
-    if (check.isSelf() || !CheckIsCurrent(check))
-        return nullptr;
-    document_.recordDecision(Decision{check.query, check.candidate(), verdict,
-                                      std::string(nameOf(check.measure)), check.listedText,
-                                      services_.currentTimeUtc()});
+const Decision& MainWindowModel::LogDecision(Decision decision) {
+    document_.recordDecision(std::move(decision));
     changed();
-    return &document_.decisions().all().back();
-}
-
-const Decision* MainWindowModel::DecisionOn(const CandidateCheck& check) const {
-    if (const Decision* last = document_.decisions().latestFor(check.query, check.candidate()))
-        return last;
-    // Decided while the sheet was not stored yet: then its values alone named it.
-    const std::size_t tab = check.query.recordLine.find(SpecimenRecord::kFieldSeparator);
-    if (check.query.occurrence == 0 || tab == std::string::npos)
-        return nullptr;
-    return document_.decisions().latestFor({"", check.query.recordLine.substr(tab), 0},
-                                           check.candidate());
+    return document_.decisions().all().back();
 }
 
 void MainWindowModel::message(std::string_view text) {

@@ -3,7 +3,6 @@
 #include "analysis/ComparisonRun.h"
 #include "model/DataSet.h"
 #include "model/DataSetDisplay.h"
-#include "uilogic/CandidateCheck.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/ListWindowModel.h"
 #include "uilogic/PhotoRecords.h"
@@ -165,30 +164,8 @@ public:
     bool ShowPickedRecord(std::size_t recordNumber);
     // "Copy to the Clipboard" of the list window.
     void CopyList();
-    // "Check Candidate" on the list window's entry at `selected`: the ranked
-    // line's record, its distance and terms; nothing, after a message, when
-    // no line is selected or the list holds no Compare command's lines.
-    std::optional<CandidateCheck> CheckCandidate(std::optional<std::size_t> selected);
-    // The ranked line at `position` of the list now shown, with the sheet's
-    // specimen of `like` (stepping keeps it) or as the sheet is now; nothing
-    // when the list holds no Compare command's lines.
-    std::optional<CandidateCheck> CheckAt(std::size_t position,
-                                          const CandidateCheck* like = nullptr) const;
-    // Whether the check is still of the list shown and of this data set: no
-    // comparison ran since, the list window is open and the data set holds
-    // the candidate's record. Only such a check can be stepped or decided.
-    bool CheckIsCurrent(const CandidateCheck& check) const;
-    // "Same Animal", "Different Animal", "Unsure": logs the verdict on the
-    // pair with the time; nothing for the sheet's own record or a check that
-    // is no longer current.
-    const Decision* DecideCandidate(const CandidateCheck& check, Verdict verdict);
-    // The last verdict on the pair, in either orientation.
-    const Decision* DecisionOn(const CandidateCheck& check) const;
-    static constexpr const char* kCheckNeedsSelection =
-        "Select a line of the list, then check it as a candidate.";
-    static constexpr const char* kCheckNeedsRanking =
-        "Only the lines a Compare command ranked can be checked as candidates; compare the sheet "
-        "with the data first.";
+    // Logs a verdict of the check window, a change that a crash would lose.
+    const Decision& LogDecision(Decision decision);
 
     void LoadDataFile();
     // Saves the sheet and the data set to a file the user chooses; false when

@@ -4,6 +4,7 @@
 #include "ui/Form2.h"
 #include "ui/PhotoLoader.h"
 #include "ui/PictureArea.h"
+#include "uilogic/CheckWindowModel.h"
 
 #include "ScriptedServices.h"
 #include "WindowTestHelpers.h"
@@ -82,6 +83,18 @@ private:
     void append(const std::string& code) {
         services->inputAnswers.push_back(code);
         QTest::mouseClick(form->command(12), Qt::LeftButton);
+    }
+    // `label` gives assistive technology its name and, as its description, the text it shows.
+    static bool readsItsText(QLabel* label, const QString& name) {
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(label);
+        if (!read || read->text(QAccessible::Name) != name ||
+            read->text(QAccessible::Description) != label->text()) {
+            qWarning() << "read as" << (read ? read->text(QAccessible::Name) : QString())
+                       << (read ? read->text(QAccessible::Description) : QString()) << "showing"
+                       << label->text();
+            return false;
+        }
+        return true;
     }
     CheckWindow* waitForCandidatePhoto() {
         CheckWindow* check = form->checkWindow();
@@ -176,6 +189,11 @@ private slots:
         }
         QVERIFY(std::abs(lengths[0] - lengths[1]) < 1e-6);
         test::saveScreenshot(check, str("check-window.png"));
+        // A screen reader reads the sums and the status line, not only their names.
+        QVERIFY(check->sums()->text().startsWith(str("D = \u221a(D1 \u00d7 D2) = ")));
+        QVERIFY(readsItsText(check->sums(), str("Sums")));
+        QCOMPARE(check->status()->text(), str("Both midlines stand vertical at the same length."));
+        QVERIFY(readsItsText(check->status(), str("Status")));
 
         // Same Scale holds for the next candidate's photo too.
         QTest::keyClick(check, Qt::Key_PageUp);
@@ -244,6 +262,16 @@ private slots:
         QVERIFY(pane);
         QCOMPARE(pane->text(QAccessible::Name), str("Candidate's photo"));
         QCOMPARE(pane->text(QAccessible::Description), check->candidatePane()->placeholder());
+        QVERIFY(readsItsText(check->summary(), str("Candidate")));
+        QVERIFY(readsItsText(check->decision(), str("Decision")));
+        // The lines follow every change, also to an empty status line.
+        QVERIFY(readsItsText(check->sums(), str("Sums")));
+        check->sameScale();
+        QVERIFY(check->status()->text().startsWith(str("Same Scale needs the whole midline")));
+        QVERIFY(readsItsText(check->status(), str("Status")));
+        check->fitBoth();
+        QVERIFY(check->status()->text().isEmpty());
+        QVERIFY(readsItsText(check->status(), str("Status")));
         QVERIFY(services->messages.empty());
     }
 
@@ -305,8 +333,8 @@ private slots:
         form->findChild<QAction*>(str("catalogueCheckCandidate"))->trigger();
         QVERIFY(!form->checkWindow());
         QCOMPARE(services->messageTexts(),
-                 (std::vector<std::string>{MainWindowModel::kCheckNeedsSelection,
-                                           MainWindowModel::kCheckNeedsRanking}));
+                 (std::vector<std::string>{CheckWindowModel::kNeedsSelection,
+                                           CheckWindowModel::kNeedsRanking}));
         // Nothing was picked: the pick stays the double-click's.
         QVERIFY(form->listWindow() && form->listWindow()->isVisible());
     }

@@ -1,9 +1,8 @@
 #include "uilogic/CandidateCheck.h"
-#include "uilogic/MainWindowModel.h"
 #include "uilogic/PaneView.h"
 
 #include "../analysis/CatalogueFixtures.h"
-#include "MainWindowFixture.h"
+#include "analysis/ComparisonRun.h"
 #include "analysis/ListColumns.h"
 #include "model/DataSet.h"
 #include "model/RecordLine.h"
@@ -164,123 +163,6 @@ TEST(CandidateCheck, TheSheetsSpecimenIsTheRecordHoldingItsValues) {
     comp_Click(MarginalD1, sheet, text, state, list, host);
     EXPECT_EQ(CandidateCheck::sheetSpecimen(state, 2).recordNumber, 0U);
     EXPECT_EQ(CandidateCheck::sheetSpecimen(state, 2).occurrence, 0U);
-}
-
-// --- the command in the main window ------------------------------------------
-
-class CheckCandidateCommand : public test::MainWindowFixture {
-protected:
-    std::string line(const std::string& code, double m1) {
-        MeasurementSheet sheet;
-        for (std::size_t i = 0; i < 28; ++i)
-            sheet.setValue(i, i == 0 ? fixedText(m1, 4) : "0.1");
-        return SpecimenRecord::BuildRecordLine(code, sheet);
-    }
-    void loadText(const std::string& text) {
-        services.setClipboardText(text);
-        window.load_Click(MainWindowModel::LoadFromClipboard);
-    }
-};
-
-TEST_F(CheckCandidateCommand, NeedsASelectedLineThatACompareCommandRanked) {
-    loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n");
-    services.messageAnswers.assign(4, PlatformServices::Answer::Ok);
-    EXPECT_FALSE(window.CheckCandidate(0)); // no list window yet
-    window.comp_Click(MainWindowModel::MarginalD1);
-    EXPECT_FALSE(window.CheckCandidate(std::nullopt));
-    EXPECT_FALSE(window.CheckCandidate(2));
-    const auto check = window.CheckCandidate(1);
-    ASSERT_TRUE(check);
-    EXPECT_EQ(check->code, "B");
-    EXPECT_EQ(check->recordNumber, 2U);
-    window.aha_Click(MainWindowModel::SelectRecord); // the list now holds codes
-    EXPECT_FALSE(window.CheckCandidate(0));
-    ASSERT_EQ(services.messages.size(), 4U);
-    EXPECT_EQ(services.messages[0].text, MainWindowModel::kCheckNeedsSelection);
-    EXPECT_EQ(services.messages[2].text, MainWindowModel::kCheckNeedsSelection);
-    EXPECT_EQ(services.messages[3].text, MainWindowModel::kCheckNeedsRanking);
-}
-
-TEST_F(CheckCandidateCommand, AVerdictIsLoggedOnThePairAndFoundAgain) {
-    loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n");
-    services.now = "2026-12-09T10:00:00Z";
-    // A sheet never stored: its values name it.
-    window.FillSheetFromText(line("", 0.3));
-    window.comp_Click(MainWindowModel::Combined);
-    auto check = window.CheckCandidate(0);
-    ASSERT_TRUE(check);
-    EXPECT_EQ(window.DecisionOn(*check), nullptr);
-    const Decision* logged = window.DecideCandidate(*check, Verdict::DifferentAnimal);
-    ASSERT_NE(logged, nullptr);
-    EXPECT_EQ(logged->query.occurrence, 0U);
-    EXPECT_EQ(logged->candidate.code, check->code);
-    EXPECT_EQ(logged->measure, "D");
-    EXPECT_EQ(logged->distance, check->listedText);
-    EXPECT_EQ(logged->decidedAt, "2026-12-09T10:00:00Z");
-    window.comp_Click(MainWindowModel::Combined); // the same sheet compared again
-    check = window.CheckCandidate(0);
-    ASSERT_TRUE(window.DecisionOn(*check));
-    EXPECT_EQ(window.DecisionOn(*check)->verdict, Verdict::DifferentAnimal);
-    // Appended since, the sheet is a record; the decision still shows.
-    services.inputAnswers.push_back("S");
-    window.AppendToList();
-    window.comp_Click(MainWindowModel::Combined);
-    const std::string candidateLine = check->recordLine;
-    int found = 0;
-    for (std::size_t p = 0; p < 3; ++p) {
-        const auto again = window.CheckCandidate(p);
-        ASSERT_TRUE(again);
-        if (again->recordLine != candidateLine)
-            continue;
-        ++found;
-        EXPECT_EQ(again->query.code, "S");
-        ASSERT_TRUE(window.DecisionOn(*again));
-        EXPECT_EQ(window.DecisionOn(*again)->verdict, Verdict::DifferentAnimal);
-    }
-    EXPECT_EQ(found, 1);
-
-    // With B on the sheet, B's own line cannot be decided; A against B can.
-    ASSERT_TRUE(window.ShowPickedRecord(2));
-    window.comp_Click(MainWindowModel::MarginalD1);
-    const auto self = window.CheckCandidate(0);
-    ASSERT_TRUE(self);
-    EXPECT_EQ(self->code, "B");
-    EXPECT_TRUE(self->isSelf());
-    EXPECT_EQ(window.DecideCandidate(*self, Verdict::SameAnimal), nullptr);
-    const auto other = window.CheckCandidate(1);
-    ASSERT_TRUE(window.DecideCandidate(*other, Verdict::Unsure));
-    EXPECT_EQ(other->query.code, "B");
-    EXPECT_EQ(other->query.occurrence, 1U);
-    EXPECT_EQ(window.document().decisions().all().size(), 2U);
-}
-
-// A check stays with the list it was made on: after another comparison, with
-// another sheet, or once the list is gone, it can no longer be decided, so no
-// verdict is ever logged against a sheet it was not measured from.
-TEST_F(CheckCandidateCommand, AVerdictNeedsTheListTheCheckWasMadeOn) {
-    loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n" + line("C", 0.4) + "\r\n");
-    ASSERT_TRUE(window.ShowPickedRecord(1));
-    window.comp_Click(MainWindowModel::MarginalD1);
-    const auto fromA = window.CheckCandidate(1);
-    ASSERT_TRUE(fromA && window.CheckIsCurrent(*fromA));
-    EXPECT_EQ(fromA->query.code, "A");
-    // Stepping keeps the sheet's specimen even when another record is shown.
-    ASSERT_TRUE(window.ShowPickedRecord(3));
-    const auto stepped = window.CheckAt(2, &*fromA);
-    ASSERT_TRUE(stepped);
-    EXPECT_EQ(stepped->query, fromA->query);
-
-    window.comp_Click(MainWindowModel::MarginalD1); // C on the sheet now
-    EXPECT_FALSE(window.CheckIsCurrent(*fromA));
-    EXPECT_EQ(window.DecideCandidate(*fromA, Verdict::SameAnimal), nullptr);
-    const auto fromC = window.CheckCandidate(1);
-    ASSERT_TRUE(fromC);
-    EXPECT_EQ(fromC->query.code, "C");
-    ASSERT_TRUE(window.DecideCandidate(*fromC, Verdict::Unsure));
-    window.listWindow().close();
-    EXPECT_FALSE(window.CheckIsCurrent(*fromC));
-    ASSERT_EQ(window.document().decisions().all().size(), 1U);
-    EXPECT_EQ(window.document().decisions().all()[0].query.code, "C");
 }
 
 // --- the panes' geometry -----------------------------------------------------

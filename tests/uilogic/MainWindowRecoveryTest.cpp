@@ -5,6 +5,7 @@
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
+#include "uilogic/CheckWindowModel.h"
 
 #include <gtest/gtest.h>
 
@@ -223,10 +224,10 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     ASSERT_EQ(crashed.document().photoEntries().size(), 3U);
     crashed.FillSheetFromText(recordLine("", 0.3));
     crashed.comp_Click(MainWindowModel::Combined);
-    const auto check = crashed.CheckCandidate(0);
-    ASSERT_TRUE(check);
+    CheckWindowModel checks(crashed, services);
+    ASSERT_TRUE(checks.checkSelected(0));
     services.now = "2026-05-24T10:00:00Z";
-    ASSERT_TRUE(crashed.DecideCandidate(*check, Verdict::SameAnimal));
+    ASSERT_TRUE(checks.decide(Verdict::SameAnimal));
     const std::string copy = crashed.snapshot().write();
 
     services.messageAnswers.push_back(Answer::Yes);

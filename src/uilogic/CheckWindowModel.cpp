@@ -1,0 +1,286 @@
+#include "uilogic/CheckWindowModel.h"
+
+#include "exchange/TextEncoding.h"
+#include "model/RecordLine.h"
+#include "uilogic/MainWindowModel.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+namespace korvex {
+
+namespace {
+
+std::string quoted(const std::string& text) {
+    return "\u201c" + text + "\u201d";
+}
+
+std::string shownCode(const std::string& bytes) {
+    return quoted(TextEncoding::toDisplayUtf8(bytes));
+}
+
+std::string fileNameOf(const std::string& path) {
+    return std::filesystem::path(path).filename().string();
+}
+
+} // namespace
+
+CheckWindowModel::CheckWindowModel(MainWindowModel& main, PlatformServices& services)
+    : main_(main), services_(services) {}
+
+bool CheckWindowModel::checkSelected(std::optional<std::size_t> selected) {
+    const auto info = [this](const char* text) {
+        services_.messageBox(text, MainWindowModel::kAppTitle, PlatformServices::Icon::Information,
+                             PlatformServices::Buttons::Ok);
+        return false;
+    };
+    const ListWindowModel& list = std::as_const(main_.listWindow());
+    if (!list.exists() || !selected || *selected >= list.list().count())
+        return info(kNeedsSelection);
+    auto check = lineAt(*selected, false);
+    if (!check)
+        return info(kNeedsRanking);
+    show(std::move(*check));
+    return true;
+}
+
+std::optional<CandidateCheck> CheckWindowModel::lineAt(std::size_t position,
+                                                       bool sameSpecimen) const {
+    const ComparisonState& comparison = main_.comparison();
+    auto check = CandidateCheck::of(comparison, std::as_const(main_.listWindow()).list(), position);
+    if (!check)
+        return check;
+    if (sameSpecimen && check_) {
+        check->query = check_->query;
+        return check;
+    }
+    const auto specimen = CandidateCheck::sheetSpecimen(comparison, main_.display().recordNumber);
+    // A sheet never stored is named by its values, so that checking it
+    // again finds the same decisions.
+    check->query = specimen.recordNumber != 0
+                       ? RecordIdentity{specimen.code, specimen.recordLine, specimen.occurrence}
+                       : RecordIdentity{"", comparison.rankedSheetLine, 0};
+    return check;
+}
+
+void CheckWindowModel::show(CandidateCheck check) {
+    check_ = std::move(check);
+    picked_.clear();
+    hovered_.reset();
+    status_.clear();
+}
+
+bool CheckWindowModel::step(int delta) {
+    if (delta == 0 || !canStep(delta))
+        return false;
+    auto next = lineAt(std::size_t(static_cast<long long>(check_->position) + delta), true);
+    if (!next)
+        return false;
+    show(std::move(*next));
+    return true;
+}
+
+bool CheckWindowModel::isCurrent() const {
+    if (!check_ || check_->run != main_.comparison().run ||
+        !std::as_const(main_.listWindow()).exists())
+        return false;
+    auto pieces = main_.dataSet().pieces();
+    pieces.pop_back(); // the piece after the last CR LF is no record
+    return indexOfOccurrence(pieces, check_->recordLine, check_->occurrence) < pieces.size();
+}
+
+bool CheckWindowModel::canStep(int delta) const {
+    if (!isCurrent())
+        return false;
+    const long long to = static_cast<long long>(check_->position) + delta;
+    return to >= 0 && to < static_cast<long long>(check_->lineCount);
+}
+
+bool CheckWindowModel::canDecide() const {
+    return isCurrent() && !check_->isSelf();
+}
+
+const Decision* CheckWindowModel::decide(Verdict verdict) {
+    if (!canDecide())
+        return nullptr;
+    return &main_.LogDecision(Decision{check_->query, check_->candidate(), verdict,
+                                       std::string(nameOf(check_->measure)), check_->listedText,
+                                       services_.currentTimeUtc()});
+}
+
+const Decision* CheckWindowModel::decision() const {
+    if (!check_)
+        return nullptr;
+    const DecisionLog& records = main_.document().decisions();
+    const RecordIdentity candidate = check_->candidate();
+    if (const Decision* last = records.latestFor(check_->query, candidate))
+        return last;
+    // Decided while the sheet was not stored yet: then its values alone named it.
+    const std::string& line = check_->query.recordLine;
+    const std::size_t tab = line.find(SpecimenRecord::kFieldSeparator);
+    if (!check_->query.isStored() || tab == std::string::npos)
+        return nullptr;
+    return records.latestFor({"", line.substr(tab), 0}, candidate);
+}
+
+std::string CheckWindowModel::decisionText() const {
+    if (!check_)
+        return {};
+    if (!isCurrent())
+        return kStaleText;
+    if (check_->isSelf())
+        return kSelfText;
+    const Decision* last = decision();
+    if (!last)
+        return kUndecidedText;
+    return "Decided: " + std::string(verdictText(last->verdict)) + " (" +
+           last->decidedAt + ", at " + last->measure + " = " +
+           TextEncoding::toDisplayUtf8(last->distance) + ").";
+}
+
+std::string CheckWindowModel::summaryText() const {
+    if (!check_)
+        return {};
+    const CandidateCheck& c = *check_;
+    const std::string dot = "  \u00b7  ";
+    return "Code " + shownCode(c.code) + dot + "Record No. " + std::to_string(c.recordNumber) +
+           dot + std::string(nameOf(c.measure)) + " = " + c.listedText + " as listed (" + c.distanceText + ")" + dot +
+           "line " + std::to_string(c.position + 1) + " of " + std::to_string(c.lineCount);
+}
+
+std::string CheckWindowModel::sumsText() const {
+    return check_ ? check_->sumText() : std::string();
+}
+
+bool CheckWindowModel::sheetShowsPhoto() const {
+    return main_.photoRecords().openPhoto() && main_.digitising().photoSize();
+}
+
+std::string CheckWindowModel::sheetTitle() const {
+    if (!sheetShowsPhoto())
+        return kSchemeTitle;
+    return "Sheet: " + fileNameOf(*main_.photoRecords().openPhoto());
+}
+
+std::string CheckWindowModel::recordName() const {
+    return "record " + std::to_string(check_->recordNumber) + " " + shownCode(check_->code);
+}
+
+CheckWindowModel::CandidatePhoto CheckWindowModel::candidatePhoto() const {
+    CandidatePhoto photo;
+    if (!check_)
+        return photo;
+    const auto located = main_.photoRecords().locate(check_->recordLine, check_->occurrence);
+    photo.entry = located.entry;
+    photo.title = "Candidate: " + recordName();
+    if (!located.entry) {
+        photo.placeholder = "The candidate, " + recordName() + ", has no photo stored.";
+    } else if (!located.path) {
+        std::string places;
+        for (const std::string& place : located.tried)
+            places += (places.empty() ? "" : "; ") + quoted(place);
+        photo.placeholder = "The photo of the candidate, " + recordName() +
+                            ", was not found. Places tried: " + places + ".";
+    } else {
+        photo.path = located.path;
+        photo.title += ", " + fileNameOf(*located.path);
+    }
+    return photo;
+}
+
+std::string CheckWindowModel::openingText() const {
+    return "Opening the photo of the candidate, " + recordName() + "\u2026";
+}
+
+std::string CheckWindowModel::unreadableText(const std::string& path,
+                                             const std::string& error) const {
+    return "The photo " + quoted(path) + " of the candidate, " + recordName() +
+           ", could not be opened: " + error;
+}
+
+std::vector<std::string> CheckWindowModel::neighbourPhotos() const {
+    std::vector<std::string> paths;
+    if (!check_)
+        return paths;
+    for (int delta : {+1, -1}) {
+        const long long at = static_cast<long long>(check_->position) + delta;
+        if (at < 0 || at >= static_cast<long long>(check_->lineCount))
+            continue;
+        const auto near = CandidateCheck::of(
+            main_.comparison(), std::as_const(main_.listWindow()).list(), std::size_t(at));
+        if (!near)
+            continue;
+        auto located = main_.photoRecords().locate(near->recordLine, near->occurrence);
+        if (located.path)
+            paths.push_back(std::move(*located.path));
+    }
+    return paths;
+}
+
+double CheckWindowModel::sameScale(double sheetPaneHeight, double candidatePaneHeight) {
+    sameScaleLength_ = kMidlineShare * std::min(sheetPaneHeight, candidatePaneHeight);
+    return *sameScaleLength_;
+}
+
+void CheckWindowModel::sameScaleShown(bool sheetAligned, bool candidateAligned,
+                                      bool candidateHasPicture) {
+    if (sheetAligned && candidateAligned) {
+        status_ = kAlignedText;
+        return;
+    }
+    const char* which = !candidateHasPicture                 ? "the candidate has no photo shown"
+                        : !sheetAligned && !candidateAligned ? "neither photo has"
+                        : !sheetAligned                      ? "the sheet's photo has not"
+                                                             : "the candidate's photo has not";
+    status_ = std::string("Same Scale needs the whole midline, C1 to C6 or C7 to C12, clicked on "
+                          "both photos; ") +
+              which + ".";
+}
+
+void CheckWindowModel::candidateFramed(bool aligned) {
+    if (!aligned)
+        status_ = kCandidateNotAlignedText;
+}
+
+std::optional<double> CheckWindowModel::sameScaleLength() const {
+    return sameScaleLength_;
+}
+
+void CheckWindowModel::fit() {
+    sameScaleLength_.reset();
+    status_.clear();
+}
+
+void CheckWindowModel::hoverBar(bool marginal, int index) {
+    hovered_.reset();
+    if (!check_)
+        return;
+    const auto& bars = marginal ? check_->marginalBars : check_->centralBars;
+    if (index >= 0 && std::size_t(index) < bars.size())
+        hovered_ = bars[std::size_t(index)].seams;
+}
+
+void CheckWindowModel::clickBar(bool marginal, std::size_t index) {
+    hovered_.reset();
+    if (!check_)
+        return;
+    const auto& bars = marginal ? check_->marginalBars : check_->centralBars;
+    if (index >= bars.size())
+        return;
+    const auto& seams = bars[index].seams;
+    picked_ = picked_ == seams ? std::vector<std::size_t>{} : seams;
+}
+
+void CheckWindowModel::pickRow(std::optional<std::size_t> row) {
+    hovered_.reset();
+    picked_.clear();
+    if (check_ && row && *row < check_->rows.size())
+        picked_ = {check_->rows[*row].seamIndex};
+}
+
+const std::vector<std::size_t>& CheckWindowModel::highlighted() const {
+    return hovered_ ? *hovered_ : picked_;
+}
+
+} // namespace korvex
