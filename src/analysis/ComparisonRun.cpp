@@ -5,6 +5,7 @@
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 
+#include <array>
 #include <cmath>
 
 namespace korvex::ComparisonRun {
@@ -80,14 +81,11 @@ DistancePasses::PassResult marginalPass(const ParsedRecord& sheet,
 } // namespace
 
 std::string captionFor(Measure measure) {
-    switch (measure) {
-    case Measure::D1:
-        return "List of Similar Voduzor - Marginal Seams (D1)";
-    case Measure::D2:
-        return "List of Similar Voduzor - Central Seams (D2)";
-    default:
-        return "List of Similar Voduzor - Marginal and Central Seams (D)";
-    }
+    static constexpr std::array<std::string_view, kMeasures.size()> kCaptions = {
+        "List of Similar Voduzor - Marginal Seams (D1)",
+        "List of Similar Voduzor - Central Seams (D2)",
+        "List of Similar Voduzor - Marginal and Central Seams (D)"};
+    return std::string(kCaptions[static_cast<std::size_t>(measure)]);
 }
 
 std::string rankedLine(const std::string& distanceText, std::string_view code) {
