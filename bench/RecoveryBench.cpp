@@ -3,6 +3,9 @@
 // into the copy's bytes and put them on disk, and reading it at start-up.
 #include "DigitisedPhoto.h"
 #include "exchange/RecoverySnapshot.h"
+#include "exchange/TorFile.h"
+#include "testing/FakePlatformServices.h"
+#include "uilogic/MainWindowModel.h"
 
 #include <QSaveFile>
 #include <QTemporaryDir>
@@ -121,5 +124,51 @@ void BM_RecoveryCopyRead(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes.size()));
 }
 BENCHMARK(BM_RecoveryCopyRead)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// A catalogue loaded from its file with every record's photo and a decision a
+// record in the companion, then one record appended on a photo: what the
+// copy costs when nearly everything is saved.
+struct OneAppendAfterLoad {
+    korvex::fakes::FakePlatformServices services;
+    korvex::MainWindowModel window{services};
+
+    OneAppendAfterLoad() {
+        const korvex::RecoverySnapshot s = catalogue(true);
+        korvex::DataSet dataSet;
+        dataSet.setText(s.dataSet);
+        services.files["/data/turtles/catalogue.tor"] =
+            korvex::TorFile::write(korvex::MeasurementSheet{}, dataSet);
+        services.files["/data/turtles/catalogue.tor.photos.json"] = korvex::PhotoCompanion::write(
+            s.photos->entries, "/data/turtles", s.photos->decisions.all());
+        services.fileAnswers.push_back("/data/turtles/catalogue.tor");
+        window.LoadDataFile();
+        std::mt19937 random(2);
+        const std::string line = "NEW" + std::string(28, '\t');
+        window.document().appendRecord(line, korvex::bench::digitisedPhoto(line, 1, random));
+    }
+};
+
+// The window's thread: the state taken after the append.
+void BM_RecoveryAfterOneAppendTaken(benchmark::State& state) {
+    OneAppendAfterLoad loaded;
+    for (auto _ : state) {
+        korvex::RecoverySnapshot taken = loaded.window.snapshot();
+        benchmark::DoNotOptimize(taken);
+    }
+    state.counters["copy_bytes"] = double(loaded.window.snapshot().write().size());
+    state.counters["entries"] = double(loaded.window.document().photoEntries().size());
+}
+BENCHMARK(BM_RecoveryAfterOneAppendTaken)->Unit(benchmark::kMillisecond);
+
+// The writer's thread: the copy's bytes after the append.
+void BM_RecoveryAfterOneAppendBytes(benchmark::State& state) {
+    OneAppendAfterLoad loaded;
+    const korvex::RecoverySnapshot taken = loaded.window.snapshot();
+    for (auto _ : state) {
+        std::string bytes = taken.write();
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_RecoveryAfterOneAppendBytes)->Unit(benchmark::kMillisecond);
 
 } // namespace
