@@ -43,6 +43,7 @@ batch:
 install:
 	$(MAKE) build PRESET=release TARGETS="korvex korvex-batch"
 	cmake --install build/release --prefix $(PREFIX)
+	@scripts/tell-path.sh "$(PREFIX)/bin"
 
 build: configure
 	cmake --build --preset $(PRESET) $(if $(strip $(TARGETS)),--target $(TARGETS))
