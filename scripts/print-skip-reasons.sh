@@ -15,7 +15,7 @@ awk '
   # GoogleTest: "file:line: Skipped", the message lines, then "[  SKIPPED ] Suite.Name".
   output && /: Skipped$/ { gtest = 1; text = ""; next }
   output && gtest && /^\[  SKIPPED \]/ { reason[++n] = text; gtest = 0; next }
-  output && gtest { text = text (text == "" ? "" : " ") $0; next }
+  output && gtest && $0 != "" { text = text (text == "" ? "" : " ") $0; next }
   /^Skip regular expression found in output/ {
     if (!shown++) print "Why tests were skipped:"
     if (n == 0) reason[++n] = "(no reason given)"
