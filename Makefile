@@ -2,7 +2,8 @@
 #
 # make test    every test: the suite, the suite again under AddressSanitizer and
 #              UndefinedBehaviorSanitizer, and a short run of each fuzzer; it also builds the
-#              optimised korvex-batch (build/release/src/batch/korvex-batch)
+#              optimised korvex-batch (build/release/src/batch/korvex-batch) and runs the
+#              README's examples on it
 # make run     build the optimised program and start it
 # make batch   build the optimised korvex-batch only
 # make install install korvex and korvex-batch, optimised, under PREFIX (default /usr/local)
@@ -25,9 +26,14 @@ test:
 	$(MAKE) check PRESET=asan
 	$(MAKE) batch
 	scripts/run-fuzzers.sh
+	scripts/check-readme-examples.sh
 
+# ctest keeps a skipped test's reason in its log; it is printed beneath the summary, and
+# ctest's own status is the target's.
 check: build
-	ctest --preset $(PRESET)
+	rm -f $(BUILD_DIR)/Testing/Temporary/LastTest.log
+	status=0; ctest --preset $(PRESET) || status=$$?; \
+	scripts/print-skip-reasons.sh $(BUILD_DIR); exit $$status
 
 run: deps-run
 	$(MAKE) build PRESET=release TARGETS=korvex
@@ -39,6 +45,7 @@ batch:
 install:
 	$(MAKE) build PRESET=release TARGETS="korvex korvex-batch"
 	cmake --install build/release --prefix $(PREFIX)
+	@scripts/tell-path.sh "$(PREFIX)/bin"
 
 build: configure
 	cmake --build --preset $(PRESET) $(if $(strip $(TARGETS)),--target $(TARGETS))

@@ -20,8 +20,19 @@ function(korvex_discover_qttests executable prefix environment)
       set(ENV{${variable}} "${value}")
     endif()
   endforeach()
+  # Listing its functions, a Qt Test program ends at once from within QTest (exit()), so the
+  # temporary folders its test object or main() made are never removed: they go to a folder
+  # of the listing's own, removed with them, and not to the system's temporary folder.
+  string(RANDOM LENGTH 8 suffix)
+  get_filename_component(folder "${executable}" DIRECTORY)
+  set(scratch "${folder}/${prefix}-listing-${suffix}")
+  file(MAKE_DIRECTORY "${scratch}")
+  set(temporary "$ENV{TMPDIR}")
+  set(ENV{TMPDIR} "${scratch}")
   execute_process(COMMAND "${executable}" -functions
                   OUTPUT_VARIABLE listing ERROR_VARIABLE errors RESULT_VARIABLE status TIMEOUT 60)
+  set(ENV{TMPDIR} "${temporary}")
+  file(REMOVE_RECURSE "${scratch}")
   foreach(setting IN LISTS saved)
     string(REGEX MATCH "^[^=]+" variable "${setting}")
     string(REGEX REPLACE "^[^=]+=" "" value "${setting}")

@@ -28,11 +28,18 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-echo "Installing: ${missing[*]}"
+# Only root installs packages: as root directly, otherwise through sudo. Minimal Debian has no
+# sudo, and a plain user there gets the one line to give root instead of "sudo: command not found".
 sudo=()
 if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo > /dev/null 2>&1; then
+    echo "Some packages are missing and only root can install them (this user is not root, and sudo is not installed); as root, run:" >&2
+    echo "    apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
   sudo=(sudo)
 fi
+echo "Installing: ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 "${sudo[@]}" apt-get update -q
 "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -12,4 +12,12 @@ Run the program on a desktop session, or under a virtual X server:
 MSG
   exit 0
 fi
-exec "$program"
+# Without a session's XDG_RUNTIME_DIR (a console, ssh, su) Qt makes /tmp/runtime-USER and leaves
+# it there; the program gets a runtime folder for this run instead, removed when it ends.
+if [ -n "${XDG_RUNTIME_DIR:-}" ]; then
+  exec "$program"
+fi
+XDG_RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/korvex-runtime.XXXXXX")
+export XDG_RUNTIME_DIR
+trap 'rm -rf "$XDG_RUNTIME_DIR"' EXIT
+"$program"
