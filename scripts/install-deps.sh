@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
   qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  nlohmann-json3-dev
+  libsimdjson-dev
   fonts-liberation2
   clang libclang-rt-dev
 )

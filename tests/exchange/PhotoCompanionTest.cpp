@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace korvex;
@@ -351,4 +352,209 @@ TEST(PhotoCompanion, RefusesMalformedDecisionsWithAReason) {
     // A fault in a decision does not hide that the document is newer.
     const auto newer = PhotoCompanion::read(withDecisions("3", "[1]"), kFolder);
     EXPECT_NE(newer.error.find("newer version"), std::string::npos) << newer.error;
+}
+
+namespace {
+
+// A document with kGoodEntry and `field` ("\"key\": value") added at its end.
+std::string withField(const std::string& field) {
+    std::string text = document("1", kGoodEntry);
+    text.insert(text.size() - 1, ", " + field);
+    return text;
+}
+
+// An entry with every field, `key` given `value` instead of its own; an empty
+// value leaves the field out.
+std::string entryWith(const std::string& key, const std::string& value) {
+    const std::vector<std::pair<std::string, std::string>> fields = {
+        {"line", "\"a\""},
+        {"occurrence", "1"},
+        {"photo", "\"p.jpg\""},
+        {"width", "10"},
+        {"height", "20"},
+        {"appended", "\"\""},
+        {"segments", R"({"M1": [1, 2, 3, 4]})"}};
+    std::string text;
+    for (const auto& [k, v] : fields)
+        if (k != key || !value.empty())
+            text += (text.empty() ? "{\"" : ", \"") + k + "\": " + (k == key ? value : v);
+    return text + "}";
+}
+
+// The one entry of a document of `entry`, or the reason it was refused.
+PhotoCompanion::ReadResult readEntry(const std::string& entry) {
+    return PhotoCompanion::read(document("1", entry), kFolder);
+}
+
+} // namespace
+
+// The parser checks only what the reader reads, so every value is read, also
+// one the program has no use for; and it stops where the document ends.
+TEST(PhotoCompanion, RefusesWhatIsNotJsonWhereverItLies) {
+    const std::string good = document("1", kGoodEntry);
+    const std::vector<Refused> cases = {
+        {"comma missing where passed over", withField(R"("later": [1 2])"), "comma, colon"},
+        {"misspelt literal where passed over", withField(R"("later": {"a": tru})"),
+         "none of a text, a number"},
+        {"bad escape where passed over", withField(R"("later": "\x")"), "malformed escape"},
+        {"leading zero where passed over", withField(R"("later": 01)"), "number is malformed"},
+        {"bad escape in a key passed over", withField(R"("\q": 1)"), "malformed escape"},
+        {"number beyond a double", entryWith("segments", R"({"M1": [1e400, 2, 3, 4]})"),
+         "number is malformed or out of range"},
+        {"lone high surrogate", entryWith("line", R"("\ud800")"), "malformed escape"},
+        {"lone low surrogate", entryWith("line", R"("\udc00")"), "malformed escape"},
+        {"high surrogate without its low half", entryWith("line", R"("\ud800\u0041")"),
+         "malformed escape"},
+        {"raw tab in a text", entryWith("line", "\"a\tb\""), "control character"},
+        {"a second document", good + " {}", "something follows the document"},
+        {"a closing brace too many", good + "}", "something follows the document"},
+        {"words after the document", good + " x", "not valid JSON"},
+        {"object left open", good.substr(0, good.size() - 1), "not closed"},
+        {"a lone scalar with more after it", "null x", "not valid JSON"},
+        {"a misspelt lone scalar", "nul", "not valid JSON"},
+        {"a lone scalar and a control character", "null\x01\t", "not valid JSON"},
+        {"two scalars", "3, 4", "not valid JSON"},
+        {"nested too deep",
+         withField("\"later\": " + std::string(2000, '[') + std::string(2000, ']')),
+         "nest more than 1024 deep"},
+        {"where a fault lies", "{\n  \"format\": x}", "line 2, column 13"},
+        {"where bytes are not UTF-8", "{\n\"format\":\n\"\xff\"}", "(line 3: "},
+        {"format given again, as no text",
+         R"({"format": "korvex-photos", "version": 1, "pointsPerPixel": 100, "entries": [],
+            "format": {}})",
+         "not a photo companion"},
+    };
+    for (const Refused& c : cases) {
+        const auto result = PhotoCompanion::read(c.bytes, kFolder);
+        EXPECT_FALSE(result.ok) << c.name;
+        EXPECT_TRUE(result.entries.empty()) << c.name;
+        EXPECT_NE(result.error.find(c.reason), std::string::npos) << c.name << ": " << result.error;
+    }
+    // A document that is a lone valid scalar is JSON, just not a companion.
+    for (const char* scalar : {"3", " \"x\" ", "true", "null", "-0.5e3"})
+        EXPECT_NE(PhotoCompanion::read(scalar, kFolder).error.find("not a photo companion"),
+                  std::string::npos)
+            << scalar;
+}
+
+TEST(PhotoCompanion, ReadsWhatJsonAllows) {
+    const auto line = [](const PhotoCompanion::ReadResult& r) {
+        return r.ok ? r.entries.at(0).recordLine : "refused: " + r.error;
+    };
+    EXPECT_EQ(line(PhotoCompanion::read("\xEF\xBB\xBF" + document("1", kGoodEntry), kFolder)),
+              "A1\t1")
+        << "a byte order mark before the document";
+    std::string escapedKey = document("1", kGoodEntry);
+    escapedKey.replace(escapedKey.find("\"format\""), 8, R"("\u0066ormat")");
+    EXPECT_EQ(line(PhotoCompanion::read(escapedKey, kFolder)), "A1\t1");
+    EXPECT_EQ(
+        line(PhotoCompanion::read(
+            withField("\"later\": " + std::string(100, '[') + std::string(100, ']')), kFolder)),
+        "A1\t1");
+    EXPECT_EQ(line(PhotoCompanion::read(
+                  withField(R"("later": {"a": [true, false, null, -0.5e-3, "\u00e9", {}, []]})"),
+                  kFolder)),
+              "A1\t1");
+    EXPECT_EQ(line(readEntry(entryWith("line", R"("a\u0009\"\\\/b\ud83d\ude00")"))),
+              "a\t\"\\/b\xF0\x9F\x98\x80");
+    EXPECT_EQ(line(readEntry(R"({"lineHex": "4A6b", )" + entryWith("line", "").substr(1))), "Jk");
+    // Any JSON number is a coordinate; the file's own are whole hundredths.
+    const auto points = readEntry(
+        entryWith("segments", R"({"C12": [1.5, -0, 1e-400, 123456789012345678901234567890]})"));
+    ASSERT_TRUE(points.ok) << points.error;
+    const PhotoSegment& s = *points.entries.at(0).segments[27];
+    EXPECT_DOUBLE_EQ(s.from.x, 0.015);
+    EXPECT_EQ(s.from.y, 0.0);
+    EXPECT_EQ(s.to.x, 0.0);
+    EXPECT_DOUBLE_EQ(s.to.y, 1.2345678901234568e27);
+}
+
+TEST(PhotoCompanion, WholeNumbersFitTheirRanges) {
+    struct Row {
+        const char* key;
+        const char* value;
+        const char* reason; // a part of the message, or nothing when read
+    };
+    const std::vector<Row> rows = {
+        {"occurrence", "9223372036854775807", nullptr},
+        {"occurrence", "9223372036854775808", "\"occurrence\" is too large"},
+        {"occurrence", "18446744073709551615", "\"occurrence\" is too large"},
+        {"occurrence", "18446744073709551616", "\"occurrence\" is not a whole number"},
+        {"occurrence", "-9223372036854775809", "\"occurrence\" is not a whole number"},
+        {"occurrence", "1.0", "\"occurrence\" is not a whole number"},
+        {"occurrence", "1e0", "\"occurrence\" is not a whole number"},
+        {"occurrence", "-0", "\"occurrence\" is too small"},
+        {"occurrence", "\"1\"", "\"occurrence\" is not a whole number"},
+        {"occurrence", "null", "\"occurrence\" is not a whole number"},
+        {"occurrence", "[1]", "\"occurrence\" is not a whole number"},
+        {"width", "1000000", nullptr},
+        {"width", "1000001", "\"width\" is too large"},
+        {"height", "true", "\"height\" is not a whole number"},
+        {"appended", "{}", "\"appended\" is not a text"},
+        {"segments", "[]", "\"segments\" is not an object"},
+    };
+    for (const Row& row : rows) {
+        const auto result = readEntry(entryWith(row.key, row.value));
+        const std::string name = std::string(row.key) + " " + row.value;
+        if (!row.reason) {
+            EXPECT_TRUE(result.ok) << name << ": " << result.error;
+            continue;
+        }
+        EXPECT_FALSE(result.ok) << name;
+        EXPECT_NE(result.error.find(std::string("entry 1 ") + row.reason), std::string::npos)
+            << name << ": " << result.error;
+    }
+    for (const char* scale : {"1000001", "1.5", "{}"})
+        EXPECT_NE(PhotoCompanion::read(document("1", kGoodEntry, scale), kFolder)
+                      .error.find("\"pointsPerPixel\" is not a whole number from 1 to 1000000"),
+                  std::string::npos)
+            << scale;
+    EXPECT_TRUE(PhotoCompanion::read(document("1", kGoodEntry, "1000000"), kFolder).ok);
+}
+
+TEST(PhotoCompanion, SegmentsNameTheSeamsExactly) {
+    const std::vector<std::pair<const char*, std::size_t>> seams = {
+        {"M1", 0}, {"M9", 8}, {"M10", 9}, {"M16", 15}, {"C1", 16}, {"C9", 24}, {"C12", 27}};
+    for (const auto& [seam, index] : seams) {
+        const auto result =
+            readEntry(entryWith("segments", "{\"" + std::string(seam) + "\": [1, 2, 3, 4]}"));
+        ASSERT_TRUE(result.ok) << seam << ": " << result.error;
+        EXPECT_TRUE(result.entries.at(0).segments[index].has_value()) << seam;
+        EXPECT_EQ(SpecimenRecord::seamName(index), seam);
+    }
+    for (const char* seam : {"M0", "M01", "M17", "M99", "C0", "C13", "m1", "M1 ", "X1", "M", ""}) {
+        const auto result =
+            readEntry(entryWith("segments", "{\"" + std::string(seam) + "\": [1, 2, 3, 4]}"));
+        EXPECT_NE(result.error.find("segment \"" + std::string(seam) + "\" names no seam"),
+                  std::string::npos)
+            << seam << ": " << result.error;
+    }
+}
+
+TEST(PhotoCompanion, PhotoPathsAreMadeAbsoluteAgainstTheFolder) {
+    struct Row {
+        const char* folder;
+        const char* stored;
+        const char* path;
+    };
+    const std::vector<Row> rows = {
+        {"/data/turtles", "p/a.jpg", "/data/turtles/p/a.jpg"},
+        {"/data/turtles/", "a.jpg", "/data/turtles/a.jpg"},
+        {"/data/./turtles", "a.jpg", "/data/turtles/a.jpg"},
+        {"/", "a.jpg", "/a.jpg"},
+        {".", "a.jpg", "a.jpg"},
+        {"", "a.jpg", "a.jpg"},
+        {"rel/dir", "a.jpg", "rel/dir/a.jpg"},
+        {"/data/turtles", "../b.jpg", "/data/b.jpg"},
+        {"/data/turtles", "./p//a.jpg", "/data/turtles/p/a.jpg"},
+        {"/data/turtles", "p/./../a.jpg", "/data/turtles/a.jpg"},
+        {"/data/turtles", ".hidden/...", "/data/turtles/.hidden/..."},
+        {"/data/turtles", "/elsewhere/a.jpg", "/elsewhere/a.jpg"},
+    };
+    for (const Row& row : rows) {
+        const auto result = PhotoCompanion::read(
+            document("1", entryWith("photo", "\"" + std::string(row.stored) + "\"")), row.folder);
+        ASSERT_TRUE(result.ok) << row.stored << ": " << result.error;
+        EXPECT_EQ(result.entries.at(0).photoPath, row.path) << row.folder << " + " << row.stored;
+    }
 }
