@@ -4,6 +4,7 @@
 #include "analysis/PairSweep.h"
 #include "model/DataSet.h"
 #include "model/NumberText.h"
+#include "model/RecordLine.h"
 
 #include <algorithm>
 #include <cmath>
@@ -140,7 +141,7 @@ Repeatability::Table tableOf(const std::vector<Measured>& records) {
 void appendTable(std::string& out, const Repeatability::Table& table) {
     for (std::size_t s = 0; s < Repeatability::kSeamCount; ++s) {
         const auto& f = table.seams[s];
-        out += Repeatability::seamName(s);
+        out += SpecimenRecord::seamName(s);
         appendFigure(out, f.mean);
         appendFigure(out, f.sdWithin);
         appendFigure(out, f.repeatability);
@@ -218,11 +219,6 @@ std::optional<double> Repeatability::Spread::p95() const {
     // ceil(0.95 count) in whole numbers: 0.95 has no exact double.
     const std::size_t position = (95 * sorted.size() + 99) / 100;
     return sorted[position - 1];
-}
-
-std::string Repeatability::seamName(std::size_t seam) {
-    return seam < kMarginalCount ? "M" + std::to_string(seam + 1)
-                                 : "C" + std::to_string(seam - kMarginalCount + 1);
 }
 
 double Repeatability::seamValue(const DistancePasses::ParsedRecord& values, std::size_t seam) {
@@ -342,6 +338,19 @@ Repeatability Repeatability::run(const Catalogue& catalogue, const std::vector<R
     return result;
 }
 
+std::string Repeatability::sentence() const {
+    const auto moved = overall.repeatD.median();
+    const auto other = nearestOtherD.median();
+    if (!moved || !other)
+        return {};
+    std::string out = "Re-digitising moved a record by a median D of " + fixedText(*moved, 2) +
+                      "; the nearest other animal lies at a median D of " + fixedText(*other, 2);
+    const double times = *other / *moved;
+    if (*moved > 0.0 && std::isfinite(times))
+        out += ": " + fixedText(times, times < 1.0 ? 1 : 0) + " times farther";
+    return out + ".";
+}
+
 std::string Repeatability::report() const {
     std::string out = "measured\t" + std::to_string(overall.measured) + '\t' +
                       std::to_string(overall.measurements);
@@ -365,7 +374,7 @@ std::string Repeatability::report() const {
         out += "bias\t" + bias.first + '\t' + bias.second + '\t' + std::to_string(bias.records);
         out += kLineEnd;
         for (std::size_t s = 0; s < kSeamCount; ++s) {
-            out += seamName(s);
+            out += SpecimenRecord::seamName(s);
             appendFigure(out, bias.meanDifference[s]);
             out += kLineEnd;
         }

@@ -109,8 +109,14 @@ public:
     // a line per seam: `name mean-difference`.
     std::string report() const;
 
-    // "M1" .. "M16", "C1" .. "C12".
-    static std::string seamName(std::size_t seam);
+    // One sentence a user can quote: "Re-digitising moved a record by a
+    // median D of 0.21; the nearest other animal lies at a median D of 1.87:
+    // 9 times farther." (medians to 2 decimals, the quotient of the two
+    // medians as a whole number, to 1 decimal below 1). Without the
+    // quotient (a median of 0 moved) the sentence ends after the second
+    // median; empty without both medians.
+    std::string sentence() const;
+
     static double seamValue(const DistancePasses::ParsedRecord& values, std::size_t seam);
 };
 

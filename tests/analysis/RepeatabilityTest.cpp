@@ -1,6 +1,7 @@
 #include "analysis/Repeatability.h"
 
 #include "CatalogueFixtures.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +118,7 @@ TEST(Repeatability, ValuesAreReadAsTheComparisonReadsThem) {
                     line("", "0.12349", "0.10001", "0.1234551") + "\r\n";
     const auto result = r.run();
     for (std::size_t s = 0; s < Repeatability::kSeamCount; ++s)
-        EXPECT_EQ(result.overall.seams[s].sdWithin, 0.0) << Repeatability::seamName(s);
+        EXPECT_EQ(result.overall.seams[s].sdWithin, 0.0) << SpecimenRecord::seamName(s);
     EXPECT_EQ(result.overall.repeatD.sorted, (std::vector<double>{0.0, 0.0}));
 }
 
@@ -217,6 +218,36 @@ TEST(Repeatability, DistancesAgreeWithComparisonRuns) {
     ASSERT_TRUE(result.ratio);
     EXPECT_DOUBLE_EQ(*result.ratio,
                      *result.overall.repeatD.median() / *result.nearestOtherD.median());
+}
+
+TEST(Repeatability, TheSentenceAUserCanQuote) {
+    struct Case {
+        std::vector<double> moved;
+        std::vector<double> other;
+        const char* sentence;
+    };
+    const Case cases[] = {
+        {{0.2, 0.22},
+         {1.87},
+         "Re-digitising moved a record by a median D of 0.21; the nearest other animal lies at "
+         "a median D of 1.87: 9 times farther."},
+        {{0.5},
+         {0.2},
+         "Re-digitising moved a record by a median D of 0.50; the nearest other animal lies at "
+         "a median D of 0.20: 0.4 times farther."},
+        {{0.0},
+         {1.0},
+         "Re-digitising moved a record by a median D of 0.00; the nearest other animal lies at "
+         "a median D of 1.00."},
+        {{}, {1.0}, ""},
+        {{0.1}, {}, ""},
+    };
+    for (const Case& c : cases) {
+        Repeatability r;
+        r.overall.repeatD.sorted = c.moved;
+        r.nearestOtherD.sorted = c.other;
+        EXPECT_EQ(r.sentence(), c.sentence);
+    }
 }
 
 // Operators: A measured records 1 and 2 again, B record 1 twice; a repeat
