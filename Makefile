@@ -7,6 +7,7 @@
 # make run     build the optimised program and start it
 # make batch   build the optimised korvex-batch only
 # make install install korvex and korvex-batch, optimised, under PREFIX (default /usr/local)
+# make package a Debian package of the optimised build: build/release/korvex_VERSION_ARCH.deb
 # make check   the suite of one build only (PRESET=default, release or asan)
 # make bench   the benchmarks, in the optimised build
 # make fuzz    the fuzzers for longer: make fuzz FUZZ_SECONDS=600
@@ -19,7 +20,10 @@ BUILD_DIR := build/$(PRESET)
 TARGETS ?=
 PREFIX ?= /usr/local
 
-.PHONY: test check run batch install build deps deps-run configure bench fuzz clean
+.PHONY: test check run batch install package build deps deps-run deps-package configure bench \
+        fuzz clean
+# What the install rules install, built optimised.
+INSTALLED := korvex korvex-batch korvex-batch-manpage
 
 test:
 	$(MAKE) check PRESET=default
@@ -43,9 +47,13 @@ batch:
 	$(MAKE) build PRESET=release TARGETS=korvex-batch
 
 install:
-	$(MAKE) build PRESET=release TARGETS="korvex korvex-batch"
+	$(MAKE) build PRESET=release TARGETS="$(INSTALLED)"
 	cmake --install build/release --prefix $(PREFIX)
 	@scripts/tell-path.sh "$(PREFIX)/bin"
+
+package: deps-package
+	$(MAKE) build PRESET=release TARGETS="$(INSTALLED)"
+	cd build/release && cpack -G DEB
 
 build: configure
 	cmake --build --preset $(PRESET) $(if $(strip $(TARGETS)),--target $(TARGETS))
@@ -58,6 +66,9 @@ deps:
 
 deps-run:
 	scripts/install-deps.sh --run
+
+deps-package:
+	scripts/install-deps.sh --package
 
 bench:
 	$(MAKE) build PRESET=release

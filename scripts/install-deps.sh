@@ -19,6 +19,10 @@ packages=(
 if [ "${1:-}" = "--run" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   packages+=(xvfb xauth)
 fi
+# A Debian package's dependencies are read from its libraries by dpkg-shlibdeps.
+if [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Starts the program; without a display it explains how to run it instead of failing obscurely.
-# That advice is the answer `make run` owes there, not a failure, so it ends with status 0 and
-# make adds no error line of its own beneath it.
+# Nothing started then, so it ends with status 1: a script running `make run` can tell.
 set -euo pipefail
 program=${1:?usage: run-korvex.sh PATH-TO-korvex}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -10,7 +9,7 @@ No display was found (DISPLAY is not set), so the window cannot be shown.
 Run the program on a desktop session, or under a virtual X server:
     xvfb-run -a -s "-screen 0 1280x1024x24" make run
 MSG
-  exit 0
+  exit 1
 fi
 # Without a session's XDG_RUNTIME_DIR (a console, ssh, su) Qt makes /tmp/runtime-USER and leaves
 # it there; the program gets a runtime folder for this run instead, removed when it ends.

@@ -10,6 +10,7 @@
 #include "model/MeasurementSheet.h"
 #include "model/NumberText.h"
 #include "model/SheetFill.h"
+#include "version/Version.h"
 
 #include <cerrno>
 #include <cmath>
@@ -65,6 +66,7 @@ BatchCommands::BatchCommands(std::ostream& out, std::ostream& err, FileReader re
 
 std::string BatchCommands::usage() {
     return "Usage: korvex-batch COMMAND [OPTIONS]\n"
+           "       korvex-batch --help | --version\n"
            "\n"
            "Commands:\n"
            "  compare       rank every record of a data set by its distance to a sheet\n"
@@ -135,10 +137,18 @@ std::string BatchCommands::usage() {
            "  --seed N           seed the generator (default: from the time of day);\n"
            "                     the percentage line goes to standard error\n"
            "\n"
+           "Without a command:\n"
+           "  --help, -h         print this text\n"
+           "  --version          print the program's version\n"
+           "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
            "arguments, 3 an input file could not be read, 4 not enough memory, 5 the\n"
            "output could not be written.\n";
+}
+
+std::string BatchCommands::versionLine() {
+    return "korvex-batch " + std::string(kVersion) + "\n";
 }
 
 bool BatchCommands::readInput(const std::string& path, std::string& bytes) {
@@ -156,6 +166,10 @@ int BatchCommands::run(const std::vector<std::string>& args) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         (args.empty() ? err_ : out_) << usage();
         return args.empty() ? kUsage : kOk;
+    }
+    if (args[0] == "--version") {
+        out_ << versionLine();
+        return finishOutput();
     }
     const std::string& command = args[0];
     if (command != "compare" && command != "all-pairs" && command != "distribution" &&

@@ -35,6 +35,8 @@ public:
     int run(const std::vector<std::string>& args);
 
     static std::string usage();
+    // What `--version` prints: "korvex-batch 1.0" and a line end.
+    static std::string versionLine();
 
 private:
     struct Options;

@@ -373,7 +373,7 @@ void CheckWindow::showChart(QChartView* view, const std::vector<CandidateCheck::
     chart->setTitleFont(titleFont);
     chart->setTitle(marginal ? QStringLiteral("D1 by seam") : QStringLiteral("D2 by junction"));
     auto* series = new QHorizontalBarSeries;
-    auto* set = new QBarSet(marginal ? QStringLiteral("D1") : QStringLiteral("D2"));
+    auto* set = new QBarSet(QString::fromUtf8(nameOf(marginal ? Measure::D1 : Measure::D2)));
     QStringList categories;
     QStringList described;
     double largest = 0.0;

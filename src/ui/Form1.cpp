@@ -1,13 +1,17 @@
 #include "ui/Form1.h"
 
+#include "ui/AboutWindow.h"
 #include "ui/CatalogueWindows.h"
 #include "ui/CheckWindow.h"
 #include "uilogic/Coordinates.h"
 #include "ui/DecisionsWindow.h"
 #include "ui/Form2.h"
+#include "ui/GuideWindow.h"
+#include "ui/OwnedWindow.h"
 #include "ui/PictureArea.h"
 #include "ui/QtPicture.h"
 #include "ui/QtPlatformServices.h"
+#include "ui/SvgPicture.h"
 #include "ui/WindowFonts.h"
 
 #include <QAction>
@@ -21,11 +25,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 namespace korvex {
@@ -77,15 +79,6 @@ QFrame* rule(const QString& name) {
     return line;
 }
 
-QImage renderSvg(const QString& resource, QSize size) {
-    QSvgRenderer svg(resource);
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    svg.render(&painter);
-    return image;
-}
-
 } // namespace
 
 Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
@@ -124,7 +117,7 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     pictureArea_->move(0, 0);
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
     pictureArea_->setPicture(
-        renderSvg(QStringLiteral(":/seam-scheme.svg"),
+        SvgPicture::render(QStringLiteral(":/seam-scheme.svg"),
                   QSize(int(twipsToPixels(MainWindowModel::kSchemeWidth)) * 2,
                         int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2)));
 
@@ -132,6 +125,7 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     buildMenus();
     buildPhotoMenu();
     buildCatalogueMenu();
+    buildHelpMenu();
     buildHiddenGroup(SeamGroupId::LeftCentral2);
     buildHiddenGroup(SeamGroupId::RightCentral2);
 
@@ -324,8 +318,8 @@ void Form1::buildSite(QVBoxLayout* column, const QString& imageName, const QStri
     auto* image = new QLabel;
     image->setObjectName(imageName);
     image->setFixedSize(kSiteImageWidth, kSiteImageHeight);
-    image->setPixmap(
-        QPixmap::fromImage(renderSvg(imageResource, QSize(kSiteImageWidth, kSiteImageHeight))));
+    image->setPixmap(QPixmap::fromImage(
+        SvgPicture::render(imageResource, QSize(kSiteImageWidth, kSiteImageHeight))));
     image->setScaledContents(true);
     column->addWidget(image);
 
@@ -506,6 +500,22 @@ void Form1::buildCatalogueMenu() {
     decisions->setObjectName(QStringLiteral("catalogueDecisions"));
     connect(decisions, &QAction::triggered, this,
             [this] { DecisionsWindow::open(this, model_, *services_); });
+}
+
+void Form1::buildHelpMenu() {
+    // The last menu on the bar, as on every desktop.
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->menuAction()->setObjectName(QStringLiteral("helpMenu"));
+
+    // F1: no box of the sheet takes it.
+    QAction* guide = help->addAction(QStringLiteral("&Guide"));
+    guide->setObjectName(QStringLiteral("helpGuide"));
+    guide->setShortcut(QKeySequence::HelpContents);
+    connect(guide, &QAction::triggered, this, [this] { showOwnedWindow<GuideWindow>(this); });
+
+    QAction* about = help->addAction(QStringLiteral("&About KORVEX"));
+    about->setObjectName(QStringLiteral("helpAbout"));
+    connect(about, &QAction::triggered, this, [this] { showOwnedWindow<AboutWindow>(this); });
 }
 
 QAction* Form1::menuEntry(const QString& array, int index) const {

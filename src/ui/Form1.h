@@ -67,6 +67,8 @@ private:
     // The "Catalogue" menu: evaluating the matching, checking the catalogue and
     // the log of decisions.
     void buildCatalogueMenu();
+    // The "Help" menu, last: the guide and the About box.
+    void buildHelpMenu();
     QAction* addEntry(class QMenu* menu, const QString& array, int index, const QString& caption,
                       void (MainWindowModel::*handler)(int));
     QLabel* addLabel1(int index, const QString& caption);

@@ -1,5 +1,6 @@
 #include "ui/Form1.h"
 #include "ui/RecoveryKeeper.h"
+#include "version/Version.h"
 
 #include <QApplication>
 
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("KORVEX"));
+    QApplication::setApplicationVersion(
+        QString::fromLatin1(korvex::kVersion.data(), qsizetype(korvex::kVersion.size())));
     QApplication::setDesktopFileName(QStringLiteral("korvex"));
     korvex::Form1 window;
     korvex::RecoveryKeeper recovery(window.model(), korvex::RecoveryKeeper::defaultFolder());

@@ -7,6 +7,7 @@
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "uilogic/MainWindowModel.h"
+#include "version/Version.h"
 
 #include <algorithm>
 
@@ -161,8 +162,19 @@ TEST(BatchCommands, BadArgumentsAndUnreadableFilesFailClearly) {
     Batch help;
     EXPECT_EQ(help.run({"--help"}), 0);
     for (const char* named : {"--data-text", "evaluate", "audit", "--individual", "--threshold",
-                              "repeatability", "--repeats-text", "--operators-text"})
+                              "--version", "repeatability", "--repeats-text", "--operators-text"})
         EXPECT_NE(help.out.str().find(named), std::string::npos) << named;
+}
+
+// The version the build sets, as the About box shows it; a manual page is made
+// from --help and --version, so both go to standard output.
+TEST(BatchCommands, VersionPrintsTheBuildsVersionAlone) {
+    Batch batch;
+    EXPECT_EQ(batch.run({"--version"}), BatchCommands::kOk);
+    EXPECT_EQ(batch.out.str(), "korvex-batch " + std::string(kVersion) + "\n");
+    EXPECT_TRUE(batch.err.str().empty()) << batch.err.str();
+    EXPECT_FALSE(kVersion.empty());
+    EXPECT_EQ(kVersion.find_first_not_of("0123456789."), std::string_view::npos) << kVersion;
 }
 
 TEST(BatchCommands, EvaluateAndAuditTheCatalogue) {
@@ -315,6 +327,7 @@ TEST(BatchCommands, AnUnwritableOutputEndsWithItsOwnStatus) {
     EXPECT_EQ(commands.run({"all-pairs", "--data-text", "d"}), BatchCommands::kUnwritable);
     EXPECT_NE(err.str().find("could not be written"), std::string::npos);
     EXPECT_EQ(commands.run({"distribution", "--seed", "1"}), BatchCommands::kUnwritable);
+    EXPECT_EQ(commands.run({"--version"}), BatchCommands::kUnwritable);
 }
 
 } // namespace

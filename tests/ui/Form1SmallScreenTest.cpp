@@ -1,15 +1,20 @@
 // The main window on a laptop screen: every control lies inside the window,
 // and the window inside the screen. The screen's size comes from
 // KORVEX_TEST_SCREEN ("1280x720"), given to the offscreen platform.
+#include "ui/AboutWindow.h"
 #include "ui/Form1.h"
+#include "ui/GuideWindow.h"
 #include "ui/PictureArea.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +53,32 @@ private slots:
         QCOMPARE(controls, 6 + 10 + 28); // check boxes, buttons, sheet boxes
         // The picture keeps a useful share of the window.
         QVERIFY(form.pictureArea()->parentWidget()->width() >= form.width() / 3);
+    }
+
+    // The guide and the About box open whole on the screen, the About box's
+    // facts unclipped and the guide wide enough to read beside its scheme.
+    void helpWindowsFitTheScreen() {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        Form1 form;
+        form.startUp();
+        form.findChild<QAction*>(QStringLiteral("helpGuide"))->trigger();
+        auto* guide = form.findChild<GuideWindow*>();
+        QVERIFY(guide);
+        QVERIFY(QTest::qWaitForWindowExposed(guide));
+        QVERIFY(screen.contains(guide->frameGeometry()));
+        QVERIFY(guide->browser()->viewport()->width() >= 600);
+
+        form.findChild<QAction*>(QStringLiteral("helpAbout"))->trigger();
+        auto* about = form.findChild<AboutWindow*>();
+        QVERIFY(about);
+        QVERIFY(QTest::qWaitForWindowExposed(about));
+        QVERIFY(screen.contains(about->frameGeometry()));
+        for (QLabel* label : about->labels()) {
+            const QRect at(label->mapTo(about, QPoint(0, 0)), label->size());
+            QVERIFY2(about->rect().contains(at), qPrintable(label->text()));
+            QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                     qPrintable(label->text()));
+        }
     }
 
 private:
