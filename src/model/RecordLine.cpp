@@ -22,6 +22,19 @@ std::string_view codeOf(std::string_view line) {
     return line.substr(0, line.find(kFieldSeparator));
 }
 
+std::string withCode(std::string_view line, std::string_view code) {
+    std::string out(code);
+    out += line.substr(codeOf(line).size());
+    return out;
+}
+
+std::optional<std::string> codeProblem(std::string_view code) {
+    if (code.find_first_of(kFieldBreakers) == std::string_view::npos)
+        return std::nullopt;
+    return "An identification code cannot hold a TAB, CR or LF: it would break the record's "
+           "fields. Type the code on one line, without tabs.";
+}
+
 std::string seamName(std::size_t recordIndex) {
     return recordIndex < RecordLayout::kMarginalCount
                ? "M" + std::to_string(recordIndex + 1)

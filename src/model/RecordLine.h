@@ -2,6 +2,7 @@
 
 #include "model/MeasurementSheet.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,9 @@ namespace SpecimenRecord {
 
 inline constexpr char kFieldSeparator = '\t';
 inline constexpr std::size_t kFieldCount = 29;
+// What no field may hold: a TAB shifts the fields after it, a CR or LF may
+// split the record.
+inline constexpr std::string_view kFieldBreakers = "\t\r\n";
 
 // The record line for `code` and the sheet's 28 record values, copied unchanged.
 std::string BuildRecordLine(std::string_view code, const MeasurementSheet& sheet);
@@ -27,6 +31,15 @@ std::vector<std::string_view> splitFields(std::string_view line);
 
 // Field 0: the text before the first TAB, or the whole line without one.
 std::string_view codeOf(std::string_view line);
+
+// `line` with field 0 replaced by `code`, every other byte kept.
+std::string withCode(std::string_view line, std::string_view code);
+
+// Why `code` cannot be typed as a record's identification code, or nothing
+// when it can: it holds one of kFieldBreakers, so a question for a code
+// refuses it (an empty code is allowed, as it always was). The reason is a
+// whole sentence for a message.
+std::optional<std::string> codeProblem(std::string_view code);
 
 // The seam a record value belongs to: "M1".."M16" for 0..15, "C1".."C12" for 16..27.
 std::string seamName(std::size_t recordIndex);

@@ -500,6 +500,28 @@ void Form1::buildCatalogueMenu() {
     decisions->setObjectName(QStringLiteral("catalogueDecisions"));
     connect(decisions, &QAction::triggered, this,
             [this] { DecisionsWindow::open(this, model_, *services_); });
+
+    // Mending the record shown last, so that its photo and decisions stay
+    // attached where an edit of the file by hand would lose them.
+    catalogue->addSeparator();
+    const auto mend = [this, catalogue](const QString& text, const char* name,
+                                        void (MainWindowModel::*run)()) {
+        QAction* action = catalogue->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, [this, run] { (model_.*run)(); });
+        return action;
+    };
+    mend(QStringLiteral("Change the C&ode…"), "catalogueChangeCode", &MainWindowModel::ChangeCode);
+    mend(QStringLiteral("&Replace the Values from the Sheet"), "catalogueReplaceValues",
+         &MainWindowModel::ReplaceValuesFromSheet);
+    mend(QStringLiteral("De&lete the Record"), "catalogueDeleteRecord",
+         &MainWindowModel::DeleteRecord);
+    mend(QStringLiteral("Rename an &Animal…"), "catalogueRenameAnimal",
+         &MainWindowModel::RenameAnimal);
+    QAction* undo = mend(QStringLiteral("&Undo the Last Record Change"), "catalogueUndoChange",
+                         &MainWindowModel::UndoRecordChange);
+    connect(catalogue, &QMenu::aboutToShow, undo,
+            [this, undo] { undo->setEnabled(model_.document().canUndo()); });
 }
 
 void Form1::buildHelpMenu() {

@@ -41,21 +41,32 @@ void CatalogueCommands::message(const std::string& text, const char* title,
     services_.messageBox(text, title, icon, PlatformServices::Buttons::Ok);
 }
 
+std::optional<CatalogueCommands::Pattern>
+CatalogueCommands::askPattern(PlatformServices& services, const char* title,
+                              const std::string& offered) {
+    auto answer = services.askText(kPatternPrompt, title, offered);
+    if (!answer)
+        return std::nullopt; // Cancel at the question runs nothing
+    std::string error;
+    auto individuals = Individuals::withPattern(*answer, error);
+    if (!individuals) {
+        services.messageBox("The individual pattern \"" + *answer +
+                                "\" is no regular expression: " + error,
+                            title, PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
+        return std::nullopt;
+    }
+    return Pattern{std::move(*answer), std::move(*individuals)};
+}
+
 std::shared_ptr<CatalogueCommands::Run> CatalogueCommands::start(Command command) {
     const char* title = command == Command::Evaluate ? kEvaluateTitle : kCheckTitle;
-    const auto answer = services_.askText(kPatternPrompt, title, std::string());
-    if (!answer)
-        return nullptr; // Cancel at the question runs nothing
-    const std::string& pattern = *answer;
-    std::string error;
-    auto individuals = Individuals::withPattern(pattern, error);
-    if (!individuals) {
-        message("The individual pattern \"" + pattern + "\" is no regular expression: " + error,
-                title, PlatformServices::Icon::Warning);
+    auto pattern = askPattern(services_, title, std::string());
+    if (!pattern)
         return nullptr;
-    }
+    // Rename an Animal offers it: the animals renamed are the animals checked.
+    model_.setIndividualPattern(pattern->text);
     return std::make_shared<Run>(command, std::string(model_.dataSet().text()),
-                                 std::move(*individuals));
+                                 std::move(pattern->individuals));
 }
 
 bool CatalogueCommands::finished(const Run& run) {

@@ -76,6 +76,16 @@ public:
 
     CatalogueCommands(PlatformServices& services, MainWindowModel& model);
 
+    // The individual pattern question, titled `title`, offering `offered`:
+    // the pattern typed and its reading. Nothing on Cancel, or after a
+    // message saying why when the pattern is no regular expression.
+    struct Pattern {
+        std::string text;
+        Individuals individuals;
+    };
+    static std::optional<Pattern> askPattern(PlatformServices& services, const char* title,
+                                             const std::string& offered);
+
     // Asks for the individual pattern and copies the loaded data set for a
     // run. Nothing, after a message saying why, when the pattern is no regular
     // expression. (The input box gives an empty text on Cancel, which is the

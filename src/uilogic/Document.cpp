@@ -6,6 +6,7 @@
 
 #include "uilogic/PathText.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -21,6 +22,19 @@ SavedCompanion savedAs(const std::string& path, std::string_view bytes) {
     saved.size = bytes.size();
     saved.hash = hashOfBytes(bytes);
     return saved;
+}
+
+// A record by the identity rule: its line and which occurrence of it it is.
+using Identity = std::pair<std::string_view, std::size_t>;
+
+// How many leading elements `a` and `b` have in common.
+template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::vector<T>& b) {
+    return static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first -
+                                    a.begin());
+}
+
+bool holdsLineEnd(std::string_view line) {
+    return line.find(DataSet::kLineEnd) != std::string_view::npos;
 }
 
 } // namespace
@@ -91,6 +105,174 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     dataSet_.setText(std::move(dataSetText));
     state_ = state ? std::move(state) : std::make_shared<const CatalogueState>();
     modified_ = modified;
+}
+
+bool Document::replaceRecord(std::size_t recordNumber, std::string_view line,
+                             std::optional<PhotoEntry> photo) {
+    if (recordNumber < 1 || recordNumber > dataSet_.RecordCount() || holdsLineEnd(line))
+        return false;
+    const auto pieces = dataSet_.pieces();
+    std::vector<std::optional<std::string_view>> next(pieces.begin(), pieces.end());
+    next[recordNumber - 1] = line;
+    std::optional<NewPhoto> kept;
+    if (photo)
+        kept = NewPhoto{recordNumber - 1, std::move(*photo)};
+    mend(next, std::move(kept));
+    return true;
+}
+
+bool Document::replaceRecords(const std::map<std::size_t, std::string>& lines) {
+    const std::size_t count = dataSet_.RecordCount();
+    if (lines.empty() || std::any_of(lines.begin(), lines.end(), [&](const auto& change) {
+            return change.first < 1 || change.first > count || holdsLineEnd(change.second);
+        }))
+        return false;
+    const auto pieces = dataSet_.pieces();
+    std::vector<std::optional<std::string_view>> next(pieces.begin(), pieces.end());
+    for (const auto& [recordNumber, line] : lines)
+        next[recordNumber - 1] = line;
+    mend(next, std::nullopt);
+    return true;
+}
+
+bool Document::deleteRecord(std::size_t recordNumber) {
+    if (recordNumber < 1 || recordNumber > dataSet_.RecordCount())
+        return false;
+    const auto pieces = dataSet_.pieces();
+    std::vector<std::optional<std::string_view>> next(pieces.begin(), pieces.end());
+    next[recordNumber - 1].reset();
+    mend(next, std::nullopt);
+    return true;
+}
+
+void Document::mend(const std::vector<std::optional<std::string_view>>& next,
+                    std::optional<NewPhoto> photo) {
+    // Steps that can no longer be taken back are of no use under a new one.
+    if (!canUndo())
+        undo_.clear();
+    UndoStep step{dataSet_.text(), state_, modified_, nullptr, 0, 0};
+
+    // Joining the pieces kept with CR LF gives back every byte of the text
+    // around them, also a last piece without its line end.
+    std::string text;
+    text.reserve(dataSet_.text().size());
+    bool first = true;
+    for (const auto& piece : next) {
+        if (!piece)
+            continue;
+        if (!first)
+            text += DataSet::kLineEnd;
+        first = false;
+        text += *piece;
+    }
+
+    // Where each record whose identity changes goes, or nothing when it goes.
+    // Only records whose old or new text is a changed line's can move, but a
+    // walk through all of them is one pass and leaves no case out.
+    const auto old = dataSet_.pieces();
+    const auto now = DataSet::splitPieces(text);
+    std::map<Identity, std::optional<Identity>> moved;
+    std::optional<Identity> photoAt;
+    OccurrenceCounter before;
+    OccurrenceCounter after;
+    for (std::size_t i = 0, j = 0; i < old.size(); ++i) {
+        const Identity from{old[i], before.next(old[i])};
+        if (!next[i]) {
+            moved.emplace(from, std::nullopt);
+            continue;
+        }
+        const Identity to{now[j], after.next(now[j])};
+        ++j;
+        if (photo && photo->at == i)
+            photoAt = to;
+        if (to != from)
+            moved.emplace(from, to);
+    }
+
+    change([&](CatalogueState& state) {
+        std::vector<PhotoEntry> entries;
+        entries.reserve(state.entries.size() + 1);
+        bool photoPlaced = false;
+        for (PhotoEntry& entry : state.entries) {
+            if (const auto it = moved.find({entry.recordLine, entry.occurrence});
+                it != moved.end()) {
+                if (!it->second)
+                    continue; // gone with its record
+                entry.recordLine = std::string(it->second->first);
+                entry.occurrence = it->second->second;
+            }
+            if (photoAt && !photoPlaced && entry.occurrence == photoAt->second &&
+                entry.recordLine == photoAt->first) {
+                entry = photo->entry; // in the old one's place
+                entry.recordLine = std::string(photoAt->first);
+                entry.occurrence = photoAt->second;
+                photoPlaced = true;
+            }
+            entries.push_back(std::move(entry));
+        }
+        if (photoAt && !photoPlaced) {
+            PhotoEntry& entry = entries.emplace_back(std::move(photo->entry));
+            entry.recordLine = std::string(photoAt->first);
+            entry.occurrence = photoAt->second;
+        }
+
+        std::vector<Decision> decisions = state.decisions.all();
+        const auto follow = [&](RecordIdentity& record) {
+            if (!record.isStored())
+                return;
+            const auto it = moved.find({record.recordLine, record.occurrence});
+            if (it == moved.end() || !it->second)
+                return; // a deleted record's decisions keep naming it as they did
+            if (record.recordLine != it->second->first) {
+                record.recordLine = std::string(it->second->first);
+                record.code = std::string(SpecimenRecord::codeOf(record.recordLine));
+            }
+            record.occurrence = it->second->second;
+        };
+        for (Decision& decision : decisions) {
+            follow(decision.query);
+            follow(decision.candidate);
+        }
+
+        // The companion on disk still holds what the first entries and
+        // decisions were (state_ is still the state before this change); a
+        // recovery copy must write out those that changed.
+        if (state.saved) {
+            auto& kept = state.saved->keptEntries;
+            kept.resize(std::min(kept.size(), commonPrefix(state_->entries, entries)));
+            state.saved->decisionCount = std::min(state.saved->decisionCount,
+                                                  commonPrefix(state_->decisions.all(), decisions));
+        }
+        state.entries = std::move(entries);
+        state.decisions = DecisionLog(std::move(decisions));
+    });
+    dataSet_.setText(std::move(text));
+    modified_ = true;
+    step.after = state_;
+    step.afterSize = dataSet_.text().size();
+    step.afterHash = hashOfBytes(dataSet_.text());
+    undo_.push_back(std::move(step));
+}
+
+bool Document::canUndo() const {
+    if (undo_.empty())
+        return false;
+    const UndoStep& last = undo_.back();
+    return last.after == state_ && last.afterSize == dataSet_.text().size() &&
+           last.afterHash == hashOfBytes(dataSet_.text());
+}
+
+bool Document::undo() {
+    if (!canUndo()) {
+        undo_.clear();
+        return false;
+    }
+    UndoStep step = std::move(undo_.back());
+    undo_.pop_back();
+    dataSet_.setText(std::move(step.text));
+    state_ = std::move(step.state);
+    modified_ = step.modified;
+    return true;
 }
 
 std::optional<TorFile::ReadResult> Document::readDataFile(const std::string& path) {

@@ -8,10 +8,13 @@
 #include "uilogic/PlatformServices.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace korvex {
 
@@ -71,6 +74,41 @@ public:
     void restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
                  bool modified);
 
+    // --- mending records ----------------------------------------------------
+    // A record is a piece before the final CR LF, numbered from 1. When its
+    // line changes or it goes, the records of its old and its new text change
+    // their occurrence too: every record's photo entry, and every decision
+    // naming a record (as query or candidate), follows its record to its new
+    // line and occurrence; a decision whose record's line changed takes the
+    // new line's code, since the record is still the same animal's record.
+    // A deleted record's photo entry goes with it; the decisions about it stay
+    // in the log as they were: a log is history. Each mend is one step that
+    // undo() takes back.
+    //
+    // Record `recordNumber` becomes `line`. With `photo`, the record keeps it
+    // instead of the entry it had (its record line and occurrence are set
+    // here). False, changing nothing, when there is no such record or `line`
+    // holds a CR LF (it would be two records).
+    bool replaceRecord(std::size_t recordNumber, std::string_view line,
+                       std::optional<PhotoEntry> photo = std::nullopt);
+    // Several records in one step: record number -> its new line. False,
+    // changing nothing, when any of them is no record or any line holds a
+    // CR LF, or there is none.
+    bool replaceRecords(const std::map<std::size_t, std::string>& lines);
+    // Takes record `recordNumber` and its CR LF out of the data set. False,
+    // changing nothing, when there is no such record.
+    bool deleteRecord(std::size_t recordNumber);
+    // Whether undo() has a mend to take back: the last one made, or the one
+    // before it once that was taken back, while nothing else has changed the
+    // document since it. Anything else (an append, a decision, loading,
+    // saving the data file) ends every step before it, so taking one back
+    // never loses what came after it.
+    bool canUndo() const;
+    // The data set, the photo entries, the decisions and the unsaved mark
+    // exactly as they were before that mend. False, changing nothing, when
+    // there is none to take back.
+    bool undo();
+
     // --- files --------------------------------------------------------------
     // Reads the data file at `path`, changing nothing yet; nothing, after a
     // message naming the file and the reason, when it cannot be read.
@@ -100,12 +138,35 @@ private:
         state_ = std::make_shared<const CatalogueState>(std::move(next));
     }
 
+    // The one mend every public mend is: `next[i]` is what piece i becomes,
+    // nothing when it goes; `photo` the entry the record at piece `at` keeps.
+    struct NewPhoto {
+        std::size_t at = 0;
+        PhotoEntry entry;
+    };
+    void mend(const std::vector<std::optional<std::string_view>>& next,
+              std::optional<NewPhoto> photo);
+
+    // What undo() puts back, and the document the mend left, by which it
+    // tells whether anything changed after it: every other change makes a
+    // new state or another data-set text.
+    struct UndoStep {
+        std::string text;
+        std::shared_ptr<const CatalogueState> state;
+        bool modified = false;
+        std::shared_ptr<const CatalogueState> after;
+        std::size_t afterSize = 0;
+        std::uint64_t afterHash = 0;
+    };
+
     PlatformServices& services_;
     std::string title_;
     DataSet dataSet_;
     // Replaced whole by every change, never null.
     std::shared_ptr<const CatalogueState> state_ = std::make_shared<const CatalogueState>();
     bool modified_ = false;
+    // Oldest first; only the last may be taken back (canUndo()).
+    std::vector<UndoStep> undo_;
 };
 
 } // namespace korvex

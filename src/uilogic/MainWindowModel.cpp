@@ -7,6 +7,7 @@
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 #include "model/SheetFill.h"
+#include "uilogic/CatalogueCommands.h"
 #include "uilogic/Coordinates.h"
 
 #include <algorithm>
@@ -399,6 +400,179 @@ void MainWindowModel::OpenPicture() {
 
 void MainWindowModel::OpenRecordPhoto() {
     photoRecords_.openRecordPhoto();
+}
+
+void MainWindowModel::say(const std::string& text, const char* title, PlatformServices::Icon icon) {
+    services_.messageBox(text, title, icon, PlatformServices::Buttons::Ok);
+}
+
+std::optional<std::size_t> MainWindowModel::recordShownNumber() const {
+    const auto& shown = photoRecords_.shown();
+    if (!shown)
+        return std::nullopt;
+    const auto pieces = dataSet().pieces();
+    const std::size_t index = indexOfOccurrence(pieces, shown->recordLine, shown->occurrence);
+    // The display must still name it: the user acts on the number shown.
+    if (index >= dataSet().RecordCount() ||
+        static_cast<long long>(index) + 1 != display_.recordNumber)
+        return std::nullopt;
+    return index + 1;
+}
+
+std::optional<std::size_t> MainWindowModel::recordToMend(const char* title) {
+    const auto n = recordShownNumber();
+    if (!n)
+        say(kNoRecordShown, title, PlatformServices::Icon::Information);
+    return n;
+}
+
+void MainWindowModel::mended(std::optional<std::size_t> recordNumber) {
+    photoRecords_.forgetShown();
+    if (recordNumber) {
+        photoRecords_.recordShown(static_cast<long long>(*recordNumber));
+        display_.code = std::string(SpecimenRecord::codeOf(dataSet().piece(*recordNumber - 1)));
+    }
+    // A pick list of codes would pick by the old places.
+    if (selectMode_ == 1) {
+        RecordSelection::fillList(dataSet().text(), listWindow_.list());
+        listWindow_.redraw();
+    }
+    displayChanged();
+}
+
+void MainWindowModel::ChangeCode() {
+    const auto n = recordToMend(kChangeCodeTitle);
+    if (!n)
+        return;
+    const std::string line(dataSet().piece(*n - 1));
+    const std::string_view code = SpecimenRecord::codeOf(line);
+    const auto answer =
+        services_.askText("New identification code of record " + std::to_string(*n) + " (now \"" +
+                              std::string(code) + "\"):",
+                          kChangeCodeTitle, std::string(code));
+    if (!answer || *answer == code)
+        return;
+    if (const auto problem = SpecimenRecord::codeProblem(*answer)) {
+        say(*problem, kChangeCodeTitle, PlatformServices::Icon::Warning);
+        return;
+    }
+    document_.replaceRecord(*n, SpecimenRecord::withCode(line, *answer));
+    mended(n);
+}
+
+void MainWindowModel::ReplaceValuesFromSheet() {
+    const auto n = recordToMend(kReplaceValuesTitle);
+    if (!n)
+        return;
+    const MeasurementSheet& sheet = digitising_.sheet();
+    for (std::size_t i = 0; i < MeasurementSheet::kRecordValueCount; ++i)
+        if (sheet.value(i).find_first_of(SpecimenRecord::kFieldBreakers) != std::string::npos) {
+            say("The values on the sheet cannot replace the record: the value of " +
+                    SpecimenRecord::seamName(i) +
+                    " holds a TAB, CR or LF, which would break the record's fields.",
+                kReplaceValuesTitle, PlatformServices::Icon::Warning);
+            return;
+        }
+    const std::string_view old = dataSet().piece(*n - 1);
+    const std::string line = SpecimenRecord::BuildRecordLine(SpecimenRecord::codeOf(old), sheet);
+    auto photo = photoRecords_.entryForAppend();
+    if (!photo && line == old) {
+        say("Record " + std::to_string(*n) + " holds the values on the sheet already.",
+            kReplaceValuesTitle, PlatformServices::Icon::Information);
+        return;
+    }
+    if (photo) {
+        const auto pieces = dataSet().pieces();
+        if (const PhotoEntry* kept = document_.photoEntryOf(old, occurrenceOf(pieces, *n - 1))) {
+            // The record was appended then; on the same photo, the seams not
+            // clicked again keep their junctions.
+            photo->appendedAt = kept->appendedAt;
+            if (kept->photoPath == photo->photoPath && kept->widthPixels == photo->widthPixels &&
+                kept->heightPixels == photo->heightPixels)
+                for (std::size_t i = 0; i < photo->segments.size(); ++i)
+                    if (!photo->segments[i])
+                        photo->segments[i] = kept->segments[i];
+        }
+    }
+    document_.replaceRecord(*n, line, std::move(photo));
+    mended(n);
+}
+
+void MainWindowModel::DeleteRecord() {
+    const auto n = recordToMend(kDeleteRecordTitle);
+    if (!n)
+        return;
+    const std::string code(SpecimenRecord::codeOf(dataSet().piece(*n - 1)));
+    const auto answer = services_.messageBox(
+        "Delete record " + std::to_string(*n) + " (\"" + code +
+            "\") from the data set? Its photo entry goes with it; the decisions about it stay "
+            "in the log. \"Undo the Last Record Change\" brings it back until the data are "
+            "saved.",
+        kDeleteRecordTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::YesNo);
+    if (answer != PlatformServices::Answer::Yes)
+        return;
+    document_.deleteRecord(*n);
+    display_.countText = std::to_string(dataSet().RecordCount());
+    display_.code.clear(); // the number now stands for the next record, not yet shown
+    mended(std::nullopt);
+}
+
+void MainWindowModel::RenameAnimal() {
+    const auto n = recordToMend(kRenameAnimalTitle);
+    if (!n)
+        return;
+    const auto pattern =
+        CatalogueCommands::askPattern(services_, kRenameAnimalTitle, individualPattern_);
+    if (!pattern)
+        return;
+    individualPattern_ = pattern->text;
+    const auto pieces = dataSet().pieces();
+    const std::string_view shownCode = SpecimenRecord::codeOf(pieces[*n - 1]);
+    const std::string animal = pattern->individuals.individualOf(shownCode);
+    // Every record of the animal, as the checks read them; an empty line
+    // names no animal.
+    std::vector<std::size_t> records;
+    for (std::size_t i = 0; i < dataSet().RecordCount(); ++i)
+        if ((!pieces[i].empty() || i + 1 == *n) &&
+            pattern->individuals.individualOf(SpecimenRecord::codeOf(pieces[i])) == animal)
+            records.push_back(i + 1);
+    const auto answer = services_.askText(
+        "Every record of the animal \"" + animal + "\" (" + std::to_string(records.size()) +
+            (records.size() == 1 ? " record" : " records") + ") gets the code:",
+        kRenameAnimalTitle, std::string(shownCode));
+    if (!answer)
+        return;
+    if (const auto problem = SpecimenRecord::codeProblem(*answer)) {
+        say(*problem, kRenameAnimalTitle, PlatformServices::Icon::Warning);
+        return;
+    }
+    std::map<std::size_t, std::string> lines;
+    for (const std::size_t record : records)
+        if (SpecimenRecord::codeOf(pieces[record - 1]) != *answer)
+            lines.emplace(record, SpecimenRecord::withCode(pieces[record - 1], *answer));
+    if (lines.empty()) {
+        say("Every record of the animal \"" + animal + "\" has the code \"" + *answer +
+                "\" already.",
+            kRenameAnimalTitle, PlatformServices::Icon::Information);
+        return;
+    }
+    document_.replaceRecords(lines);
+    mended(n);
+}
+
+void MainWindowModel::UndoRecordChange() {
+    const std::size_t count = dataSet().RecordCount();
+    if (!document_.undo()) {
+        say(kNothingToUndo, kUndoChangeTitle, PlatformServices::Icon::Information);
+        return;
+    }
+    if (dataSet().RecordCount() != count)
+        display_.countText = std::to_string(dataSet().RecordCount());
+    const bool onRecord =
+        display_.recordNumber >= 1 &&
+        static_cast<unsigned long long>(display_.recordNumber) <= dataSet().RecordCount();
+    mended(onRecord ? std::optional<std::size_t>(static_cast<std::size_t>(display_.recordNumber))
+                    : std::nullopt);
 }
 
 RecoverySnapshot MainWindowModel::snapshot() const {

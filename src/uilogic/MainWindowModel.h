@@ -183,7 +183,64 @@ public:
     PhotoRecords& photoRecords() { return photoRecords_; }
     void OpenRecordPhoto();
 
+    // --- mending records (the Catalogue menu) -------------------------------
+    // Each acts on the record shown last and keeps its photo entry and the
+    // decisions about it attached (Document says how); each can be taken back
+    // with "Undo the Last Record Change" until the data are saved or loaded,
+    // or the document is changed otherwise. Cancel at a question changes
+    // nothing.
+    static constexpr const char* kChangeCodeTitle = "Change the Code";
+    static constexpr const char* kReplaceValuesTitle = "Replace the Values from the Sheet";
+    static constexpr const char* kDeleteRecordTitle = "Delete the Record";
+    static constexpr const char* kRenameAnimalTitle = "Rename an Animal";
+    static constexpr const char* kUndoChangeTitle = "Undo the Last Record Change";
+    static constexpr const char* kNoRecordShown =
+        "No record is shown. Show one with \"-\", \"+\", Select Record or \"Show\" in Check "
+        "the Catalogue, then choose the command again.";
+    static constexpr const char* kNothingToUndo =
+        "There is no record change to undo. Changes made with \"Change the Code\", \"Replace "
+        "the Values from the Sheet\", \"Delete the Record\" and \"Rename an Animal\" can be "
+        "undone, the last first, until the data are saved or loaded, a record is appended or a "
+        "decision is made.";
+
+    // The record the mending commands act on: the one shown last ("-", "+", a
+    // pick of Select Record, "Show" of a finding) while the record number
+    // display still shows it and it is a record of the data set; nothing
+    // otherwise.
+    std::optional<std::size_t> recordShownNumber() const;
+    // "Change the Code…": the record gets the code typed, a code the code
+    // prompt would refuse is refused with its reason.
+    void ChangeCode();
+    // "Replace the Values from the Sheet": the record keeps its code and gets
+    // the sheet's 28 record values. When values were clicked on the open
+    // photo the record keeps that photo and those junctions (on the photo it
+    // kept already, the junctions not clicked again stay); otherwise its
+    // photo entry stays as it was.
+    void ReplaceValuesFromSheet();
+    // "Delete the Record", after a Yes to its question.
+    void DeleteRecord();
+    // "Rename an Animal…": asks for the individual pattern (offering the one
+    // last given to the Catalogue checks), then for a code; every record
+    // whose individual is the shown record's gets that code.
+    void RenameAnimal();
+    // "Undo the Last Record Change": the data set, photos, decisions and
+    // unsaved mark as before the last mend; the record number display keeps
+    // its number and the record there counts as shown.
+    void UndoRecordChange();
+
+    // The individual pattern last given to "Evaluate Matching", "Check the
+    // Catalogue" or "Rename an Animal…" (empty: each code is one animal).
+    const std::string& individualPattern() const { return individualPattern_; }
+    void setIndividualPattern(std::string pattern) { individualPattern_ = std::move(pattern); }
+
 private:
+    // The record shown, or nothing after a message titled `title` saying
+    // that none is.
+    std::optional<std::size_t> recordToMend(const char* title);
+    // A mend was made to the record at `recordNumber` (none when it went):
+    // the displays, the record shown and a pick list follow.
+    void mended(std::optional<std::size_t> recordNumber);
+    void say(const std::string& text, const char* title, PlatformServices::Icon icon);
     void displayChanged();
     // A copy that refers to the companion on disk gets the photos and
     // decisions saved there back from it (with a message when it changed).
@@ -204,6 +261,7 @@ private:
     ListWindowModel listWindow_;
     ComparisonState comparison_;
     std::int16_t selectMode_ = 0;
+    std::string individualPattern_;
 };
 
 } // namespace korvex

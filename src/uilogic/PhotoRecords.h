@@ -37,6 +37,9 @@ public:
     void recordShown(long long recordNumber);
     // No record counts as shown until one is (the data set was replaced).
     void forgetShown() { shown_.reset(); }
+    // The record shown last, by its identity when it was shown (no code), or
+    // nothing.
+    const std::optional<RecordIdentity>& shown() const { return shown_; }
 
     // "Open the Record's Photo": the photo of the record shown last, with its
     // remembered junctions. A photo that is no longer at its path is looked

@@ -123,6 +123,36 @@ TEST(SpecimenRecord, SplitFieldsKeepsEmptyFieldsAndCodeOfTakesTheFirst) {
     }
 }
 
+// A code question refuses what would break the record; a new code replaces
+// field 0 alone, whatever the rest of the line holds.
+TEST(SpecimenRecord, ACodeWithATabOrALineBreakIsRefusedAndANewCodeKeepsTheRest) {
+    const struct {
+        std::string_view code;
+        bool refused;
+    } codes[] = {
+        {"T1", false},  {"", false},    {" t 001 ", false}, {"K\xE9", false},
+        {"T\t1", true}, {"T1\r", true}, {"\nT1", true},     {"T1\r\n", true},
+    };
+    for (const auto& c : codes) {
+        const auto problem = SpecimenRecord::codeProblem(c.code);
+        EXPECT_EQ(problem.has_value(), c.refused) << c.code;
+        if (problem) {
+            EXPECT_NE(problem->find("TAB, CR or LF"), std::string::npos) << *problem;
+        }
+    }
+    const struct {
+        std::string_view line, code, result;
+    } lines[] = {
+        {"T1\t0.5\t0.6", "T22", "T22\t0.5\t0.6"},
+        {"T1", "X", "X"},
+        {"\t0.5", "X", "X\t0.5"},
+        {"T1\t\t", "", "\t\t"},
+        {"", "X", "X"},
+    };
+    for (const auto& c : lines)
+        EXPECT_EQ(SpecimenRecord::withCode(c.line, c.code), c.result) << c.line;
+}
+
 // The splitter under both: a separator is found again only after the end of
 // the last one, and an empty one never matches.
 TEST(TextSplit, SeparatorsDoNotOverlapAndAnEmptyOneSplitsNothing) {

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -143,6 +144,54 @@ private slots:
                 QCOMPARE(form->box(SeamGroupId::LeftMarginal, 0)->text(), str(fields[1]));
         }
         saveScreenshot(findings, QStringLiteral("catalogue-findings.png"));
+    }
+
+    // The mending entries are in the Catalogue menu and act on the finding shown.
+    void mendingEntriesActOnTheFindingShown() {
+        const std::pair<const char*, QString> entries[] = {
+            {"catalogueChangeCode", QStringLiteral("Change the Code…")},
+            {"catalogueReplaceValues", QStringLiteral("Replace the Values from the Sheet")},
+            {"catalogueDeleteRecord", QStringLiteral("Delete the Record")},
+            {"catalogueRenameAnimal", QStringLiteral("Rename an Animal…")},
+            {"catalogueUndoChange", QStringLiteral("Undo the Last Record Change")},
+        };
+        auto* menu = form->findChild<QAction*>(QStringLiteral("catalogueMenu"))->menu();
+        QVERIFY(menu);
+        for (const auto& [name, text] : entries) {
+            auto* entry = form->findChild<QAction*>(str(name));
+            QVERIFY2(entry, name);
+            QCOMPARE(QString(entry->text()).remove(QLatin1Char('&')), text);
+            QVERIFY(menu->actions().contains(entry));
+        }
+        auto* undo = form->findChild<QAction*>(QStringLiteral("catalogueUndoChange"));
+        emit menu->aboutToShow();
+        QVERIFY(!undo->isEnabled()); // nothing to take back yet
+
+        run("catalogueCheck");
+        CatalogueFindingsWindow* findings = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((findings = form->findChild<CatalogueFindingsWindow*>()), 20000);
+        const auto audit = CatalogueAudit::run(Catalogue::read(catalogue.text, Individuals()), {});
+        const std::size_t record = audit->findings.front().record;
+        findings->list()->setCurrentIndex(findings->list()->model()->index(0, 0));
+        QTest::mouseClick(findings->showButton(), Qt::LeftButton);
+        QCOMPARE(form->model().recordShownNumber(), std::optional<std::size_t>(record));
+
+        services->inputAnswers.push_back("NEW1");
+        form->findChild<QAction*>(QStringLiteral("catalogueChangeCode"))->trigger();
+        QCOMPARE(form->model().display().code, std::string("NEW1"));
+        QCOMPARE(SpecimenRecord::codeOf(form->model().dataSet().piece(record - 1)),
+                 std::string_view("NEW1"));
+        emit menu->aboutToShow();
+        QVERIFY(undo->isEnabled());
+        undo->trigger();
+        QCOMPARE(form->model().dataSet().text(), catalogue.text);
+
+        services->messageAnswers.push_back(PlatformServices::Answer::Yes);
+        form->findChild<QAction*>(QStringLiteral("catalogueDeleteRecord"))->trigger();
+        QCOMPARE(services->messages.size(), std::size_t(1));
+        QCOMPARE(form->model().dataSet().RecordCount() + 1, catalogue.pieces.size());
+        undo->trigger();
+        QCOMPARE(form->model().dataSet().text(), catalogue.text);
     }
 };
 

@@ -41,18 +41,9 @@ protected:
         for (int i = 0; i <= 8; ++i)
             d.PointerDown(DigitisingModel::kLeftButton, 100.0F * float(i), 50.0F * float(i % 2));
     }
-    void append(const std::string& code) {
-        services.inputAnswers.push_back(code);
-        window.AppendToList();
-    }
-    void save() {
-        services.fileAnswers.push_back(kData);
-        ASSERT_TRUE(window.SaveDataFile());
-    }
-    void load() {
-        services.fileAnswers.push_back(kData);
-        window.LoadDataFile();
-    }
+    void append(const std::string& code) { appendAs(code); }
+    void save() { saveTo(kData); }
+    void load() { loadFrom(kData); }
     // The companion keeps points to a hundredth of a pixel.
     static void expectSameJunctions(const DigitisingModel::Segments& got,
                                     const DigitisingModel::Segments& want) {
