@@ -5,6 +5,7 @@
 #include "analysis/ComparisonRun.h"
 #include "analysis/Distributions.h"
 #include "analysis/MatchEvaluation.h"
+#include "analysis/Repeatability.h"
 #include "exchange/TorFile.h"
 #include "model/MeasurementSheet.h"
 #include "model/NumberText.h"
@@ -74,6 +75,8 @@ std::string BatchCommands::usage() {
            "  evaluate      how often the right animal ranks first, by leave-one-out over\n"
            "                the recaptures of a catalogue (top-k rates, MRR, CMC curve)\n"
            "  audit         findings that point at mistakes in a catalogue\n"
+           "  repeatability how far records measured again lie from their originals,\n"
+           "                against the differences between animals\n"
            "\n"
            "compare options:\n"
            "  --by D1|D2|D       the distance: marginal seams (D1), central seams (D2)\n"
@@ -110,6 +113,25 @@ std::string BatchCommands::usage() {
            "  Prints the threshold line, then one finding per line: duplicate-line,\n"
            "  close, far, not-standardised, short, empty-code. Status 0 with or without\n"
            "  findings.\n"
+           "\n"
+           "repeatability options:\n"
+           "  --data FILE.tor | --data-text FILE, --individual PATTERN   as for evaluate\n"
+           "  --repeats-text FILE  the repeats, one a line: the record number (from 1, as\n"
+           "                     the data set numbers records), TAB, then the repeat as a\n"
+           "                     record line (code and 28 values; the code is ignored)\n"
+           "  --operators-text FILE  who made each repeat: line k names the operator of\n"
+           "                     line k of the repeats file (an empty line: not known)\n"
+           "  Values are read as the comparison reads them. Prints, TAB-separated with 4\n"
+           "  decimals: measured n N (records with a repeat, their measurements); per\n"
+           "  seam M1..M16, C1..C12: name, mean, sd-within, repeatability (the\n"
+           "  intraclass correlation of a one-way analysis of variance; empty where it\n"
+           "  cannot be computed); repeat-D and nearest-other-D: median, p95, count (D\n"
+           "  from each original to its repeats, and to the nearest record of another\n"
+           "  animal); ratio: the quotient of the two medians. With operators, then per\n"
+           "  operator 'operator NAME n N', its seam lines and repeat-D line, and per\n"
+           "  pair of operators 'bias FIRST SECOND records' and per seam the mean of\n"
+           "  FIRST's minus SECOND's values of the records both measured again. Status\n"
+           "  1 when no record has a repeat.\n"
            "\n"
            "distribution options:\n"
            "  --seed N           seed the generator (default: from the time of day);\n"
@@ -151,13 +173,14 @@ int BatchCommands::run(const std::vector<std::string>& args) {
     }
     const std::string& command = args[0];
     if (command != "compare" && command != "all-pairs" && command != "distribution" &&
-        command != "evaluate" && command != "audit") {
+        command != "evaluate" && command != "audit" && command != "repeatability") {
         err_ << "korvex-batch: unknown command '" << command << "'\n\n" << usage();
         return kUsage;
     }
     Options options;
-    static const char* const kValued[] = {"--by",   "--sheet",      "--data",     "--data-text",
-                                          "--seed", "--individual", "--threshold"};
+    static const char* const kValued[] = {"--by",        "--sheet",        "--data",
+                                          "--data-text", "--seed",         "--individual",
+                                          "--threshold", "--repeats-text", "--operators-text"};
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -189,6 +212,8 @@ int BatchCommands::run(const std::vector<std::string>& args) {
         return evaluate(options);
     if (command == "audit")
         return audit(options);
+    if (command == "repeatability")
+        return repeatability(options);
     return compare(options);
 }
 
@@ -300,6 +325,52 @@ int BatchCommands::audit(const Options& options) {
         return status;
     out_ << CatalogueAudit::run(*catalogue, auditOptions)->report();
     return finishOutput();
+}
+
+int BatchCommands::repeatability(const Options& options) {
+    const auto repeatsPath = options.values.find("--repeats-text");
+    if (repeatsPath == options.values.end()) {
+        err_ << "korvex-batch: repeatability needs --repeats-text FILE\n";
+        return kUsage;
+    }
+    std::string dataSetText;
+    std::optional<Catalogue> catalogue;
+    if (const int status = readCatalogue(options, dataSetText, catalogue); status != kOk)
+        return status;
+    std::string repeatsText;
+    if (!readInput(repeatsPath->second, repeatsText))
+        return kUnreadable;
+    std::optional<std::vector<std::string>> operators;
+    if (const auto it = options.values.find("--operators-text"); it != options.values.end()) {
+        std::string operatorsText;
+        if (!readInput(it->second, operatorsText))
+            return kUnreadable;
+        operators = Repeatability::operatorLines(operatorsText);
+        const std::size_t repeatLines = Repeatability::operatorLines(repeatsText).size();
+        if (operators->size() != repeatLines) {
+            err_ << "korvex-batch: " << it->second << " has " << operators->size()
+                 << " lines and the repeats " << repeatLines
+                 << ": give one operator a line for each line of " << repeatsPath->second << "\n";
+            return kUsage;
+        }
+    }
+    std::vector<std::string> problems;
+    const auto repeats =
+        Repeatability::readRepeats(repeatsText, problems, operators ? &*operators : nullptr);
+    for (const std::string& problem : problems)
+        err_ << "korvex-batch: " << repeatsPath->second << ": " << problem << ", left out\n";
+    const auto result = Repeatability::run(*catalogue, repeats);
+    if (result.unmatched > 0)
+        err_ << "korvex-batch: " << result.unmatched
+             << " repeats name no record of the data set, left out\n";
+    out_ << result.report();
+    if (const int status = finishOutput(); status != kOk)
+        return status;
+    if (result.overall.measured == 0) {
+        err_ << "korvex-batch: no record has a repeat\n";
+        return kNothingToDo;
+    }
+    return kOk;
 }
 
 int BatchCommands::distribution(const Options& options) {

@@ -50,6 +50,7 @@ private:
     int finishOutput();
     int evaluate(const Options& options);
     int audit(const Options& options);
+    int repeatability(const Options& options);
     // The reading of --individual; nothing (after a message) for a bad pattern.
     std::optional<Individuals> individuals(const Options& options);
     // The catalogue of --data or --data-text read by --individual, its views

@@ -2,6 +2,10 @@
 
 #include "../uilogic/FakePlatformServices.h"
 #include "analysis/Distributions.h"
+#include "analysis/Repeatability.h"
+#include "exchange/TorFile.h"
+#include "model/DataSet.h"
+#include "model/MeasurementSheet.h"
 #include "uilogic/MainWindowModel.h"
 #include "version/Version.h"
 
@@ -157,8 +161,8 @@ TEST(BatchCommands, BadArgumentsAndUnreadableFilesFailClearly) {
     }
     Batch help;
     EXPECT_EQ(help.run({"--help"}), 0);
-    for (const char* named :
-         {"--data-text", "evaluate", "audit", "--individual", "--threshold", "--version"})
+    for (const char* named : {"--data-text", "evaluate", "audit", "--individual", "--threshold",
+                              "--version", "repeatability", "--repeats-text", "--operators-text"})
         EXPECT_NE(help.out.str().find(named), std::string::npos) << named;
 }
 
@@ -225,6 +229,81 @@ TEST(BatchCommands, EvaluateAndAuditRefuseBadArguments) {
     for (const auto& c : cases) {
         Batch batch;
         batch.files = {{"c", record("x", 0.06, 0.08) + "\r\n"}};
+        EXPECT_EQ(batch.run(c.args), c.code) << c.says;
+        EXPECT_NE(batch.err.str().find(c.says), std::string::npos) << batch.err.str();
+        EXPECT_TRUE(batch.out.str().empty()) << c.says;
+    }
+}
+
+TEST(BatchCommands, RepeatabilityReportsTheCoresFiguresWithItsMessages) {
+    const std::string dataSet = record("T1", 0.06, 0.08) + "\r\n" + record("T2", 0.2, 0.3) +
+                                "\r\n" + "cut\t1\r\n" + record("T3", 0.1, 0.1) + "\r\n";
+    // Record 3 is cut short; the last line has too few fields.
+    const std::string repeats = "1\t" + record("again", 0.061, 0.081) + "\r\n" + "4\t" +
+                                record("", 0.1, 0.11) + "\n" + "3\t" + record("", 0.1, 0.11) +
+                                "\r\n" + "1\tT1\t0.1\r\n";
+    Batch batch;
+    batch.files = {{"c", dataSet}, {"r", repeats}, {"who", "ann\r\nbo\r\nann\r\n\r\n"}};
+    ASSERT_EQ(batch.run({"repeatability", "--data-text", "c", "--repeats-text", "r",
+                         "--operators-text", "who"}),
+              BatchCommands::kOk)
+        << batch.err.str();
+    const Catalogue catalogue = Catalogue::read(dataSet, {});
+    std::vector<std::string> problems;
+    const std::vector<std::string> who = {"ann", "bo", "ann", ""};
+    const auto expected =
+        Repeatability::run(catalogue, Repeatability::readRepeats(repeats, problems, &who));
+    EXPECT_EQ(batch.out.str(), expected.report());
+    EXPECT_TRUE(batch.out.str().starts_with("measured\t2\t4\r\nM1\t")) << batch.out.str();
+    EXPECT_NE(batch.out.str().find("\r\noperator\tann\t1\t2\r\n"), std::string::npos);
+    EXPECT_NE(batch.out.str().find("\r\noperator\tbo\t1\t2\r\n"), std::string::npos);
+    EXPECT_EQ(batch.err.str(),
+              "korvex-batch: r: line 4: the repeat has 2 fields, not a code and "
+              "28 values, left out\n"
+              "korvex-batch: 1 repeats name no record of the data set, left out\n");
+
+    // A data file gives the same data set.
+    DataSet set;
+    set.setText(dataSet);
+    Batch fromTor;
+    fromTor.files = {{"k.tor", TorFile::write(MeasurementSheet(), set)}, {"r", repeats}};
+    ASSERT_EQ(fromTor.run({"repeatability", "--data", "k.tor", "--repeats-text", "r"}),
+              BatchCommands::kOk);
+    std::vector<std::string> unnamed;
+    EXPECT_EQ(fromTor.out.str(),
+              Repeatability::run(catalogue, Repeatability::readRepeats(repeats, unnamed)).report());
+}
+
+TEST(BatchCommands, RepeatabilityWithoutARepeatOrWithBadArguments) {
+    const std::string dataSet = record("T1", 0.06, 0.08) + "\r\n" + record("T2", 0.2, 0.3) + "\r\n";
+    Batch none;
+    none.files = {{"c", dataSet}, {"r", "\r\n"}};
+    EXPECT_EQ(none.run({"repeatability", "--data-text", "c", "--repeats-text", "r"}),
+              BatchCommands::kNothingToDo);
+    EXPECT_TRUE(none.out.str().starts_with("measured\t0\t0\r\n"));
+    EXPECT_NE(none.err.str().find("no record has a repeat"), std::string::npos);
+
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{"repeatability", "--data-text", "c"}, BatchCommands::kUsage, "--repeats-text"},
+        {{"repeatability", "--repeats-text", "r"}, BatchCommands::kUsage, "one of"},
+        {{"repeatability", "--data-text", "c", "--repeats-text", "missing"},
+         BatchCommands::kUnreadable,
+         "cannot read missing"},
+        {{"repeatability", "--data-text", "c", "--repeats-text", "r", "--operators-text", "who"},
+         BatchCommands::kUsage,
+         "who has 2 lines and the repeats 1"},
+        {{"repeatability", "--data-text", "c", "--repeats-text", "r", "--individual", "("},
+         BatchCommands::kUsage,
+         "regular expression"},
+    };
+    for (const auto& c : cases) {
+        Batch batch;
+        batch.files = {
+            {"c", dataSet}, {"r", "1\t" + record("", 0.06, 0.08) + "\r\n"}, {"who", "ann\nbo\n"}};
         EXPECT_EQ(batch.run(c.args), c.code) << c.says;
         EXPECT_NE(batch.err.str().find(c.says), std::string::npos) << batch.err.str();
         EXPECT_TRUE(batch.out.str().empty()) << c.says;
