@@ -1,5 +1,6 @@
 #include "exchange/PhotoCompanion.h"
 #include "exchange/PhotoCompanionTokens.h"
+#include "version/Version.h"
 
 #include "model/Characters.h"
 #include "model/RecordIdentity.h"
@@ -217,6 +218,9 @@ std::string write(const std::vector<PhotoEntry>& entries, const std::string& dat
     out += "{\n\"format\": ";
     putText(out, kFormatName);
     const int version = decisions.empty() ? kFormatVersionWithoutDecisions : kFormatVersion;
+    // Which program wrote the file; readers, older ones too, pass over it.
+    out += ",\n\"writtenBy\": ";
+    putText(out, "KORVEX " + std::string(kVersion));
     out += ",\n\"version\": " + std::to_string(version) +
            ",\n\"pointsPerPixel\": " + std::to_string(kPointsPerPixel) + ",\n\"entries\": [";
     // One item a line: readable, and a changed record shows as one changed line.

@@ -2,6 +2,7 @@
 
 #include "exchange/PhotoCompanion.h"
 #include "model/ByteHash.h"
+#include "version/Version.h"
 #include "model/DataSet.h"
 
 #include <charconv>
@@ -181,6 +182,7 @@ std::string RecoverySnapshot::write(PhotosCache* cache) const {
     const std::string dataFile = photos->dataFilePath.value_or("");
     const std::string savedPath = saved ? saved->path : std::string();
     std::string out(kHeading);
+    putField(out, "written-by", "KORVEX " + std::string(kVersion));
     std::size_t size = out.size() + dataSet.size() + companion.size() + dataFile.size() +
                        savedPath.size() + 768;
     for (const std::string& v : values)
@@ -249,6 +251,9 @@ RecoverySnapshot::read(std::string_view bytes) {
         return Unreadable{"it is not a recovery copy of this program"};
     const Unreadable damaged{"it is damaged or cut short"};
     FieldReader in(bytes.substr(kHeading.size()));
+    // Which program wrote the copy: told, not needed to read it.
+    if (version >= 3 && !in.field("written-by"))
+        return damaged;
     RecoverySnapshot s;
     CatalogueState photosRead;
     const auto dataSet = in.field("data-set");

@@ -1,6 +1,7 @@
 #include "exchange/PhotoCompanion.h"
 #include "model/DataSet.h"
 #include "model/RecordLine.h"
+#include "version/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -62,6 +63,10 @@ TEST(PhotoCompanion, RoundTripKeepsEveryEntryAndByte) {
     EXPECT_NE(text.find("\"photo\":\"/elsewhere/b.jpg\""), std::string::npos) << text;
     EXPECT_NE(text.find("\"lineHex\":\"8ae8093"), std::string::npos) << text;
     EXPECT_NE(text.find("\"version\": 1"), std::string::npos);
+    // The file says which program wrote it.
+    EXPECT_NE(text.find("\"writtenBy\": \"KORVEX " + std::string(kVersion) + "\""),
+              std::string::npos)
+        << text;
     EXPECT_NE(text.find("\"M8\":[0,0,302350,403125]"), std::string::npos) << text;
 
     const auto back = PhotoCompanion::read(text, kFolder);

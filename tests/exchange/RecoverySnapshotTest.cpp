@@ -2,6 +2,7 @@
 
 #include "exchange/PhotoCompanion.h"
 #include "model/ByteHash.h"
+#include "version/Version.h"
 
 #include <gtest/gtest.h>
 
@@ -177,6 +178,8 @@ TEST(RecoverySnapshotTest, ACopyKeepsOnlyWhatCameAfterTheCompanionOnDisk) {
         whole.photos->entries, "/data", whole.photos->decisions.all());
     const RecoverySnapshot s = savedAndMore(companion);
     const std::string bytes = s.write();
+    EXPECT_EQ(bytes.rfind("KORVEX recovery copy 3\nwritten-by ", 0), 0U);
+    EXPECT_NE(bytes.find("\nKORVEX " + std::string(kVersion) + "\n"), std::string::npos);
     // The saved photos are named, not copied: one entry and one decision are.
     EXPECT_EQ(bytes.find("/elsewhere/b.jpg"), std::string::npos);
     EXPECT_NE(bytes.find("/photos/new.jpg"), std::string::npos);
