@@ -215,18 +215,25 @@ void PictureArea::setMovingJunctions(bool on) {
 std::optional<PhotoPixel> PictureArea::landingPoint(const QPointF& pos, bool exact) const {
     const auto pressed = model_.photoPixelOf(mapToImage(pos));
     const auto size = model_.photoSize();
-    if (!pressed || !size || exact || !snapping_ || photo_.isNull() ||
-        photo_.size() != QSize(size->width, size->height))
+    if (!pressed || !size || exact || !snapping_ || photo_.isNull())
+        return pressed;
+    // The picture may be kept at a multiple of its own size (the scheme is
+    // drawn at twice it); the snap runs on the pixels kept.
+    const double scale = double(photo_.width()) / size->width;
+    if (std::abs(photo_.height() - scale * size->height) > scale)
         return pressed;
     greyPhoto();
     // The radius is on screen: so many widget pixels in photo pixels.
     const auto far = model_.photoPixelOf(mapToImage(pos + QPointF(kSnapRadius, 0.0)));
     if (!far)
         return pressed;
-    const double radius = std::abs(far->x - pressed->x);
+    const double radius = std::abs(far->x - pressed->x) * scale;
     const GreyPatch patch{grey_.width(), grey_.height(), grey_.constBits(),
                           static_cast<std::size_t>(grey_.bytesPerLine())};
-    return snapper_.snap(patch, *pressed, radius).value_or(*pressed);
+    const auto snapped = snapper_.snap(patch, {pressed->x * scale, pressed->y * scale}, radius);
+    if (!snapped)
+        return pressed;
+    return PhotoPixel{snapped->x / scale, snapped->y / scale};
 }
 
 bool PictureArea::pressJunction(const QPointF& pos) {

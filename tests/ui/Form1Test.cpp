@@ -622,6 +622,30 @@ private slots:
         QVERIFY(services->messages.empty());
     }
 
+    // Snapping: clicks around a junction of the drawn plastron land on one
+    // point; with Shift held a click stays where it was pressed.
+    void snappedClicksLandOnTheJunction() {
+        PictureArea* area = form->pictureArea();
+        area->setSnapping(true); // not through the menu, which remembers it
+        // Near the third midline junction of the scheme.
+        const auto first = area->landingPoint(QPoint(249, 183), false);
+        QVERIFY(first);
+        const QPointF junction = area->mapToView(*model().pictureTwipsOf(*first));
+        for (QPointF offset : {QPointF(5, -4), QPointF(-6, 3), QPointF(2, 7), QPointF(0, 0)}) {
+            const auto landed = area->landingPoint(junction + offset, false);
+            QVERIFY(landed);
+            QVERIFY(std::hypot(landed->x - first->x, landed->y - first->y) < 0.5);
+        }
+        const auto held = area->landingPoint(junction + QPointF(5, -4), true);
+        QVERIFY(held && std::hypot(held->x - first->x, held->y - first->y) > 2.0);
+        area->setSnapping(false);
+        QCOMPARE(area->landingPoint(junction + QPointF(5, -4), false)->x, held->x);
+        // Blank shell, far from any seam: the click stays.
+        area->setSnapping(true);
+        const QPointF blank = junction + QPointF(-60, 60);
+        QCOMPARE(area->landingPoint(blank, false)->x, area->landingPoint(blank, true)->x);
+    }
+
     void closingPromptPaths() {
         // No: the window closes without saving.
         services->messageAnswers = {PlatformServices::Answer::No};
