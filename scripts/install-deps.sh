@@ -4,6 +4,7 @@
 # clang builds the fuzzers; libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes,
 # which clang alone (installed without recommends) lacks.
 # Qt Charts' CMake package needs Qt OpenGL's, which Debian ships in libqt6opengl6-dev.
+# OpenCV comes as its two modules only: the meta-package libopencv-dev would bring Qt 5.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   qt6-charts-dev libqt6opengl6-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libsimdjson-dev
+  libopencv-imgproc-dev
   fonts-liberation2
   clang libclang-rt-dev
 )

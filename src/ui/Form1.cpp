@@ -22,6 +22,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QSettings>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -464,6 +465,75 @@ void Form1::buildPhotoMenu() {
     QAction* open = photo->addAction(QStringLiteral("&Open the Record's Photo"));
     open->setObjectName(QStringLiteral("photoOpenRecord"));
     connect(open, &QAction::triggered, this, [this] { model_.OpenRecordPhoto(); });
+    buildJunctionEditing(photo);
+}
+
+void Form1::buildJunctionEditing(QMenu* photo) {
+    photo->addSeparator();
+    // Its own entry, so the drag and zoom tools keep their meaning.
+    QAction* move = photo->addAction(QStringLiteral("&Move Junctions"));
+    move->setObjectName(QStringLiteral("photoMoveJunctions"));
+    move->setCheckable(true);
+    connect(move, &QAction::toggled, pictureArea_, &PictureArea::setMovingJunctions);
+
+    QAction* measure = photo->addAction(QStringLiteral("Measure &from the Junctions"));
+    measure->setObjectName(QStringLiteral("photoMeasureJunctions"));
+    connect(measure, &QAction::triggered, this, [this] {
+        for (SeamGroupId group : kLabelledGroups)
+            model_.digitising().measureFromJunctions(group);
+        updateZoomStepLine();
+    });
+
+    QAction* snap = photo->addAction(QStringLiteral("&Snap Clicks to Seams"));
+    snap->setObjectName(QStringLiteral("photoSnapClicks"));
+    snap->setCheckable(true);
+    snap->setChecked(QSettings().value(QStringLiteral("photo/snapClicks"), false).toBool());
+    pictureArea_->setSnapping(snap->isChecked());
+    connect(snap, &QAction::toggled, this, [this](bool on) {
+        pictureArea_->setSnapping(on);
+        QSettings().setValue(QStringLiteral("photo/snapClicks"), on);
+    });
+
+    // A line of the window, read by assistive technology, while a group's
+    // clicks span a zoom step; beside the menus, so the window's layout stays.
+    zoomStepLine_ = new QLabel(this);
+    zoomStepLine_->setObjectName(QStringLiteral("zoomStepLine"));
+    zoomStepLine_->setAccessibleName(QStringLiteral("Zoom step"));
+    zoomStepLine_->setVisible(false);
+    menuBar()->setCornerWidget(zoomStepLine_, Qt::TopRightCorner);
+    connect(pictureArea_, &PictureArea::pointerHandled, this, &Form1::updateZoomStepLine);
+    connect(photo, &QMenu::triggered, this, &Form1::updateZoomStepLine);
+}
+
+namespace {
+
+// "M1-M8", "C7-C12": the seams of a group as its labels name them.
+QString zoomStepGroupName(SeamGroupId id) {
+    const SeamGroup& g = seamGroup(id);
+    const QChar letter = QLatin1Char(g.seamLetter);
+    return QStringLiteral("%1%2\u2013%1%3")
+        .arg(letter)
+        .arg(g.firstSeamNumber)
+        .arg(g.firstSeamNumber + static_cast<int>(g.count) - 1);
+}
+
+} // namespace
+
+void Form1::updateZoomStepLine() {
+    QStringList groups;
+    for (SeamGroupId group : kLabelledGroups)
+        if (model_.digitising().groupSpansZoomSteps(group))
+            groups << zoomStepGroupName(group);
+    const bool shown = !groups.isEmpty();
+    if (shown) {
+        const QString text =
+            QStringLiteral("Clicked across a zoom step: %1. Photo \u203a Measure from the Junctions "
+                           "measures every seam in photo pixels.")
+                .arg(groups.join(QStringLiteral(", ")));
+        zoomStepLine_->setText(text);
+        zoomStepLine_->setAccessibleDescription(text);
+    }
+    zoomStepLine_->setVisible(shown);
 }
 
 void Form1::buildCatalogueMenu() {

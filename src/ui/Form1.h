@@ -64,6 +64,8 @@ private:
     void buildMenus();
     // The "Photo" menu: showing the junctions, undoing a click, a record's photo.
     void buildPhotoMenu();
+    void buildJunctionEditing(QMenu* photo);
+    void updateZoomStepLine();
     // The "Catalogue" menu: evaluating the matching, checking the catalogue and
     // the log of decisions.
     void buildCatalogueMenu();
@@ -105,6 +107,7 @@ private:
     MainWindowModel model_;
     CheckWindowModel checkModel_;
     PictureArea* pictureArea_ = nullptr;
+    QLabel* zoomStepLine_ = nullptr;
     QWidget* pictureFrame_ = nullptr;
     std::array<std::vector<QLineEdit*>, kSeamGroupCount> boxes_;
     std::array<std::vector<QLabel*>, kSeamGroupCount> seamLabels_;

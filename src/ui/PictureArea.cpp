@@ -3,9 +3,12 @@
 #include "uilogic/Coordinates.h"
 #include "ui/JunctionPainter.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace korvex {
@@ -35,6 +38,10 @@ void PictureArea::setJunctionsShown(bool shown) {
 
 void PictureArea::setPicture(const QImage& image) {
     renderer_.setImage(image);
+    photo_ = image;
+    grey_ = QImage();
+    if (snapping_)
+        greyPhoto();
     ++pictureSerial_;
     update();
 }
@@ -106,6 +113,7 @@ void PictureArea::paintEvent(QPaintEvent*) {
     if (junctionsShown_)
         JunctionPainter::draw(
             painter, model_, [this](PointF p) { return mapToView(p); }, QRectF(shown));
+    drawDraggedJunction(painter);
 }
 
 void PictureArea::drawOverlays(QPainter& painter) const {
@@ -132,18 +140,37 @@ void PictureArea::mousePressEvent(QMouseEvent* event) {
     const QPointF pos = event->position();
     if (!pictureRect().contains(pos))
         return;
+    if (moving_) {
+        if (event->button() == Qt::LeftButton)
+            pressJunction(pos);
+        return;
+    }
     if (event->button() == Qt::LeftButton && model_.dragMode() == DragMode::Automatic) {
         // In automatic drag mode a left press drags the picture instead of clicking.
         dragging_ = true;
         syncFromModel();
         return;
     }
-    const PointF p = mapToImage(pos);
+    PointF p = mapToImage(pos);
+    // Only a digitising click snaps; the zoom and the guide line keep the point pressed.
+    const bool digitising = std::any_of(model_.state().groupActive.begin(),
+                                        model_.state().groupActive.end(),
+                                        [](std::int16_t on) { return on == 1; });
+    if (snapping_ && digitising && event->button() == Qt::LeftButton &&
+        !model_.checked(DigitisingModel::kZoomBox))
+        if (const auto landed = landingPoint(pos, event->modifiers() & Qt::ShiftModifier))
+            if (const auto twips = model_.pictureTwipsOf(*landed))
+                p = *twips;
     model_.PointerDown(buttonNumber(event->button()), p.x, p.y);
+    emit pointerHandled();
 }
 
 void PictureArea::mouseMoveEvent(QMouseEvent* event) {
     const QPointF pos = event->position();
+    if (moving_) {
+        dragJunction(pos);
+        return;
+    }
     if (!pictureRect().contains(pos))
         return;
     const PointF p = mapToImage(pos);
@@ -154,10 +181,150 @@ void PictureArea::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void PictureArea::mouseReleaseEvent(QMouseEvent* event) {
+    if (moving_ && event->button() == Qt::LeftButton &&
+        dropJunction(event->position(), event->modifiers() & Qt::ShiftModifier))
+        return;
     if (dragging_ && event->button() == Qt::LeftButton) {
         dragging_ = false;
         syncFromModel();
     }
+}
+
+// --- the junction tool and snapping ----------------------------------------------
+
+void PictureArea::setSnapping(bool on) {
+    snapping_ = on;
+    if (on)
+        greyPhoto();
+}
+
+void PictureArea::greyPhoto() const {
+    // Made once per photo, so that a snap only reads a small patch of it.
+    if (grey_.isNull() && !photo_.isNull())
+        grey_ = photo_.convertToFormat(QImage::Format_Grayscale8);
+}
+
+void PictureArea::setMovingJunctions(bool on) {
+    if (!on)
+        endJunctionDrag();
+    moving_ = on;
+    updateCursor();
+    update();
+}
+
+std::optional<PhotoPixel> PictureArea::landingPoint(const QPointF& pos, bool exact) const {
+    const auto pressed = model_.photoPixelOf(mapToImage(pos));
+    const auto size = model_.photoSize();
+    if (!pressed || !size || exact || !snapping_ || photo_.isNull())
+        return pressed;
+    // The picture may be kept at a multiple of its own size (the scheme is
+    // drawn at twice it); the snap runs on the pixels kept.
+    const double scale = double(photo_.width()) / size->width;
+    if (std::abs(photo_.height() - scale * size->height) > scale)
+        return pressed;
+    greyPhoto();
+    // The radius is on screen: so many widget pixels in photo pixels.
+    const auto far = model_.photoPixelOf(mapToImage(pos + QPointF(kSnapRadius, 0.0)));
+    if (!far)
+        return pressed;
+    const double radius = std::abs(far->x - pressed->x) * scale;
+    const GreyPatch patch{grey_.width(), grey_.height(), grey_.constBits(),
+                          static_cast<std::size_t>(grey_.bytesPerLine())};
+    const auto snapped = snapper_.snap(patch, {pressed->x * scale, pressed->y * scale}, radius);
+    if (!snapped)
+        return pressed;
+    return PhotoPixel{snapped->x / scale, snapped->y / scale};
+}
+
+bool PictureArea::pressJunction(const QPointF& pos) {
+    const auto pressed = model_.photoPixelOf(mapToImage(pos));
+    const auto far = model_.photoPixelOf(mapToImage(pos + QPointF(kMarkerReach, 0.0)));
+    if (!pressed || !far)
+        return false;
+    dragged_ = model_.junctionNear(*pressed, std::abs(far->x - pressed->x));
+    if (!dragged_)
+        return false;
+    dragAt_ = pos;
+    // The focus stays in the sheet box: Escape is watched for wherever it goes.
+    qApp->installEventFilter(this);
+    updateCursor();
+    update();
+    return true;
+}
+
+bool PictureArea::dragJunction(const QPointF& pos) {
+    if (!dragged_) {
+        updateCursor();
+        return false;
+    }
+    // Only the marker and its seams are redrawn over the kept picture.
+    dragAt_ = pos;
+    update();
+    return true;
+}
+
+bool PictureArea::dropJunction(const QPointF& pos, bool exact) {
+    if (!dragged_)
+        return false;
+    const PhotoPixel from = *dragged_;
+    endJunctionDrag();
+    if (const auto to = landingPoint(pos, exact))
+        model_.moveJunction(from, *to);
+    emit pointerHandled();
+    return true;
+}
+
+void PictureArea::endJunctionDrag() {
+    if (!dragged_)
+        return;
+    dragged_.reset();
+    qApp->removeEventFilter(this);
+    updateCursor();
+    update();
+}
+
+bool PictureArea::eventFilter(QObject* watched, QEvent* event) {
+    if (dragged_ && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        endJunctionDrag();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void PictureArea::updateCursor() {
+    if (!moving_) {
+        syncFromModel();
+        return;
+    }
+    if (dragged_) {
+        setCursor(Qt::ClosedHandCursor);
+        return;
+    }
+    const QPointF pos = mapFromGlobal(QCursor::pos());
+    const auto at = model_.photoPixelOf(mapToImage(pos));
+    const auto far = model_.photoPixelOf(mapToImage(pos + QPointF(kMarkerReach, 0.0)));
+    const bool over = at && far && model_.junctionNear(*at, std::abs(far->x - at->x));
+    setCursor(over ? Qt::OpenHandCursor : Qt::ArrowCursor);
+}
+
+void PictureArea::drawDraggedJunction(QPainter& painter) const {
+    if (!dragged_)
+        return;
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    QPen pen(QColor(255, 200, 0), 2);
+    pen.setCosmetic(true);
+    painter.setPen(pen);
+    // The seams that meet at the junction follow it.
+    for (const auto& s : model_.segments()) {
+        if (!s || (s->from != *dragged_ && s->to != *dragged_))
+            continue;
+        const PhotoPixel other = s->from == *dragged_ ? s->to : s->from;
+        if (const auto twips = model_.pictureTwipsOf(other))
+            painter.drawLine(mapToView(*twips), dragAt_);
+    }
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(dragAt_, 6.0, 6.0);
 }
 
 } // namespace korvex

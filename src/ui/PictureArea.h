@@ -1,5 +1,6 @@
 #pragma once
 
+#include "imaging/JunctionSnapper.h"
 #include "uilogic/DigitisingModel.h"
 #include "ui/PictureRenderer.h"
 
@@ -33,6 +34,22 @@ public:
     void setJunctionsShown(bool shown);
     bool junctionsShown() const { return junctionsShown_; }
 
+    // While on, a press on a junction's marker drags it (the pointer shows an
+    // open hand over a marker); releasing moves the junction in the model,
+    // Escape during the drag puts it back. Clicks do nothing else meanwhile.
+    void setMovingJunctions(bool on);
+    bool movingJunctions() const { return moving_; }
+    // While on, a digitising click and a dropped marker land on the seam
+    // junction nearest the pointer within kSnapRadius widget pixels, found on
+    // the photo at full resolution; with Shift held they stay where pressed.
+    void setSnapping(bool on);
+    bool snapping() const { return snapping_; }
+    static constexpr double kSnapRadius = 12.0;
+    static constexpr double kMarkerReach = 8.0;
+    // The photo pixel at widget pixel `pos`, moved onto the nearest seam
+    // junction when snapping finds one; as pressed otherwise.
+    std::optional<PhotoPixel> landingPoint(const QPointF& pos, bool exact) const;
+
     // Follows the model: size, pointer shape, repaint.
     void syncFromModel();
 
@@ -44,8 +61,21 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+signals:
+    // A press or release went to the model, or a junction was moved.
+    void pointerHandled();
 
 private:
+    // The junction tool's share of the pointer events: true when it took them.
+    bool pressJunction(const QPointF& pos);
+    bool dragJunction(const QPointF& pos);
+    bool dropJunction(const QPointF& pos, bool exact);
+    void endJunctionDrag();
+    void drawDraggedJunction(QPainter& painter) const;
+    void updateCursor();
+    void greyPhoto() const;
     void drawOverlays(QPainter& painter) const;
     // One overlay line, two pixels wide at any zoom, combined with the
     // picture by `mode`.
@@ -58,6 +88,15 @@ private:
     PictureRenderer renderer_;
     bool dragging_ = false;
     bool junctionsShown_ = true;
+    bool moving_ = false;
+    bool snapping_ = false;
+    // The junction being dragged and where the pointer holds it, in widget pixels.
+    std::optional<PhotoPixel> dragged_;
+    QPointF dragAt_;
+    JunctionSnapper snapper_;
+    // The photo in grey at full size, made at the first snap after it was set.
+    QImage photo_;
+    mutable QImage grey_;
 
     // The picture as last drawn for the current geometry: pointer moves that
     // only change the overlays are redrawn from it.

@@ -3,6 +3,7 @@
 #include "model/NumberText.h"
 #include "model/Standardisation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -47,6 +48,7 @@ void DigitisingModel::setBoxText(SeamGroupId group, std::size_t index, std::stri
     sheet_.setCell(group, index, std::move(text));
     setSegment(group, index, std::nullopt);
     endClickHistory();
+    measured_[static_cast<std::size_t>(group)] = false;
     out().boxTextChanged(group, index);
     sheetChanged();
 }
@@ -192,13 +194,7 @@ void DigitisingModel::PointerDown(int button, float x, float y) {
 }
 
 void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
-    Click click;
-    click.targetIndex = state_.targetIndex;
-    click.chainStarted = state_.chainStarted;
-    click.previousPoint = state_.previousPoint;
-    click.bandEnd = state_.bandEnd;
-    click.previousPhotoPoint = previousPhotoPoint_;
-    click.focus = focus_;
+    Click click = clickBefore();
     if (state_.chainStarted == 1) {
         const SeamGroup& g = seamGroup(group);
         const auto index = static_cast<std::size_t>(state_.targetIndex);
@@ -209,6 +205,7 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
             click.previousText = sheet_.cell(group, index);
             click.previousSegment = segments_[g.firstSheetIndex + index];
             sheet_.setCell(group, index, lengthText(std::sqrt(dx * dx + dy * dy)));
+            measured_[static_cast<std::size_t>(group)] = false;
             const auto to = photoPixelOf({x, y});
             setSegment(group, index,
                        previousPhotoPoint_ && to
@@ -233,6 +230,22 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
     }
     state_.previousPoint = state_.bandEnd = rounded(x, y);
     previousPhotoPoint_ = photoPixelOf({x, y});
+    pushClick(std::move(click));
+}
+
+DigitisingModel::Click DigitisingModel::clickBefore() const {
+    Click click;
+    click.measured = measured_;
+    click.targetIndex = state_.targetIndex;
+    click.chainStarted = state_.chainStarted;
+    click.previousPoint = state_.previousPoint;
+    click.bandEnd = state_.bandEnd;
+    click.previousPhotoPoint = previousPhotoPoint_;
+    click.focus = focus_;
+    return click;
+}
+
+void DigitisingModel::pushClick(Click click) {
     if (clicks_.size() == kClickHistory)
         clicks_.erase(clicks_.begin());
     clicks_.push_back(std::move(click));
@@ -366,6 +379,7 @@ void DigitisingModel::setSegment(SeamGroupId group, std::size_t index,
 
 void DigitisingModel::restoreSegments(const Segments& segments) {
     endClickHistory();
+    measured_ = {};
     if (segments == segments_)
         return;
     segments_ = segments;
@@ -389,6 +403,14 @@ bool DigitisingModel::undoLastClick() {
         out().boxTextChanged(group, index);
         sheetChanged();
     }
+    for (auto r = click.rewrites.rbegin(); r != click.rewrites.rend(); ++r) {
+        sheet_.setCell(r->box.group, r->box.index, r->previousText);
+        setSegment(r->box.group, r->box.index, r->previousSegment);
+        out().boxTextChanged(r->box.group, r->box.index);
+    }
+    if (!click.rewrites.empty())
+        sheetChanged();
+    measured_ = click.measured;
     state_.chainStarted = click.chainStarted;
     state_.previousPoint = click.previousPoint;
     state_.bandEnd = click.bandEnd;
@@ -437,6 +459,154 @@ std::optional<OverlayLine> DigitisingModel::guideLine() const {
 void DigitisingModel::requestRepaint() {
     band_.reset();
     out().repaintRequested();
+}
+
+// --- editing the junctions ---------------------------------------------------------
+
+namespace {
+
+double distanceOf(const PhotoSegment& s) {
+    return std::hypot(s.to.x - s.from.x, s.to.y - s.from.y);
+}
+
+// Below this many photo pixels a seam's length says too little about its scale.
+constexpr double kShortestScaledSeam = 2.0;
+
+} // namespace
+
+std::vector<PhotoPixel> DigitisingModel::junctions() const {
+    std::vector<PhotoPixel> points;
+    auto add = [&points](PhotoPixel p) {
+        if (std::find(points.begin(), points.end(), p) == points.end())
+            points.push_back(p);
+    };
+    for (const std::optional<PhotoSegment>& s : segments_)
+        if (s) {
+            add(s->from);
+            add(s->to);
+        }
+    return points;
+}
+
+std::optional<PhotoPixel> DigitisingModel::junctionNear(PhotoPixel point, double radius) const {
+    std::optional<PhotoPixel> nearest;
+    double best = radius;
+    for (PhotoPixel p : junctions()) {
+        const double d = std::hypot(p.x - point.x, p.y - point.y);
+        if (d <= best) {
+            best = d;
+            nearest = p;
+        }
+    }
+    return nearest;
+}
+
+void DigitisingModel::rewriteCell(SeamGroupId group, std::size_t index, std::string text,
+                                  std::optional<PhotoSegment> segment) {
+    if (rewriting_)
+        rewriting_->push_back({BoxRef{group, index}, sheet_.cell(group, index),
+                               segments_[seamGroup(group).firstSheetIndex + index]});
+    sheet_.setCell(group, index, std::move(text));
+    setSegment(group, index, segment);
+    out().boxTextChanged(group, index);
+}
+
+bool DigitisingModel::canMeasureFromJunctions(SeamGroupId group) const {
+    const SeamGroup& g = seamGroup(group);
+    if (g.firstSheetIndex + g.count > segments_.size())
+        return false;
+    for (std::size_t i = 0; i < g.count; ++i)
+        if (!segments_[g.firstSheetIndex + i])
+            return false;
+    return true;
+}
+
+bool DigitisingModel::measureFromJunctions(SeamGroupId group) {
+    if (!canMeasureFromJunctions(group))
+        return false;
+    Click click = clickBefore();
+    std::vector<Rewrite>* outer = rewriting_;
+    rewriting_ = outer ? outer : &click.rewrites;
+    const SeamGroup& g = seamGroup(group);
+    const bool standardised = sheet_.labelsLower(group);
+    for (std::size_t i = 0; i < g.count; ++i) {
+        const std::optional<PhotoSegment> s = segments_[g.firstSheetIndex + i];
+        rewriteCell(group, i, lengthText(distanceOf(*s)), s);
+    }
+    // The sheet never shows raw and standardised values side by side.
+    if (standardised) {
+        standardiseCells(sheet_, group);
+        for (std::size_t i = 0; i < g.count; ++i)
+            out().boxTextChanged(group, i);
+    }
+    rewriting_ = outer;
+    measured_[static_cast<std::size_t>(group)] = true;
+    if (!outer)
+        pushClick(std::move(click));
+    sheetChanged();
+    return true;
+}
+
+bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
+    if (!photoSize_ || !std::isfinite(to.x) || !std::isfinite(to.y) || to.x < 0.0 ||
+        to.y < 0.0 || to.x > photoSize_->width || to.y > photoSize_->height)
+        return false;
+    Click click = clickBefore();
+    rewriting_ = &click.rewrites;
+    for (SeamGroupId group : kLabelledGroups) {
+        const SeamGroup& g = seamGroup(group);
+        bool moved = false;
+        for (std::size_t i = 0; i < g.count; ++i) {
+            const std::optional<PhotoSegment> old = segments_[g.firstSheetIndex + i];
+            if (!old || (old->from != from && old->to != from))
+                continue;
+            PhotoSegment now = *old;
+            if (now.from == from)
+                now.from = to;
+            if (now.to == from)
+                now.to = to;
+            // Until the group has all its junctions, a seam keeps the unit it
+            // was clicked in.
+            const double before = distanceOf(*old);
+            const double value = readNumber(sheet_.cell(group, i));
+            const double length =
+                before > 0.0 ? value * distanceOf(now) / before : distanceOf(now);
+            rewriteCell(group, i, lengthText(length), now);
+            moved = true;
+        }
+        if (moved && canMeasureFromJunctions(group))
+            measureFromJunctions(group);
+    }
+    rewriting_ = nullptr;
+    if (click.rewrites.empty())
+        return false;
+    if (previousPhotoPoint_ == from) {
+        previousPhotoPoint_ = to;
+        if (const auto twips = pictureTwipsOf(to))
+            state_.previousPoint = state_.bandEnd = rounded(twips->x, twips->y);
+    }
+    pushClick(std::move(click));
+    sheetChanged();
+    return true;
+}
+
+bool DigitisingModel::groupSpansZoomSteps(SeamGroupId group) const {
+    const SeamGroup& g = seamGroup(group);
+    if (g.firstSheetIndex + g.count > segments_.size())
+        return false;
+    double low = 0.0;
+    double high = 0.0;
+    for (std::size_t i = 0; i < g.count; ++i) {
+        const std::optional<PhotoSegment>& s = segments_[g.firstSheetIndex + i];
+        if (!s || distanceOf(*s) < kShortestScaledSeam)
+            continue;
+        const double ratio = readNumber(sheet_.cell(group, i)) / distanceOf(*s);
+        if (!(ratio > 0.0) || !std::isfinite(ratio))
+            continue;
+        low = low == 0.0 ? ratio : std::min(low, ratio);
+        high = std::max(high, ratio);
+    }
+    return low > 0.0 && high > low * (1.0 + kZoomStepTolerance);
 }
 
 } // namespace korvex

@@ -226,6 +226,40 @@ public:
     // The longest history kept; older clicks are forgotten first.
     static constexpr std::size_t kClickHistory = 500;
 
+    // --- editing the junctions ----------------------------------------------
+    // A junction is a point where segments start or end; the segments of one
+    // chain share their end points exactly. All in photo pixels.
+    //
+    // The distinct junctions of the segments, in sheet order of first use.
+    std::vector<PhotoPixel> junctions() const;
+    // The junction nearest `point` within `radius`, if any.
+    std::optional<PhotoPixel> junctionNear(PhotoPixel point, double radius) const;
+    // Moves every segment end at `from` to `to`. Each group with a moved seam
+    // is measured from its junctions when all its seams have them; in a group
+    // still being clicked, the moved seams keep the unit they were clicked in
+    // (their length changes by the ratio of the distances). The chain goes on
+    // from the moved point. "Undo Last Click" takes the move back. False,
+    // changing nothing, when no segment ends at `from` or `to` is not on the
+    // photo.
+    bool moveJunction(PhotoPixel from, PhotoPixel to);
+    // Every seam of the group has its two junctions.
+    bool canMeasureFromJunctions(SeamGroupId group) const;
+    // Rewrites the group's values as distances in photo pixels between their
+    // junctions, the same unit for every seam whatever the zoom when it was
+    // clicked; a standardised group is standardised again. Undone like a
+    // click. False, changing nothing, when the group cannot be measured so.
+    bool measureFromJunctions(SeamGroupId group);
+    // The group's values were last written by measuring from the junctions.
+    bool measuredInPhotoPixels(SeamGroupId group) const {
+        return measured_[static_cast<std::size_t>(group)];
+    }
+    // The group's values that have junctions were clicked at different zooms:
+    // their ratios of value to photo-pixel distance differ by more than
+    // kZoomStepTolerance (one zoom step changes the scale by a tenth). Raw and
+    // standardised values alike; nothing to say for fewer than two seams.
+    bool groupSpansZoomSteps(SeamGroupId group) const;
+    static constexpr double kZoomStepTolerance = 0.03;
+
     // --- digitising state and overlays ------------------------------------
     const DigitisingState& state() const { return state_; }
     void resetGuide();
@@ -246,6 +280,12 @@ private:
     void pictureChanged(float naturalWidthTwips, float naturalHeightTwips);
     void endClickHistory();
     void setSegment(SeamGroupId group, std::size_t index, std::optional<PhotoSegment> segment);
+    // A value rewritten from the junctions, with what undoing it restores.
+    void rewriteCell(SeamGroupId group, std::size_t index, std::string text,
+                     std::optional<PhotoSegment> segment);
+    struct Click;
+    Click clickBefore() const;
+    void pushClick(Click click);
     DigitisingListener& out() const;
 
     MeasurementSheet sheet_;
@@ -270,9 +310,17 @@ private:
     std::uint64_t segmentsSerial_ = 0;
     // The previous click of the chain on the photo, converted when it was made.
     std::optional<PhotoPixel> previousPhotoPoint_;
-    // What a click changed, to take it back.
+    std::array<bool, kSeamGroupCount> measured_{};
+    // What a click, a move or a measuring changed, to take it back.
+    struct Rewrite {
+        BoxRef box;
+        std::string previousText;
+        std::optional<PhotoSegment> previousSegment;
+    };
     struct Click {
         std::optional<BoxRef> written;
+        std::vector<Rewrite> rewrites;
+        std::array<bool, kSeamGroupCount> measured{};
         std::string previousText;
         std::optional<PhotoSegment> previousSegment;
         std::int16_t targetIndex = 0;
@@ -283,6 +331,8 @@ private:
         std::optional<BoxRef> focus;
     };
     std::vector<Click> clicks_;
+    // The rewrites of the move or measuring being made.
+    std::vector<Rewrite>* rewriting_ = nullptr;
 };
 
 } // namespace korvex

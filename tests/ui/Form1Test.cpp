@@ -532,6 +532,120 @@ private slots:
         QVERIFY(services->messages.empty());
     }
 
+    // "Move Junctions": the pointer shows a marker under it, a drag moves the
+    // junction and both seams meeting there get new lengths, Escape puts it
+    // back, "Undo Last Click" takes a move back; the specified clicking is
+    // untouched while it is off.
+    void moveJunctionsDragsAMarker() {
+        services->fileAnswers.push_back(SAMPLES_DIR "/plastron-demo.jpg");
+        form->menuEntry(str("open"), 0)->trigger();
+        QTest::mouseClick(form->check(5), Qt::LeftButton); // Central, left
+        const QPoint junctions[] = {QPoint(300, 100), QPoint(302, 170), QPoint(298, 240)};
+        for (QPoint at : junctions)
+            clickPicture(at);
+        QLineEdit* c1 = form->box(SeamGroupId::LeftCentral, 0);
+        QLineEdit* c2 = form->box(SeamGroupId::LeftCentral, 1);
+        const QString before1 = c1->text();
+        const QString before2 = c2->text();
+        const auto kept = model().segments();
+
+        QAction* move = form->findChild<QAction*>(str("photoMoveJunctions"));
+        QCOMPARE(move->text(), str("&Move Junctions"));
+        QCOMPARE(form->findChild<QAction*>(str("photoMeasureJunctions"))->text(),
+                 str("Measure &from the Junctions"));
+        QCOMPARE(form->findChild<QAction*>(str("photoSnapClicks"))->text(),
+                 str("&Snap Clicks to Seams"));
+        move->trigger();
+        PictureArea* area = form->pictureArea();
+        QCursor::setPos(area->mapToGlobal(junctions[1]));
+        QTest::mouseMove(area, junctions[1]);
+        QCOMPARE(area->cursor().shape(), Qt::OpenHandCursor);
+        QTest::mouseMove(area, QPoint(400, 400));
+        QCursor::setPos(area->mapToGlobal(QPoint(400, 400)));
+        QTest::mouseMove(area, QPoint(400, 400));
+        QCOMPARE(area->cursor().shape(), Qt::ArrowCursor);
+
+        // Escape during the drag: nothing moves.
+        QTest::mousePress(area, Qt::LeftButton, {}, junctions[1]);
+        QTest::mouseMove(area, QPoint(340, 175));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); // a sheet box
+        QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(340, 175));
+        QVERIFY(model().segments() == kept);
+        QCOMPARE(c1->text(), before1);
+
+        QTest::mousePress(area, Qt::LeftButton, {}, junctions[1]);
+        QTest::mouseMove(area, QPoint(340, 175));
+        QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(340, 175));
+        QVERIFY(c1->text() != before1);
+        QVERIFY(c2->text() != before2);
+        QVERIFY(model().segments()[16]->to == model().segments()[17]->from);
+        QVERIFY(model().segments()[16]->to.x > kept[16]->to.x);
+        saveScreenshot(str("form1-junction-moved.png"));
+
+        form->findChild<QAction*>(str("photoUndoClick"))->trigger();
+        QCOMPARE(c1->text(), before1);
+        QCOMPARE(c2->text(), before2);
+        QVERIFY(model().segments() == kept);
+        QVERIFY(services->messages.empty());
+    }
+
+    // A group clicked across a zoom step is said so in a line beside the
+    // menus, until "Measure from the Junctions" measures it in photo pixels.
+    void aGroupClickedAcrossAZoomStepIsFlagged() {
+        services->fileAnswers.push_back(SAMPLES_DIR "/plastron-demo.jpg");
+        form->menuEntry(str("open"), 0)->trigger();
+        QTest::mouseClick(form->check(5), Qt::LeftButton); // Central, left
+        clickPicture(QPoint(300, 100));
+        clickPicture(QPoint(302, 170));
+        clickPicture(QPoint(298, 240));
+        auto* line = form->findChild<QLabel*>(str("zoomStepLine"));
+        QVERIFY(line && line->isHidden());
+        QTest::mouseClick(form->check(3), Qt::LeftButton); // Zoom
+        clickPicture(QPoint(10, 10));
+        QTest::mouseClick(form->check(3), Qt::LeftButton);
+        QVERIFY(model().state().groupActive[2] == 1);
+        clickPicture(QPoint(330, 340));
+        QVERIFY(!line->isHidden());
+        QCOMPARE(line->text(), QStringLiteral("Clicked across a zoom step: C1\u2013C6. Photo \u203a "
+                                              "Measure from the Junctions measures every seam in "
+                                              "photo pixels."));
+        QCOMPARE(line->accessibleDescription(), line->text());
+        const QString before = form->box(SeamGroupId::LeftCentral, 2)->text();
+        // Not every seam has its junctions yet: nothing to measure.
+        form->findChild<QAction*>(str("photoMeasureJunctions"))->trigger();
+        QCOMPARE(form->box(SeamGroupId::LeftCentral, 2)->text(), before);
+        for (QPoint at : {QPoint(300, 400), QPoint(330, 460), QPoint(300, 520)})
+            clickPicture(at);
+        form->findChild<QAction*>(str("photoMeasureJunctions"))->trigger();
+        QVERIFY(line->isHidden());
+        QVERIFY(model().measuredInPhotoPixels(SeamGroupId::LeftCentral));
+        QVERIFY(services->messages.empty());
+    }
+
+    // Snapping: clicks around a junction of the drawn plastron land on one
+    // point; with Shift held a click stays where it was pressed.
+    void snappedClicksLandOnTheJunction() {
+        PictureArea* area = form->pictureArea();
+        area->setSnapping(true); // not through the menu, which remembers it
+        // Near the third midline junction of the scheme.
+        const auto first = area->landingPoint(QPoint(249, 183), false);
+        QVERIFY(first);
+        const QPointF junction = area->mapToView(*model().pictureTwipsOf(*first));
+        for (QPointF offset : {QPointF(5, -4), QPointF(-6, 3), QPointF(2, 7), QPointF(0, 0)}) {
+            const auto landed = area->landingPoint(junction + offset, false);
+            QVERIFY(landed);
+            QVERIFY(std::hypot(landed->x - first->x, landed->y - first->y) < 0.5);
+        }
+        const auto held = area->landingPoint(junction + QPointF(5, -4), true);
+        QVERIFY(held && std::hypot(held->x - first->x, held->y - first->y) > 2.0);
+        area->setSnapping(false);
+        QCOMPARE(area->landingPoint(junction + QPointF(5, -4), false)->x, held->x);
+        // Blank shell, far from any seam: the click stays.
+        area->setSnapping(true);
+        const QPointF blank = junction + QPointF(-60, 60);
+        QCOMPARE(area->landingPoint(blank, false)->x, area->landingPoint(blank, true)->x);
+    }
+
     void closingPromptPaths() {
         // No: the window closes without saving.
         services->messageAnswers = {PlatformServices::Answer::No};

@@ -1,0 +1,186 @@
+#include "uilogic/DigitisingModel.h"
+
+#include "model/NumberText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <string>
+
+namespace korvex {
+namespace {
+
+using G = SeamGroupId;
+constexpr int kLeftMarginalBox = 1;
+constexpr int kLeftCentralBox = 5;
+constexpr int kZoom = DigitisingModel::kZoomBox;
+constexpr int kLeft = DigitisingModel::kLeftButton;
+
+// A 6000 x 4000 photo fitted into a 9000-twip viewport: 2/3 photo pixel per
+// twip, so a click at (x, y) twips is photo pixel (2x/3, 2y/3).
+class JunctionEditingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m.setViewportSize(9000.0F, 9000.0F);
+        m.showAtNaturalSize(0.0F, 0.0F, 8000.0F, 6000.0F);
+        ASSERT_TRUE(m.OpenPicture("p.jpg", 6000 * 15.0F, 4000 * 15.0F));
+    }
+    void startGroup(int box, G group) {
+        m.setChecked(box, true); // a first tick may only untick "Drag and Drop"
+        m.setChecked(box, true);
+        ASSERT_TRUE(m.state().groupActive[static_cast<std::size_t>(group)] == 1);
+    }
+    void clicks(std::initializer_list<PointF> points) {
+        for (PointF p : points)
+            m.PointerDown(kLeft, p.x, p.y);
+    }
+    void zoomIn() {
+        m.setChecked(kZoom, true);
+        m.PointerDown(kLeft, 0, 0); // picture twips x 1.1
+        m.setChecked(kZoom, false);
+    }
+    // The seven junctions of the left central group, clicked unzoomed.
+    void clickCentralGroup() {
+        startGroup(kLeftCentralBox, G::LeftCentral);
+        clicks({{0, 0}, {1500, 0}, {1500, 600}, {3000, 600}, {3000, 1500}, {4500, 1500}, {4500, 3000}});
+    }
+    const std::string& cell(G group, std::size_t i) const { return m.sheet().cell(group, i); }
+    const std::optional<PhotoSegment>& segment(G group, std::size_t i) const {
+        return m.segments().at(seamGroup(group).firstSheetIndex + i);
+    }
+    double value(G group, std::size_t i) const { return readNumber(cell(group, i)); }
+
+    DigitisingModel m;
+};
+
+TEST_F(JunctionEditingTest, MovingAJunctionOfAnUnfinishedGroupRescalesBothSeams) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0}, {3000, 0}, {3000, 1500}});
+    ASSERT_EQ(cell(G::LeftMarginal, 0), "3000");
+    ASSERT_EQ(cell(G::LeftMarginal, 1), "1500");
+
+    ASSERT_TRUE(m.moveJunction({2000, 0}, {2000, 500}));
+    // Each seam keeps its twips: new length = old x new distance / old distance.
+    EXPECT_NEAR(value(G::LeftMarginal, 0), 3000.0 * std::hypot(2000, 500) / 2000.0, 1e-9);
+    EXPECT_NEAR(value(G::LeftMarginal, 1), 750.0, 1e-9);
+    EXPECT_EQ(segment(G::LeftMarginal, 0), (PhotoSegment{{0, 0}, {2000, 500}}));
+    EXPECT_EQ(segment(G::LeftMarginal, 1), (PhotoSegment{{2000, 500}, {2000, 1000}}));
+    EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftMarginal));
+
+    // The chain goes on from its last point; a move of that point moves its start.
+    ASSERT_TRUE(m.moveJunction({2000, 1000}, {2100, 1000}));
+    clicks({{3150, 3000}});
+    EXPECT_EQ(segment(G::LeftMarginal, 2), (PhotoSegment{{2100, 1000}, {2100, 2000}}));
+    EXPECT_EQ(cell(G::LeftMarginal, 2), "1500");
+
+    // Undo takes back the click, then each move, like clicks.
+    ASSERT_TRUE(m.undoLastClick());
+    ASSERT_TRUE(m.undoLastClick());
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "3000");
+    EXPECT_EQ(cell(G::LeftMarginal, 1), "1500");
+    EXPECT_EQ(segment(G::LeftMarginal, 0), (PhotoSegment{{0, 0}, {2000, 0}}));
+    EXPECT_EQ(segment(G::LeftMarginal, 1), (PhotoSegment{{2000, 0}, {2000, 1000}}));
+    EXPECT_FALSE(segment(G::LeftMarginal, 2));
+    clicks({{3000, 3000}});
+    EXPECT_EQ(segment(G::LeftMarginal, 2), (PhotoSegment{{2000, 1000}, {2000, 2000}}));
+}
+
+TEST_F(JunctionEditingTest, MovingAJunctionOfAFinishedGroupMeasuresItInPhotoPixels) {
+    clickCentralGroup();
+    ASSERT_TRUE(m.canMeasureFromJunctions(G::LeftCentral));
+    ASSERT_EQ(cell(G::LeftCentral, 0), "1500");
+
+    ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 100}));
+    EXPECT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_EQ(cell(G::LeftCentral, 0), lengthText(std::hypot(1000, 100)));
+    EXPECT_EQ(cell(G::LeftCentral, 1), "300");  // 400 - 100 photo pixels
+    EXPECT_EQ(cell(G::LeftCentral, 2), "1000"); // unmoved seams in photo pixels too
+    EXPECT_EQ(cell(G::LeftCentral, 5), "1000");
+
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_EQ(cell(G::LeftCentral, 0), "1500");
+    EXPECT_EQ(cell(G::LeftCentral, 1), "600");
+    EXPECT_EQ(cell(G::LeftCentral, 5), "1500");
+}
+
+TEST_F(JunctionEditingTest, AStandardisedGroupIsStandardisedAgain) {
+    clickCentralGroup();
+    m.standardise(G::LeftCentral);
+    ASSERT_TRUE(m.sheet().labelsLower(G::LeftCentral));
+    const std::string before = cell(G::LeftCentral, 0);
+
+    ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 100}));
+    double total = 0.0;
+    for (std::size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(cell(G::LeftCentral, i).size(), 6U) << cell(G::LeftCentral, i); // "0.0000"
+        total += value(G::LeftCentral, i);
+    }
+    EXPECT_NEAR(total, 1.0, 6e-4);
+    EXPECT_NE(cell(G::LeftCentral, 0), before);
+    EXPECT_TRUE(m.sheet().labelsLower(G::LeftCentral));
+
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(cell(G::LeftCentral, 0), before);
+}
+
+TEST_F(JunctionEditingTest, AGroupClickedAcrossAZoomStepIsFlaggedUntilMeasured) {
+    startGroup(kLeftCentralBox, G::LeftCentral);
+    clicks({{0, 0}, {1500, 0}, {1500, 600}});
+    EXPECT_FALSE(m.groupSpansZoomSteps(G::LeftCentral));
+    zoomIn();
+    ASSERT_TRUE(m.state().groupActive[static_cast<std::size_t>(G::LeftCentral)] == 1);
+    // Photo pixel (1000, 400) now lies at twips (1650, 660).
+    clicks({{3300, 660}, {3300, 1650}, {4950, 1650}, {4950, 3300}});
+    ASSERT_TRUE(m.canMeasureFromJunctions(G::LeftCentral));
+    EXPECT_TRUE(m.groupSpansZoomSteps(G::LeftCentral));
+    m.standardise(G::LeftCentral); // proportions of mixed scales are still flagged
+    EXPECT_TRUE(m.groupSpansZoomSteps(G::LeftCentral));
+
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    EXPECT_FALSE(m.groupSpansZoomSteps(G::LeftCentral));
+    EXPECT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
+    // 1000, 400, 1000, 600, 1000, 1000 photo pixels over their total of 5000.
+    EXPECT_EQ(cell(G::LeftCentral, 0), "0.2000");
+    EXPECT_EQ(cell(G::LeftCentral, 1), "0.0800");
+    EXPECT_EQ(cell(G::LeftCentral, 5), "0.2000");
+
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_TRUE(m.groupSpansZoomSteps(G::LeftCentral));
+    // Typing a value forgets its junctions and that it was measured.
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    m.setBoxText(G::LeftCentral, 0, "0.3");
+    EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_FALSE(m.canMeasureFromJunctions(G::LeftCentral));
+}
+
+TEST_F(JunctionEditingTest, WhatCannotBeMovedOrMeasuredChangesNothing) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0}, {3000, 0}, {3000, 1500}});
+    const auto serial = m.segmentsSerial();
+    struct Move {
+        PhotoPixel from;
+        PhotoPixel to;
+    };
+    for (const Move& move : {Move{{10, 10}, {20, 20}},       // no junction there
+                             Move{{2000, 0}, {-1, 0}},       // off the photo
+                             Move{{2000, 0}, {2000, 4001}},  // off the photo
+                             Move{{2000, 0}, {NAN, 10}}}) {
+        EXPECT_FALSE(m.moveJunction(move.from, move.to));
+    }
+    EXPECT_EQ(m.segmentsSerial(), serial);
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "3000");
+    EXPECT_FALSE(m.measureFromJunctions(G::LeftMarginal)); // 2 of its 8 seams
+    EXPECT_FALSE(m.measureFromJunctions(G::LeftCentral2)); // values without junctions
+    EXPECT_EQ(cell(G::LeftMarginal, 1), "1500");
+
+    // Three distinct junctions; the nearest within the radius is found.
+    EXPECT_EQ(m.junctions().size(), 3U);
+    EXPECT_EQ(m.junctionNear({1995, 8}, 10.0), (PhotoPixel{2000, 0}));
+    EXPECT_FALSE(m.junctionNear({1980, 8}, 10.0));
+}
+
+} // namespace
+} // namespace korvex
