@@ -226,38 +226,38 @@ std::optional<PhotoSegment> segmentOf(od::value value) {
     return PhotoSegment{{c[0], c[1]}, {c[2], c[3]}};
 }
 
+constexpr std::string_view kNotAValue =
+    "a value is none of a text, a number, a list, an object, true, false or null";
+
 // What the parser's fault means to someone who opens the file in an editor.
 std::string_view faultText(error_code error) {
-    switch (error) {
-    case simdjson::EMPTY:
-        return "the file holds no JSON value";
-    case simdjson::UTF8_ERROR:
-        return "it holds bytes that are not UTF-8";
-    case simdjson::UNCLOSED_STRING:
-        return "a text is opened but never closed";
-    case simdjson::UNESCAPED_CHARS:
-        return "a text holds a control character, such as a tab, that is not written as an escape";
-    case simdjson::STRING_ERROR:
-        return "a text holds a malformed escape";
-    case simdjson::NUMBER_ERROR:
-    case simdjson::NUMBER_OUT_OF_RANGE:
-        return "a number is malformed or out of range";
-    case simdjson::T_ATOM_ERROR:
-    case simdjson::F_ATOM_ERROR:
-    case simdjson::N_ATOM_ERROR:
-    case simdjson::INCORRECT_TYPE:
-        return "a value is none of a text, a number, a list, an object, true, false or null";
-    case simdjson::TAPE_ERROR:
-        return "a comma, colon, bracket or brace is missing or out of place";
-    case simdjson::INCOMPLETE_ARRAY_OR_OBJECT:
-        return "an object or a list is not closed, or something follows the document";
-    case simdjson::TRAILING_CONTENT:
-        return "something follows the document";
-    case simdjson::DEPTH_ERROR:
-        return "lists and objects nest more than 1024 deep";
-    default:
-        return simdjson::error_message(error);
-    }
+    struct Fault {
+        error_code error;
+        std::string_view text;
+    };
+    static constexpr Fault kFaults[] = {
+        {simdjson::EMPTY, "the file holds no JSON value"},
+        {simdjson::UTF8_ERROR, "it holds bytes that are not UTF-8"},
+        {simdjson::UNCLOSED_STRING, "a text is opened but never closed"},
+        {simdjson::UNESCAPED_CHARS,
+         "a text holds a control character, such as a tab, that is not written as an escape"},
+        {simdjson::STRING_ERROR, "a text holds a malformed escape"},
+        {simdjson::NUMBER_ERROR, "a number is malformed or out of range"},
+        {simdjson::NUMBER_OUT_OF_RANGE, "a number is malformed or out of range"},
+        {simdjson::T_ATOM_ERROR, kNotAValue},
+        {simdjson::F_ATOM_ERROR, kNotAValue},
+        {simdjson::N_ATOM_ERROR, kNotAValue},
+        {simdjson::INCORRECT_TYPE, kNotAValue},
+        {simdjson::TAPE_ERROR, "a comma, colon, bracket or brace is missing or out of place"},
+        {simdjson::INCOMPLETE_ARRAY_OR_OBJECT,
+         "an object or a list is not closed, or something follows the document"},
+        {simdjson::TRAILING_CONTENT, "something follows the document"},
+        {simdjson::DEPTH_ERROR, "lists and objects nest more than 1024 deep"},
+    };
+    for (const Fault& fault : kFaults)
+        if (fault.error == error)
+            return fault.text;
+    return simdjson::error_message(error);
 }
 
 // "line 3, column 17" for the byte at `offset`.
