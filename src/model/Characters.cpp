@@ -32,28 +32,27 @@ bool isValidUtf8(std::string_view bytes) {
             ++i;
             continue;
         }
-        std::size_t length = 0;
-        // The allowed range of the second byte excludes overlong forms (E0, F0),
-        // surrogates (ED) and code points above U+10FFFF (F4) in one check.
-        unsigned char low = 0x80;
-        unsigned char high = 0xBF;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            if (lead == 0xE0)
-                low = 0xA0;
-            else if (lead == 0xED)
-                high = 0x9F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            if (lead == 0xF0)
-                low = 0x90;
-            else if (lead == 0xF4)
-                high = 0x8F;
-        } else {
+        // Each lead byte's sequence length and the allowed range of the second
+        // byte, which excludes overlong forms (E0, F0), surrogates (ED) and code
+        // points above U+10FFFF (F4) in one check.
+        struct Lead {
+            unsigned char first, last;
+            std::size_t length;
+            unsigned char low, high;
+        };
+        static constexpr Lead kLeads[] = {
+            {0xC2, 0xDF, 2, 0x80, 0xBF}, {0xE0, 0xE0, 3, 0xA0, 0xBF}, {0xE1, 0xEC, 3, 0x80, 0xBF},
+            {0xED, 0xED, 3, 0x80, 0x9F}, {0xEE, 0xEF, 3, 0x80, 0xBF}, {0xF0, 0xF0, 4, 0x90, 0xBF},
+            {0xF1, 0xF3, 4, 0x80, 0xBF}, {0xF4, 0xF4, 4, 0x80, 0x8F},
+        };
+        const auto form = std::find_if(std::begin(kLeads), std::end(kLeads), [lead](const Lead& l) {
+            return lead >= l.first && lead <= l.last;
+        });
+        if (form == std::end(kLeads))
             return false; // a continuation byte, C0, C1 or F5..FF in lead position
-        }
+        const std::size_t length = form->length;
+        const unsigned char low = form->low;
+        const unsigned char high = form->high;
         if (size - i < length)
             return false;
         const auto second = static_cast<unsigned char>(bytes[i + 1]);
