@@ -19,6 +19,18 @@ std::string rate(double share) {
     return fixedText(share, 4);
 }
 
+// The queries and their tallies from the ranks (0 for a record that is no query).
+void tally(MatchEvaluation::ByDistance& by) {
+    for (const std::size_t rank : by.ranks) {
+        if (rank == 0)
+            continue;
+        ++by.queries;
+        by.reciprocalRankSum += 1.0 / static_cast<double>(rank);
+        for (std::size_t r = rank; r <= MatchEvaluation::kCurveRanks; ++r)
+            ++by.withinRank[r - 1];
+    }
+}
+
 } // namespace
 
 double MatchEvaluation::ByDistance::topRate(std::size_t k) const {
@@ -105,11 +117,8 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
             for (const Worker& w : workers)
                 rank += w.closer[k][i];
             by.ranks[i] = rank;
-            ++by.queries;
-            by.reciprocalRankSum += 1.0 / static_cast<double>(rank);
-            for (std::size_t r = rank; r <= kCurveRanks; ++r)
-                ++by.withinRank[r - 1];
         }
+        tally(by);
         if (histograms) {
             result.sameHistograms[k] = std::move(own->histograms[k]);
             result.differentHistograms[k] = std::move(workers[0].histograms[k]);
@@ -117,6 +126,79 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
                 result.differentHistograms[k]->merge(*workers[w].histograms[k]);
         }
     }
+    return result;
+}
+
+std::optional<MatchEvaluation>
+MatchEvaluation::runInTimeOrder(const Catalogue& catalogue,
+                                const std::vector<std::optional<CalendarDate>>& dates,
+                                SweepControl* control) {
+    const auto& records = catalogue.records;
+    const std::size_t n = records.size();
+    MatchEvaluation result;
+    result.skipped = catalogue.skipped.size();
+    result.undated = 0;
+    // Dated records in time order; `dayStart[p]` is the first position of
+    // p's day, so positions before it are exactly the earlier days.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i < dates.size() && dates[i])
+            order.push_back(i);
+        else
+            ++*result.undated;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return *dates[a] < *dates[b]; });
+    std::vector<std::size_t> dayStart(order.size());
+    for (std::size_t p = 0; p < order.size(); ++p)
+        dayStart[p] = p > 0 && *dates[order[p]] == *dates[order[p - 1]] ? dayStart[p - 1] : p;
+    // Each individual's dated records, by position in time order.
+    std::vector<std::vector<std::size_t>> own(catalogue.individualCount);
+    for (std::size_t p = 0; p < order.size(); ++p)
+        own[records[order[p]].individual].push_back(p);
+
+    std::uint64_t pairs = 0;
+    for (std::size_t p = 0; p < order.size(); ++p)
+        pairs += dayStart[p];
+    if (control)
+        control->total = pairs;
+    for (ByDistance& by : result.byDistance)
+        by.ranks.assign(n, 0);
+    const bool finished = PairSweep::run(
+        order.size(), PairSweep::workersFor(pairs), control,
+        [&](std::size_t, std::size_t p) -> std::uint64_t {
+            const std::size_t q = order[p];
+            const std::size_t individual = records[q].individual;
+            PairDistances::Shown nearest{HUGE_VAL, HUGE_VAL, HUGE_VAL};
+            bool query = false;
+            for (const std::size_t o : own[individual]) {
+                if (o >= dayStart[p])
+                    break;
+                const auto d = PairDistances::between(records[q].values, records[order[o]].values);
+                nearest = {std::min(nearest.d1, d.d1), std::min(nearest.d2, d.d2),
+                           std::min(nearest.d, d.d)};
+                query = true;
+            }
+            if (!query)
+                return dayStart[p];
+            std::array<std::size_t, 3> rank{1, 1, 1};
+            for (std::size_t o = 0; o < dayStart[p]; ++o) {
+                const std::size_t j = order[o];
+                if (records[j].individual == individual)
+                    continue;
+                const auto shown = catalogue.screened(q, j, nearest);
+                for (std::size_t k = 0; k < 3; ++k)
+                    if (shown.of(static_cast<Measure>(k)) <= nearest.of(static_cast<Measure>(k)))
+                        ++rank[k];
+            }
+            for (std::size_t k = 0; k < 3; ++k)
+                result.byDistance[k].ranks[q] = rank[k];
+            return dayStart[p];
+        });
+    if (!finished)
+        return std::nullopt;
+    for (ByDistance& by : result.byDistance)
+        tally(by);
     return result;
 }
 
@@ -155,6 +237,11 @@ std::string MatchEvaluation::report() const {
     out += "skipped\t";
     out += std::to_string(skipped);
     out += kLineEnd;
+    if (undated) {
+        out += "undated\t";
+        out += std::to_string(*undated);
+        out += kLineEnd;
+    }
     return out;
 }
 
