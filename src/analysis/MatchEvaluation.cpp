@@ -1,6 +1,7 @@
 #include "analysis/MatchEvaluation.h"
 
 #include "analysis/CatalogueSweeps.h"
+#include "analysis/PairScreen.h"
 #include "model/DataSet.h"
 #include "model/NumberText.h"
 
@@ -73,35 +74,52 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
         }
     }
     const auto& nearest = own->nearest;
-    const bool finished = CatalogueSweeps::otherPairs(
-        catalogue, workerCount, control, [&](std::size_t worker, std::size_t i, std::size_t j) {
-            Worker& w = workers[worker];
-            // A record that is no query has no nearest own record to beat.
-            const bool queryI = nearest[0][i].other != CatalogueSweeps::kNone;
-            const bool queryJ = nearest[0][j].other != CatalogueSweeps::kNone;
-            PairDistances::Shown shown;
-            if (histograms) {
-                shown = PairDistances::between(records[i].values, records[j].values);
-            } else {
-                if (!queryI && !queryJ)
-                    return;
-                // Only whether the pair beats either nearest own record counts.
-                auto bound = [&](std::size_t k) {
-                    return std::max(queryI ? nearest[k][i].distance : -HUGE_VAL,
-                                    queryJ ? nearest[k][j].distance : -HUGE_VAL);
-                };
-                shown = catalogue.screened(i, j, {bound(0), bound(1), bound(2)});
-            }
-            for (std::size_t k = 0; k < 3; ++k) {
-                const double d = shown.of(static_cast<Measure>(k));
-                if (queryI && d <= nearest[k][i].distance)
-                    ++w.closer[k][i];
-                if (queryJ && d <= nearest[k][j].distance)
-                    ++w.closer[k][j];
-                if (w.histograms[k])
-                    w.histograms[k]->add(d);
-            }
-        });
+    const auto visit = [&](std::size_t worker, std::size_t i, std::size_t j) {
+        Worker& w = workers[worker];
+        // A record that is no query has no nearest own record to beat.
+        const bool queryI = nearest[0][i].other != CatalogueSweeps::kNone;
+        const bool queryJ = nearest[0][j].other != CatalogueSweeps::kNone;
+        PairDistances::Shown shown;
+        if (histograms) {
+            shown = PairDistances::between(records[i].values, records[j].values);
+        } else {
+            if (!queryI && !queryJ)
+                return;
+            // Only whether the pair beats either nearest own record counts.
+            auto bound = [&](std::size_t k) {
+                return std::max(queryI ? nearest[k][i].distance : -HUGE_VAL,
+                                queryJ ? nearest[k][j].distance : -HUGE_VAL);
+            };
+            shown = catalogue.screened(i, j, {bound(0), bound(1), bound(2)});
+        }
+        for (std::size_t k = 0; k < 3; ++k) {
+            const double d = shown.of(static_cast<Measure>(k));
+            if (queryI && d <= nearest[k][i].distance)
+                ++w.closer[k][i];
+            if (queryJ && d <= nearest[k][j].distance)
+                ++w.closer[k][j];
+            if (w.histograms[k])
+                w.histograms[k]->add(d);
+        }
+    };
+    bool finished = false;
+    if (histograms) {
+        finished = CatalogueSweeps::otherPairs(catalogue, workerCount, control, visit);
+    } else {
+        // Most pairs of a large catalogue are far beyond both records' nearest
+        // own record; the screen rules them out several at a time.
+        std::vector<PairDistances::Shown> bounds(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const bool query = nearest[0][i].other != CatalogueSweeps::kNone;
+            bounds[i] = query ? PairDistances::Shown{nearest[0][i].distance, nearest[1][i].distance,
+                                                     nearest[2][i].distance}
+                              : PairDistances::Shown{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+        }
+        const PairScreen screen(catalogue);
+        finished = CatalogueSweeps::otherPairsWithin(catalogue, screen, screen.boundsOf(bounds),
+                                                     workerCount, control, visit,
+                                                     [](std::size_t, std::uint64_t) {});
+    }
     if (!finished)
         return std::nullopt;
 
@@ -164,35 +182,56 @@ MatchEvaluation::runInTimeOrder(const Catalogue& catalogue,
         control->total = pairs;
     for (ByDistance& by : result.byDistance)
         by.ranks.assign(n, 0);
+
+    // The dated records in time order, so that each query's candidates are
+    // the run of records before its day, and the screen can take them at once.
+    Catalogue timed;
+    timed.individualCount = catalogue.individualCount;
+    for (const std::size_t i : order)
+        timed.records.push_back(records[i]);
+    const auto& inOrder = timed.records;
+    // Each query's nearest own record of an earlier day; -infinity bounds for
+    // a record that is no query.
+    std::vector<PairDistances::Shown> nearest(
+        order.size(), PairDistances::Shown{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL});
+    for (std::size_t p = 0; p < order.size(); ++p) {
+        bool query = false;
+        PairDistances::Shown best{HUGE_VAL, HUGE_VAL, HUGE_VAL};
+        for (const std::size_t o : own[inOrder[p].individual]) {
+            if (o >= dayStart[p])
+                break;
+            const auto d = PairDistances::between(inOrder[p].values, inOrder[o].values);
+            best = {std::min(best.d1, d.d1), std::min(best.d2, d.d2), std::min(best.d, d.d)};
+            query = true;
+        }
+        if (query)
+            nearest[p] = best;
+    }
+    const PairScreen screen(timed);
+    const auto bounds = screen.boundsOf(nearest);
+    const std::size_t workers = PairSweep::workersFor(pairs);
+    std::vector<std::vector<std::uint8_t>> maybe(workers, std::vector<std::uint8_t>(order.size()));
     const bool finished = PairSweep::run(
-        order.size(), PairSweep::workersFor(pairs), control,
-        [&](std::size_t, std::size_t p) -> std::uint64_t {
-            const std::size_t q = order[p];
-            const std::size_t individual = records[q].individual;
-            PairDistances::Shown nearest{HUGE_VAL, HUGE_VAL, HUGE_VAL};
-            bool query = false;
-            for (const std::size_t o : own[individual]) {
-                if (o >= dayStart[p])
-                    break;
-                const auto d = PairDistances::between(records[q].values, records[order[o]].values);
-                nearest = {std::min(nearest.d1, d.d1), std::min(nearest.d2, d.d2),
-                           std::min(nearest.d, d.d)};
-                query = true;
-            }
-            if (!query)
-                return dayStart[p];
+        order.size(), workers, control, [&](std::size_t worker, std::size_t p) -> std::uint64_t {
+            const PairDistances::Shown& bound = nearest[p];
+            if (bound.d1 == -HUGE_VAL)
+                return dayStart[p]; // no query
+            std::uint8_t* const row = maybe[worker].data();
+            // The screen asks about the larger of the two bounds; the exact
+            // look below keeps to the query's own.
+            screen.row(p, 0, dayStart[p], bounds, row);
+            const std::size_t individual = inOrder[p].individual;
             std::array<std::size_t, 3> rank{1, 1, 1};
             for (std::size_t o = 0; o < dayStart[p]; ++o) {
-                const std::size_t j = order[o];
-                if (records[j].individual == individual)
+                if (!row[o] || inOrder[o].individual == individual)
                     continue;
-                const auto shown = catalogue.screened(q, j, nearest);
+                const auto shown = timed.screened(p, o, bound);
                 for (std::size_t k = 0; k < 3; ++k)
-                    if (shown.of(static_cast<Measure>(k)) <= nearest.of(static_cast<Measure>(k)))
+                    if (shown.of(static_cast<Measure>(k)) <= bound.of(static_cast<Measure>(k)))
                         ++rank[k];
             }
             for (std::size_t k = 0; k < 3; ++k)
-                result.byDistance[k].ranks[q] = rank[k];
+                result.byDistance[k].ranks[order[p]] = rank[k];
             return dayStart[p];
         });
     if (!finished)
