@@ -248,8 +248,11 @@ TEST(BatchCommands, AnUnwritableOutputEndsWithItsOwnStatus) {
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+
+#include <unistd.h>
 
 namespace korvex {
 namespace {
@@ -307,7 +310,10 @@ TEST(BatchCommands, HistoriesInEveryFormat) {
     }
 
     PopulationBatch secr;
-    const auto traps = std::filesystem::temp_directory_path() / "korvex-batch-traps.txt";
+    // A temporary folder even where TMPDIR is set but empty.
+    const char* tmp = std::getenv("TMPDIR");
+    const auto traps = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
+                       ("korvex-batch-traps-" + std::to_string(::getpid()) + ".txt");
     auto args = secr.args({"histories", "--format", "secr", "--traps", traps.string()});
     ASSERT_EQ(secr.run(args), BatchCommands::kOk) << secr.err.str();
     std::ifstream written(traps, std::ios::binary);
