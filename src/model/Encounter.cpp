@@ -158,7 +158,8 @@ std::string Encounter::degreesText(const std::optional<double>& degrees) {
     if (!degrees)
         return {};
     char out[32];
-    const auto res = std::to_chars(out, out + sizeof out, *degrees);
+    // Fixed notation, which the readers take: 1e-05 would not read back.
+    const auto res = std::to_chars(out, out + sizeof out, *degrees, std::chars_format::fixed);
     return std::string(out, res.ptr);
 }
 

@@ -99,6 +99,12 @@ TEST(Encounter, PositionsStayWithinTheirDegrees) {
     half.longitude = 20.0;
     EXPECT_FALSE(half.problem());
     EXPECT_EQ(Encounter::degreesText(-5.3321), "-5.3321");
+    // Written as it is read: never in exponent form.
+    EXPECT_EQ(Encounter::degreesText(0.00001), "0.00001");
+    Encounter small;
+    std::string error;
+    EXPECT_TRUE(small.setLatitudeText(Encounter::degreesText(1e-7), error)) << error;
+    EXPECT_EQ(*small.latitude, 1e-7);
     EXPECT_EQ(Encounter::degreesText(std::nullopt), "");
 }
 
