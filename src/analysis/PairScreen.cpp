@@ -67,23 +67,36 @@ PairScreen::Bounds PairScreen::uniformBounds(const PairDistances::Shown& bounds)
     return boundsOf(std::vector<PairDistances::Shown>(n_, bounds));
 }
 
+namespace {
+
+// What the row loops read: the value rows (`rows` of `n` floats) and the
+// records' usability.
+struct Layout {
+    const float* values;
+    const std::uint8_t* usable;
+    std::size_t n;
+    std::size_t marginal;
+    std::size_t offsets;
+};
+
 // Seam by seam over a chunk of records, each loop free of branches and of
 // stores that could alias the values, so that the compiler takes several
-// records at once.
+// records at once; built twice, the wider copy chosen where the processor has
+// it. A function of this file alone, as some compilers want every declaration
+// of such a function to carry the attribute.
 __attribute__((target_clones("avx2", "default"))) void
-PairScreen::row(std::size_t i, std::size_t first, std::size_t end, const Bounds& bounds,
-                std::uint8_t* maybe) const {
+screenRow(const Layout& layout, std::size_t i, std::size_t first, std::size_t end,
+          const PairScreen::Bounds& bounds, std::uint8_t* maybe) {
     std::uint8_t* __restrict out = maybe - first;
-    if (!usable_[i]) {
-        for (std::size_t j = first; j < end; ++j)
-            out[j] = 1;
-        return;
-    }
-    const float* __restrict scale = values(kScale);
+    const std::size_t n = layout.n;
+    const auto values = [&](std::size_t row) {
+        return layout.values + row * n;
+    };
+    const float* __restrict scale = values(layout.marginal + layout.offsets);
     const float* __restrict bound1 = bounds.d1.data();
     const float* __restrict bound2 = bounds.d2.data();
     const float* __restrict boundD = bounds.dSquared.data();
-    const std::uint8_t* __restrict usable = usable_.data();
+    const std::uint8_t* __restrict usable = layout.usable;
     const float scaleI = scale[i];
     const float b1I = bound1[i], b2I = bound2[i], bdI = boundD[i];
     constexpr std::size_t kChunk = 256;
@@ -92,7 +105,7 @@ PairScreen::row(std::size_t i, std::size_t first, std::size_t end, const Bounds&
         const std::size_t count = std::min(kChunk, end - c);
         for (std::size_t t = 0; t < count; ++t)
             sum1[t] = sum2[t] = 0.0f;
-        for (std::size_t k = 0; k < kMarginal; ++k) {
+        for (std::size_t k = 0; k < layout.marginal; ++k) {
             const float a = values(k)[i];
             const float* __restrict m = values(k) + c;
             for (std::size_t t = 0; t < count; ++t) {
@@ -100,9 +113,9 @@ PairScreen::row(std::size_t i, std::size_t first, std::size_t end, const Bounds&
                 sum1[t] += std::fabs(a - m[t]) / (sum > 1e-30f ? sum : 1e-30f);
             }
         }
-        for (std::size_t k = 0; k < kOffsets; ++k) {
-            const float o = values(kFirstOffset + k)[i];
-            const float* __restrict m = values(kFirstOffset + k) + c;
+        for (std::size_t k = 0; k < layout.offsets; ++k) {
+            const float o = values(layout.marginal + k)[i];
+            const float* __restrict m = values(layout.marginal + k) + c;
             for (std::size_t t = 0; t < count; ++t)
                 sum2[t] += std::fabs(o - m[t]);
         }
@@ -123,6 +136,19 @@ PairScreen::row(std::size_t i, std::size_t first, std::size_t end, const Bounds&
             out[j] = static_cast<std::uint8_t>(!beyond | !usable[j]);
         }
     }
+}
+
+} // namespace
+
+void PairScreen::row(std::size_t i, std::size_t first, std::size_t end, const Bounds& bounds,
+                     std::uint8_t* maybe) const {
+    if (!usable_[i]) {
+        for (std::size_t j = first; j < end; ++j)
+            maybe[j - first] = 1;
+        return;
+    }
+    screenRow({values_.data(), usable_.data(), n_, kMarginal, kOffsets}, i, first, end, bounds,
+              maybe);
 }
 
 } // namespace korvex
