@@ -1,6 +1,7 @@
 #include "analysis/CatalogueAudit.h"
 
 #include "analysis/CatalogueSweeps.h"
+#include "analysis/PairScreen.h"
 #include "model/DataSet.h"
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
@@ -208,6 +209,7 @@ std::optional<Learnt> learnThreshold(const Catalogue& catalogue, const DistanceH
         tries.push_back(largest);
     if (tries.back() <= last)
         tries.push_back(last + 1); // no bound
+    const PairScreen screen(catalogue);
     for (std::size_t t = 0; t < tries.size(); ++t) {
         const std::size_t lastBin = tries[t];
         const double bound = lastBin > last ? HUGE_VAL : same.valueOf(lastBin);
@@ -217,8 +219,9 @@ std::optional<Learnt> learnThreshold(const Catalogue& catalogue, const DistanceH
         std::vector<std::uint64_t> beyond(workerCount, 0);
         PairKeeper keeper(workerCount, kKeptPairsPerRecord * records.size());
         const PairDistances::Shown bounds = boundsOf(kind, bound);
-        const bool finished = CatalogueSweeps::otherPairs(
-            catalogue, workerCount, control, [&](std::size_t worker, std::size_t i, std::size_t j) {
+        const bool finished = CatalogueSweeps::otherPairsWithin(
+            catalogue, screen, screen.uniformBounds(bounds), workerCount, control,
+            [&](std::size_t worker, std::size_t i, std::size_t j) {
                 const double d = catalogue.screened(i, j, bounds).of(kind);
                 if (d <= bound) {
                     different[worker].add(d);
@@ -226,7 +229,8 @@ std::optional<Learnt> learnThreshold(const Catalogue& catalogue, const DistanceH
                 } else {
                     ++beyond[worker];
                 }
-            });
+            },
+            [&](std::size_t worker, std::uint64_t count) { beyond[worker] += count; });
         if (!finished)
             return std::nullopt;
         for (std::size_t w = 0; w < workerCount; ++w) {
@@ -294,12 +298,15 @@ std::optional<CatalogueAudit> CatalogueAudit::run(const Catalogue& catalogue,
     } else {
         std::vector<std::vector<ClosePair>> found(workerCount);
         const PairDistances::Shown bounds = boundsOf(kind, threshold);
-        const bool finished = CatalogueSweeps::otherPairs(
-            catalogue, workerCount, control, [&](std::size_t worker, std::size_t i, std::size_t j) {
+        const PairScreen screen(catalogue);
+        const bool finished = CatalogueSweeps::otherPairsWithin(
+            catalogue, screen, screen.uniformBounds(bounds), workerCount, control,
+            [&](std::size_t worker, std::size_t i, std::size_t j) {
                 const double d = catalogue.screened(i, j, bounds).of(kind);
                 if (d <= threshold)
                     found[worker].push_back({d, i, j});
-            });
+            },
+            [](std::size_t, std::uint64_t) {});
         if (!finished)
             return std::nullopt;
         close.emplace();

@@ -3,6 +3,7 @@
 #include "analysis/Catalogue.h"
 #include "analysis/DistanceHistogram.h"
 #include "analysis/PairDistances.h"
+#include "analysis/PairScreen.h"
 #include "analysis/PairSweep.h"
 
 #include <array>
@@ -66,6 +67,37 @@ bool otherPairs(const Catalogue& catalogue, std::size_t workers, SweepControl* c
             visit(worker, i, j);
             ++pairs;
         }
+        return pairs;
+    });
+}
+
+// The second sweep for callers that only need the pairs within bounds: as
+// otherPairs, but `visit(worker, i, j)` only for the pairs `screen` cannot rule
+// out; `beyond(worker, count)` receives the number of pairs ruled out (each
+// certainly beyond all three of its bounds) row by row.
+template <typename Visit, typename Beyond>
+bool otherPairsWithin(const Catalogue& catalogue, const PairScreen& screen,
+                      const PairScreen::Bounds& bounds, std::size_t workers, SweepControl* control,
+                      Visit visit, Beyond beyond) {
+    const auto& records = catalogue.records;
+    const std::size_t n = records.size();
+    std::vector<std::vector<std::uint8_t>> maybe(workers, std::vector<std::uint8_t>(n));
+    return PairSweep::run(n, workers, control, [&](std::size_t worker, std::size_t i) {
+        std::uint8_t* const row = maybe[worker].data();
+        screen.row(i, i + 1, n, bounds, row);
+        std::uint64_t pairs = 0, ruledOut = 0;
+        const std::size_t individual = records[i].individual;
+        for (std::size_t j = i + 1; j < n; ++j) {
+            if (records[j].individual == individual)
+                continue;
+            ++pairs;
+            if (row[j - i - 1])
+                visit(worker, i, j);
+            else
+                ++ruledOut;
+        }
+        if (ruledOut > 0)
+            beyond(worker, ruledOut);
         return pairs;
     });
 }

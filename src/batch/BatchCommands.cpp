@@ -1,26 +1,31 @@
 #include "batch/BatchCommands.h"
 
+#include "analysis/CaptureHistories.h"
 #include "analysis/Catalogue.h"
 #include "analysis/CatalogueAudit.h"
 #include "analysis/ComparisonRun.h"
 #include "analysis/Distributions.h"
 #include "analysis/MatchEvaluation.h"
+#include "analysis/PopulationEstimates.h"
 #include "analysis/Repeatability.h"
+#include "exchange/EncountersText.h"
+#include "exchange/PhotoCompanion.h"
 #include "exchange/TorFile.h"
+#include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "model/NumberText.h"
 #include "model/SheetFill.h"
 #include "version/Version.h"
 
 #include <cerrno>
-#include <cmath>
 #include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <map>
-#include <regex>
 #include <ostream>
+#include <regex>
 #include <sstream>
 
 namespace korvex {
@@ -54,11 +59,17 @@ private:
     std::ostream& err_;
 };
 
+// "1 record has", "3 records have": counts in messages read as English.
+std::string counted(std::size_t n, std::string_view one, std::string_view many) {
+    return std::to_string(n) + ' ' + std::string(n == 1 ? one : many);
+}
+
 } // namespace
 
 struct BatchCommands::Options {
     std::map<std::string, std::string> values;
     bool ranked = false;
+    bool inTimeOrder = false;
 };
 
 BatchCommands::BatchCommands(std::ostream& out, std::ostream& err, FileReader reader)
@@ -77,6 +88,10 @@ std::string BatchCommands::usage() {
            "  audit         findings that point at mistakes in a catalogue\n"
            "  repeatability how far records measured again lie from their originals,\n"
            "                against the differences between animals\n"
+           "  histories     capture histories for MARK, Rcapture or secr, or Darwin Core\n"
+           "                occurrences, from the records' dates and sites\n"
+           "  estimate      Chapman and Schnabel population estimates, and Chapman's\n"
+           "                corrected for the recaptures the matching misses\n"
            "\n"
            "compare options:\n"
            "  --by D1|D2|D       the distance: marginal seams (D1), central seams (D2)\n"
@@ -132,6 +147,39 @@ std::string BatchCommands::usage() {
            "  pair of operators 'bias FIRST SECOND records' and per seam the mean of\n"
            "  FIRST's minus SECOND's values of the records both measured again. Status\n"
            "  1 when no record has a repeat.\n"
+           "evaluate --in-time-order --encounters-text FILE\n"
+           "                     ranks each query only against the records dated on earlier\n"
+           "                     days, the way a field season meets the catalogue; records\n"
+           "                     without a date are neither and are counted (undated line)\n"
+           "\n"
+           "histories options:\n"
+           "  --data FILE.tor | --data-text FILE, --individual PATTERN   as for evaluate\n"
+           "  --encounters-text FILE  one line per record: record number TAB date\n"
+           "                     (YYYY-MM-DD, optionally THH:MM) TAB site TAB latitude TAB\n"
+           "                     longitude (WGS84 decimal degrees) TAB observer [TAB note];\n"
+           "                     fields may be empty, lines starting with # are passed over\n"
+           "  --occasions FIRST..LAST,...  inclusive date ranges in time order, as\n"
+           "                     2019-05-01..2019-08-31,2020-05-01..2020-08-31; an animal\n"
+           "                     is caught on an occasion when one of its records is dated\n"
+           "                     in it; records without a date are counted, never guessed\n"
+           "  --format mark      Program MARK: /* NAME */ HISTORY 1; per animal caught\n"
+           "  --format rcapture  CSV: individual,o1,o2,... with 0/1 columns\n"
+           "  --format secr      the capture file (Session ID Occasion Detector, the site\n"
+           "                     as detector, blanks in names as _); --traps FILE also\n"
+           "                     writes the trap file (Detector x y, metres east and north\n"
+           "                     of the sites' south-west corner)\n"
+           "  --format dwc       Darwin Core occurrences, one row per record (no\n"
+           "                     --occasions needed); --species NAME gives scientificName\n"
+           "\n"
+           "estimate options:\n"
+           "  as for histories (without --format), and\n"
+           "  --recognition P    the share of recaptures the matching finds (default: the\n"
+           "                     top-1 rate of D by evaluate, or by evaluate\n"
+           "                     --in-time-order with --in-time-order)\n"
+           "  Prints per occasion t: occasion t caught C recaptured R marked-before M, then\n"
+           "  chapman N lower upper (first two occasions, 95% bounds), schnabel N (all\n"
+           "  occasions), recognition p and chapman-corrected N (R / p for R), 2\n"
+           "  decimals; status 1 with fewer than two occasions.\n"
            "\n"
            "distribution options:\n"
            "  --seed N           seed the generator (default: from the time of day);\n"
@@ -143,8 +191,8 @@ std::string BatchCommands::usage() {
            "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
-           "arguments, 3 an input file could not be read, 4 not enough memory, 5 the\n"
-           "output could not be written.\n";
+           "arguments or a bad encounters line, 3 an input file could not be read, 4 not\n"
+           "enough memory, 5 the output could not be written.\n";
 }
 
 std::string BatchCommands::versionLine() {
@@ -173,14 +221,16 @@ int BatchCommands::run(const std::vector<std::string>& args) {
     }
     const std::string& command = args[0];
     if (command != "compare" && command != "all-pairs" && command != "distribution" &&
-        command != "evaluate" && command != "audit" && command != "repeatability") {
+        command != "evaluate" && command != "audit" && command != "repeatability" &&
+        command != "histories" && command != "estimate") {
         err_ << "korvex-batch: unknown command '" << command << "'\n\n" << usage();
         return kUsage;
     }
     Options options;
-    static const char* const kValued[] = {"--by",        "--sheet",        "--data",
-                                          "--data-text", "--seed",         "--individual",
-                                          "--threshold", "--repeats-text", "--operators-text"};
+    static const char* const kValued[] = {
+        "--by",         "--sheet",     "--data",         "--data-text",      "--seed",
+        "--individual", "--threshold", "--repeats-text", "--operators-text", "--encounters-text",
+        "--occasions",  "--format",    "--traps",        "--species",        "--recognition"};
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--help" || a == "-h") {
@@ -189,6 +239,10 @@ int BatchCommands::run(const std::vector<std::string>& args) {
         }
         if (a == "--ranked") {
             options.ranked = true;
+            continue;
+        }
+        if (a == "--in-time-order") {
+            options.inTimeOrder = true;
             continue;
         }
         bool known = false;
@@ -209,7 +263,11 @@ int BatchCommands::run(const std::vector<std::string>& args) {
     if (command == "distribution")
         return distribution(options);
     if (command == "evaluate")
-        return evaluate(options);
+        return options.inTimeOrder ? evaluateInTimeOrder(options) : evaluate(options);
+    if (command == "histories")
+        return histories(options);
+    if (command == "estimate")
+        return estimate(options);
     if (command == "audit")
         return audit(options);
     if (command == "repeatability")
@@ -368,6 +426,235 @@ int BatchCommands::repeatability(const Options& options) {
         return status;
     if (result.overall.measured == 0) {
         err_ << "korvex-batch: no record has a repeat\n";
+        return kNothingToDo;
+    }
+    return kOk;
+}
+
+struct BatchCommands::Population {
+    std::string dataSetText;
+    std::optional<Catalogue> catalogue;
+    Individuals reading;
+    std::map<std::size_t, Encounter> encounters;
+    std::vector<Occasion> occasions;
+    std::optional<CaptureHistories> histories;
+};
+
+int BatchCommands::readPopulation(const Options& options, Population& population) {
+    const auto reading = individuals(options);
+    if (!reading)
+        return kUsage;
+    population.reading = *reading;
+    const auto path = options.values.find("--encounters-text");
+    if (path == options.values.end()) {
+        err_ << "korvex-batch: give --encounters-text FILE: the date, site and position of each "
+                "record\n";
+        return kUsage;
+    }
+    if (const int status = readCatalogue(options, population.dataSetText, population.catalogue);
+        status != kOk)
+        return status;
+    std::string bytes;
+    if (!readInput(path->second, bytes))
+        return kUnreadable;
+    auto read = EncountersText::read(bytes);
+    for (const std::string& error : read.errors)
+        err_ << "korvex-batch: " << path->second << ": " << error << '\n';
+    if (!read.errors.empty())
+        return kUsage;
+    std::size_t strays = 0;
+    std::size_t next = 0;
+    const auto& records = population.catalogue->records;
+    for (const auto& [record, encounter] : read.byRecord) {
+        while (next < records.size() && records[next].recordNumber < record)
+            ++next;
+        if (next == records.size() || records[next].recordNumber != record)
+            ++strays;
+    }
+    if (strays > 0)
+        err_ << "korvex-batch: " << counted(strays, "encounter line names", "encounter lines name")
+             << " no record of the data set and " << (strays == 1 ? "is" : "are") << " left out\n";
+    population.encounters = std::move(read.byRecord);
+    return kOk;
+}
+
+int BatchCommands::readHistories(const Options& options, Population& population) {
+    const auto occasions = options.values.find("--occasions");
+    if (occasions == options.values.end()) {
+        err_ << "korvex-batch: give --occasions FIRST..LAST,FIRST..LAST (dates YYYY-MM-DD)\n";
+        return kUsage;
+    }
+    std::string error;
+    const auto parsed = CaptureHistories::parseOccasions(occasions->second, error);
+    if (!parsed) {
+        err_ << "korvex-batch: --occasions: " << error << '\n';
+        return kUsage;
+    }
+    population.occasions = *parsed;
+    if (const int status = readPopulation(options, population); status != kOk)
+        return status;
+    const auto& h = population.histories.emplace(CaptureHistories::build(
+        *population.catalogue, population.reading, population.encounters, population.occasions));
+    if (h.undated() > 0)
+        err_ << "korvex-batch: " << counted(h.undated(), "record has", "records have")
+             << " no date and no occasion\n";
+    if (h.outside() > 0)
+        err_ << "korvex-batch: " << counted(h.outside(), "record is", "records are")
+             << " dated outside every occasion\n";
+    return kOk;
+}
+
+std::map<std::size_t, std::string> BatchCommands::photoNames(const Options& options,
+                                                             std::string_view dataSetText) {
+    std::map<std::size_t, std::string> names;
+    const auto tor = options.values.find("--data");
+    if (tor == options.values.end())
+        return names;
+    std::string error;
+    const auto bytes = reader_(PhotoCompanion::companionPathFor(tor->second), error);
+    if (!bytes)
+        return names; // a data file without photos
+    const auto companion = PhotoCompanion::read(*bytes, "");
+    if (!companion.ok) {
+        err_ << "korvex-batch: the photo companion of " << tor->second
+             << " is left aside: " << companion.error << '\n';
+        return names;
+    }
+    const auto pieces = DataSet::splitPieces(dataSetText);
+    const auto entries = PhotoCompanion::entriesForPieces(pieces, companion.entries);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!entries[i])
+            continue;
+        const std::string& path = entries[i]->photoPath;
+        names[i + 1] = path.substr(path.find_last_of("/\\") + 1);
+    }
+    return names;
+}
+
+int BatchCommands::histories(const Options& options) {
+    const auto format = options.values.find("--format");
+    const std::string name = format == options.values.end() ? "" : format->second;
+    if (name != "mark" && name != "rcapture" && name != "secr" && name != "dwc") {
+        err_ << "korvex-batch: histories takes --format mark, rcapture, secr or dwc\n";
+        return kUsage;
+    }
+    const auto traps = options.values.find("--traps");
+    if (traps != options.values.end() && name != "secr") {
+        err_ << "korvex-batch: --traps goes with --format secr\n";
+        return kUsage;
+    }
+    Population population;
+    if (name == "dwc") {
+        // An occurrence table needs no occasions: every record is one row.
+        if (const int status = readPopulation(options, population); status != kOk)
+            return status;
+        const auto data = options.values.count("--data") ? options.values.at("--data")
+                                                         : options.values.at("--data-text");
+        const auto species = options.values.find("--species");
+        out_ << CaptureHistories::darwinCore(
+            *population.catalogue, population.reading, population.encounters,
+            data.substr(data.find_last_of("/\\") + 1),
+            species == options.values.end() ? std::string() : species->second,
+            photoNames(options, population.dataSetText));
+        return finishOutput();
+    }
+    if (const int status = readHistories(options, population); status != kOk)
+        return status;
+    const CaptureHistories& h = *population.histories;
+    if (name == "mark") {
+        out_ << h.mark();
+    } else if (name == "rcapture") {
+        out_ << h.rcapture();
+    } else {
+        if (h.withoutSite() > 0)
+            err_ << "korvex-batch: " << counted(h.withoutSite(), "capture has", "captures have")
+                 << " no site and no line in the capture file\n";
+        out_ << h.secrCaptures();
+        if (traps != options.values.end()) {
+            std::vector<std::string> unpositioned;
+            const std::string text = h.secrTraps(unpositioned);
+            for (const std::string& site : unpositioned)
+                err_ << "korvex-batch: the site '" << site
+                     << "' has no position and is left out of the trap file\n";
+            std::ofstream file(traps->second, std::ios::binary);
+            file << text;
+            file.close();
+            if (!file) {
+                err_ << "korvex-batch: cannot write " << traps->second << '\n';
+                return kUnwritable;
+            }
+        }
+    }
+    return finishOutput();
+}
+
+namespace {
+
+// The record dates of a catalogue, by record index.
+std::vector<std::optional<CalendarDate>>
+datesOf(const Catalogue& catalogue, const std::map<std::size_t, Encounter>& encounters) {
+    std::vector<std::optional<CalendarDate>> dates(catalogue.records.size());
+    for (std::size_t i = 0; i < dates.size(); ++i)
+        if (const auto it = encounters.find(catalogue.records[i].recordNumber);
+            it != encounters.end())
+            dates[i] = it->second.date;
+    return dates;
+}
+
+} // namespace
+
+int BatchCommands::estimate(const Options& options) {
+    std::optional<double> recognition;
+    if (const auto p = options.values.find("--recognition"); p != options.values.end()) {
+        static const std::regex kShare(R"(\+?([0-9]+\.?[0-9]*|\.[0-9]+))");
+        const double value = readNumber(p->second);
+        if (!std::regex_match(p->second, kShare) || !(value > 0.0 && value <= 1.0)) {
+            err_ << "korvex-batch: --recognition takes a share above 0 and at most 1, not '"
+                 << p->second << "'\n";
+            return kUsage;
+        }
+        recognition = value;
+    }
+    Population population;
+    if (const int status = readHistories(options, population); status != kOk)
+        return status;
+    if (population.occasions.size() < 2) {
+        err_ << "korvex-batch: an estimate needs at least two occasions\n";
+        return kNothingToDo;
+    }
+    const CaptureHistories& h = *population.histories;
+    if (!recognition) {
+        const auto evaluation =
+            options.inTimeOrder
+                ? MatchEvaluation::runInTimeOrder(
+                      *population.catalogue, datesOf(*population.catalogue, population.encounters))
+                : MatchEvaluation::run(*population.catalogue, false);
+        if (evaluation->queries() > 0)
+            recognition = evaluation->of(Measure::D).topRate(1);
+        else
+            err_ << "korvex-batch: no animal has two records to learn the recognition rate "
+                    "from; give --recognition p for a corrected estimate\n";
+    }
+    if (recognition && *recognition == 0.0)
+        err_ << "korvex-batch: the recognition rate is 0: no corrected estimate\n";
+    out_ << *PopulationEstimates::of(h).report(recognition);
+    return finishOutput();
+}
+
+int BatchCommands::evaluateInTimeOrder(const Options& options) {
+    Population population;
+    if (const int status = readPopulation(options, population); status != kOk)
+        return status;
+    const auto evaluation = MatchEvaluation::runInTimeOrder(
+        *population.catalogue, datesOf(*population.catalogue, population.encounters));
+    out_ << evaluation->report();
+    if (const int status = finishOutput(); status != kOk)
+        return status;
+    if (*evaluation->undated > 0)
+        err_ << "korvex-batch: " << counted(*evaluation->undated, "record has", "records have")
+             << " no date and no part in the evaluation\n";
+    if (evaluation->queries() == 0) {
+        err_ << "korvex-batch: nothing to compare: no animal has a record dated before another\n";
         return kNothingToDo;
     }
     return kOk;

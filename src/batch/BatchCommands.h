@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,6 +59,23 @@ private:
     int readCatalogue(const Options& options, std::string& dataSetText,
                       std::optional<Catalogue>& catalogue);
     bool readInput(const std::string& path, std::string& bytes);
+
+    // The population path: capture histories, estimates, and the evaluation
+    // in time order, from the records' encounters.
+    struct Population;
+    int histories(const Options& options);
+    int estimate(const Options& options);
+    int evaluateInTimeOrder(const Options& options);
+    // The catalogue with its encounters (--encounters-text); the exit status
+    // of a failure otherwise, after its message.
+    int readPopulation(const Options& options, Population& population);
+    // The catalogue with its encounters, the occasions of --occasions and the
+    // capture histories, the records in no occasion reported.
+    int readHistories(const Options& options, Population& population);
+    // The photo file name of each record of a --data file that keeps one in
+    // its companion; empty for --data-text or without a companion.
+    std::map<std::size_t, std::string> photoNames(const Options& options,
+                                                  std::string_view dataSetText);
 
     std::ostream& out_;
     std::ostream& err_;

@@ -195,3 +195,80 @@ TEST(MatchEvaluation, ManyRecordsOnEveryCoreGiveThePlainRanks) {
 }
 
 } // namespace
+
+namespace {
+
+// In time order a query meets only the records of earlier days: the ranks
+// must be those of a plain count over exactly those candidates, whether the
+// sweep runs on one core (few records) or on all of them.
+TEST(MatchEvaluation, InTimeOrderRanksAgainstEarlierDaysOnly) {
+    for (const std::size_t animals : {std::size_t{12}, std::size_t{110}}) {
+        const auto generated = test::generateCatalogue(31, animals);
+        const Catalogue catalogue = Catalogue::read(generated.text, Individuals());
+        const auto& records = catalogue.records;
+        std::mt19937 random(5);
+        std::vector<std::optional<CalendarDate>> dates(records.size());
+        std::size_t undated = 0;
+        for (auto& d : dates) {
+            // Few days, so that many records share one; now and then none.
+            const int day = std::uniform_int_distribution<int>(0, 6)(random);
+            if (day == 0)
+                ++undated;
+            else
+                d = CalendarDate{2020, 5, day};
+        }
+        const auto result = MatchEvaluation::runInTimeOrder(catalogue, dates);
+        ASSERT_TRUE(result);
+        ASSERT_TRUE(result->undated);
+        EXPECT_EQ(*result->undated, undated);
+        for (const Measure kind : kMeasures) {
+            std::vector<std::size_t> ranks(records.size(), 0);
+            for (std::size_t i = 0; i < records.size(); ++i) {
+                const auto earlier = [&](std::size_t j) {
+                    return dates[i] && dates[j] && *dates[j] < *dates[i];
+                };
+                double nearest = HUGE_VAL;
+                bool query = false;
+                for (std::size_t j = 0; j < records.size(); ++j) {
+                    if (earlier(j) && records[j].individual == records[i].individual) {
+                        query = true;
+                        nearest =
+                            std::min(nearest, PairDistances::between(records[i].values,
+                                                                     records[j].values, kind));
+                    }
+                }
+                if (!query)
+                    continue;
+                ranks[i] = 1;
+                for (std::size_t j = 0; j < records.size(); ++j)
+                    ranks[i] += earlier(j) && records[j].individual != records[i].individual &&
+                                PairDistances::between(records[i].values, records[j].values,
+                                                       kind) <= nearest;
+            }
+            EXPECT_EQ(result->of(kind).ranks, ranks) << animals << " " << nameOf(kind);
+            EXPECT_GT(result->of(kind).queries, 0u);
+        }
+        EXPECT_NE(result->report().find("\r\nundated\t" + std::to_string(undated) + "\r\n"),
+                  std::string::npos);
+    }
+}
+
+TEST(MatchEvaluation, InTimeOrderRecordsOfOneDayDoNotMeet) {
+    const std::string text = zeroed("A", {}) + zeroed("a", {0}) + zeroed("B", {1});
+    const Catalogue catalogue = Catalogue::read(text, Individuals());
+    const CalendarDate day{2021, 6, 1};
+    const auto sameDay = MatchEvaluation::runInTimeOrder(catalogue, {day, day, day});
+    EXPECT_EQ(sameDay->queries(), 0u);
+    // "a" a day later meets A only, B having no date: rank 1, and A, first
+    // of all, is no query.
+    const auto later =
+        MatchEvaluation::runInTimeOrder(catalogue, {day, CalendarDate{2021, 6, 2}, std::nullopt});
+    EXPECT_EQ(later->of(Measure::D1).ranks, (std::vector<std::size_t>{0, 1, 0}));
+    EXPECT_EQ(*later->undated, 1u);
+    // The random leave-one-out sees A's query too, and counts no undated line.
+    const auto random = MatchEvaluation::run(catalogue, false);
+    EXPECT_EQ(random->queries(), 2u);
+    EXPECT_EQ(random->report().find("undated"), std::string::npos);
+}
+
+} // namespace

@@ -214,15 +214,18 @@ TEST(BatchCommands, EvaluateAndAuditRefuseBadArguments) {
         int code;
         const char* says;
     } cases[] = {
-        {{"evaluate", "--data-text", "c", "--individual", "("}, BatchCommands::kUsage,
+        {{"evaluate", "--data-text", "c", "--individual", "("},
+         BatchCommands::kUsage,
          "regular expression"},
         {{"evaluate"}, BatchCommands::kUsage, "one of"},
         {{"evaluate", "--data", "missing"}, BatchCommands::kUnreadable, "cannot read missing"},
         {{"audit", "--data-text", "c", "--by", "D3"}, BatchCommands::kUsage, "--by"},
         {{"audit", "--data-text", "c", "--threshold", "-1"}, BatchCommands::kUsage, "--threshold"},
-        {{"audit", "--data-text", "c", "--threshold", "0.1x"}, BatchCommands::kUsage,
+        {{"audit", "--data-text", "c", "--threshold", "0.1x"},
+         BatchCommands::kUsage,
          "--threshold"},
-        {{"audit", "--data-text", "c", "--threshold", "1e999"}, BatchCommands::kUsage,
+        {{"audit", "--data-text", "c", "--threshold", "1e999"},
+         BatchCommands::kUsage,
          "--threshold"},
         {{"audit", "--data-text", "missing"}, BatchCommands::kUnreadable, "cannot read"},
     };
@@ -328,6 +331,180 @@ TEST(BatchCommands, AnUnwritableOutputEndsWithItsOwnStatus) {
     EXPECT_NE(err.str().find("could not be written"), std::string::npos);
     EXPECT_EQ(commands.run({"distribution", "--seed", "1"}), BatchCommands::kUnwritable);
     EXPECT_EQ(commands.run({"--version"}), BatchCommands::kUnwritable);
+}
+
+} // namespace
+} // namespace korvex
+
+#include "exchange/PhotoCompanion.h"
+#include "exchange/TorFile.h"
+#include "model/DataSet.h"
+#include "model/MeasurementSheet.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <unistd.h>
+
+namespace korvex {
+namespace {
+
+// Five records of three animals over two seasons: T1 in both, T2 only in the
+// first, T3 only in the second; the fifth record has no date.
+struct PopulationBatch : Batch {
+    PopulationBatch() {
+        const std::string catalogue = record("T1", 0.06, 0.08) + "\r\n" + record("T2", 0.2, 0.3) +
+                                      "\r\n" + record("t1-2020", 0.0601, 0.0801) + "\r\n" +
+                                      record("T3", 0.12, 0.1) + "\r\n" +
+                                      record("T2-b", 0.2001, 0.3) + "\r\n";
+        files["c.txt"] = catalogue;
+        files["e.txt"] = "1\t2019-06-01\tOak Flat\t36.9478\t-5.315\tA. Moreau\r\n"
+                         "2\t2019-06-02\tOak Flat\t36.9480\t-5.3152\tJ. Silva\r\n"
+                         "3\t2020-06-01\tDry River\t36.9355\t-5.3208\tA. Moreau\r\n"
+                         "4\t2020-06-03\tDry River\r\n"
+                         "5\t\tOak Flat\r\n";
+        DataSet dataSet;
+        dataSet.setText(catalogue);
+        files["k.tor"] = TorFile::write(MeasurementSheet(), dataSet);
+        PhotoEntry entry;
+        entry.recordLine = record("t1-2020", 0.0601, 0.0801);
+        entry.photoPath = "/field/photos/IMG_0003.JPG";
+        entry.widthPixels = 2400;
+        entry.heightPixels = 3000;
+        files["k.tor.photos.json"] = PhotoCompanion::write({entry}, "/field");
+    }
+    std::vector<std::string> args(std::vector<std::string> command) {
+        for (const char* a :
+             {"--data-text", "c.txt", "--encounters-text", "e.txt", "--individual",
+              "^[A-Za-z]+[0-9]+", "--occasions", "2019-05-01..2019-08-31,2020-05-01..2020-08-31"})
+            command.push_back(a);
+        return command;
+    }
+};
+
+TEST(BatchCommands, HistoriesInEveryFormat) {
+    const struct {
+        const char* format;
+        const char* out;
+    } cases[] = {
+        {"mark", "/* t1 */ 11 1;\r\n/* t2 */ 10 1;\r\n/* t3 */ 01 1;\r\n"},
+        {"rcapture", "individual,o1,o2\r\nt1,1,1\r\nt2,1,0\r\nt3,0,1\r\n"},
+        {"secr", "# Session ID Occasion Detector\r\n1 t1 1 Oak_Flat\r\n1 t1 2 Dry_River\r\n"
+                 "1 t2 1 Oak_Flat\r\n1 t3 2 Dry_River\r\n"},
+    };
+    for (const auto& c : cases) {
+        PopulationBatch batch;
+        ASSERT_EQ(batch.run(batch.args({"histories", "--format", c.format})), BatchCommands::kOk)
+            << batch.err.str();
+        EXPECT_EQ(batch.out.str(), c.out) << c.format;
+        // The record without a date is counted, not guessed.
+        EXPECT_EQ(batch.err.str(), "korvex-batch: 1 record has no date and no occasion\n");
+    }
+
+    PopulationBatch secr;
+    // A temporary folder even where TMPDIR is set but empty.
+    const char* tmp = std::getenv("TMPDIR");
+    const auto traps = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
+                       ("korvex-batch-traps-" + std::to_string(::getpid()) + ".txt");
+    auto args = secr.args({"histories", "--format", "secr", "--traps", traps.string()});
+    ASSERT_EQ(secr.run(args), BatchCommands::kOk) << secr.err.str();
+    std::ifstream written(traps, std::ios::binary);
+    const std::string trapText((std::istreambuf_iterator<char>(written)), {});
+    std::filesystem::remove(traps);
+    EXPECT_TRUE(trapText.starts_with("# Detector x y\r\nDry_River 0.00 0.00\r\nOak_Flat "))
+        << trapText;
+}
+
+TEST(BatchCommands, DarwinCoreNamesThePhotoTheCompanionKeeps) {
+    PopulationBatch batch;
+    ASSERT_EQ(
+        batch.run({"histories", "--format", "dwc", "--data", "k.tor", "--encounters-text", "e.txt",
+                   "--species", "Testudo hermanni", "--individual", "^[A-Za-z]+[0-9]+"}),
+        BatchCommands::kOk)
+        << batch.err.str();
+    EXPECT_EQ(batch.err.str(), ""); // the companion was read
+    const std::string out = batch.out.str();
+    EXPECT_NE(out.find("\r\nk.tor#3,HumanObservation,t1,2020-06-01,Dry River,36.9355,-5.3208,"
+                       "WGS84,A. Moreau,IMG_0003.JPG,Testudo hermanni,\r\n"),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("\r\nk.tor#5,HumanObservation,t2,,Oak Flat,,,,,,Testudo hermanni,\r\n"),
+              std::string::npos)
+        << out;
+}
+
+TEST(BatchCommands, EstimateWithTheRecognitionRateOfTheSameCatalogue) {
+    PopulationBatch measured;
+    ASSERT_EQ(measured.run(measured.args({"estimate"})), BatchCommands::kOk) << measured.err.str();
+    // M = 2, C = 2, R = 1; both recaptures rank first by D, so p = 1.
+    EXPECT_EQ(measured.out.str(), "occasion\t1\tcaught\t2\trecaptured\t0\tmarked-before\t0\r\n"
+                                  "occasion\t2\tcaught\t2\trecaptured\t1\tmarked-before\t2\r\n"
+                                  "chapman\t3.50\t1.80\t5.20\r\n"
+                                  "schnabel\t2.00\r\n"
+                                  "recognition\t1.00\r\n"
+                                  "chapman-corrected\t3.50\r\n");
+    PopulationBatch given;
+    auto args = given.args({"estimate", "--recognition", "0.5"});
+    ASSERT_EQ(given.run(args), BatchCommands::kOk);
+    // R / p = 2: 3*3/3 - 1.
+    EXPECT_TRUE(given.out.str().ends_with("recognition\t0.50\r\nchapman-corrected\t2.00\r\n"))
+        << given.out.str();
+}
+
+TEST(BatchCommands, PopulationInputIsCheckedBeforeAnythingIsPrinted) {
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        const char* says;
+    } cases[] = {
+        {{"histories", "--format", "excel"}, BatchCommands::kUsage, "--format mark"},
+        {{"histories", "--format", "mark", "--traps", "t"}, BatchCommands::kUsage, "secr"},
+        {{"estimate", "--recognition", "0"}, BatchCommands::kUsage, "above 0"},
+        {{"estimate", "--recognition", "1.2"}, BatchCommands::kUsage, "at most 1"},
+        {{"estimate", "--occasions", "2019-05-01..2019-08-31"},
+         BatchCommands::kNothingToDo,
+         "at least two occasions"},
+        {{"estimate", "--occasions", "2019-05-01..2019-02-30"},
+         BatchCommands::kUsage,
+         "does not exist"},
+        {{"estimate", "--encounters-text", "bad.txt"},
+         BatchCommands::kUsage,
+         "bad.txt: line 2: The latitude '91'"},
+        {{"estimate", "--encounters-text", "none.txt"},
+         BatchCommands::kUnreadable,
+         "cannot read none.txt"},
+    };
+    for (const auto& c : cases) {
+        PopulationBatch batch;
+        batch.files["bad.txt"] = "1\t2019-06-01\r\n2\t2019-06-01\tX\t91\t10\r\n";
+        // Later options win: the case's own come after the common ones.
+        auto args = batch.args({c.args[0]});
+        args.insert(args.end(), c.args.begin() + 1, c.args.end());
+        EXPECT_EQ(batch.run(args), c.code) << c.says;
+        EXPECT_NE(batch.err.str().find(c.says), std::string::npos) << batch.err.str();
+        EXPECT_TRUE(batch.out.str().empty()) << c.says;
+    }
+    Batch noEncounters;
+    noEncounters.files = {{"c", record("x", 0.06, 0.08) + "\r\n"}};
+    EXPECT_EQ(noEncounters.run({"histories", "--format", "mark", "--data-text", "c", "--occasions",
+                                "2019-05-01..2019-08-31"}),
+              BatchCommands::kUsage);
+    EXPECT_NE(noEncounters.err.str().find("--encounters-text"), std::string::npos);
+}
+
+TEST(BatchCommands, EvaluateInTimeOrderCountsTheUndatedRecords) {
+    PopulationBatch batch;
+    ASSERT_EQ(batch.run({"evaluate", "--in-time-order", "--data-text", "c.txt", "--encounters-text",
+                         "e.txt", "--individual", "^[A-Za-z]+[0-9]+"}),
+              BatchCommands::kOk)
+        << batch.err.str();
+    // Only t1-2020 meets an own record dated before it; T2-b has no date.
+    EXPECT_TRUE(batch.out.str().starts_with("distance\tqueries\ttop1\ttop5\ttop10\ttop20\tmrr\r\n"
+                                            "D1\t1\t1.0000\t"))
+        << batch.out.str();
+    EXPECT_TRUE(batch.out.str().ends_with("skipped\t0\r\nundated\t1\r\n"));
+    EXPECT_NE(batch.err.str().find("1 record has no date"), std::string::npos);
 }
 
 } // namespace

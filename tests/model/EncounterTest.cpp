@@ -1,0 +1,111 @@
+#include "model/Encounter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace korvex;
+
+namespace {
+
+TEST(Encounter, OnlyRealDaysAndTimesAreDates) {
+    const struct {
+        const char* text;
+        bool accepted;
+        const char* written; // dateText() after accepting
+    } cases[] = {
+        {"2019-05-01", true, "2019-05-01"},
+        {"2020-02-29", true, "2020-02-29"}, // leap year
+        {"2000-02-29", true, "2000-02-29"}, // divisible by 400
+        {"1900-02-29", false, ""},          // divisible by 100 only
+        {"2019-02-29", false, ""},
+        {"2019-04-31", false, ""},
+        {"2019-13-01", false, ""},
+        {"2019-00-10", false, ""},
+        {"2019-05-00", false, ""},
+        {"0000-01-01", false, ""},
+        {"2019-5-1", false, ""},
+        {"01/05/2019", false, ""},
+        {"2019-05-01T09:30", true, "2019-05-01T09:30"},
+        {"2019-05-01 09:30:15", true, "2019-05-01T09:30:15"},
+        {"2019-05-01T24:00", false, ""},
+        {"2019-05-01T09:60", false, ""},
+        {"2019-05-01T9:30", false, ""},
+        {"2019-05-01x", false, ""},
+    };
+    for (const auto& c : cases) {
+        Encounter e;
+        e.date = CalendarDate{2001, 1, 1};
+        std::string error;
+        EXPECT_EQ(e.setDateText(c.text, error), c.accepted) << c.text;
+        if (c.accepted) {
+            EXPECT_EQ(e.dateText(), c.written) << c.text;
+            EXPECT_FALSE(e.problem()) << c.text;
+        } else {
+            // Nothing wrong is stored: the old date stays, and the message names the text.
+            EXPECT_EQ(e.dateText(), "2001-01-01") << c.text;
+            EXPECT_NE(error.find(c.text), std::string::npos) << error;
+        }
+    }
+    Encounter e;
+    std::string error;
+    ASSERT_TRUE(e.setDateText("2019-05-01T10:00", error));
+    ASSERT_TRUE(e.setDateText("", error));
+    EXPECT_FALSE(e.date);
+    EXPECT_FALSE(e.secondsOfDay);
+}
+
+TEST(Encounter, PositionsStayWithinTheirDegrees) {
+    const struct {
+        bool latitude;
+        const char* text;
+        bool accepted;
+        double degrees;
+    } cases[] = {
+        {true, "90", true, 90.0},
+        {true, "-90", true, -90.0},
+        {true, "90.0001", false, 0},
+        {true, "-91", false, 0},
+        {true, "+36.9412", true, 36.9412},
+        {true, "abc", false, 0},
+        {true, "1e1", false, 0},
+        {true, "36,94", false, 0},
+        {true, "-", false, 0},
+        {false, "-180", true, -180.0},
+        {false, "180", true, 180.0},
+        {false, "180.5", false, 0},
+        {false, "-5.3321", true, -5.3321},
+        {false, "nan", false, 0},
+    };
+    for (const auto& c : cases) {
+        Encounter e;
+        e.latitude = 1.0;
+        e.longitude = 2.0;
+        std::string error;
+        const bool ok =
+            c.latitude ? e.setLatitudeText(c.text, error) : e.setLongitudeText(c.text, error);
+        EXPECT_EQ(ok, c.accepted) << c.text;
+        const double stored = *(c.latitude ? e.latitude : e.longitude);
+        EXPECT_EQ(stored, c.accepted ? c.degrees : c.latitude ? 1.0 : 2.0) << c.text;
+        if (!c.accepted) {
+            EXPECT_NE(error.find(c.latitude ? "latitude" : "longitude"), std::string::npos);
+        }
+    }
+    Encounter half;
+    half.latitude = 10.0;
+    EXPECT_TRUE(half.problem());
+    half.longitude = 200.0;
+    EXPECT_TRUE(half.problem());
+    half.longitude = 20.0;
+    EXPECT_FALSE(half.problem());
+    EXPECT_EQ(Encounter::degreesText(-5.3321), "-5.3321");
+    // Written as it is read: never in exponent form.
+    EXPECT_EQ(Encounter::degreesText(0.00001), "0.00001");
+    Encounter small;
+    std::string error;
+    EXPECT_TRUE(small.setLatitudeText(Encounter::degreesText(1e-7), error)) << error;
+    EXPECT_EQ(*small.latitude, 1e-7);
+    EXPECT_EQ(Encounter::degreesText(std::nullopt), "");
+}
+
+} // namespace
