@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -25,6 +26,7 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QStatusBar>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
@@ -122,6 +124,8 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     row->addWidget(pictureFrame_, 1);
     pictureArea_ = new PictureArea(model_.digitising(), pictureFrame_);
     pictureArea_->move(0, 0);
+    // What the frame shows of the viewport bounds fitting and wheel zooming.
+    pictureFrame_->installEventFilter(this);
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
     pictureArea_->setPicture(
         renderSvg(QStringLiteral(":/seam-scheme.svg"),
@@ -129,6 +133,13 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
                         int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2)));
 
     setCentralWidget(central);
+    // A chain left under way measures its next length from a point the user
+    // may have forgotten: the line says what the next click does.
+    nextClick_ = new QLabel;
+    nextClick_->setObjectName(QStringLiteral("nextClick"));
+    nextClick_->setTextFormat(Qt::PlainText);
+    statusBar()->addWidget(nextClick_, 1);
+    statusBar()->setSizeGripEnabled(false);
     buildMenus();
     buildPhotoMenu();
     buildCatalogueMenu();
@@ -470,6 +481,18 @@ void Form1::buildPhotoMenu() {
     QAction* open = photo->addAction(QStringLiteral("&Open the Record's Photo"));
     open->setObjectName(QStringLiteral("photoOpenRecord"));
     connect(open, &QAction::triggered, this, [this] { model_.OpenRecordPhoto(); });
+
+    photo->addSeparator();
+    // Escape is taken only over the picture (keyPressEvent), so the menu
+    // names it without owning it.
+    QAction* newChain = photo->addAction(QStringLiteral("Start a &New Chain\tEsc"));
+    newChain->setObjectName(QStringLiteral("photoNewChain"));
+    connect(newChain, &QAction::triggered, this, [this] { model_.digitising().endChain(); });
+
+    QAction* whole = photo->addAction(QStringLiteral("Fit the &Whole Photo"));
+    whole->setObjectName(QStringLiteral("photoFitWhole"));
+    whole->setToolTip(QStringLiteral("Ctrl + wheel over the photo zooms about the pointer"));
+    connect(whole, &QAction::triggered, this, [this] { model_.digitising().fitWhole(); });
 }
 
 void Form1::buildCatalogueMenu() {
@@ -531,12 +554,29 @@ void Form1::closeEvent(QCloseEvent* event) {
     model_.listWindow().close(); // ending the program closes the list window too
 }
 
+void Form1::keyPressEvent(QKeyEvent* event) {
+    // The focus stays in a sheet box while digitising; a box leaves Escape
+    // to its window, which takes it when the pointer is over the picture.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        pictureArea_->underMouse()) {
+        model_.digitising().endChain();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         const QVariant group = watched->property("korvexGroup");
-        if (group.isValid())
+        if (group.isValid()) {
             model_.digitising().BoxFocused(SeamGroupId(group.toInt()),
                                            std::size_t(watched->property("korvexIndex").toInt()));
+            syncNextClick(); // the next length goes into this box
+        }
+    } else if (watched == pictureFrame_ && event->type() == QEvent::Resize) {
+        model_.digitising().setShownArea(pixelsToTwips(float(pictureFrame_->width())),
+                                         pixelsToTwips(float(pictureFrame_->height())));
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -555,6 +595,30 @@ void Form1::syncAll() {
     syncDisplay();
     captionChanged();
     pictureArea_->syncFromModel();
+    syncNextClick();
+}
+
+void Form1::syncNextClick() {
+    const DigitisingModel& d = model_.digitising();
+    const QString text = QString::fromStdString(d.nextClickText());
+    if (nextClick_->text() != text)
+        nextClick_->setText(text);
+    for (SeamGroupId group : kLabelledGroups) {
+        const bool mixed = d.mixesScales(group);
+        auto& shown = mixedShown_[std::size_t(group)];
+        if (mixed == shown)
+            continue;
+        shown = mixed;
+        const QString why = mixed ? QStringLiteral("Clicked across a zoom step: measure the group "
+                                                   "again")
+                                  : QString();
+        for (QLineEdit* edit : boxes_[std::size_t(group)]) {
+            edit->setStyleSheet(mixed ? QStringLiteral("QLineEdit { background: #ffd7a0; }")
+                                      : QString());
+            edit->setToolTip(why);
+            edit->setAccessibleDescription(why);
+        }
+    }
 }
 
 void Form1::syncDisplay() {
@@ -588,16 +652,20 @@ void Form1::syncLabels(SeamGroupId group) {
 
 void Form1::boxTextChanged(SeamGroupId group, std::size_t index) {
     syncBox(group, index);
+    syncNextClick();
 }
 
 void Form1::focusMoved(SeamGroupId group, std::size_t index) {
     box(group, index)->setFocus(Qt::OtherFocusReason);
+    syncNextClick();
 }
 
 void Form1::checkChanged(int number) {
     QCheckBox* box = checks_.at(std::size_t(number));
     const QSignalBlocker block(box);
     box->setChecked(model_.digitising().checked(number));
+    if (nextClick_)
+        syncNextClick();
 }
 
 void Form1::labelsChanged(SeamGroupId group) {
@@ -680,9 +748,11 @@ void Form1::pictureReplaced(const Picture& picture) {
 }
 void Form1::pictureGeometryChanged() {
     pictureArea_->syncFromModel();
+    syncNextClick();
 }
 void Form1::repaintRequested() {
     pictureArea_->update();
+    syncNextClick(); // every click and every change of the chain repaints
 }
 void Form1::captionChanged() {
     // Qt reads "[*]" in a title as its modified-marker; a path may hold one.
@@ -691,6 +761,9 @@ void Form1::captionChanged() {
 }
 void Form1::pointerShapeChanged() {
     pictureArea_->syncFromModel();
+}
+void Form1::dragModeChanged() {
+    syncNextClick();
 }
 
 } // namespace korvex

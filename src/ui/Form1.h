@@ -51,9 +51,12 @@ public:
     void checkCandidate(std::optional<std::size_t> selected);
     // Menu entries by array and index, e.g. ("open", 0).
     QAction* menuEntry(const QString& array, int index) const;
+    // The status line saying what the next click on the picture does.
+    QLabel* nextClickLine() const { return nextClick_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -62,7 +65,8 @@ private:
                    SeamGroupId marginal, SeamGroupId central);
     void buildHiddenGroup(SeamGroupId group);
     void buildMenus();
-    // The "Photo" menu: showing the junctions, undoing a click, a record's photo.
+    // The "Photo" menu: showing the junctions, undoing a click, a record's
+    // photo, a new chain, the whole photo.
     void buildPhotoMenu();
     // The "Catalogue" menu: evaluating the matching, checking the catalogue and
     // the log of decisions.
@@ -77,6 +81,8 @@ private:
     void syncDisplay();
     void syncBox(SeamGroupId group, std::size_t index);
     void syncLabels(SeamGroupId group);
+    // The status line and the marks on the boxes of a group that mixes zoom scales.
+    void syncNextClick();
 
     // DigitisingListener
     void boxTextChanged(SeamGroupId group, std::size_t index) override;
@@ -89,6 +95,7 @@ private:
     void repaintRequested() override;
     void captionChanged() override;
     void pointerShapeChanged() override;
+    void dragModeChanged() override;
 
     // ListWindowListener
     void listWindowCreated() override;
@@ -111,6 +118,9 @@ private:
     QLabel* label2_ = nullptr;
     QLabel* label3_ = nullptr;
     QLabel* label4_ = nullptr;
+    QLabel* nextClick_ = nullptr;
+    // Which groups' boxes are marked as mixing zoom scales.
+    std::array<bool, kSeamGroupCount> mixedShown_{};
     // The sites stand side by side on a short screen.
     bool compact_ = false;
     // Set while a box shows the model's text, which must not be written back.

@@ -10,8 +10,9 @@
 namespace korvex {
 
 // The viewport Picture1: shows the picture Image1 at the model's PictureView,
-// draws the rubber band and the guide line over it, and forwards pointer
-// events over the picture to the model in picture twips. Its two mapping
+// draws the rubber band, the guide line and the start of the chain under way
+// over it, and forwards pointer events over the picture to the model in
+// picture twips; Ctrl + wheel zooms about the pointer. Its two mapping
 // functions are the only conversions between picture twips and widget pixels
 // (the spaces are named in ui/Coordinates.h).
 class PictureArea : public QWidget {
@@ -44,6 +45,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void drawOverlays(QPainter& painter) const;

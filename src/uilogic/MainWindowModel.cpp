@@ -49,6 +49,10 @@ void MainWindowModel::ClearSheet() {
     d.resetGuide();
     for (SeamGroupId group : kLabelledGroups)
         d.GroupCheckChanged(group);
+    // The band drawn last would stay on the photo like a measured segment
+    // beside boxes that hold none; the next pointer move draws it afresh
+    // while the chain goes on.
+    d.requestRepaint();
 }
 
 void MainWindowModel::Command_Click(int command) {
