@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
@@ -110,8 +112,20 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(3);
     buildLeftColumn(column);
-    leftColumn->setFixedWidth(leftColumn->sizeHint().width());
-    row->addWidget(leftColumn, 0, Qt::AlignTop);
+    leftColumn->setFixedSize(leftColumn->sizeHint());
+    // On a screen too short for the column it scrolls, so that every control
+    // stays reachable; where it fits, no scroll bar shows and nothing moves.
+    leftScroller_ = new QScrollArea;
+    leftScroller_->setObjectName(QStringLiteral("LeftColumnScroller"));
+    leftScroller_->setFrameShape(QFrame::NoFrame);
+    leftScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    leftScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    leftScroller_->setWidget(leftColumn);
+    leftScroller_->viewport()->setAutoFillBackground(false);
+    leftScroller_->setFocusPolicy(Qt::NoFocus);
+    leftScroller_->verticalScrollBar()->installEventFilter(this);
+    fitScrollerWidth();
+    row->addWidget(leftScroller_);
 
     // The picture area clips Picture1, which keeps the size the model gives it.
     pictureFrame_ = new QWidget;
@@ -138,6 +152,9 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     nextClick_ = new QLabel;
     nextClick_->setObjectName(QStringLiteral("nextClick"));
     nextClick_->setTextFormat(Qt::PlainText);
+    // A long warning is cut at the window's edge rather than widening it
+    // beyond a small screen; its tooltip and assistive technology have it whole.
+    nextClick_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(nextClick_, 1);
     statusBar()->setSizeGripEnabled(false);
     buildMenus();
@@ -163,6 +180,10 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || !now->property("korvexGroup").isValid())
             model_.digitising().focusLeftSheet();
+        // The focus moves into the column by Tab, by a mnemonic and by
+        // digitising (M8 to M9 lies lower): what has it must be in sight.
+        if (now && leftScroller_->widget()->isAncestorOf(now))
+            leftScroller_->ensureWidgetVisible(now, 0, 8);
     });
 
     QSize size(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
@@ -170,9 +191,14 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
         const QSize available = screen->availableGeometry().size();
         // On a short screen the window takes the whole screen, its title bar
         // included; the wider column leaves the picture the rest.
+        const QSize screenRoom(available.width() - kBorderAllowance,
+                               available.height() - kTitleBarAllowance);
         if (compact_)
-            size = QSize(available.width() - kBorderAllowance,
-                         available.height() - kTitleBarAllowance);
+            size = screenRoom;
+        // On a screen smaller than the design the window, its frame included,
+        // still fits; the column scrolls (the design's sizes stay as they are).
+        else if (size.width() > screenRoom.width() || size.height() > screenRoom.height())
+            size = size.boundedTo(screenRoom);
         size = size.boundedTo(available);
     }
     resize(size);
@@ -554,6 +580,12 @@ void Form1::closeEvent(QCloseEvent* event) {
     model_.listWindow().close(); // ending the program closes the list window too
 }
 
+void Form1::fitScrollerWidth() {
+    const QScrollBar* bar = leftScroller_->verticalScrollBar();
+    leftScroller_->setFixedWidth(leftScroller_->widget()->width() +
+                                 (bar->isVisibleTo(leftScroller_) ? bar->sizeHint().width() : 0));
+}
+
 void Form1::keyPressEvent(QKeyEvent* event) {
     // The focus stays in a sheet box while digitising; a box leaves Escape
     // to its window, which takes it when the pointer is over the picture.
@@ -574,6 +606,10 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
                                            std::size_t(watched->property("korvexIndex").toInt()));
             syncNextClick(); // the next length goes into this box
         }
+    } else if (leftScroller_ && watched == leftScroller_->verticalScrollBar() &&
+               (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        // The scroll bar takes its room beside the column, not from it.
+        fitScrollerWidth();
     } else if (watched == pictureFrame_ && event->type() == QEvent::Resize) {
         model_.digitising().setShownArea(pixelsToTwips(float(pictureFrame_->width())),
                                          pixelsToTwips(float(pictureFrame_->height())));
@@ -601,8 +637,10 @@ void Form1::syncAll() {
 void Form1::syncNextClick() {
     const DigitisingModel& d = model_.digitising();
     const QString text = QString::fromStdString(d.nextClickText());
-    if (nextClick_->text() != text)
+    if (nextClick_->text() != text) {
         nextClick_->setText(text);
+        nextClick_->setToolTip(text);
+    }
     for (SeamGroupId group : kLabelledGroups) {
         const bool mixed = d.mixesScales(group);
         auto& shown = mixedShown_[std::size_t(group)];

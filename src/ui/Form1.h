@@ -16,6 +16,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace korvex {
@@ -53,6 +54,8 @@ public:
     QAction* menuEntry(const QString& array, int index) const;
     // The status line saying what the next click on the picture does.
     QLabel* nextClickLine() const { return nextClick_; }
+    // The left column scrolls on a screen too short for it.
+    QScrollArea* leftColumnScroller() const { return leftScroller_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -61,6 +64,8 @@ protected:
 
 private:
     void buildLeftColumn(QVBoxLayout* column);
+    // The column's width, and the scroll bar's while it shows.
+    void fitScrollerWidth();
     void buildSite(QVBoxLayout* column, const QString& imageName, const QString& imageResource,
                    SeamGroupId marginal, SeamGroupId central);
     void buildHiddenGroup(SeamGroupId group);
@@ -111,6 +116,7 @@ private:
     CheckWindowModel checkModel_;
     PictureArea* pictureArea_ = nullptr;
     QWidget* pictureFrame_ = nullptr;
+    QScrollArea* leftScroller_ = nullptr;
     std::array<std::vector<QLineEdit*>, kSeamGroupCount> boxes_;
     std::array<std::vector<QLabel*>, kSeamGroupCount> seamLabels_;
     std::array<QCheckBox*, DigitisingModel::kCheckBoxCount + 1> checks_{};
