@@ -1,5 +1,7 @@
 #include "ui/CatalogueFindingsWindow.h"
 
+#include "ui/WindowKeys.h"
+
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -62,7 +64,10 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
     buttons->addStretch(1);
     buttons->addWidget(copy);
     buttons->addWidget(show_);
+    buttons->addSpacing(12);
+    buttons->addWidget(WindowKeys::closeButton(this));
     layout->addLayout(buttons);
+    WindowKeys::closeWithKeys(this);
 
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { show_->setEnabled(current.isValid()); });

@@ -1,5 +1,7 @@
 #include "ui/CatalogueReportWindow.h"
 
+#include "ui/WindowKeys.h"
+
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
@@ -100,7 +102,10 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     buttons->addStretch(1);
     buttons->addWidget(copy);
     buttons->addWidget(save);
+    buttons->addSpacing(12);
+    buttons->addWidget(WindowKeys::closeButton(this));
     layout->addLayout(buttons);
+    WindowKeys::closeWithKeys(this);
 
     connect(distance_, &QComboBox::currentIndexChanged, this, [this](int index) {
         showHistogram(static_cast<Measure>(distance_->itemData(index).toInt()));

@@ -2,6 +2,7 @@
 
 #include "ui/CheckPane.h"
 #include "ui/PhotoLoader.h"
+#include "ui/WindowKeys.h"
 #include "uilogic/CheckWindowModel.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/PhotoRecords.h"
@@ -202,6 +203,7 @@ CheckWindow::CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
     addButton(QStringLiteral("Close"), QStringLiteral("checkClose"),
               QStringLiteral("Closes this window"), [this] { close(); });
     layout->addLayout(buttons);
+    WindowKeys::closeWithKeys(this);
 
     const QScreen* screen = mainWindow && mainWindow->screen() ? mainWindow->screen()
                                                                : QGuiApplication::primaryScreen();
@@ -453,8 +455,6 @@ void CheckWindow::keyPressEvent(QKeyEvent* event) {
         step(+1);
     else if (event->key() == Qt::Key_PageUp)
         step(-1);
-    else if (event->key() == Qt::Key_Escape)
-        close();
     else
         QWidget::keyPressEvent(event);
 }

@@ -2,6 +2,7 @@
 
 #include "uilogic/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
+#include "ui/WindowKeys.h"
 
 #include <QAbstractTableModel>
 #include <QEvent>
@@ -100,6 +101,7 @@ DecisionsWindow::DecisionsWindow(MainWindowModel& model, PlatformServices& servi
 
     connect(copy_, &QPushButton::clicked, this, [this] { list_->copyToClipboard(services_); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    WindowKeys::closeWithKeys(this);
     refresh();
     resize(900, 400);
 }

@@ -56,6 +56,28 @@ private slots:
     }
     void cleanup() { form.reset(); }
 
+    // Both windows of a finished run close by Escape, Ctrl+W and "Close".
+    void theReportAndTheFindingsHaveEveryWayOut() {
+        CatalogueCommands commands(*services, form->model());
+        for (const auto command : {CatalogueCommands::Command::Evaluate,
+                                   CatalogueCommands::Command::Check}) {
+            services->inputAnswers.push_back("");
+            const std::shared_ptr<CatalogueCommands::Run> run = commands.start(command);
+            QVERIFY(run);
+            run->run();
+            QVERIFY(commands.finished(*run));
+            test::expectEveryWayOut([&]() -> QWidget* {
+                QWidget* window = nullptr;
+                if (command == CatalogueCommands::Command::Evaluate)
+                    window = new CatalogueReportWindow(commands, run, form.get());
+                else
+                    window = new CatalogueFindingsWindow(commands, run, form.get());
+                window->setAttribute(Qt::WA_DeleteOnClose);
+                return window;
+            });
+        }
+    }
+
     void evaluateOpensTheReport() {
         run("catalogueEvaluate");
         CatalogueReportWindow* report = nullptr;

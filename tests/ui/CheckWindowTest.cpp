@@ -321,6 +321,16 @@ private slots:
         QCOMPARE(pane.view().dx, 0.0);
     }
 
+    void theCheckWindowHasEveryWayOut() {
+        append("A");
+        append("B");
+        form->menuEntry(str("comp"), 45)->trigger();
+        test::expectEveryWayOut([this]() -> QWidget* {
+            pressEnterOn(0);
+            return form->checkWindow();
+        });
+    }
+
     void onlyARankedLineCanBeChecked() {
         append("A");
         append("B");

@@ -4,6 +4,7 @@
 #include "ui/PictureArea.h"
 
 #include "ScriptedServices.h"
+#include "WindowTestHelpers.h"
 #include "model/RecordLine.h"
 
 #include <QAbstractButton>
@@ -688,6 +689,18 @@ private slots:
         QCOMPARE(model().pictureView().width, width);
         // The check boxes stayed as they were through every wheel step.
         QVERIFY(form->check(5)->isChecked());
+    }
+
+    // An addition to the list window: Escape and Ctrl+W close it as "Close" does.
+    void theListWindowHasEveryWayOut() {
+        QApplication::clipboard()->setText(str("A\t1\r\nB\t2\r\n"));
+        form->menuEntry(str("load"), 20)->trigger();
+        test::expectEveryWayOut([this]() -> QWidget* {
+            form->menuEntry(str("aha"), 20)->trigger();
+            return form->listWindow();
+        });
+        QCoreApplication::processEvents();
+        QVERIFY(!form->listWindow());
     }
 
     void closingPromptPaths() {
