@@ -155,6 +155,15 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     // A long warning is cut at the window's edge rather than widening it
     // beyond a small screen; its tooltip and assistive technology have it whole.
     nextClick_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    // A photo cut short opens with its missing part grey; said here, beside
+    // the photo, for as long as it is open, without stopping the user.
+    damage_ = new QLabel;
+    damage_->setObjectName(QStringLiteral("photoDamage"));
+    damage_->setTextFormat(Qt::PlainText);
+    damage_->setStyleSheet(QStringLiteral("QLabel { color: rgb(160, 0, 0); font-weight: bold; }"));
+    damage_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    damage_->hide();
+    statusBar()->addWidget(damage_, 2);
     statusBar()->addWidget(nextClick_, 1);
     statusBar()->setSizeGripEnabled(false);
     buildMenus();
@@ -171,6 +180,9 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     };
     model_.onCloseRequested = [this] {
         close();
+    };
+    model_.onPhotoChanged = [this] {
+        syncDamageNote();
     };
     model_.onDisplayChanged = [this] {
         syncDisplay();
@@ -632,6 +644,13 @@ void Form1::syncAll() {
     captionChanged();
     pictureArea_->syncFromModel();
     syncNextClick();
+}
+
+void Form1::syncDamageNote() {
+    const QString note = fromBytes(model_.photoRecords().damageNote());
+    damage_->setText(note);
+    damage_->setToolTip(note);
+    damage_->setVisible(!note.isEmpty());
 }
 
 void Form1::syncNextClick() {

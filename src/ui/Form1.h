@@ -54,6 +54,8 @@ public:
     QAction* menuEntry(const QString& array, int index) const;
     // The status line saying what the next click on the picture does.
     QLabel* nextClickLine() const { return nextClick_; }
+    // Beside it, while the photo open is damaged, how it is.
+    QLabel* damageNote() const { return damage_; }
     // The left column scrolls on a screen too short for it.
     QScrollArea* leftColumnScroller() const { return leftScroller_; }
 
@@ -88,6 +90,7 @@ private:
     void syncLabels(SeamGroupId group);
     // The status line and the marks on the boxes of a group that mixes zoom scales.
     void syncNextClick();
+    void syncDamageNote();
 
     // DigitisingListener
     void boxTextChanged(SeamGroupId group, std::size_t index) override;
@@ -125,6 +128,7 @@ private:
     QLabel* label3_ = nullptr;
     QLabel* label4_ = nullptr;
     QLabel* nextClick_ = nullptr;
+    QLabel* damage_ = nullptr;
     // Which groups' boxes are marked as mixing zoom scales.
     std::array<bool, kSeamGroupCount> mixedShown_{};
     // The sites stand side by side on a short screen.

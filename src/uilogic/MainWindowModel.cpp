@@ -397,12 +397,20 @@ void MainWindowModel::OpenPicture() {
                              PlatformServices::Buttons::Ok);
         return;
     }
-    if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture))
-        photoRecords_.photoOpened(*path);
+    if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture)) {
+        photoRecords_.photoOpened(*path, picture.damage);
+        photoChanged();
+    }
 }
 
 void MainWindowModel::OpenRecordPhoto() {
     photoRecords_.openRecordPhoto();
+    photoChanged();
+}
+
+void MainWindowModel::photoChanged() {
+    if (onPhotoChanged)
+        onPhotoChanged();
 }
 
 RecoverySnapshot MainWindowModel::snapshot() const {

@@ -299,7 +299,7 @@ TEST_F(CheckWindowModelTest, ThePanesNameTheRecordAndWhyAPhotoIsMissing) {
     EXPECT_EQ(checks.sheetTitle(), CheckWindowModel::kSchemeTitle);
     const std::string photo = "/data/photos/shell 1.jpg";
     services.files[photo] = "jpeg bytes";
-    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr}});
+    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, {}}});
     services.fileAnswers.push_back(photo);
     window.OpenPicture();
     d.setChecked(1, true); // the first tick only unticks "Drag and Drop"
