@@ -141,10 +141,12 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     // What the frame shows of the viewport bounds fitting and wheel zooming.
     pictureFrame_->installEventFilter(this);
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
-    pictureArea_->setPicture(
+    const QImage scheme =
         renderSvg(QStringLiteral(":/seam-scheme.svg"),
                   QSize(int(twipsToPixels(MainWindowModel::kSchemeWidth)) * 2,
-                        int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2)));
+                        int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2));
+    pictureArea_->setPicture(scheme);
+    scheme_.setImage(scheme);
 
     setCentralWidget(central);
     // A chain left under way measures its next length from a point the user
@@ -740,7 +742,8 @@ void Form1::checkCandidate(std::optional<std::size_t> selected) {
     if (!checkWindow_) {
         checkWindow_ = new CheckWindow(
             checkModel_, model_.digitising(),
-            [this]() -> const PictureRenderer& { return pictureArea_->renderer(); }, this);
+            [this]() -> const PictureRenderer& { return pictureArea_->renderer(); },
+            [this]() -> const PictureRenderer& { return scheme_; }, this);
         checkWindow_->onPositionChanged = [this](std::size_t position) {
             if (form2_)
                 form2_->selectRow(position);

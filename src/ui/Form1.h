@@ -3,6 +3,7 @@
 #include "uilogic/CheckWindowModel.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/MainWindowModel.h"
+#include "ui/PictureRenderer.h"
 #include "ui/QtPlatformServices.h"
 
 #include <QMainWindow>
@@ -118,6 +119,8 @@ private:
     MainWindowModel model_;
     CheckWindowModel checkModel_;
     PictureArea* pictureArea_ = nullptr;
+    // The seam scheme, for the check window when no photo belongs to the sheet.
+    PictureRenderer scheme_;
     QWidget* pictureFrame_ = nullptr;
     QScrollArea* leftScroller_ = nullptr;
     std::array<std::vector<QLineEdit*>, kSeamGroupCount> boxes_;
