@@ -1,6 +1,7 @@
 #include "ui/CatalogueFindingsWindow.h"
 
 #include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
 
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -75,7 +76,7 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
     connect(list_, &QListView::activated, this, &CatalogueFindingsWindow::showCurrent);
     connect(show_, &QPushButton::clicked, this, &CatalogueFindingsWindow::showCurrent);
     connect(copy, &QPushButton::clicked, this, [this] { commands_.copyReport(*run_); });
-    resize(720, 480);
+    resize(WindowSize::onScreen(this, QSize(720, 480)));
 }
 
 void CatalogueFindingsWindow::showCurrent() {

@@ -1,6 +1,7 @@
 #include "ui/CatalogueReportWindow.h"
 
 #include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
 #include "uilogic/AxisTicks.h"
 
 #include <QBuffer>
@@ -37,7 +38,8 @@ QChartView* chartView(const QString& title, const QString& accessibleName, QWidg
     chart->legend()->setAlignment(Qt::AlignBottom);
     auto* view = new QChartView(chart, parent);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(420, 300);
+    // Small enough that the window, both charts side by side, fits an 800 x 600 screen.
+    view->setMinimumSize(300, 220);
     view->setAccessibleName(accessibleName);
     return view;
 }
@@ -169,7 +171,7 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
             [this] { commands_.saveChart([this](bool svg) { return chartBytes(svg); }); });
     // D first: the distance the check goes by.
     distance_->setCurrentIndex(static_cast<int>(Measure::D));
-    resize(960, 640);
+    resize(WindowSize::onScreen(this, QSize(960, 640)));
 }
 
 void CatalogueReportWindow::buildTable(const MatchEvaluation& evaluation) {

@@ -3,6 +3,7 @@
 #include "ui/CheckPane.h"
 #include "ui/PhotoLoader.h"
 #include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
 #include "uilogic/CheckWindowModel.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/PhotoRecords.h"
@@ -214,10 +215,7 @@ CheckWindow::CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
     layout->addLayout(buttons);
     WindowKeys::closeWithKeys(this);
 
-    const QScreen* screen = mainWindow && mainWindow->screen() ? mainWindow->screen()
-                                                               : QGuiApplication::primaryScreen();
-    const QSize room = screen ? screen->availableGeometry().size() * 0.9 : QSize(1200, 800);
-    resize(std::min(room.width(), 1400), std::min(room.height(), 900));
+    resize(WindowSize::onScreen(this, QSize(1400, 900)));
 }
 
 CheckWindow::~CheckWindow() = default;

@@ -3,6 +3,7 @@
 #include "uilogic/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
 
 #include <QAbstractTableModel>
 #include <QEvent>
@@ -103,7 +104,7 @@ DecisionsWindow::DecisionsWindow(MainWindowModel& model, PlatformServices& servi
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
     WindowKeys::closeWithKeys(this);
     refresh();
-    resize(900, 400);
+    resize(WindowSize::onScreen(this, QSize(900, 400)));
 }
 
 DecisionsWindow::~DecisionsWindow() = default;

@@ -135,7 +135,23 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     white.setColor(QPalette::Window, Qt::white);
     pictureFrame_->setPalette(white);
     pictureFrame_->setMinimumWidth(200);
-    row->addWidget(pictureFrame_, 1);
+    // Over the picture, while the photo open is damaged, how it is: a photo
+    // cut short opens with its missing part grey, which must not pass for
+    // the shell. It says so without stopping the user, for as long as the
+    // photo is open, and wraps rather than being cut on a small screen.
+    damage_ = new QLabel;
+    damage_->setObjectName(QStringLiteral("photoDamage"));
+    damage_->setTextFormat(Qt::PlainText);
+    damage_->setWordWrap(true);
+    damage_->setStyleSheet(QStringLiteral("QLabel { color: rgb(160, 0, 0); font-weight: bold; }"));
+    damage_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    damage_->hide();
+    auto* right = new QVBoxLayout;
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(2);
+    right->addWidget(damage_);
+    right->addWidget(pictureFrame_, 1);
+    row->addLayout(right, 1);
     pictureArea_ = new PictureArea(model_.digitising(), pictureFrame_);
     pictureArea_->move(0, 0);
     // What the frame shows of the viewport bounds fitting and wheel zooming.
@@ -157,15 +173,6 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     // A long warning is cut at the window's edge rather than widening it
     // beyond a small screen; its tooltip and assistive technology have it whole.
     nextClick_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    // A photo cut short opens with its missing part grey; said here, beside
-    // the photo, for as long as it is open, without stopping the user.
-    damage_ = new QLabel;
-    damage_->setObjectName(QStringLiteral("photoDamage"));
-    damage_->setTextFormat(Qt::PlainText);
-    damage_->setStyleSheet(QStringLiteral("QLabel { color: rgb(160, 0, 0); font-weight: bold; }"));
-    damage_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    damage_->hide();
-    statusBar()->addWidget(damage_, 2);
     statusBar()->addWidget(nextClick_, 1);
     statusBar()->setSizeGripEnabled(false);
     buildMenus();

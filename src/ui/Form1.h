@@ -55,7 +55,7 @@ public:
     QAction* menuEntry(const QString& array, int index) const;
     // The status line saying what the next click on the picture does.
     QLabel* nextClickLine() const { return nextClick_; }
-    // Beside it, while the photo open is damaged, how it is.
+    // Over the picture, while the photo open is damaged, how it is.
     QLabel* damageNote() const { return damage_; }
     // The left column scrolls on a screen too short for it.
     QScrollArea* leftColumnScroller() const { return leftScroller_; }

@@ -36,6 +36,17 @@ double PictureFit::keptInArea(double position, double size, double area) {
     return std::clamp(position, low, high);
 }
 
+double PictureFit::keptFromStep(double position, double size, double before, double sizeBefore,
+                                double area) {
+    // The far edge no further in than it was (or than the area's edge), the
+    // near edge no further in than it was (or than the area's start).
+    const double low = std::min(area, before + sizeBefore) - size;
+    const double high = std::max(0.0, before);
+    if (low <= high)
+        return std::clamp(position, low, high);
+    return keptInArea(position, size, area);
+}
+
 std::optional<PictureFit::Placement> PictureFit::zoomedAbout(const Placement& from, double factor,
                                                              double x, double y, double areaWidth,
                                                              double areaHeight, double minWidth,
@@ -55,8 +66,8 @@ std::optional<PictureFit::Placement> PictureFit::zoomedAbout(const Placement& fr
     p.width = width;
     p.height = from.height * applied;
     // The viewport point (x, y) shows the same picture point before and after.
-    p.left = keptInArea(x - (x - from.left) * applied, p.width, areaWidth);
-    p.top = keptInArea(y - (y - from.top) * applied, p.height, areaHeight);
+    p.left = keptFromStep(x - (x - from.left) * applied, p.width, from.left, from.width, areaWidth);
+    p.top = keptFromStep(y - (y - from.top) * applied, p.height, from.top, from.height, areaHeight);
     return p;
 }
 

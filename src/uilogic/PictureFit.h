@@ -29,9 +29,10 @@ public:
 
     // `from` zoomed by `factor` about the viewport point (`x`, `y`), which
     // keeps showing the same point of the picture, then moved as little as
-    // needed so that the picture covers the area where it is larger than
-    // the area and lies inside it where it is smaller: zooming leaves no
-    // white band beside a picture that could fill it.
+    // needed so that no edge of the picture comes further into the area than
+    // it was (a step opens no new white band) and a picture smaller than the
+    // area lies inside it. So the point stays under the pointer except where
+    // an edge would pull away from the area's edge.
     //
     // The width is held between `minWidth` and `maxWidth` (a step that would
     // pass a limit stops at it). Nothing when the step changes no size: at a
@@ -43,6 +44,12 @@ public:
     // The position along one axis that keeps a picture `size` long covering
     // (or inside) an area `area` long, nearest to `position`.
     static double keptInArea(double position, double size, double area);
+    // The position along one axis nearest to `position` at which a picture
+    // that stood at `before` and was `sizeBefore` long, now `size` long,
+    // brings neither edge further into the area; inside the area
+    // (keptInArea) where it has become smaller than the area.
+    static double keptFromStep(double position, double size, double before, double sizeBefore,
+                               double area);
 };
 
 } // namespace korvex

@@ -52,6 +52,29 @@ TEST(PictureFitTest, ZoomingKeepsThePointUnderThePointerWhereNoEdgeIsReached) {
     }
 }
 
+TEST(PictureFitTest, ZoomingIntoTheWholePhotoKeepsThePointUnderThePointer) {
+    // Fitted whole into a wider area: white bands beside it. Zooming in near
+    // its left edge keeps that point; the band there narrows, no other opens.
+    const P fitted{2250, 0, 4500, 6000};
+    const double x = 2600, y = 1000;
+    const auto in = PictureFit::zoomedAbout(fitted, 1.728, x, y, 9000, 6000, 4500, 1e8);
+    ASSERT_TRUE(in);
+    EXPECT_NEAR((x - in->left) / in->width, (x - fitted.left) / fitted.width, 1e-12);
+    EXPECT_NEAR((y - in->top) / in->height, (y - fitted.top) / fitted.height, 1e-12);
+    EXPECT_GT(in->left, 0);
+    EXPECT_LT(in->left, fitted.left);
+    EXPECT_LE(in->top, 0);
+    EXPECT_GE(in->top + in->height, 6000);
+    // Zooming out again: still narrower than the area, it stays inside it
+    // across, and still covers it down.
+    const auto out = PictureFit::zoomedAbout(*in, 1 / 1.2, 8000, 5000, 9000, 6000, 4500, 1e8);
+    ASSERT_TRUE(out);
+    EXPECT_GE(out->left, 0);
+    EXPECT_LE(out->left + out->width, 9000);
+    EXPECT_LE(out->top, 0);
+    EXPECT_GE(out->top + out->height, 6000);
+}
+
 TEST(PictureFitTest, ZoomingOutLeavesNoWhiteBandAndStopsAtTheLimits) {
     const double areaW = 9000, areaH = 6000;
     // Zooming out about the top-left corner of a picture showing its right
