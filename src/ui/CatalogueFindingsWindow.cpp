@@ -1,5 +1,8 @@
 #include "ui/CatalogueFindingsWindow.h"
 
+#include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
+
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -62,7 +65,10 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
     buttons->addStretch(1);
     buttons->addWidget(copy);
     buttons->addWidget(show_);
+    buttons->addSpacing(12);
+    buttons->addWidget(WindowKeys::closeButton(this));
     layout->addLayout(buttons);
+    WindowKeys::closeWithKeys(this);
 
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { show_->setEnabled(current.isValid()); });
@@ -70,7 +76,7 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
     connect(list_, &QListView::activated, this, &CatalogueFindingsWindow::showCurrent);
     connect(show_, &QPushButton::clicked, this, &CatalogueFindingsWindow::showCurrent);
     connect(copy, &QPushButton::clicked, this, [this] { commands_.copyReport(*run_); });
-    resize(720, 480);
+    resize(WindowSize::onScreen(this, QSize(720, 480)));
 }
 
 void CatalogueFindingsWindow::showCurrent() {

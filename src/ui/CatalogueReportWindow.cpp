@@ -1,5 +1,9 @@
 #include "ui/CatalogueReportWindow.h"
 
+#include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
+#include "uilogic/AxisTicks.h"
+
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
@@ -8,6 +12,8 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPushButton>
@@ -32,7 +38,8 @@ QChartView* chartView(const QString& title, const QString& accessibleName, QWidg
     chart->legend()->setAlignment(Qt::AlignBottom);
     auto* view = new QChartView(chart, parent);
     view->setRenderHint(QPainter::Antialiasing);
-    view->setMinimumSize(420, 300);
+    // Small enough that the window, both charts side by side, fits an 800 x 600 screen.
+    view->setMinimumSize(300, 220);
     view->setAccessibleName(accessibleName);
     return view;
 }
@@ -48,6 +55,57 @@ void attach(QChart* chart, QLineSeries* series) {
     chart->addSeries(series);
     for (QAbstractAxis* a : chart->axes())
         series->attachAxis(a);
+}
+
+// The axis from `low` to `high`, its ticks at round values.
+void setRoundRange(QValueAxis* axis, double low, double high) {
+    axis->setRange(low, high);
+    const auto ticks = AxisTicks::round(low, high);
+    if (!ticks)
+        return;
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(ticks->first);
+    axis->setTickInterval(ticks->step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(ticks->decimals));
+}
+
+// How each distance's curve is told apart without its colour: curves that
+// run together (D1 under D) still show by their dashes and their markers.
+struct CurveLook {
+    Qt::PenStyle line;
+    QLegend::MarkerShape marker;
+};
+CurveLook curveLook(Measure kind) {
+    switch (kind) {
+    case Measure::D1:
+        return {Qt::DashLine, QLegend::MarkerShapeCircle};
+    case Measure::D2:
+        return {Qt::DotLine, QLegend::MarkerShapeTriangle};
+    default:
+        return {Qt::SolidLine, QLegend::MarkerShapeRectangle};
+    }
+}
+
+// A marker of `shape` in `colour`, as the chart draws it at a point.
+QImage markerImage(QLegend::MarkerShape shape, const QColor& colour) {
+    constexpr int kSize = 11;
+    QImage image(kSize, kSize, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::white, 1));
+    painter.setBrush(colour);
+    const QRectF box(1, 1, kSize - 2, kSize - 2);
+    if (shape == QLegend::MarkerShapeCircle) {
+        painter.drawEllipse(box);
+    } else if (shape == QLegend::MarkerShapeTriangle) {
+        const QPointF corners[] = {{box.center().x(), box.top()}, box.bottomRight(),
+                                   box.bottomLeft()};
+        painter.drawPolygon(corners, 3);
+    } else {
+        painter.drawRect(box.adjusted(1, 1, -1, -1));
+    }
+    return image;
 }
 
 } // namespace
@@ -100,7 +158,10 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     buttons->addStretch(1);
     buttons->addWidget(copy);
     buttons->addWidget(save);
+    buttons->addSpacing(12);
+    buttons->addWidget(WindowKeys::closeButton(this));
     layout->addLayout(buttons);
+    WindowKeys::closeWithKeys(this);
 
     connect(distance_, &QComboBox::currentIndexChanged, this, [this](int index) {
         showHistogram(static_cast<Measure>(distance_->itemData(index).toInt()));
@@ -110,7 +171,7 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
             [this] { commands_.saveChart([this](bool svg) { return chartBytes(svg); }); });
     // D first: the distance the check goes by.
     distance_->setCurrentIndex(static_cast<int>(Measure::D));
-    resize(960, 640);
+    resize(WindowSize::onScreen(this, QSize(960, 640)));
 }
 
 void CatalogueReportWindow::buildTable(const MatchEvaluation& evaluation) {
@@ -154,18 +215,33 @@ void CatalogueReportWindow::buildCurves(const MatchEvaluation& evaluation) {
     QValueAxis* y = axis(chart, Qt::AlignLeft, QStringLiteral("Share of queries"));
     y->setRange(0.0, 1.0);
     QStringList summary;
+    int curve = 0;
     for (const auto kind : kMeasures) {
         const auto& by = evaluation.of(kind);
         auto* series = new QLineSeries;
         series->setName(text(nameOf(kind)));
         for (std::size_t r = 1; r <= MatchEvaluation::kCurveRanks; ++r)
             series->append(double(r), by.topRate(r));
-        attach(chart, series);
+        attach(chart, series); // the theme gives it its colour
+        const CurveLook look = curveLook(kind);
+        QPen pen = series->pen();
+        pen.setStyle(look.line);
+        pen.setWidthF(2.0);
+        series->setPen(pen);
+        series->setLightMarker(markerImage(look.marker, pen.color()));
+        series->setMarkerSize(9.0);
+        // A marker every fifth rank, each curve's at other ranks, so that
+        // curves lying on each other still show all their markers.
+        for (int p = 0; p < series->count(); ++p)
+            if ((p + 2 * curve) % 5 != 0)
+                series->setPointConfiguration(p, QXYSeries::PointConfiguration::Visibility, false);
+        ++curve;
         summary << QStringLiteral("%1: top 1 %2, top 10 %3")
                        .arg(series->name())
                        .arg(by.topRate(1), 0, 'f', 4)
                        .arg(by.topRate(10), 0, 'f', 4);
     }
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeFromSeries);
     curveView_->setAccessibleDescription(summary.join(QStringLiteral("; ")));
 }
 
@@ -181,7 +257,7 @@ void CatalogueReportWindow::showHistogram(Measure kind) {
     }
     const QString name = text(nameOf(kind));
     QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Distance ") + name);
-    x->setRange(0.0, h.barWidth * kHistogramBars);
+    setRoundRange(x, 0.0, h.barWidth * kHistogramBars);
     QValueAxis* y = axis(chart, Qt::AlignLeft, QStringLiteral("Share of pairs"));
     double top = 0.0;
     // Each distribution as the outline of its bars.
@@ -203,7 +279,7 @@ void CatalogueReportWindow::showHistogram(Measure kind) {
     bars(h.different, QStringLiteral("Different animals"));
     if (top <= 0.0)
         top = 1.0;
-    y->setRange(0.0, top * 1.05);
+    setRoundRange(y, 0.0, top * 1.05);
     QString description =
         QStringLiteral("Distances %1 of pairs of one animal and of two animals").arg(name);
     if (h.threshold) {

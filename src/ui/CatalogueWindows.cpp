@@ -45,6 +45,11 @@ void CatalogueWindows::start(CatalogueCommands::Command command) {
     progress_ = new QProgressDialog(title + QStringLiteral("…"), QStringLiteral("Cancel"), 0,
                                     kProgressSteps, mainWindow_);
     progress_->setWindowTitle(title);
+    // A progress dialog is narrow, and its title bar would cut the title
+    // ("Evalua… ching"); title bars often use a larger, bold face.
+    const int titleWidth = progress_->fontMetrics().horizontalAdvance(title) * 3 / 2;
+    progress_->setMinimumWidth(
+        std::max(progress_->minimumSizeHint().width(), titleWidth + kTitleBarExtras));
     progress_->setAccessibleName(title + QStringLiteral(" progress"));
     // Not modal: the user may go on working on the data set, which the run has copied.
     progress_->setWindowModality(Qt::NonModal);

@@ -30,6 +30,9 @@ public:
     bool running() const { return thread_ != nullptr; }
     // The progress dialog while a run goes on.
     QProgressDialog* progressDialog() const { return progress_; }
+    // Room a window manager's title bar takes beside the title: the icon and
+    // three buttons, with margins.
+    static constexpr int kTitleBarExtras = 160;
 
 signals:
     void runningChanged(bool running);

@@ -2,6 +2,8 @@
 
 #include "ui/CheckPane.h"
 #include "ui/PhotoLoader.h"
+#include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
 #include "uilogic/CheckWindowModel.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/PhotoRecords.h"
@@ -68,9 +70,10 @@ QChartView* newChartView(const QString& name) {
 } // namespace
 
 CheckWindow::CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
-                         std::function<const PictureRenderer&()> sheetPicture, QWidget* mainWindow)
+                         std::function<const PictureRenderer&()> sheetPicture,
+                         std::function<const PictureRenderer&()> schemePicture, QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window), model_(model), sheet_(sheet),
-      sheetPicture_(std::move(sheetPicture)) {
+      sheetPicture_(std::move(sheetPicture)), schemePicture_(std::move(schemePicture)) {
     setObjectName(QStringLiteral("CheckWindow"));
     setWindowTitle(QStringLiteral("Check Candidate"));
     setAccessibleName(windowTitle());
@@ -78,6 +81,8 @@ CheckWindow::CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
     connect(loader_, &PhotoLoader::loaded, this, [this](const QString& path) {
         if (path == candidatePath_)
             showCandidatePhoto();
+        if (path == sheetPath_)
+            showSheet();
     });
 
     auto* layout = new QVBoxLayout(this);
@@ -97,7 +102,13 @@ CheckWindow::CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
     sheetPane_->setObjectName(QStringLiteral("sheetPane"));
     candidatePane_ = new CheckPane(QStringLiteral("Candidate's photo"));
     candidatePane_->setObjectName(QStringLiteral("candidatePane"));
-    panes->addWidget(titled(sheetTitle_, sheetPane_));
+    QWidget* sheetColumn = titled(sheetTitle_, sheetPane_);
+    sheetSays_ = new QLabel;
+    sheetSays_->setObjectName(QStringLiteral("checkSheetSource"));
+    sheetSays_->setAccessibleName(QStringLiteral("Sheet's photo"));
+    sheetSays_->setWordWrap(true);
+    static_cast<QVBoxLayout*>(sheetColumn->layout())->insertWidget(1, sheetSays_);
+    panes->addWidget(sheetColumn);
     panes->addWidget(titled(candidateTitle_, candidatePane_));
     splitter->addWidget(panes);
 
@@ -202,11 +213,9 @@ CheckWindow::CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
     addButton(QStringLiteral("Close"), QStringLiteral("checkClose"),
               QStringLiteral("Closes this window"), [this] { close(); });
     layout->addLayout(buttons);
+    WindowKeys::closeWithKeys(this);
 
-    const QScreen* screen = mainWindow && mainWindow->screen() ? mainWindow->screen()
-                                                               : QGuiApplication::primaryScreen();
-    const QSize room = screen ? screen->availableGeometry().size() * 0.9 : QSize(1200, 800);
-    resize(std::min(room.width(), 1400), std::min(room.height(), 900));
+    resize(WindowSize::onScreen(this, QSize(1400, 900)));
 }
 
 CheckWindow::~CheckWindow() = default;
@@ -278,60 +287,90 @@ void CheckWindow::showStatus() {
 }
 
 void CheckWindow::showSheet() {
-    const PictureRenderer& picture = sheetPicture_();
-    if (model_.sheetShowsPhoto()) {
+    using Source = CheckWindowModel::SheetSource;
+    const CheckWindowModel::SheetPhoto sheet = model_.sheetPhoto();
+    sheetTitle_->setText(text(sheet.title));
+    sheetTitle_->setAccessibleName(sheetTitle_->text());
+    setReadText(sheetSays_, text(sheet.says));
+    sheetPath_.clear();
+    if (sheet.source == Source::RecordPhoto) {
+        sheetPath_ = text(*sheet.path);
+        showLoaded(sheetPane_, sheetPath_, *sheet.entry, sheetPreviewShown_, text(sheet.opening),
+                   [this, &sheet](const QString& error) {
+                       return text(model_.sheetUnreadableText(*sheet.path, error.toStdString()));
+                   });
+        return;
+    }
+    sheetPreviewShown_.clear();
+    if (sheet.source == Source::ClickedPhoto) {
         const auto size = *sheet_.photoSize();
-        sheetPane_->setPicture(picture, size.width, size.height, sheet_.segments());
+        sheetPane_->setPicture(sheetPicture_(), size.width, size.height, sheet_.segments());
     } else {
         // The scheme has no junctions of its own to show.
-        sheetPane_->setPicture(picture, picture.imageSize().width(), picture.imageSize().height(),
-                               {});
+        const PictureRenderer& scheme = schemePicture_();
+        sheetPane_->setPicture(scheme, scheme.imageSize().width(), scheme.imageSize().height(), {});
     }
-    sheetTitle_->setText(text(model_.sheetTitle()));
-    sheetTitle_->setAccessibleName(sheetTitle_->text());
+}
+
+CheckWindow::Shown CheckWindow::showLoaded(CheckPane* pane, const QString& path,
+                                           const PhotoEntry& entry, QString& previewShown,
+                                           const QString& opening,
+                                           const std::function<QString(const QString&)>& unreadable) {
+    const QString previous = std::exchange(previewShown, QString());
+    const PhotoLoader::Photo* photo = loader_->ready(path);
+    if (!photo) {
+        pane->setPlaceholder(opening);
+        loader_->request(path, true);
+        return Shown::Waiting;
+    }
+    Shown shown = Shown::Set;
+    if (!photo->error.isEmpty()) {
+        pane->setPlaceholder(unreadable(photo->error));
+        shown = Shown::Failed;
+    } else if (previous == path && !photo->preview) {
+        // The user may have zoomed into the reduced copy already.
+        pane->sharpen(photo->picture);
+        shown = Shown::Sharpened;
+    } else {
+        const int w = photo->size.width();
+        const int h = photo->size.height();
+        pane->setPicture(photo->picture, w, h, PhotoRecords::segmentsAtSize(entry, w, h));
+    }
+    if (photo->preview)
+        previewShown = path;
+    return shown;
 }
 
 void CheckWindow::showCandidatePhoto() {
     const CheckWindowModel::CandidatePhoto candidate = model_.candidatePhoto();
     candidateTitle_->setText(text(candidate.title));
     candidateTitle_->setAccessibleName(candidateTitle_->text());
-    const QString previewShown = std::exchange(previewShown_, QString());
     candidatePath_.clear();
     if (!candidate.path) {
+        previewShown_.clear();
         candidatePane_->setPlaceholder(text(candidate.placeholder));
         return;
     }
     candidatePath_ = text(*candidate.path);
-    const PhotoLoader::Photo* photo = loader_->ready(candidatePath_);
-    if (!photo) {
-        candidatePane_->setPlaceholder(text(model_.openingText()));
-        loader_->request(candidatePath_, true);
-        return;
-    }
-    if (!photo->error.isEmpty()) {
-        candidatePane_->setPlaceholder(
-            text(model_.unreadableText(*candidate.path, photo->error.toStdString())));
-    } else if (previewShown == candidatePath_ && !photo->preview) {
-        // The user may have zoomed into the reduced copy already.
-        candidatePane_->sharpen(photo->picture);
-    } else {
-        candidatePane_->setPicture(photo->picture, photo->size.width(), photo->size.height(),
-                                   PhotoRecords::segmentsAtSize(*candidate.entry,
-                                                                photo->size.width(),
-                                                                photo->size.height()));
-        // Stepping keeps the framing the user chose.
-        // The sheet's pane keeps whatever the user made of it since.
+    const Shown shown = showLoaded(
+        candidatePane_, candidatePath_, *candidate.entry, previewShown_,
+        text(model_.openingText()), [this, &candidate](const QString& error) {
+            return text(model_.unreadableText(*candidate.path, error.toStdString()));
+        });
+    // Stepping keeps the framing the user chose; the sheet's pane keeps
+    // whatever the user made of it since.
+    if (shown == Shown::Set) {
         if (const auto length = model_.sameScaleLength()) {
             model_.candidateFramed(candidatePane_->alignMidline(*length));
             showStatus();
         }
     }
-    if (photo->preview)
-        previewShown_ = candidatePath_;
 }
 
 void CheckWindow::prefetchNeighbours() {
     QStringList keep{candidatePath_};
+    if (!sheetPath_.isEmpty())
+        keep << sheetPath_;
     for (const std::string& path : model_.neighbourPhotos()) {
         keep << text(path);
         loader_->request(keep.back());
@@ -453,8 +492,6 @@ void CheckWindow::keyPressEvent(QKeyEvent* event) {
         step(+1);
     else if (event->key() == Qt::Key_PageUp)
         step(-1);
-    else if (event->key() == Qt::Key_Escape)
-        close();
     else
         QWidget::keyPressEvent(event);
 }

@@ -32,9 +32,12 @@ class CheckWindow : public QWidget {
     Q_OBJECT
 public:
     // `sheet` is the main window's sheet, whose junctions the left pane shows
-    // on `sheetPicture`, what the main window shows: the open photo or the scheme.
+    // on `sheetPicture`, the photo open in the main window, when its values
+    // were clicked on it; else the pane shows the photo stored with the
+    // sheet's record, read here, or `schemePicture`, the seam scheme.
     CheckWindow(CheckWindowModel& model, const DigitisingModel& sheet,
-                std::function<const PictureRenderer&()> sheetPicture, QWidget* mainWindow);
+                std::function<const PictureRenderer&()> sheetPicture,
+                std::function<const PictureRenderer&()> schemePicture, QWidget* mainWindow);
     ~CheckWindow() override;
 
     CheckWindowModel& model() const { return model_; }
@@ -50,6 +53,8 @@ public:
     void fitBoth();
 
     CheckPane* sheetPane() const { return sheetPane_; }
+    // Under the sheet pane's title: which photo it shows, and why.
+    QLabel* sheetSource() const { return sheetSays_; }
     CheckPane* candidatePane() const { return candidatePane_; }
     QLabel* summary() const { return summary_; }
     QLabel* sums() const { return sums_; }
@@ -85,6 +90,14 @@ private:
     void showLine();
     void showSheet();
     void showCandidatePhoto();
+    // Shows the loader's photo at `path` in `pane` with `entry`'s junctions:
+    // `opening` while it is read, `unreadable(error)` when it cannot be, its
+    // reduced copy first and then the full photo where the user left the
+    // view. `previewShown` follows which photo's reduced copy the pane shows.
+    enum class Shown { Waiting, Failed, Sharpened, Set };
+    Shown showLoaded(CheckPane* pane, const QString& path, const PhotoEntry& entry,
+                     QString& previewShown, const QString& opening,
+                     const std::function<QString(const QString& error)>& unreadable);
     void showValues();
     void showChart(QChartView* view, const std::vector<CandidateCheck::Bar>& bars, bool marginal);
     void showHighlight();
@@ -95,6 +108,11 @@ private:
     CheckWindowModel& model_;
     const DigitisingModel& sheet_;
     std::function<const PictureRenderer&()> sheetPicture_;
+    std::function<const PictureRenderer&()> schemePicture_;
+    // The record's photo the sheet's pane shows or waits for.
+    QString sheetPath_;
+    QString sheetPreviewShown_;
+    QLabel* sheetSays_ = nullptr;
     PhotoLoader* loader_ = nullptr;
     QString candidatePath_;
     // The candidate photo whose reduced copy the pane shows, until the full one comes.

@@ -2,6 +2,8 @@
 
 #include "uilogic/MainWindowModel.h"
 #include "ui/QtPlatformServices.h"
+#include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
 
 #include <QAbstractTableModel>
 #include <QEvent>
@@ -100,8 +102,9 @@ DecisionsWindow::DecisionsWindow(MainWindowModel& model, PlatformServices& servi
 
     connect(copy_, &QPushButton::clicked, this, [this] { list_->copyToClipboard(services_); });
     connect(close_, &QPushButton::clicked, this, &QWidget::close);
+    WindowKeys::closeWithKeys(this);
     refresh();
-    resize(900, 400);
+    resize(WindowSize::onScreen(this, QSize(900, 400)));
 }
 
 DecisionsWindow::~DecisionsWindow() = default;

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -29,6 +30,10 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QSvgRenderer>
 #include <QVBoxLayout>
 
 namespace korvex {
@@ -102,8 +107,20 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(3);
     buildLeftColumn(column);
-    leftColumn->setFixedWidth(leftColumn->sizeHint().width());
-    row->addWidget(leftColumn, 0, Qt::AlignTop);
+    leftColumn->setFixedSize(leftColumn->sizeHint());
+    // On a screen too short for the column it scrolls, so that every control
+    // stays reachable; where it fits, no scroll bar shows and nothing moves.
+    leftScroller_ = new QScrollArea;
+    leftScroller_->setObjectName(QStringLiteral("LeftColumnScroller"));
+    leftScroller_->setFrameShape(QFrame::NoFrame);
+    leftScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    leftScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    leftScroller_->setWidget(leftColumn);
+    leftScroller_->viewport()->setAutoFillBackground(false);
+    leftScroller_->setFocusPolicy(Qt::NoFocus);
+    leftScroller_->verticalScrollBar()->installEventFilter(this);
+    fitScrollerWidth();
+    row->addWidget(leftScroller_);
 
     // The picture area clips Picture1, which keeps the size the model gives it.
     pictureFrame_ = new QWidget;
@@ -113,16 +130,46 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     white.setColor(QPalette::Window, Qt::white);
     pictureFrame_->setPalette(white);
     pictureFrame_->setMinimumWidth(200);
-    row->addWidget(pictureFrame_, 1);
+    // Over the picture, while the photo open is damaged, how it is: a photo
+    // cut short opens with its missing part grey, which must not pass for
+    // the shell. It says so without stopping the user, for as long as the
+    // photo is open, and wraps rather than being cut on a small screen.
+    damage_ = new QLabel;
+    damage_->setObjectName(QStringLiteral("photoDamage"));
+    damage_->setTextFormat(Qt::PlainText);
+    damage_->setWordWrap(true);
+    damage_->setStyleSheet(QStringLiteral("QLabel { color: rgb(160, 0, 0); font-weight: bold; }"));
+    damage_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    damage_->hide();
+    auto* right = new QVBoxLayout;
+    right->setContentsMargins(0, 0, 0, 0);
+    right->setSpacing(2);
+    right->addWidget(damage_);
+    right->addWidget(pictureFrame_, 1);
+    row->addLayout(right, 1);
     pictureArea_ = new PictureArea(model_.digitising(), pictureFrame_);
     pictureArea_->move(0, 0);
+    // What the frame shows of the viewport bounds fitting and wheel zooming.
+    pictureFrame_->installEventFilter(this);
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
-    pictureArea_->setPicture(
+    const QImage scheme =
         SvgPicture::render(QStringLiteral(":/seam-scheme.svg"),
                   QSize(int(twipsToPixels(MainWindowModel::kSchemeWidth)) * 2,
-                        int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2)));
+                        int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2));
+    pictureArea_->setPicture(scheme);
+    scheme_.setImage(scheme);
 
     setCentralWidget(central);
+    // A chain left under way measures its next length from a point the user
+    // may have forgotten: the line says what the next click does.
+    nextClick_ = new QLabel;
+    nextClick_->setObjectName(QStringLiteral("nextClick"));
+    nextClick_->setTextFormat(Qt::PlainText);
+    // A long warning is cut at the window's edge rather than widening it
+    // beyond a small screen; its tooltip and assistive technology have it whole.
+    nextClick_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(nextClick_, 1);
+    statusBar()->setSizeGripEnabled(false);
     buildMenus();
     buildPhotoMenu();
     buildCatalogueMenu();
@@ -139,6 +186,9 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     model_.onCloseRequested = [this] {
         close();
     };
+    model_.onPhotoChanged = [this] {
+        syncDamageNote();
+    };
     model_.onDisplayChanged = [this] {
         syncDisplay();
         if (checkWindow_)
@@ -147,6 +197,10 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || !now->property("korvexGroup").isValid())
             model_.digitising().focusLeftSheet();
+        // The focus moves into the column by Tab, by a mnemonic and by
+        // digitising (M8 to M9 lies lower): what has it must be in sight.
+        if (now && leftScroller_->widget()->isAncestorOf(now))
+            leftScroller_->ensureWidgetVisible(now, 0, 8);
     });
 
     QSize size(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
@@ -154,9 +208,14 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
         const QSize available = screen->availableGeometry().size();
         // On a short screen the window takes the whole screen, its title bar
         // included; the wider column leaves the picture the rest.
+        const QSize screenRoom(available.width() - kBorderAllowance,
+                               available.height() - kTitleBarAllowance);
         if (compact_)
-            size = QSize(available.width() - kBorderAllowance,
-                         available.height() - kTitleBarAllowance);
+            size = screenRoom;
+        // On a screen smaller than the design the window, its frame included,
+        // still fits; the column scrolls (the design's sizes stay as they are).
+        else if (size.width() > screenRoom.width() || size.height() > screenRoom.height())
+            size = size.boundedTo(screenRoom);
         size = size.boundedTo(available);
     }
     resize(size);
@@ -465,6 +524,18 @@ void Form1::buildPhotoMenu() {
     QAction* open = photo->addAction(QStringLiteral("&Open the Record's Photo"));
     open->setObjectName(QStringLiteral("photoOpenRecord"));
     connect(open, &QAction::triggered, this, [this] { model_.OpenRecordPhoto(); });
+
+    photo->addSeparator();
+    // Escape is taken only over the picture (keyPressEvent), so the menu
+    // names it without owning it.
+    QAction* newChain = photo->addAction(QStringLiteral("Start a &New Chain\tEsc"));
+    newChain->setObjectName(QStringLiteral("photoNewChain"));
+    connect(newChain, &QAction::triggered, this, [this] { model_.digitising().endChain(); });
+
+    QAction* whole = photo->addAction(QStringLiteral("Fit the &Whole Photo"));
+    whole->setObjectName(QStringLiteral("photoFitWhole"));
+    whole->setToolTip(QStringLiteral("Ctrl + wheel over the photo zooms about the pointer"));
+    connect(whole, &QAction::triggered, this, [this] { model_.digitising().fitWhole(); });
     buildJunctionEditing(photo);
 }
 
@@ -633,12 +704,39 @@ void Form1::closeEvent(QCloseEvent* event) {
     model_.listWindow().close(); // ending the program closes the list window too
 }
 
+void Form1::fitScrollerWidth() {
+    const QScrollBar* bar = leftScroller_->verticalScrollBar();
+    leftScroller_->setFixedWidth(leftScroller_->widget()->width() +
+                                 (bar->isVisibleTo(leftScroller_) ? bar->sizeHint().width() : 0));
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    // The focus stays in a sheet box while digitising; a box leaves Escape
+    // to its window, which takes it when the pointer is over the picture.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier &&
+        pictureArea_->underMouse()) {
+        model_.digitising().endChain();
+        event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(event);
+}
+
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
         const QVariant group = watched->property("korvexGroup");
-        if (group.isValid())
+        if (group.isValid()) {
             model_.digitising().BoxFocused(SeamGroupId(group.toInt()),
                                            std::size_t(watched->property("korvexIndex").toInt()));
+            syncNextClick(); // the next length goes into this box
+        }
+    } else if (leftScroller_ && watched == leftScroller_->verticalScrollBar() &&
+               (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+        // The scroll bar takes its room beside the column, not from it.
+        fitScrollerWidth();
+    } else if (watched == pictureFrame_ && event->type() == QEvent::Resize) {
+        model_.digitising().setShownArea(pixelsToTwips(float(pictureFrame_->width())),
+                                         pixelsToTwips(float(pictureFrame_->height())));
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -657,6 +755,39 @@ void Form1::syncAll() {
     syncDisplay();
     captionChanged();
     pictureArea_->syncFromModel();
+    syncNextClick();
+}
+
+void Form1::syncDamageNote() {
+    const QString note = fromBytes(model_.photoRecords().damageNote());
+    damage_->setText(note);
+    damage_->setToolTip(note);
+    damage_->setVisible(!note.isEmpty());
+}
+
+void Form1::syncNextClick() {
+    const DigitisingModel& d = model_.digitising();
+    const QString text = QString::fromStdString(d.nextClickText());
+    if (nextClick_->text() != text) {
+        nextClick_->setText(text);
+        nextClick_->setToolTip(text);
+    }
+    for (SeamGroupId group : kLabelledGroups) {
+        const bool mixed = d.mixesScales(group);
+        auto& shown = mixedShown_[std::size_t(group)];
+        if (mixed == shown)
+            continue;
+        shown = mixed;
+        const QString why = mixed ? QStringLiteral("Clicked across a zoom step: measure the group "
+                                                   "again")
+                                  : QString();
+        for (QLineEdit* edit : boxes_[std::size_t(group)]) {
+            edit->setStyleSheet(mixed ? QStringLiteral("QLineEdit { background: #ffd7a0; }")
+                                      : QString());
+            edit->setToolTip(why);
+            edit->setAccessibleDescription(why);
+        }
+    }
 }
 
 void Form1::syncDisplay() {
@@ -690,16 +821,20 @@ void Form1::syncLabels(SeamGroupId group) {
 
 void Form1::boxTextChanged(SeamGroupId group, std::size_t index) {
     syncBox(group, index);
+    syncNextClick();
 }
 
 void Form1::focusMoved(SeamGroupId group, std::size_t index) {
     box(group, index)->setFocus(Qt::OtherFocusReason);
+    syncNextClick();
 }
 
 void Form1::checkChanged(int number) {
     QCheckBox* box = checks_.at(std::size_t(number));
     const QSignalBlocker block(box);
     box->setChecked(model_.digitising().checked(number));
+    if (nextClick_)
+        syncNextClick();
 }
 
 void Form1::labelsChanged(SeamGroupId group) {
@@ -717,7 +852,8 @@ void Form1::checkCandidate(std::optional<std::size_t> selected) {
     if (!checkWindow_) {
         checkWindow_ = new CheckWindow(
             checkModel_, model_.digitising(),
-            [this]() -> const PictureRenderer& { return pictureArea_->renderer(); }, this);
+            [this]() -> const PictureRenderer& { return pictureArea_->renderer(); },
+            [this]() -> const PictureRenderer& { return scheme_; }, this);
         checkWindow_->onPositionChanged = [this](std::size_t position) {
             if (form2_)
                 form2_->selectRow(position);
@@ -782,9 +918,11 @@ void Form1::pictureReplaced(const Picture& picture) {
 }
 void Form1::pictureGeometryChanged() {
     pictureArea_->syncFromModel();
+    syncNextClick();
 }
 void Form1::repaintRequested() {
     pictureArea_->update();
+    syncNextClick(); // every click and every change of the chain repaints
 }
 void Form1::captionChanged() {
     // Qt reads "[*]" in a title as its modified-marker; a path may hold one.
@@ -793,6 +931,9 @@ void Form1::captionChanged() {
 }
 void Form1::pointerShapeChanged() {
     pictureArea_->syncFromModel();
+}
+void Form1::dragModeChanged() {
+    syncNextClick();
 }
 
 } // namespace korvex

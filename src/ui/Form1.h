@@ -3,6 +3,7 @@
 #include "uilogic/CheckWindowModel.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/MainWindowModel.h"
+#include "ui/PictureRenderer.h"
 #include "ui/QtPlatformServices.h"
 
 #include <QMainWindow>
@@ -16,6 +17,7 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QScrollArea;
 class QVBoxLayout;
 
 namespace korvex {
@@ -51,18 +53,28 @@ public:
     void checkCandidate(std::optional<std::size_t> selected);
     // Menu entries by array and index, e.g. ("open", 0).
     QAction* menuEntry(const QString& array, int index) const;
+    // The status line saying what the next click on the picture does.
+    QLabel* nextClickLine() const { return nextClick_; }
+    // Over the picture, while the photo open is damaged, how it is.
+    QLabel* damageNote() const { return damage_; }
+    // The left column scrolls on a screen too short for it.
+    QScrollArea* leftColumnScroller() const { return leftScroller_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildLeftColumn(QVBoxLayout* column);
+    // The column's width, and the scroll bar's while it shows.
+    void fitScrollerWidth();
     void buildSite(QVBoxLayout* column, const QString& imageName, const QString& imageResource,
                    SeamGroupId marginal, SeamGroupId central);
     void buildHiddenGroup(SeamGroupId group);
     void buildMenus();
-    // The "Photo" menu: showing the junctions, undoing a click, a record's photo.
+    // The "Photo" menu: showing the junctions, undoing a click, a record's
+    // photo, a new chain, the whole photo.
     void buildPhotoMenu();
     void buildJunctionEditing(QMenu* photo);
     void updateZoomStepLine();
@@ -81,6 +93,9 @@ private:
     void syncDisplay();
     void syncBox(SeamGroupId group, std::size_t index);
     void syncLabels(SeamGroupId group);
+    // The status line and the marks on the boxes of a group that mixes zoom scales.
+    void syncNextClick();
+    void syncDamageNote();
 
     // DigitisingListener
     void boxTextChanged(SeamGroupId group, std::size_t index) override;
@@ -93,6 +108,7 @@ private:
     void repaintRequested() override;
     void captionChanged() override;
     void pointerShapeChanged() override;
+    void dragModeChanged() override;
 
     // ListWindowListener
     void listWindowCreated() override;
@@ -108,7 +124,10 @@ private:
     CheckWindowModel checkModel_;
     PictureArea* pictureArea_ = nullptr;
     QLabel* zoomStepLine_ = nullptr;
+    // The seam scheme, for the check window when no photo belongs to the sheet.
+    PictureRenderer scheme_;
     QWidget* pictureFrame_ = nullptr;
+    QScrollArea* leftScroller_ = nullptr;
     std::array<std::vector<QLineEdit*>, kSeamGroupCount> boxes_;
     std::array<std::vector<QLabel*>, kSeamGroupCount> seamLabels_;
     std::array<QCheckBox*, DigitisingModel::kCheckBoxCount + 1> checks_{};
@@ -116,6 +135,10 @@ private:
     QLabel* label2_ = nullptr;
     QLabel* label3_ = nullptr;
     QLabel* label4_ = nullptr;
+    QLabel* nextClick_ = nullptr;
+    QLabel* damage_ = nullptr;
+    // Which groups' boxes are marked as mixing zoom scales.
+    std::array<bool, kSeamGroupCount> mixedShown_{};
     // The sites stand side by side on a short screen.
     bool compact_ = false;
     // Set while a box shows the model's text, which must not be written back.

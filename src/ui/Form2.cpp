@@ -4,6 +4,7 @@
 #include "ui/QtPlatformServices.h"
 #include "ui/ResultListItemModel.h"
 #include "ui/WindowFonts.h"
+#include "ui/WindowKeys.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
@@ -73,6 +74,8 @@ Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
     command2_->setFont(WindowFonts::caption());
     setTabOrder(list1_, command1_);
     setTabOrder(command1_, command2_);
+    // An addition: the keys close the window as "Close" does.
+    WindowKeys::closeWithKeys(this);
 
     connect(command1_, &QPushButton::clicked, this, [this] { model_.listWindow().close(); });
     connect(command2_, &QPushButton::clicked, this, [this] { model_.CopyList(); });

@@ -14,6 +14,7 @@ namespace korvex::JunctionPainter {
 namespace {
 
 constexpr double kMarkerRadius = 4.0;
+constexpr double kChainStartRadius = 9.0;
 // Room around a marker for its number, in widget pixels.
 constexpr double kLabelReach = 24.0;
 
@@ -113,6 +114,21 @@ void draw(QPainter& painter, const DigitisingModel::Segments& segments,
             painter.drawText(label, number);
         }
     }
+    painter.restore();
+}
+
+void drawChainStart(QPainter& painter, const QPointF& at) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setBrush(Qt::NoBrush);
+    QPen dark(Qt::black, 5);
+    dark.setCosmetic(true);
+    painter.setPen(dark);
+    painter.drawEllipse(at, kChainStartRadius, kChainStartRadius);
+    QPen bright(QColor(255, 255, 0), 2);
+    bright.setCosmetic(true);
+    painter.setPen(bright);
+    painter.drawEllipse(at, kChainStartRadius, kChainStartRadius);
     painter.restore();
 }
 

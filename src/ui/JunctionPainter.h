@@ -36,6 +36,10 @@ void draw(QPainter& painter, const DigitisingModel::Segments& segments,
           const PhotoToWidget& toWidget, const QRectF& visible,
           const std::vector<std::size_t>& highlighted = {});
 
+// The start of the chain under way, at `at` (widget pixels): a ring that
+// shows on light and dark shells alike, larger than a junction's marker.
+void drawChainStart(QPainter& painter, const QPointF& at);
+
 } // namespace JunctionPainter
 
 } // namespace korvex

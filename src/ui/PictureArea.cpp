@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -114,6 +115,11 @@ void PictureArea::paintEvent(QPaintEvent*) {
         JunctionPainter::draw(
             painter, model_, [this](PointF p) { return mapToView(p); }, QRectF(shown));
     drawDraggedJunction(painter);
+    // Always shown, with or without the junctions: it is where the next
+    // lengths are measured from, forgotten or not.
+    if (const auto start = model_.chainStart())
+        JunctionPainter::drawChainStart(
+            painter, mapToView({static_cast<float>(start->x), static_cast<float>(start->y)}));
 }
 
 void PictureArea::drawOverlays(QPainter& painter) const {
@@ -178,6 +184,21 @@ void PictureArea::mouseMoveEvent(QMouseEvent* event) {
         model_.DragPicture(p.x, p.y);
     else
         model_.PointerMove(p.x, p.y);
+}
+
+void PictureArea::wheelEvent(QWheelEvent* event) {
+    // Only with Ctrl: the plain wheel keeps doing nothing here.
+    if (!(event->modifiers() & Qt::ControlModifier) || dragging_) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    // One notch of a wheel is 120; touchpads send finer steps.
+    const double steps = event->angleDelta().y() / 120.0;
+    if (steps == 0.0)
+        return;
+    const PointF p = mapToImage(event->position());
+    model_.zoomAbout(steps, p.x, p.y);
 }
 
 void PictureArea::mouseReleaseEvent(QMouseEvent* event) {

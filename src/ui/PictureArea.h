@@ -11,8 +11,9 @@
 namespace korvex {
 
 // The viewport Picture1: shows the picture Image1 at the model's PictureView,
-// draws the rubber band and the guide line over it, and forwards pointer
-// events over the picture to the model in picture twips. Its two mapping
+// draws the rubber band, the guide line and the start of the chain under way
+// over it, and forwards pointer events over the picture to the model in
+// picture twips; Ctrl + wheel zooms about the pointer. Its two mapping
 // functions are the only conversions between picture twips and widget pixels
 // (the spaces are named in ui/Coordinates.h).
 class PictureArea : public QWidget {
@@ -62,6 +63,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 signals:
     // A press or release went to the model, or a junction was moved.

@@ -190,6 +190,7 @@ PlatformServices::PictureResult QtPlatformServices::loadPicture(const std::strin
     result.widthTwips = Coordinates::pixelsToTwips(float(decoded.image.width()));
     result.heightTwips = Coordinates::pixelsToTwips(float(decoded.image.height()));
     result.picture = std::make_shared<const QtPicture>(decoded.image);
+    result.damage = decoded.damage.toStdString();
     return result;
 }
 

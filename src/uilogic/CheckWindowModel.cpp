@@ -154,13 +154,65 @@ std::string CheckWindowModel::sumsText() const {
 }
 
 bool CheckWindowModel::sheetShowsPhoto() const {
-    return main_.photoRecords().openPhoto() && main_.digitising().photoSize();
+    const auto& segments = main_.digitising().segments();
+    return main_.photoRecords().openPhoto() && main_.digitising().photoSize() &&
+           std::any_of(segments.begin(), segments.end(), [](const auto& s) { return s.has_value(); });
 }
 
 std::string CheckWindowModel::sheetTitle() const {
-    if (!sheetShowsPhoto())
-        return kSchemeTitle;
-    return "Sheet: " + fileNameOf(*main_.photoRecords().openPhoto());
+    return sheetPhoto().title;
+}
+
+CheckWindowModel::SheetPhoto CheckWindowModel::sheetPhoto() const {
+    SheetPhoto photo;
+    const auto& open = main_.photoRecords().openPhoto();
+    if (sheetShowsPhoto()) {
+        photo.source = SheetSource::ClickedPhoto;
+        photo.title = "Sheet: " + fileNameOf(*open);
+        photo.says = "The sheet's values were clicked on this photo, the one open in the main "
+                     "window.";
+        return photo;
+    }
+    std::string why = open ? "The sheet's values were not clicked on the photo open in the main "
+                             "window"
+                           : "No photo is open in the main window";
+    if (check_ && check_->query.isStored()) {
+        const RecordIdentity& query = check_->query;
+        auto pieces = main_.dataSet().pieces();
+        const std::size_t index = indexOfOccurrence(pieces, query.recordLine, query.occurrence);
+        photo.recordName = "record " + std::to_string(index + 1) + " " + shownCode(query.code);
+        const auto located = main_.photoRecords().locate(query.recordLine, query.occurrence);
+        if (located.path) {
+            photo.source = SheetSource::RecordPhoto;
+            photo.path = located.path;
+            photo.entry = located.entry;
+            photo.title = "Sheet: " + photo.recordName + ", " + fileNameOf(*located.path);
+            photo.says = "The sheet holds the values of " + photo.recordName +
+                         ": this is the photo stored with it.";
+            photo.opening = "Opening the photo of " + photo.recordName + "\u2026";
+            return photo;
+        }
+        if (located.entry) {
+            std::string places;
+            for (const std::string& place : located.tried)
+                places += (places.empty() ? "" : "; ") + quoted(place);
+            why += ", and the photo stored with " + photo.recordName +
+                   ", whose values the sheet holds, was not found (places tried: " + places + ")";
+        } else {
+            why += ", and " + photo.recordName + ", whose values the sheet holds, keeps no photo";
+        }
+    } else if (open) {
+        why += ", and no stored record with a photo holds them";
+    }
+    photo.title = open ? "Sheet: the seam scheme" : kSchemeTitle;
+    photo.says = why + ": the seam scheme is shown.";
+    return photo;
+}
+
+std::string CheckWindowModel::sheetUnreadableText(const std::string& path,
+                                                  const std::string& error) const {
+    return "The photo " + quoted(path) + " of " + sheetPhoto().recordName +
+           ", whose values the sheet holds, could not be opened: " + error;
 }
 
 std::string CheckWindowModel::recordName() const {

@@ -88,10 +88,30 @@ public:
     const std::string& statusText() const { return status_; }
 
     // --- the panes -----------------------------------------------------------
-    // The main window shows the photo it opened (else the seam scheme, which
-    // has no junctions to show).
+    // What the sheet's pane shows: the photo the sheet's values were clicked
+    // on (the one open in the main window, when any junction on it is
+    // remembered), else the photo stored with the record whose values the
+    // sheet holds, else the seam scheme, which has no junctions to show.
+    enum class SheetSource { ClickedPhoto, RecordPhoto, Scheme };
+    struct SheetPhoto {
+        SheetSource source = SheetSource::Scheme;
+        std::string title;
+        // Which it is and why, in a sentence under the title.
+        std::string says;
+        // RecordPhoto: the photo to read and the record's photo entry (valid
+        // until the photos change), and the texts while it is read or when
+        // it cannot be.
+        std::optional<std::string> path;
+        const PhotoEntry* entry = nullptr;
+        std::string opening;
+        std::string recordName;
+    };
+    SheetPhoto sheetPhoto() const;
+    // The sheet's values were clicked on the photo open in the main window.
     bool sheetShowsPhoto() const;
     std::string sheetTitle() const;
+    // The sheet's pane once reading the record's photo at `path` failed.
+    std::string sheetUnreadableText(const std::string& path, const std::string& error) const;
 
     // Where the candidate's photo is and what its pane says until it shows.
     struct CandidatePhoto {

@@ -2,10 +2,12 @@
 
 #include "model/NumberText.h"
 #include "model/Standardisation.h"
+#include "uilogic/PictureFit.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <set>
 
 namespace korvex {
 
@@ -22,6 +24,16 @@ PointI rounded(float x, float y) {
 
 bool isMarginal(SeamGroupId group) {
     return group == SeamGroupId::LeftMarginal || group == SeamGroupId::RightMarginal;
+}
+
+// "M4", "C12": the seam a box of a group holds, as its label reads in upper case.
+std::string seamName(const SeamGroup& g, std::size_t index) {
+    return g.seamLetter + std::to_string(g.firstSeamNumber + static_cast<int>(index));
+}
+
+// "M1 to M8".
+std::string groupRange(const SeamGroup& g) {
+    return seamName(g, 0) + " to " + seamName(g, g.lastIndex());
 }
 
 } // namespace
@@ -47,6 +59,8 @@ void DigitisingModel::setBoxText(SeamGroupId group, std::size_t index, std::stri
     // describes the boxes.
     sheet_.setCell(group, index, std::move(text));
     setSegment(group, index, std::nullopt);
+    if (const std::size_t at = seamGroup(group).firstSheetIndex + index; at < lengthSteps_.size())
+        lengthSteps_[at].reset();
     endClickHistory();
     measured_[static_cast<std::size_t>(group)] = false;
     out().boxTextChanged(group, index);
@@ -204,8 +218,10 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
             click.written = BoxRef{group, index};
             click.previousText = sheet_.cell(group, index);
             click.previousSegment = segments_[g.firstSheetIndex + index];
+            click.previousSteps = lengthSteps_[g.firstSheetIndex + index];
             sheet_.setCell(group, index, lengthText(std::sqrt(dx * dx + dy * dy)));
             measured_[static_cast<std::size_t>(group)] = false;
+            lengthSteps_[g.firstSheetIndex + index] = LengthSteps{previousZoomStep_, zoomSteps_};
             const auto to = photoPixelOf({x, y});
             setSegment(group, index,
                        previousPhotoPoint_ && to
@@ -227,9 +243,11 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
         moveFocus(group, static_cast<std::size_t>(state_.targetIndex));
     } else {
         state_.chainStarted = 1;
+        chainStart_ = rounded(x, y);
     }
     state_.previousPoint = state_.bandEnd = rounded(x, y);
     previousPhotoPoint_ = photoPixelOf({x, y});
+    previousZoomStep_ = zoomSteps_;
     pushClick(std::move(click));
 }
 
@@ -242,6 +260,8 @@ DigitisingModel::Click DigitisingModel::clickBefore() const {
     click.bandEnd = state_.bandEnd;
     click.previousPhotoPoint = previousPhotoPoint_;
     click.focus = focus_;
+    click.chainStart = chainStart_;
+    click.previousZoomStep = previousZoomStep_;
     return click;
 }
 
@@ -264,7 +284,12 @@ void DigitisingModel::zoom(int button, float x, float y) {
     view_.width = static_cast<float>(width);
     view_.top = static_cast<float>(y - (y - static_cast<double>(view_.top)) * f);
     view_.height = static_cast<float>(height);
+    zoomStepped();
     geometryChanged();
+}
+
+void DigitisingModel::zoomStepped() {
+    ++zoomSteps_;
 }
 
 void DigitisingModel::PointerMove(float x, float y) {
@@ -345,8 +370,10 @@ void DigitisingModel::pictureChanged(float naturalWidthTwips, float naturalHeigh
     if (w >= 1.0 && h >= 1.0 && w <= INT32_MAX && h <= INT32_MAX)
         photoSize_ = PixelSize{static_cast<int>(w), static_cast<int>(h)};
     // Points on another picture mean nothing on this one; a chain that goes
-    // on across the change writes its next length without junctions.
+    // on across the change writes its next length without junctions, and
+    // at another scale.
     previousPhotoPoint_.reset();
+    zoomStepped();
     restoreSegments({});
 }
 
@@ -400,6 +427,7 @@ bool DigitisingModel::undoLastClick() {
         const auto [group, index] = *click.written;
         sheet_.setCell(group, index, click.previousText);
         setSegment(group, index, click.previousSegment);
+        lengthSteps_[seamGroup(group).firstSheetIndex + index] = click.previousSteps;
         out().boxTextChanged(group, index);
         sheetChanged();
     }
@@ -415,6 +443,8 @@ bool DigitisingModel::undoLastClick() {
     state_.previousPoint = click.previousPoint;
     state_.bandEnd = click.bandEnd;
     previousPhotoPoint_ = click.previousPhotoPoint;
+    chainStart_ = click.chainStart;
+    previousZoomStep_ = click.previousZoomStep;
     // Focusing a marginal box sets targetIndex to it, so the index is put back
     // after the focus.
     if (click.focus)
@@ -607,6 +637,142 @@ bool DigitisingModel::groupSpansZoomSteps(SeamGroupId group) const {
         high = std::max(high, ratio);
     }
     return low > 0.0 && high > low * (1.0 + kZoomStepTolerance);
+}
+
+// --- the chain ------------------------------------------------------------------------
+
+std::optional<PointI> DigitisingModel::chainStart() const {
+    if (state_.chainStarted != 1)
+        return std::nullopt;
+    return chainStart_;
+}
+
+void DigitisingModel::endChain() {
+    if (state_.chainStarted == 0)
+        return;
+    state_.chainStarted = 0;
+    requestRepaint(); // the band and the start marker go with the chain
+}
+
+std::optional<SeamGroupId> DigitisingModel::digitisedGroup() const {
+    for (SeamGroupId group : kLabelledGroups)
+        if (state_.groupActive[static_cast<std::size_t>(group)] == 1)
+            return group;
+    return std::nullopt;
+}
+
+std::string DigitisingModel::nextClickText() const {
+    if (checked(kZoomBox))
+        return "Next click zooms in; a right click zooms out";
+    if (dragMode_ == DragMode::Automatic)
+        return "Next click drags the picture";
+    const auto group = digitisedGroup();
+    if (!group)
+        return "Next click measures nothing: tick Marginal or Central to measure";
+    const SeamGroup& g = seamGroup(*group);
+    const bool started = state_.chainStarted == 1;
+    const auto index = static_cast<std::size_t>(std::max<std::int16_t>(state_.targetIndex, 0));
+    std::string text;
+    if (state_.targetIndex < 0 || index > g.lastIndex()) {
+        // Left by an unfinished chain of a longer group: the length has no box here.
+        const std::string why = ", as " + groupRange(g) + " have no box " +
+                                std::to_string(index + 1) + "; the chain after it starts at " +
+                                seamName(g, 0);
+        text = started ? "Next click ends the chain without a value" + why
+                       : "Next click starts a chain, and the click after it ends that chain "
+                         "without a value" +
+                             why;
+    } else if (started) {
+        text = "Next click: " + seamName(g, index) + ", from junction " + std::to_string(index + 1);
+        if (previousZoomStep_ != zoomSteps_)
+            text += " (clicked before a zoom step, so this length would mix two scales)";
+    } else {
+        text = "Next click starts a chain at " + seamName(g, index);
+    }
+    if (mixesScales(*group))
+        text += ". " + groupRange(g) + " were clicked across a zoom step and mix two scales: "
+                                       "measure them again";
+    return text;
+}
+
+// --- zoom steps ---------------------------------------------------------------------------
+
+bool DigitisingModel::mixesScales(SeamGroupId group) const {
+    // Measured from its junctions, every length is in photo pixels: one scale.
+    if (measuredInPhotoPixels(group))
+        return false;
+    const SeamGroup& g = seamGroup(group);
+    std::set<std::uint64_t> steps;
+    for (std::size_t i = 0; i < g.count; ++i) {
+        const std::size_t at = g.firstSheetIndex + i;
+        if (at >= lengthSteps_.size() || !lengthSteps_[at])
+            continue;
+        if (lengthSteps_[at]->from != lengthSteps_[at]->to)
+            return true;
+        steps.insert(lengthSteps_[at]->to);
+    }
+    return steps.size() > 1;
+}
+
+void DigitisingModel::setShownArea(float width, float height) {
+    shownWidth_ = width;
+    shownHeight_ = height;
+}
+
+float DigitisingModel::areaWidth() const {
+    return shownWidth_ > 0.0F ? std::min(shownWidth_, viewportWidth_) : viewportWidth_;
+}
+
+float DigitisingModel::areaHeight() const {
+    return shownHeight_ > 0.0F ? std::min(shownHeight_, viewportHeight_) : viewportHeight_;
+}
+
+std::optional<PictureFit::Placement> DigitisingModel::wholeIn(double width, double height) const {
+    // The picture's own proportions; a picture without a size keeps those it is shown at.
+    if (photoSize_)
+        return PictureFit::whole(photoSize_->width, photoSize_->height, width, height);
+    return PictureFit::whole(view_.width, view_.height, width, height);
+}
+
+bool DigitisingModel::fitWhole() {
+    const auto fit = wholeIn(shownWidth_, shownHeight_);
+    if (!fit)
+        return false;
+    viewportWidth_ = shownWidth_;
+    viewportHeight_ = shownHeight_;
+    const PictureView before = view_;
+    view_ = {static_cast<float>(fit->left), static_cast<float>(fit->top),
+             static_cast<float>(fit->width), static_cast<float>(fit->height)};
+    stretch_ = true;
+    pictureVisible_ = true;
+    if (view_.width != before.width || view_.height != before.height)
+        zoomStepped();
+    geometryChanged();
+    return true;
+}
+
+bool DigitisingModel::zoomAbout(double steps, float x, float y) {
+    const double factor = std::pow(kWheelStep, steps);
+    const double areaW = areaWidth();
+    const double areaH = areaHeight();
+    const auto whole = wholeIn(areaW, areaH);
+    if (!whole)
+        return false;
+    double maxWidth = kMaxPictureTwips;
+    if (photoSize_)
+        maxWidth = std::min(maxWidth, Coordinates::pixelsToTwips(photoSize_->width * kMaxPixelZoom));
+    const double minWidth = std::max(whole->width, static_cast<double>(kMinPictureTwips));
+    const PictureFit::Placement from{view_.left, view_.top, view_.width, view_.height};
+    const auto to = PictureFit::zoomedAbout(from, factor, view_.left + static_cast<double>(x),
+                                            view_.top + static_cast<double>(y), areaW, areaH,
+                                            std::min(minWidth, maxWidth), maxWidth);
+    if (!to)
+        return false;
+    view_ = {static_cast<float>(to->left), static_cast<float>(to->top),
+             static_cast<float>(to->width), static_cast<float>(to->height)};
+    zoomStepped();
+    geometryChanged();
+    return true;
 }
 
 } // namespace korvex

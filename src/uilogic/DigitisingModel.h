@@ -5,6 +5,7 @@
 #include "model/SeamGroup.h"
 #include "uilogic/Coordinates.h"
 #include "uilogic/Picture.h"
+#include "uilogic/PictureFit.h"
 
 #include <array>
 #include <cstddef>
@@ -259,6 +260,49 @@ public:
     // standardised values alike; nothing to say for fewer than two seams.
     bool groupSpansZoomSteps(SeamGroupId group) const;
     static constexpr double kZoomStepTolerance = 0.03;
+    // --- the chain ---------------------------------------------------------
+    // Where the chain under way started, in picture twips; nothing while no
+    // chain is under way.
+    std::optional<PointI> chainStart() const;
+    // Ends the chain under way ("Start a New Chain", Escape over the
+    // picture), so that the next click starts one; the boxes, targetIndex,
+    // the focus and the guide line stay as they are. Undo of the last click
+    // still takes that click back, with the chain it belonged to.
+    void endChain();
+    // What the next left click on the picture does, in words for the
+    // window's status line: "Next click: M4, from junction 4", "Next click
+    // starts a chain at M1", or what the ticked tool does. It warns when the
+    // next length, or the group being digitised, mixes zoom scales.
+    std::string nextClickText() const;
+
+    // --- zoom steps --------------------------------------------------------
+    // Every change of the picture's shown size (a Zoom click, Ctrl + wheel,
+    // fitting) scales picture twips and so every length measured after it.
+    // Each clicked length remembers the zoom step its two clicks were made
+    // at; a group whose clicked lengths were not all made at one step (a
+    // chain clicked across a zoom step) mixes two scales, and its
+    // standardised proportions mean nothing until it is measured again.
+    // Typing, a fill or another text in a box forgets its length's step.
+    bool mixesScales(SeamGroupId group) const;
+    std::uint64_t zoomSteps() const { return zoomSteps_; }
+
+    // The part of the viewport that the window shows, from its origin, in
+    // viewport twips; fitting and wheel zooming keep the picture to it.
+    void setShownArea(float width, float height);
+    // "Fit the Whole Photo": the viewport becomes the shown area and the
+    // whole picture is shown in it, centred, at its own aspect ratio.
+    // False, changing nothing, without a shown area or a picture size.
+    bool fitWhole();
+    // Ctrl + wheel: zooms by kWheelStep to the power `steps` about the
+    // picture point (x, y), picture twips, which stays under the pointer.
+    // The picture never shrinks below the whole picture in the shown area,
+    // nor grows beyond kMaxPixelZoom screen pixels per photo pixel, and it
+    // is kept covering the shown area (or inside it, when smaller). Unlike
+    // the Zoom tool it needs no tool and leaves every check box as it is.
+    // False when nothing changed (at a limit).
+    bool zoomAbout(double steps, float x, float y);
+    static constexpr double kWheelStep = 1.2;
+    static constexpr double kMaxPixelZoom = 32.0;
 
     // --- digitising state and overlays ------------------------------------
     const DigitisingState& state() const { return state_; }
@@ -271,6 +315,15 @@ public:
 
 private:
     void zoom(int button, float x, float y);
+    // The shown size changed: lengths clicked from now on are of another scale.
+    void zoomStepped();
+    // The group whose clicks are digitised, the first switched on.
+    std::optional<SeamGroupId> digitisedGroup() const;
+    // What is shown of the viewport: the shown area within the viewport.
+    float areaWidth() const;
+    float areaHeight() const;
+    // The whole picture in an area of that size, centred.
+    std::optional<PictureFit::Placement> wholeIn(double width, double height) const;
     void digitiseClick(SeamGroupId group, float x, float y);
     void setPointerShape(PointerShape shape);
     // The picture moved or changed size: tell the window, and drop the band.
@@ -317,6 +370,23 @@ private:
         std::string previousText;
         std::optional<PhotoSegment> previousSegment;
     };
+
+    // The first click of the chain under way.
+    PointI chainStart_;
+    float shownWidth_ = 0.0F;
+    float shownHeight_ = 0.0F;
+    std::uint64_t zoomSteps_ = 0;
+    // The zoom step of the chain's previous click.
+    std::uint64_t previousZoomStep_ = 0;
+    // For each record value (sheet order) made by a click: the zoom steps of
+    // its two clicks.
+    struct LengthSteps {
+        std::uint64_t from = 0;
+        std::uint64_t to = 0;
+        bool operator==(const LengthSteps&) const = default;
+    };
+    std::array<std::optional<LengthSteps>, MeasurementSheet::kRecordValueCount> lengthSteps_{};
+    // What a click changed, to take it back.
     struct Click {
         std::optional<BoxRef> written;
         std::vector<Rewrite> rewrites;
@@ -329,6 +399,9 @@ private:
         PointI bandEnd;
         std::optional<PhotoPixel> previousPhotoPoint;
         std::optional<BoxRef> focus;
+        PointI chainStart;
+        std::uint64_t previousZoomStep = 0;
+        std::optional<LengthSteps> previousSteps;
     };
     std::vector<Click> clicks_;
     // The rewrites of the move or measuring being made.

@@ -50,6 +50,10 @@ void MainWindowModel::ClearSheet() {
     d.resetGuide();
     for (SeamGroupId group : kLabelledGroups)
         d.GroupCheckChanged(group);
+    // The band drawn last would stay on the photo like a measured segment
+    // beside boxes that hold none; the next pointer move draws it afresh
+    // while the chain goes on.
+    d.requestRepaint();
 }
 
 void MainWindowModel::Command_Click(int command) {
@@ -394,12 +398,20 @@ void MainWindowModel::OpenPicture() {
                              PlatformServices::Buttons::Ok);
         return;
     }
-    if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture))
-        photoRecords_.photoOpened(*path);
+    if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture)) {
+        photoRecords_.photoOpened(*path, picture.damage);
+        photoChanged();
+    }
 }
 
 void MainWindowModel::OpenRecordPhoto() {
     photoRecords_.openRecordPhoto();
+    photoChanged();
+}
+
+void MainWindowModel::photoChanged() {
+    if (onPhotoChanged)
+        onPhotoChanged();
 }
 
 void MainWindowModel::say(const std::string& text, const char* title, PlatformServices::Icon icon) {

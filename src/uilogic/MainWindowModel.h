@@ -97,6 +97,8 @@ public:
     std::function<void()> onDisplayChanged;
     // The data set, the sheet or a display changed: what a crash would lose.
     std::function<void()> onChanged;
+    // A photo may have been opened: its damage note (photoRecords()) may be another.
+    std::function<void()> onPhotoChanged;
 
     // --- recovery after a crash ---------------------------------------------
     RecoverySnapshot snapshot() const;
@@ -242,6 +244,7 @@ private:
     void mended(std::optional<std::size_t> recordNumber);
     void say(const std::string& text, const char* title, PlatformServices::Icon icon);
     void displayChanged();
+    void photoChanged();
     // A copy that refers to the companion on disk gets the photos and
     // decisions saved there back from it (with a message when it changed).
     void takeSavedPhotos(RecoverySnapshot& s);

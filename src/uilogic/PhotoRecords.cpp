@@ -22,6 +22,11 @@ void PhotoRecords::message(const std::string& text, PlatformServices::Icon icon)
     services_.messageBox(text, title_, icon, PlatformServices::Buttons::Ok);
 }
 
+void PhotoRecords::photoOpened(const std::string& path, const std::string& damage) {
+    openPhoto_ = path;
+    damageNote_ = damage.empty() ? std::string() : "The photo " + quoted(path) + " is damaged: " + damage;
+}
+
 std::optional<PhotoEntry> PhotoRecords::entryForAppend() const {
     const auto size = digitising_.photoSize();
     const auto& segments = digitising_.segments();
@@ -123,7 +128,7 @@ void PhotoRecords::openRecordPhoto() {
     }
     if (!digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture))
         return;
-    photoOpened(*path);
+    photoOpened(*path, picture.damage);
     const auto size = digitising_.photoSize();
     digitising_.restoreSegments(size ? segmentsAtSize(found, size->width, size->height)
                                      : found.segments);

@@ -25,8 +25,14 @@ public:
     // The photo the user opened last, while it is shown.
     const std::optional<std::string>& openPhoto() const { return openPhoto_; }
 
-    // A photo was opened and is shown; the scheme or a failed open says nothing.
-    void photoOpened(const std::string& path) { openPhoto_ = path; }
+    // A photo was opened and is shown; the scheme or a failed open says
+    // nothing. `damage` says how its file is damaged (PictureResult), empty
+    // for a whole file.
+    void photoOpened(const std::string& path, const std::string& damage = {});
+    // What the window says beside the photo open now while its file is
+    // damaged, so that its grey part is not taken for the shell: "The photo
+    // “…” is damaged: its file ends early, …". Empty for a whole photo.
+    const std::string& damageNote() const { return damageNote_; }
 
     // What a record appended now keeps: with a photo open and at least one
     // length clicked on it, the photo and its segments (the Document ties
@@ -70,6 +76,7 @@ private:
     const Document& document_;
     std::string title_;
     std::optional<std::string> openPhoto_;
+    std::string damageNote_;
     std::optional<RecordIdentity> shown_;
 };
 

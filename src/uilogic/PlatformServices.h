@@ -29,6 +29,9 @@ public:
         // Shared with the window that shows it; may be null in a platform
         // that decodes nothing (a fake).
         std::shared_ptr<const Picture> picture;
+        // A picture that opened although its file is damaged: how, to follow
+        // "The photo … is damaged: "; empty for a whole file.
+        std::string damage;
     };
 
     // What reading or writing a whole file gave; `error` says why it failed.

@@ -1,5 +1,6 @@
 #include "ui/CatalogueFindingsWindow.h"
 #include "ui/CatalogueReportWindow.h"
+#include "ui/CatalogueWindows.h"
 #include "ui/Form1.h"
 
 #include "../analysis/CatalogueFixtures.h"
@@ -17,14 +18,19 @@
 #include <QHeaderView>
 #include <QImage>
 #include <QLabel>
+#include <QLegend>
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QProgressDialog>
+#include <QValueAxis>
+#include <QXYSeries>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 using namespace korvex;
@@ -57,8 +63,38 @@ private slots:
     }
     void cleanup() { form.reset(); }
 
+    // Both windows of a finished run close by Escape, Ctrl+W and "Close".
+    void theReportAndTheFindingsHaveEveryWayOut() {
+        CatalogueCommands commands(*services, form->model());
+        for (const auto command : {CatalogueCommands::Command::Evaluate,
+                                   CatalogueCommands::Command::Check}) {
+            services->inputAnswers.push_back("");
+            const std::shared_ptr<CatalogueCommands::Run> run = commands.start(command);
+            QVERIFY(run);
+            run->run();
+            QVERIFY(commands.finished(*run));
+            test::expectEveryWayOut([&]() -> QWidget* {
+                QWidget* window = nullptr;
+                if (command == CatalogueCommands::Command::Evaluate)
+                    window = new CatalogueReportWindow(commands, run, form.get());
+                else
+                    window = new CatalogueFindingsWindow(commands, run, form.get());
+                window->setAttribute(Qt::WA_DeleteOnClose);
+                return window;
+            });
+        }
+    }
+
     void evaluateOpensTheReport() {
         run("catalogueEvaluate");
+        // The progress dialog is wide enough for its whole title in a title bar.
+        auto* windows = form->findChild<CatalogueWindows*>(QStringLiteral("catalogueWindows"));
+        QVERIFY(windows && windows->progressDialog());
+        QProgressDialog* progress = windows->progressDialog();
+        QCOMPARE(progress->windowTitle(), QStringLiteral("Evaluate Matching"));
+        QVERIFY(progress->minimumWidth() >=
+                progress->fontMetrics().horizontalAdvance(progress->windowTitle()) * 3 / 2 +
+                    CatalogueWindows::kTitleBarExtras);
         CatalogueReportWindow* report = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((report = form->findChild<CatalogueReportWindow*>()), 20000);
         QVERIFY(report->isVisible());
@@ -76,12 +112,46 @@ private slots:
 
         QCOMPARE(report->curveView()->chart()->series().size(), 3);
         QCOMPARE(report->curveView()->chart()->series().at(2)->name(), QStringLiteral("D"));
+        // Each curve has a line style and a marker of its own, so D1 shows
+        // where it runs under D.
+        QSet<int> styles;
+        QSet<qint64> markers;
+        for (QAbstractSeries* s : report->curveView()->chart()->series()) {
+            auto* curve = qobject_cast<QXYSeries*>(s);
+            QVERIFY(curve);
+            styles.insert(int(curve->pen().style()));
+            QVERIFY(!curve->lightMarker().isNull());
+            markers.insert(curve->lightMarker().cacheKey());
+            int shown = 0;
+            for (int p = 0; p < curve->count(); ++p)
+                shown += curve->pointConfiguration(p)
+                             .value(QXYSeries::PointConfiguration::Visibility, true)
+                             .toBool();
+            QCOMPARE(shown, 10); // every fifth rank of fifty
+        }
+        QCOMPARE(styles.size(), 3);
+        QCOMPARE(markers.size(), 3);
+        QVERIFY(report->curveView()->chart()->legend()->markerShape() ==
+                QLegend::MarkerShapeFromSeries);
         // Same animal, different animals and the threshold, for each distance.
         for (int k = 0; k < 3; ++k) {
             report->distanceBox()->setCurrentIndex(k);
             const auto series = report->histogramView()->chart()->series();
             QCOMPARE(series.size(), 3);
             QVERIFY(series.at(2)->name().startsWith(QStringLiteral("Threshold ")));
+            // Ticks at round values: 1, 2 or 5 times a power of ten, from a multiple of it.
+            for (QAbstractAxis* a : report->histogramView()->chart()->axes()) {
+                auto* values = qobject_cast<QValueAxis*>(a);
+                QVERIFY(values);
+                QCOMPARE(values->tickType(), QValueAxis::TicksDynamic);
+                const double step = values->tickInterval();
+                const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+                QVERIFY2(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 ||
+                             std::abs(mantissa - 5) < 1e-9,
+                         qPrintable(QString::number(step)));
+                const double multiples = values->tickAnchor() / step;
+                QVERIFY(std::abs(multiples - std::round(multiples)) < 1e-6);
+            }
         }
         // On X11 a combo box's accessible name is its value; its label names it.
         QCOMPARE(report->distanceBox()->accessibleName(),

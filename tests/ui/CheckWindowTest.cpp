@@ -321,6 +321,61 @@ private slots:
         QCOMPARE(pane.view().dx, 0.0);
     }
 
+    // The sheet's values shown from a stored record, another photo open: the
+    // pane shows the record's own photo with its junctions, and says so.
+    void theSheetPaneShowsThePhotoTheValuesCameFrom() {
+        const QString first = copyOfSample("first.jpg");
+        digitise(first, 0);
+        const auto firstSegments = digitising().segments();
+        append("A");
+        QTest::mouseClick(form->command(4), Qt::LeftButton);
+        append("Z"); // a record without a photo
+        digitise(copyOfSample("second.jpg"), 3);
+        append("B");
+        QTest::mouseClick(form->command(10), Qt::LeftButton); // "-": record 2, Z
+        QTest::mouseClick(form->command(10), Qt::LeftButton); // record 1, A
+        QCOMPARE(form->findChild<QLabel*>(str("Label4"))->text(), str("A"));
+        form->menuEntry(str("comp"), 45)->trigger();
+        pressEnterOn(1);
+        CheckWindow* check = waitForCandidatePhoto();
+        QVERIFY(check);
+        QVERIFY(check->sheetPane()->hasPicture());
+        const auto& shown = check->sheetPane()->segments();
+        for (std::size_t i = 0; i < firstSegments.size(); ++i) {
+            QCOMPARE(shown[i].has_value(), firstSegments[i].has_value());
+            if (firstSegments[i])
+                QVERIFY(std::abs(shown[i]->to.x - firstSegments[i]->to.x) < 0.01);
+        }
+        QVERIFY(check->sheetPane()->segments() != digitising().segments());
+        QCOMPARE(check->sheetSource()->text(),
+                 str("The sheet holds the values of record 1 \u201cA\u201d: this is the photo "
+                     "stored with it."));
+        QVERIFY(readsItsText(check->sheetSource(), str("Sheet's photo")));
+        test::saveScreenshot(check, str("check-window-record-photo.png"));
+
+        // Z keeps no photo: the scheme, and why.
+        check->close();
+        QTest::mouseClick(form->command(11), Qt::LeftButton); // "+": record 2, Z
+        form->menuEntry(str("comp"), 45)->trigger();
+        pressEnterOn(1);
+        check = waitForCandidatePhoto();
+        QVERIFY(check->sheetPane()->hasPicture());
+        QVERIFY(check->sheetPane()->segments() == DigitisingModel::Segments{});
+        QVERIFY(check->sheetSource()->text().endsWith(
+            str("record 2 \u201cZ\u201d, whose values the sheet holds, keeps no photo: the seam "
+                "scheme is shown.")));
+    }
+
+    void theCheckWindowHasEveryWayOut() {
+        append("A");
+        append("B");
+        form->menuEntry(str("comp"), 45)->trigger();
+        test::expectEveryWayOut([this]() -> QWidget* {
+            pressEnterOn(0);
+            return form->checkWindow();
+        });
+    }
+
     void onlyARankedLineCanBeChecked() {
         append("A");
         append("B");

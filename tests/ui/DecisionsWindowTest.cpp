@@ -51,6 +51,10 @@ private slots:
     }
     void cleanup() { form.reset(); }
 
+    void everyWayOutClosesIt() {
+        test::expectEveryWayOut([this]() -> QWidget* { return openFromMenu(); });
+    }
+
     void listsEveryDecisionAndCopiesIt() {
         Document& records = form->model().document();
         records.recordDecision(decision({"NEW", "NEW\t1", 0}, {"B", "B\t2", 1},

@@ -4,6 +4,7 @@
 #include "ui/PictureArea.h"
 
 #include "ScriptedServices.h"
+#include "WindowTestHelpers.h"
 #include "model/RecordLine.h"
 
 #include <QAbstractButton>
@@ -18,7 +19,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QStatusBar>
 #include <QTest>
+#include <QWheelEvent>
 #include <QWindow>
 
 #include <deque>
@@ -49,6 +52,25 @@ private:
     void clickPicture(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseMove(form->pictureArea(), at);
         QTest::mouseClick(form->pictureArea(), button, {}, at);
+    }
+    // Ctrl + one notch of the wheel (`notches` < 0 turns it towards the user).
+    void ctrlWheel(QPoint at, int notches) {
+        const QPointF global = form->pictureArea()->mapToGlobal(QPointF(at));
+        QWheelEvent wheel(QPointF(at), global, QPoint(), QPoint(0, 120 * notches), Qt::NoButton,
+                          Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form->pictureArea(), &wheel);
+    }
+    QImage pictureImage() { return form->pictureArea()->grab().toImage(); }
+    // Pixels of `image` along the line from `a` to `b` that are pure red,
+    // the rubber band's colour on the scheme's white.
+    static int redPixelsAlong(const QImage& image, QPoint a, QPoint b) {
+        int red = 0;
+        for (int k = 2; k < 98; ++k) {
+            const QPoint p = a + (b - a) * k / 100;
+            const QColor c = image.pixelColor(p);
+            red += c.red() > 200 && c.green() < 60 && c.blue() < 60;
+        }
+        return red;
     }
     void saveScreenshot(const QString& name) {
         QDir().mkpath(str(SCREENSHOT_DIR));
@@ -644,6 +666,155 @@ private slots:
         area->setSnapping(true);
         const QPointF blank = junction + QPointF(-60, 60);
         QCOMPARE(area->landingPoint(blank, false)->x, area->landingPoint(blank, true)->x);
+    }
+
+    // A stray chain: after a finished group a stray click starts a
+    // chain, which the line and the marker show and Escape over the picture ends.
+    void aStrayChainIsSeenAndEndedWithEscapeOverThePicture() {
+        QLabel* line = form->nextClickLine();
+        QVERIFY(line && line->isVisible());
+        QVERIFY(form->statusBar()->isAncestorOf(line));
+        QCOMPARE(line->text(), str("Next click measures nothing: tick Marginal or Central to measure"));
+        QTest::mouseClick(form->check(1), Qt::LeftButton);
+        QCOMPARE(line->text(), str("Next click starts a chain at M1"));
+        for (int i = 0; i < 9; ++i)
+            clickPicture(QPoint(100, 60 + 20 * i));
+        QCOMPARE(line->text(), str("Next click starts a chain at M1"));
+        const QPoint stray(420, 330);
+        clickPicture(stray);
+        QCOMPARE(line->text(), str("Next click: M1, from junction 1"));
+        // Assistive technology reads the line as it changes.
+        QCOMPARE(QAccessible::queryAccessibleInterface(line)->text(QAccessible::Name), line->text());
+        // The start of the chain is drawn as a ring around the stray point.
+        const QColor ring = pictureImage().pixelColor(stray + QPoint(9, 0));
+        QVERIFY2(ring.red() > 200 && ring.green() > 200 && ring.blue() < 100,
+                 qPrintable(ring.name()));
+
+        // "Clear the Sheet" keeps the chain, as it always did, but leaves no
+        // segment or band on the picture: only the marker shows the chain.
+        const QPoint pointer(300, 380);
+        QTest::mouseMove(form->pictureArea(), pointer);
+        QVERIFY(redPixelsAlong(pictureImage(), stray, pointer) > 50);
+        const QColor blue = JunctionPainter::groupColour(LM);
+        QCOMPARE(pictureImage().pixelColor(QPoint(100, 80)), blue);
+        QTest::mouseClick(form->command(4), Qt::LeftButton);
+        const QImage cleared = pictureImage();
+        QCOMPARE(redPixelsAlong(cleared, stray, pointer), 0);
+        QVERIFY(cleared.pixelColor(QPoint(100, 80)) != blue);
+        QVERIFY(model().chainStart().has_value());
+        QCOMPARE(line->text(), str("Next click: M1, from junction 1"));
+        saveScreenshot(str("form1-stray-chain.png"));
+
+        // Escape with the pointer away from the picture does not end it.
+        QTest::mouseMove(form->check(3));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(model().chainStart().has_value());
+        // Over the picture it does, from the sheet box that has the focus.
+        QTest::mouseMove(form->pictureArea(), pointer);
+        QCOMPARE(QApplication::focusWidget(), text1(0));
+        QTest::keyClick(text1(0), Qt::Key_Escape);
+        QVERIFY(!model().chainStart());
+        QCOMPARE(line->text(), str("Next click starts a chain at M1"));
+        const QColor gone = pictureImage().pixelColor(stray + QPoint(9, 0));
+        QVERIFY2(!(gone.red() > 200 && gone.green() > 200 && gone.blue() < 100),
+                 qPrintable(gone.name()));
+        clickPicture(QPoint(100, 60));
+        clickPicture(QPoint(100, 80));
+        QCOMPARE(text1(0)->text(), str("300"));
+
+        // "Photo > Start a New Chain" does the same.
+        QAction* entry = form->findChild<QAction*>(str("photoNewChain"));
+        QVERIFY(entry);
+        QCOMPARE(entry->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&')),
+                 str("Start a New Chain"));
+        entry->trigger();
+        QVERIFY(!model().chainStart());
+        QCOMPARE(line->text(), str("Next click starts a chain at M2"));
+    }
+
+    // A phone photo opens fitted to its width; the whole of it, Ctrl + wheel
+    // about the pointer, and a chain clicked across a zoom step flagged.
+    void theWholePhotoAndZoomingAboutThePointer() {
+        // As tall for its width as a phone photo on a wide window.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(str("tall.jpg"));
+        QImage tall(600, 1800, QImage::Format_RGB32);
+        tall.fill(QColor(120, 110, 90));
+        QVERIFY(tall.save(path, "JPEG"));
+        services->fileAnswers.push_back(path.toStdString());
+        form->menuEntry(str("open"), 0)->trigger();
+        QWidget* frame = form->pictureArea()->parentWidget();
+        const QRectF shown(QPointF(0, 0), QSizeF(frame->size()));
+        QVERIFY(form->pictureArea()->pictureRect().height() > shown.height());
+
+        QAction* whole = form->findChild<QAction*>(str("photoFitWhole"));
+        QVERIFY(whole);
+        QCOMPARE(whole->text().remove(QLatin1Char('&')), str("Fit the Whole Photo"));
+        whole->trigger();
+        const QRectF fitted = form->pictureArea()->pictureRect();
+        QVERIFY2(shown.adjusted(-0.5, -0.5, 0.5, 0.5).contains(fitted),
+                 qPrintable(QStringLiteral("%1 %2 %3 %4")
+                                .arg(fitted.x())
+                                .arg(fitted.y())
+                                .arg(fitted.width())
+                                .arg(fitted.height())));
+        QVERIFY(qAbs(fitted.height() - shown.height()) < 1.0 ||
+                qAbs(fitted.width() - shown.width()) < 1.0);
+        saveScreenshot(str("form1-whole-photo.png"));
+
+        // The photo point under the pointer stays under it (the middle of the
+        // photo, so that no edge of the frame stops it).
+        const QPoint at = fitted.center().toPoint();
+        const auto photoPoint = model().photoPixelOf(form->pictureArea()->mapToImage(at));
+        QVERIFY(photoPoint);
+        ctrlWheel(at, 3);
+        QVERIFY(form->pictureArea()->pictureRect().width() > fitted.width() * 1.7);
+        const QPointF back = form->pictureArea()->mapToView(*model().pictureTwipsOf(*photoPoint));
+        QVERIFY2(QLineF(back, QPointF(at)).length() < 0.5,
+                 qPrintable(QStringLiteral("%1, %2").arg(back.x()).arg(back.y())));
+        saveScreenshot(str("form1-wheel-zoom.png"));
+        // Out again: never below the whole photo, and no band where it could fill.
+        for (int i = 0; i < 10; ++i)
+            ctrlWheel(at, -1);
+        QVERIFY(qAbs(form->pictureArea()->pictureRect().height() - fitted.height()) < 1.0);
+        QVERIFY(shown.adjusted(-0.5, -0.5, 0.5, 0.5)
+                    .contains(form->pictureArea()->pictureRect()));
+
+        // A chain clicked across a wheel step: the boxes and the line say so.
+        QTest::mouseClick(form->check(5), Qt::LeftButton); // Central, left
+        QLineEdit* c1 = form->box(SeamGroupId::LeftCentral, 0);
+        QVERIFY(c1->toolTip().isEmpty());
+        clickPicture(at);
+        clickPicture(at + QPoint(0, 30));
+        ctrlWheel(at, 1);
+        QVERIFY(form->nextClickLine()->text().contains(str("clicked before a zoom step")));
+        clickPicture(at + QPoint(0, 60));
+        QVERIFY(form->nextClickLine()->text().endsWith(
+            str("C1 to C6 were clicked across a zoom step and mix two scales: measure them again")));
+        QCOMPARE(c1->toolTip(), str("Clicked across a zoom step: measure the group again"));
+        QCOMPARE(QAccessible::queryAccessibleInterface(c1)->text(QAccessible::Description),
+                 c1->toolTip());
+        // Without Ctrl the wheel zooms nothing.
+        const float width = model().pictureView().width;
+        const QPointF global = form->pictureArea()->mapToGlobal(QPointF(at));
+        QWheelEvent plain(QPointF(at), global, QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(form->pictureArea(), &plain);
+        QCOMPARE(model().pictureView().width, width);
+        // The check boxes stayed as they were through every wheel step.
+        QVERIFY(form->check(5)->isChecked());
+    }
+
+    // An addition to the list window: Escape and Ctrl+W close it as "Close" does.
+    void theListWindowHasEveryWayOut() {
+        QApplication::clipboard()->setText(str("A\t1\r\nB\t2\r\n"));
+        form->menuEntry(str("load"), 20)->trigger();
+        test::expectEveryWayOut([this]() -> QWidget* {
+            form->menuEntry(str("aha"), 20)->trigger();
+            return form->listWindow();
+        });
+        QCoreApplication::processEvents();
+        QVERIFY(!form->listWindow());
     }
 
     void closingPromptPaths() {

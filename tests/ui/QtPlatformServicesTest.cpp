@@ -2,7 +2,9 @@
 #include "testing/ScriptedDialogs.h"
 #include "ui/Form1.h"
 #include "ui/PictureArea.h"
+#include "ui/PhotoDecoder.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
@@ -11,6 +13,9 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -66,6 +71,12 @@ QByteArray jpegClaiming(int width, int height) {
 // boxes are recorded and answered OK, expected or not.
 using Scripted = fakes::ScriptedDialogs<QtPlatformServices>;
 
+// "Open Image of Tortoise Korvex" on `path`.
+void openByMenu(Form1& form, Scripted* services, const QString& path) {
+    services->fileAnswers = {path.toStdString()};
+    form.menuEntry(str("open"), 0)->trigger();
+}
+
 } // namespace
 
 class QtPlatformServicesTest : public QObject {
@@ -82,8 +93,7 @@ private slots:
         form.startUp();
         const QString good = dir.filePath(str("good.jpg"));
         writeAll(good, smallJpeg(300, 200));
-        services->fileAnswers = {good.toStdString()};
-        form.menuEntry(str("open"), 0)->trigger();
+        openByMenu(form, services, good);
         QCOMPARE(form.pictureArea()->renderer().imageSize(), QSize(300, 200));
 
         QByteArray png;
@@ -124,6 +134,80 @@ private slots:
                 QCOMPARE(form.pictureArea()->renderer().imageSize(), c.picture);
                 QCOMPARE(form.windowTitle(), path);
             }
+        }
+    }
+
+    // A JPEG cut short opens, its missing part grey, and the window says so
+    // beside the photo, with how much could be read; no question stops the user.
+    void aPhotoCutShortOpensWithANote() {
+        // Noise codes to about as many bytes per row all the way down.
+        QImage noise(480, 360, QImage::Format_RGB32);
+        QRandomGenerator random(7);
+        for (int y = 0; y < noise.height(); ++y)
+            for (int x = 0; x < noise.width(); ++x)
+                noise.setPixel(x, y, qRgb(int(random.bounded(256)), 60, 200));
+        QByteArray full;
+        QBuffer buffer(&full);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(noise.save(&buffer, "JPEG", 90));
+
+        QTemporaryDir dir;
+        auto scripted = std::make_unique<Scripted>();
+        Scripted* services = scripted.get();
+        Form1 form(std::move(scripted));
+        form.startUp();
+        const QString cut = dir.filePath(str("cut.jpg"));
+        writeAll(cut, full.left(full.size() / 2));
+        openByMenu(form, services, cut);
+        QCOMPARE(form.pictureArea()->renderer().imageSize(), QSize(480, 360));
+        QVERIFY(services->messages.empty());
+        QLabel* note = form.damageNote();
+        QVERIFY(note->isVisibleTo(&form));
+        const QRegularExpression says(
+            str("^The photo \"(.*)\" is damaged: its file ends early, and only about "
+                "(\\d+) % of the picture could be read; the rest shows grey\\.$"));
+        const auto match = says.match(note->text());
+        QVERIFY2(match.hasMatch(), qPrintable(note->text()));
+        QCOMPARE(match.captured(1), cut);
+        const int percent = match.captured(2).toInt();
+        QVERIFY2(percent >= 30 && percent <= 70, qPrintable(note->text()));
+        QCOMPARE(QAccessible::queryAccessibleInterface(note)->text(QAccessible::Name), note->text());
+
+        // A whole photo opened next has no note; nor has the whole file.
+        const QString whole = dir.filePath(str("whole.jpg"));
+        writeAll(whole, full);
+        openByMenu(form, services, whole);
+        QVERIFY(!note->isVisibleTo(&form));
+        QVERIFY(PhotoDecoder::decode(whole).damage.isEmpty());
+        // A reduced decode finds the damage too.
+        QVERIFY(PhotoDecoder::decode(cut, 100).damage.contains(str("% of the picture")));
+    }
+
+    // The grey band a decoder leaves may stand at any edge once the photo
+    // is turned upright.
+    void theGreyBandIsMeasuredAtEveryEdge() {
+        const QColor grey(128, 128, 128);
+        const struct {
+            QRect band; // in a 200 x 100 picture
+            double share;
+        } rows[] = {
+            {QRect(), 1.0},
+            {QRect(0, 75, 200, 25), 0.75},  // the bottom quarter
+            {QRect(0, 0, 200, 40), 0.6},    // turned half round: at the top
+            {QRect(150, 0, 50, 100), 0.75}, // turned a quarter: at a side
+            {QRect(0, 0, 20, 100), 0.9},
+            {QRect(0, 0, 200, 100), 0.0},
+            {QRect(0, 40, 200, 20), 1.0}, // grey in the middle is the picture's own
+        };
+        for (const auto& r : rows) {
+            QImage image(200, 100, QImage::Format_RGB32);
+            image.fill(QColor(90, 140, 30));
+            image.setPixelColor(5, 50, QColor(129, 127, 128)); // within a decoder's rounding
+            if (!r.band.isNull()) {
+                QPainter painter(&image);
+                painter.fillRect(r.band, grey);
+            }
+            QCOMPARE(PhotoDecoder::shareNotGrey(image), r.share);
         }
     }
 

@@ -299,7 +299,7 @@ TEST_F(CheckWindowModelTest, ThePanesNameTheRecordAndWhyAPhotoIsMissing) {
     EXPECT_EQ(checks.sheetTitle(), CheckWindowModel::kSchemeTitle);
     const std::string photo = "/data/photos/shell 1.jpg";
     services.files[photo] = "jpeg bytes";
-    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr}});
+    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, {}}});
     services.fileAnswers.push_back(photo);
     window.OpenPicture();
     d.setChecked(1, true); // the first tick only unticks "Drag and Drop"
@@ -347,6 +347,112 @@ TEST_F(CheckWindowModelTest, ThePanesNameTheRecordAndWhyAPhotoIsMissing) {
     EXPECT_EQ(candidate.title, "Candidate: record 2 \u201cN\u201d");
     EXPECT_EQ(candidate.placeholder, "The candidate, record 2 \u201cN\u201d, has no photo stored.");
     EXPECT_FALSE(candidate.entry);
+}
+
+// The sheet's pane shows the photo the values were clicked on, else the
+// photo stored with the record the sheet is, else the scheme, and says which.
+TEST_F(CheckWindowModelTest, TheSheetsPaneShowsThePhotoItsValuesCameFrom) {
+    using Source = CheckWindowModel::SheetSource;
+    const std::string photo = "/data/photos/shell 1.jpg";
+    services.files[photo] = "jpeg bytes";
+    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, {}}});
+    const std::string other = "/data/photos/other.jpg";
+    services.files[other] = "jpeg bytes";
+    services.pictures.push_back({other, {true, 3000 * 15.0F, 4000 * 15.0F, {}, nullptr, {}}});
+    auto open = [&](const std::string& path) {
+        services.fileAnswers.push_back(path);
+        window.OpenPicture();
+    };
+    // Two junctions clicked on the photo open: M1.
+    auto clickM1 = [&] {
+        d.setChecked(1, true); // the first tick after opening only unticks "Drag and Drop"
+        d.setChecked(1, true);
+        d.PointerDown(DigitisingModel::kLeftButton, 100, 100);
+        d.PointerDown(DigitisingModel::kLeftButton, 400, 500);
+    };
+    auto checkFirstLine = [&](Measure by) {
+        window.comp_Click(by == Measure::D1 ? MainWindowModel::MarginalD1 : MainWindowModel::Combined);
+        ASSERT_TRUE(checks.checkSelected(0));
+    };
+    const struct {
+        std::function<void()> step;
+        Source source;
+        std::string title;
+        std::string says;
+        std::optional<std::string> path;
+    } rows[] = {
+        {[] {}, Source::Scheme, CheckWindowModel::kSchemeTitle,
+         "No photo is open in the main window: the seam scheme is shown.", std::nullopt},
+        // Clicked on the photo open, and appended as A with it.
+        {[&] {
+             open(photo);
+             clickM1();
+             services.inputAnswers.push_back("A");
+             window.AppendToList();
+             window.FillSheetFromText(line("B", 0.4));
+             services.inputAnswers.push_back("B");
+             window.AppendToList(); // B keeps no photo: nothing was clicked for it
+             window.ShowPickedRecord(1);
+             open(photo);
+             clickM1();
+             checkFirstLine(Measure::D1);
+         },
+         Source::ClickedPhoto, "Sheet: shell 1.jpg",
+         "The sheet's values were clicked on this photo, the one open in the main window.",
+         std::nullopt},
+        // A shown again while another photo is open: A's own photo.
+        {[&] {
+             open(other);
+             window.ShowPickedRecord(1);
+             checkFirstLine(Measure::D);
+         },
+         Source::RecordPhoto, "Sheet: record 1 \u201cA\u201d, shell 1.jpg",
+         "The sheet holds the values of record 1 \u201cA\u201d: this is the photo stored with it.",
+         photo},
+        {[&] {
+             window.ShowPickedRecord(2);
+             checkFirstLine(Measure::D);
+         },
+         Source::Scheme, "Sheet: the seam scheme",
+         "The sheet's values were not clicked on the photo open in the main window, and record 2 "
+         "\u201cB\u201d, whose values the sheet holds, keeps no photo: the seam scheme is shown.",
+         std::nullopt},
+        {[&] {
+             services.files.erase(photo);
+             window.ShowPickedRecord(1);
+             checkFirstLine(Measure::D);
+         },
+         Source::Scheme, "Sheet: the seam scheme",
+         "The sheet's values were not clicked on the photo open in the main window, and the photo "
+         "stored with record 1 \u201cA\u201d, whose values the sheet holds, was not found (places "
+         "tried: \u201c/data/photos/shell 1.jpg\u201d): the seam scheme is shown.",
+         std::nullopt},
+        {[&] {
+             window.FillSheetFromText(line("", 0.7));
+             checkFirstLine(Measure::D);
+         },
+         Source::Scheme, "Sheet: the seam scheme",
+         "The sheet's values were not clicked on the photo open in the main window, and no stored "
+         "record with a photo holds them: the seam scheme is shown.",
+         std::nullopt},
+    };
+    for (std::size_t n = 0; n < std::size(rows); ++n) {
+        rows[n].step();
+        const auto sheet = checks.sheetPhoto();
+        EXPECT_EQ(sheet.source, rows[n].source) << "row " << n;
+        EXPECT_EQ(sheet.title, rows[n].title) << "row " << n;
+        EXPECT_EQ(checks.sheetTitle(), rows[n].title) << "row " << n;
+        EXPECT_EQ(sheet.says, rows[n].says) << "row " << n;
+        EXPECT_EQ(sheet.path, rows[n].path) << "row " << n;
+        EXPECT_EQ(sheet.entry != nullptr, rows[n].path.has_value()) << "row " << n;
+        EXPECT_EQ(checks.sheetShowsPhoto(), rows[n].source == Source::ClickedPhoto) << "row " << n;
+        if (sheet.path) {
+            EXPECT_EQ(sheet.opening, "Opening the photo of record 1 \u201cA\u201d\u2026");
+            EXPECT_EQ(checks.sheetUnreadableText(*sheet.path, "not a JPEG picture."),
+                      "The photo \u201c/data/photos/shell 1.jpg\u201d of record 1 \u201cA\u201d, "
+                      "whose values the sheet holds, could not be opened: not a JPEG picture.");
+        }
+    }
 }
 
 } // namespace

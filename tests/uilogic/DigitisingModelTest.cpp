@@ -650,5 +650,199 @@ TEST_F(JunctionTest, AnyOtherChangeOfTheBoxesEndsTheUndoHistory) {
     }
 }
 
+// --- seeing and ending a chain ------------------------------------------------------
+
+// What the status line says before each left click, as the chain goes.
+TEST_F(DigitisingModelTest, TheNextClickIsSaidInWords) {
+    const std::vector<std::pair<std::function<void()>, std::string>> steps = {
+        {[] {}, "Next click measures nothing: tick Marginal or Central to measure"},
+        {[this] { m.setChecked(kLeftMarginalBox, true); }, "Next click starts a chain at M1"},
+        {[this] { click(0, 0); }, "Next click: M1, from junction 1"},
+        {[this] { clicks({{0, 300}, {0, 600}}); }, "Next click: M3, from junction 3"},
+        {[this] { m.BoxFocused(G::LeftMarginal, 6); }, "Next click: M7, from junction 7"},
+        {[this] { clicks({{0, 900}, {0, 1200}}); }, "Next click starts a chain at M1"},
+        {[this] { m.setChecked(kRightMarginalBox, true); }, "Next click starts a chain at M9"},
+        {[this] {
+             click(0, 0);
+             m.BoxFocused(G::RightMarginal, 3);
+         },
+         "Next click: M12, from junction 4"},
+        // A marginal chain left at M12's index goes on in a central group.
+        {[this] { m.setChecked(kRightCentralBox, true); }, "Next click: C10, from junction 4"},
+        {[this] { m.setChecked(kZoom, true); }, "Next click zooms in; a right click zooms out"},
+        {[this] {
+             m.setChecked(kDrag, true); // the first tick only unticks "Zoom"
+             m.setChecked(kDrag, true);
+         },
+         "Next click drags the picture"},
+        // Ticking a group unticks the tool; a marginal chain left at M8 has
+        // no box in a central group.
+        {[this] {
+             m.setChecked(kLeftMarginalBox, true);
+             m.setChecked(kLeftMarginalBox, true);
+             m.BoxFocused(G::LeftMarginal, 7);
+             m.endChain();
+             m.setChecked(kLeftCentralBox, true);
+         },
+         "Next click starts a chain, and the click after it ends that chain without a value, as "
+         "C1 to C6 have no box 8; the chain after it starts at C1"},
+        {[this] { click(0, 0); },
+         "Next click ends the chain without a value, as C1 to C6 have no box 8; the chain after "
+         "it starts at C1"},
+        {[this] { click(0, 100); }, "Next click starts a chain at C1"},
+    };
+    for (std::size_t n = 0; n < steps.size(); ++n) {
+        steps[n].first();
+        EXPECT_EQ(m.nextClickText(), steps[n].second) << "step " << n;
+    }
+}
+
+// A stray click after a finished group starts a chain that "Clear the Sheet"
+// and ticking the group again keep (as they always did); the start marker
+// shows it and ending the chain makes the next click a start again.
+TEST_F(DigitisingModelTest, AStrayChainIsShownAndEnded) {
+    m.setChecked(kLeftMarginalBox, true);
+    EXPECT_FALSE(m.chainStart());
+    float y = 0;
+    for (int i = 0; i < 9; ++i)
+        click(0, y += 1000);
+    EXPECT_FALSE(m.chainStart());
+    click(7000, 7000); // the stray click
+    EXPECT_EQ(m.chainStart(), (PointI{7000, 7000}));
+    for (SeamGroupId group : kLabelledGroups)
+        for (std::size_t i = 0; i < seamGroup(group).count; ++i)
+            m.setBoxText(group, i, "0");
+    m.setChecked(kLeftMarginalBox, false);
+    m.setChecked(kLeftMarginalBox, true);
+    EXPECT_EQ(m.chainStart(), (PointI{7000, 7000}));
+    EXPECT_EQ(m.nextClickText(), "Next click: M1, from junction 1");
+    m.PointerMove(100, 100);
+    ASSERT_TRUE(m.rubberBand());
+
+    m.endChain();
+    EXPECT_EQ(m.state().chainStarted, 0);
+    EXPECT_FALSE(m.chainStart());
+    EXPECT_FALSE(m.rubberBand());
+    EXPECT_EQ(m.nextClickText(), "Next click starts a chain at M1");
+    EXPECT_TRUE(m.checked(kLeftMarginalBox));
+    EXPECT_EQ(m.focusedBox(), (Box{G::LeftMarginal, 0}));
+    clicks({{0, 0}, {300, 400}});
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "500"); // not 7,000-odd from the stray point
+    EXPECT_EQ(m.chainStart(), (PointI{0, 0}));
+
+    // Undo takes back the clicks of the new chain, and with its first click
+    // the chain itself; the clearing ended the history before it.
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(m.chainStart(), (PointI{0, 0}));
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_FALSE(m.chainStart());
+    EXPECT_FALSE(m.undoLastClick());
+    m.endChain(); // nothing to end
+    EXPECT_EQ(m.nextClickText(), "Next click starts a chain at M1");
+}
+
+// --- zoom steps, the wheel and the whole photo -------------------------------------
+
+TEST_F(DigitisingModelTest, AChainClickedAcrossAZoomStepIsFlagged) {
+    m.setShownArea(9000.0F, 9000.0F);
+    m.setChecked(kLeftCentralBox, true);
+    clicks({{0, 0}, {0, 100}, {0, 200}});
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+
+    // A zoom step in the middle of the chain, by the wheel: the next length
+    // spans it, and the group then mixes two scales.
+    ASSERT_TRUE(m.zoomAbout(1, 100, 100));
+    EXPECT_EQ(m.nextClickText(), "Next click: C3, from junction 3 (clicked before a zoom step, so "
+                                 "this length would mix two scales)");
+    click(0, 360);
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
+    EXPECT_FALSE(m.mixesScales(G::LeftMarginal));
+    EXPECT_EQ(m.nextClickText(), "Next click: C4, from junction 4. C1 to C6 were clicked across a "
+                                 "zoom step and mix two scales: measure them again");
+    // Undo takes the flag back with the length.
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+    click(0, 360);
+    // Lengths typed over (or filled) are no clicked lengths any more.
+    m.setBoxText(G::LeftCentral, 2, "7");
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+
+    // The group measured again at one scale, the Zoom tool between two chains.
+    m.endChain();
+    m.setChecked(kZoom, true);
+    m.PointerDown(kLeft, 0, 0);
+    m.setChecked(kZoom, false);
+    float y = 0;
+    for (int i = 0; i < 7; ++i)
+        click(500, y += 100);
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+    // A zoom between two chains of one group mixes them too: C1 re-measured.
+    ASSERT_TRUE(m.fitWhole());
+    clicks({{0, 0}, {0, 50}});
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
+}
+
+TEST_F(DigitisingModelTest, TheWheelZoomsAboutThePointerWithinTheWholePhoto) {
+    ASSERT_TRUE(m.OpenPicture("tall.jpg", 3000 * 15.0F, 4000 * 15.0F));
+    m.setShownArea(9000.0F, 6000.0F);
+    // Fitted to its width, the photo's lower third lies below the shown area.
+    expectView(0, 0, 9000, 12000);
+    const auto checksBefore = rec.checks.size();
+
+    // The picture point under the pointer stays under it.
+    const PointF under{3000, 2000};
+    const auto photoPoint = m.photoPixelOf(under);
+    ASSERT_TRUE(m.zoomAbout(2, under.x, under.y));
+    const PictureView& v = m.pictureView();
+    EXPECT_FLOAT_EQ(v.width, 9000 * 1.44F);
+    const auto twips = m.pictureTwipsOf(*photoPoint);
+    ASSERT_TRUE(twips);
+    EXPECT_NEAR(v.left + twips->x, under.x, 0.01);
+    EXPECT_NEAR(v.top + twips->y, under.y, 0.01);
+    EXPECT_EQ(rec.checks.size(), checksBefore); // no tool was needed
+    EXPECT_TRUE(m.checked(kDrag));
+
+    // Zooming out ends at the whole photo in the shown area, inside it.
+    for (int i = 0; i < 20; ++i)
+        m.zoomAbout(-1, 100, 100);
+    EXPECT_FLOAT_EQ(m.pictureView().width, 4500);
+    EXPECT_FLOAT_EQ(m.pictureView().height, 6000);
+    EXPECT_FLOAT_EQ(m.pictureView().top, 0);
+    EXPECT_GE(m.pictureView().left, 0);
+    EXPECT_LE(m.pictureView().left, 9000 - 4500);
+    EXPECT_FALSE(m.zoomAbout(-1, 100, 100));
+    // Zooming in ends at 32 screen pixels per photo pixel.
+    for (int i = 0; i < 60; ++i)
+        m.zoomAbout(3, 100, 100);
+    EXPECT_FLOAT_EQ(m.pictureView().width, 3000 * 15.0F * 32);
+    EXPECT_FALSE(m.zoomAbout(1, 100, 100));
+    // However far it was zoomed in, no white band shows beside it.
+    EXPECT_LE(m.pictureView().left, 0);
+    EXPECT_GE(m.pictureView().left + m.pictureView().width, 9000);
+}
+
+TEST_F(DigitisingModelTest, FitTheWholePhotoShowsItAllInTheShownArea) {
+    EXPECT_FALSE(m.fitWhole()); // the window has not said what it shows
+    ASSERT_TRUE(m.OpenPicture("tall.jpg", 3000 * 15.0F, 4000 * 15.0F));
+    m.setShownArea(12000.0F, 6000.0F);
+    const auto steps = m.zoomSteps();
+    ASSERT_TRUE(m.fitWhole());
+    EXPECT_FLOAT_EQ(m.viewportWidth(), 12000);
+    EXPECT_FLOAT_EQ(m.viewportHeight(), 6000);
+    expectView((12000 - 4500) / 2.0F, 0, 4500, 6000);
+    EXPECT_TRUE(m.stretch());
+    EXPECT_GT(m.zoomSteps(), steps);
+    // The same again changes no scale.
+    const auto fitted = m.zoomSteps();
+    ASSERT_TRUE(m.fitWhole());
+    EXPECT_EQ(m.zoomSteps(), fitted);
+    // A photo pixel still maps to the same place of the photo.
+    expectView((12000 - 4500) / 2.0F, 0, 4500, 6000);
+    const auto corner = m.photoPixelOf({4500, 6000});
+    ASSERT_TRUE(corner);
+    EXPECT_NEAR(corner->x, 3000, 1e-3);
+    EXPECT_NEAR(corner->y, 4000, 1e-3);
+}
+
 } // namespace
 } // namespace korvex

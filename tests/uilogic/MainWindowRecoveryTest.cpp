@@ -211,7 +211,7 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     ASSERT_EQ(crashed.document().photoEntries(), entries);
     const std::string photo = "/data/photos/c.jpg";
     services.files[photo] = "jpeg bytes";
-    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr}});
+    services.pictures.push_back({photo, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, {}}});
     services.fileAnswers.push_back(photo);
     crashed.OpenPicture();
     DigitisingModel& cd = crashed.digitising();

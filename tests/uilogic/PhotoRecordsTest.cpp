@@ -30,7 +30,7 @@ protected:
     }
     void addPhoto(const std::string& path) {
         services.files[path] = "jpeg bytes";
-        services.pictures.push_back({path, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr}});
+        services.pictures.push_back({path, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, {}}});
     }
     // Opens the photo and clicks the nine junctions of M1..M8.
     void digitiseOn(const std::string& path) {
@@ -133,6 +133,52 @@ TEST_F(PhotoRecordsTest, RowsReorderedElsewhereStillOpenTheirPhotoWithItsJunctio
     services.messageAnswers.push_back(Answer::Ok);
     window.OpenRecordPhoto();
     expectOneMessage({"keeps no photo"});
+}
+
+// A photo cut short opens, with a note beside it that says so, as long as it
+// is the photo open: opened by the menu or as a record's photo.
+TEST_F(PhotoRecordsTest, ADamagedPhotoOpensWithANoteAndNoQuestion) {
+    const std::string cut = "/data/photos/cut.jpg";
+    services.files[cut] = "jpeg bytes";
+    services.pictures.push_back(
+        {cut, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, "its file ends early, and only about 40 % of the picture could be read; the rest shows grey."}});
+    int told = 0;
+    window.onPhotoChanged = [&] { ++told; };
+    const std::string note = "The photo \"" + cut +
+                             "\" is damaged: its file ends early, and only about 40 % of the "
+                             "picture could be read; the rest shows grey.";
+    const std::vector<std::pair<std::function<void()>, std::string>> steps = {
+        {[] {}, ""},
+        {[&] { digitiseOn(cut); }, note},
+        {[&] {
+             services.fileAnswers.push_back(kPhoto);
+             window.OpenPicture();
+         },
+         ""},
+        {[&] {
+             services.fileAnswers.push_back(std::nullopt); // cancelled: the photo stays
+             window.OpenPicture();
+         },
+         ""},
+        {[&] {
+             digitiseOn(cut);
+             append("C1");
+             save();
+             window.ClearSheet();
+             services.fileAnswers.push_back(kPhoto);
+             window.OpenPicture();
+             load();
+             window.NextRecord();
+             window.OpenRecordPhoto();
+         },
+         note},
+    };
+    for (std::size_t n = 0; n < steps.size(); ++n) {
+        steps[n].first();
+        EXPECT_EQ(window.photoRecords().damageNote(), steps[n].second) << "step " << n;
+    }
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_GE(told, 4);
 }
 
 // Loading decodes; the window is handed the very picture decoded, once the

@@ -59,7 +59,7 @@ protected:
     void SetUp() override {
         MainWindowFixture::SetUp();
         services.files[kPhoto] = "jpeg bytes";
-        services.pictures.push_back({kPhoto, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr}});
+        services.pictures.push_back({kPhoto, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, {}}});
     }
     // Opens the photo and clicks `clicks` junctions from box M1 on, `shift`
     // pixels apart from any other round.
