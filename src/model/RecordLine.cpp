@@ -18,6 +18,10 @@ std::vector<std::string_view> splitFields(std::string_view line) {
     return splitAt(line, std::string_view(&kFieldSeparator, 1));
 }
 
+bool fitsAsCode(std::string_view code) {
+    return code.find_first_of("\t\r\n") == std::string_view::npos;
+}
+
 std::string_view codeOf(std::string_view line) {
     return line.substr(0, line.find(kFieldSeparator));
 }
