@@ -295,8 +295,10 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         ".";
     if (!missing.empty())
         text += " It holds " + listed(missing) +
-                " that are not here; saving over it loses them. Merge and Save adds them to the "
-                "data here, then saves.";
+                (missing.records.size() + missing.photoCount() + missing.decisions.size() == 1
+                     ? " that is not here; saving over it loses it."
+                     : " that are not here; saving over it loses them.") +
+                " Merge and Save adds what is missing to the data here, then saves.";
     else
         text += " It cannot be read to compare (" + changed.error +
                 "); saving over it replaces what it holds now.";
