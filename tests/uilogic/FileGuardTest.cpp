@@ -88,6 +88,18 @@ protected:
     static std::size_t offsetOfValue(std::size_t i) {
         return i - seamGroup(seamGroupOfValue(i)).firstSheetIndex;
     }
+    // A fresh start for each case of a table: A and B loaded, M1 appended.
+    void loadAAndBThenAppendM1() {
+        services.files.clear();
+        services.unreadable.clear();
+        services.fileAnswers.clear();
+        writeOnDisk({"A", "B"});
+        services.choiceAnswers = {MainWindowModel::kDiscardThem}; // the case before's M1
+        load();
+        services.choiceAnswers.clear();
+        services.messages.clear();
+        append("M1");
+    }
     std::string written(const std::vector<std::string>& codes) const {
         return TorFile::write(window.digitising().sheet(), dataSetOf(codes));
     }
@@ -178,15 +190,7 @@ TEST_F(FileGuardTest, ASaveOverAChangedFileAsksFirst) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
-        services.files.clear();
-        services.messages.clear();
-        services.fileAnswers.clear();
-        writeOnDisk({"A", "B"});
-        services.choiceAnswers = {MainWindowModel::kDiscardThem};
-        load();
-        services.choiceAnswers.clear();
-        services.messages.clear();
-        append("M1");
+        loadAAndBThenAppendM1();
         writeOnDisk({"A", "B", "T1"});
         const std::string other = services.files.at(kData);
 
@@ -287,13 +291,7 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        services.unreadable.clear();
-        writeOnDisk({"A", "B"});
-        services.choiceAnswers = {MainWindowModel::kDiscardThem};
-        load();
-        services.choiceAnswers.clear();
-        services.messages.clear();
-        append("M1");
+        loadAAndBThenAppendM1();
         writeOnDisk(c.onDisk);
         if (c.unreadable)
             services.unreadable[kData] = "Permission denied";
