@@ -323,6 +323,10 @@ TEST_F(FileGuardTest, ANewNameIsNeverAskedAbout) {
     writeOnDisk({"A", "T2"});
     ASSERT_TRUE(save());
     EXPECT_TRUE(services.messages.empty());
+    services.writeFile(kData, TorFile::write(MeasurementSheet{}, dataSetOf({"A", "T3"})));
+    services.choiceAnswers = {Document::kCancel};
+    EXPECT_FALSE(save());
+    EXPECT_EQ(services.messages.size(), 1U);
 }
 
 } // namespace
