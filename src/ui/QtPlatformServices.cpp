@@ -55,9 +55,9 @@ void setIcon(QMessageBox& box, PlatformServices::Icon icon) {
     }
 }
 
-// A date and time as the user reads them, as the recovery question shows them.
+// A date and time as the user reads them, short: a question may name two.
 std::string shownTime(const QDateTime& time) {
-    return QLocale().toString(time, QLocale::LongFormat).toStdString();
+    return QLocale().toString(time, QLocale::ShortFormat).toStdString();
 }
 
 } // namespace

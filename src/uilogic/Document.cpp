@@ -155,7 +155,7 @@ bool Document::mayOpen(const std::string& path) {
         return true;
     const std::size_t answer = services_.choiceBox(
         "The data file " + quoted(path) + " is open in another copy of KORVEX" + heldBy(*holder) +
-            ". You can open it here too, to read and compare. A save here then asks first "
+            ".\n\nYou can open it here too, to read and compare. A save here then asks first "
             "whenever the file was changed by that copy.",
         title_, Icon::Warning, {kOpenAnyway, kDoNotOpen});
     return answer == 0;
@@ -289,18 +289,18 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
                       : "The photos file " + quoted(companion) + " of the data file " +
                             quoted(path)) +
         " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +
-        " after it was loaded or last saved here" +
-        (holder ? ", and the data file is open in another copy of KORVEX" + heldBy(*holder)
+        " after it was loaded or last saved here." +
+        (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
                 : std::string()) +
-        ".";
+        "\n\n";
     if (!missing.empty())
-        text += " It holds " + listed(missing) +
+        text += "It holds " + listed(missing) +
                 (missing.records.size() + missing.photoCount() + missing.decisions.size() == 1
                      ? " that is not here; saving over it loses it."
                      : " that are not here; saving over it loses them.") +
                 " Merge and Save adds what is missing to the data here, then saves.";
     else
-        text += " It cannot be read to compare (" + changed.error +
+        text += "It cannot be read to compare (" + changed.error +
                 "); saving over it replaces what it holds now.";
 
     std::vector<std::string> choices;

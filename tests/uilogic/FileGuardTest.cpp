@@ -150,7 +150,7 @@ TEST_F(FileGuardTest, AFileAnotherCopyHasOpenIsOpenedOnlyWhenTheUserSaysSo) {
     services.choiceAnswers = {Document::kMergeAndSave};
     ASSERT_TRUE(save());
     ASSERT_EQ(services.messages.size(), 3U);
-    EXPECT_NE(services.messages[2].text.find("open in another copy of KORVEX (by bob on fieldpc"),
+    EXPECT_NE(services.messages[2].text.find("\n\nThe data file is open in another copy of KORVEX (by bob on fieldpc"),
               std::string::npos)
         << services.messages[2].text;
     EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1", "T1"}));
