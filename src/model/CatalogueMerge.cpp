@@ -8,9 +8,9 @@
 namespace korvex::CatalogueMerge {
 
 std::size_t Missing::photoCount() const {
-    return photosOfHeld.size() +
-           static_cast<std::size_t>(std::count_if(records.begin(), records.end(),
-                                                  [](const Record& r) { return r.photo.has_value(); }));
+    return photosOfHeld.size() + static_cast<std::size_t>(std::count_if(
+                                     records.begin(), records.end(),
+                                     [](const Record& r) { return r.photo.has_value(); }));
 }
 
 Missing missingHere(const std::vector<std::string_view>& heldPieces,

@@ -6,6 +6,7 @@
 
 #include "uilogic/PathText.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -308,7 +309,9 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         choices.push_back(kMergeAndSave);
     for (const char* choice : {kSaveOver, kSaveUnderAnotherName, kCancel})
         choices.push_back(choice);
-    const std::string& answer = choices.at(services_.choiceBox(text, title_, Icon::Warning, choices));
+    // An answer out of range is taken for the last, Cancel.
+    const std::string& answer = choices[std::min(
+        services_.choiceBox(text, title_, Icon::Warning, choices), choices.size() - 1)];
     if (answer == kMergeAndSave)
         merge(missing);
     else if (answer == kSaveUnderAnotherName)

@@ -47,9 +47,9 @@ public:
 
     enum class SaveOutcome {
         Saved,
-        Failed,      // after a message
-        Cancelled,   // at the question; nothing was written
-        AnotherName  // the user wants to choose another file; nothing was written
+        Failed,     // after a message
+        Cancelled,  // at the question; nothing was written
+        AnotherName // the user wants to choose another file; nothing was written
     };
 
     // `title` is the title of the messages shown.

@@ -69,8 +69,8 @@ FileGuard::OnDisk FileGuard::onDisk(const std::string& path) {
         return now;
     }
     const Copy& seen = known->second;
-    now.changed = !seen.present || seen.size != file.bytes.size() ||
-                  seen.hash != hashOfBytes(file.bytes);
+    now.changed =
+        !seen.present || seen.size != file.bytes.size() || seen.hash != hashOfBytes(file.bytes);
     now.bytes = std::move(file.bytes);
     return now;
 }

@@ -60,7 +60,7 @@ public:
         std::string since;
     };
     enum class LockStatus {
-        Taken,     // this program holds the lock now
+        Taken,         // this program holds the lock now
         HeldElsewhere, // another running copy holds it: see `holder`
         Unavailable    // no lock can be kept beside the file: see `error`
     };

@@ -145,10 +145,10 @@ void SharedCatalogueTest::bothAppendAndSaveAndTheSecondSaveMerges() {
     QVERIFY(bLoads);
     QCOMPARE(bLoads->size(), 2);
     const QString who = QFileInfo(lockOf(data)).owner();
-    for (const QString& part :
-         {QStringLiteral("asked The data file \"") + data + QStringLiteral("\" is open in another copy"),
-          QStringLiteral("(by ") + who + QStringLiteral(" on ") + lockOwner(data).second +
-              QStringLiteral(" since ")})
+    for (const QString& part : {QStringLiteral("asked The data file \"") + data +
+                                    QStringLiteral("\" is open in another copy"),
+                                QStringLiteral("(by ") + who + QStringLiteral(" on ") +
+                                    lockOwner(data).second + QStringLiteral(" since ")})
         QVERIFY2(bLoads->at(0).contains(part), qPrintable(bLoads->at(0)));
     QCOMPARE(bLoads->at(1), QStringLiteral("buttons Open Anyway|Do Not Open"));
     QCOMPARE(lockOwner(data).first, a.pid()); // the lock stays with the first
@@ -164,13 +164,14 @@ void SharedCatalogueTest::bothAppendAndSaveAndTheSecondSaveMerges() {
         b.answering(QStringLiteral("Merge and Save"), QStringLiteral("save ") + data);
     QVERIFY(bSaves);
     QCOMPARE(bSaves->size(), 2);
-    for (const QString& part :
-         {QStringLiteral("asked The data file \"") + data + QStringLiteral("\" was changed on disk"),
-          QStringLiteral("open in another copy of KORVEX (by ") + who,
-          QStringLiteral("It holds 2 records that are not here")})
+    for (const QString& part : {QStringLiteral("asked The data file \"") + data +
+                                    QStringLiteral("\" was changed on disk"),
+                                QStringLiteral("open in another copy of KORVEX (by ") + who,
+                                QStringLiteral("It holds 2 records that are not here")})
         QVERIFY2(bSaves->at(0).contains(part), qPrintable(bSaves->at(0)));
-    QCOMPARE(bSaves->at(1),
-             QStringLiteral("buttons Merge and Save|Save Over It|Save Under Another Name\u2026|Cancel"));
+    QCOMPARE(
+        bSaves->at(1),
+        QStringLiteral("buttons Merge and Save|Save Over It|Save Under Another Name\u2026|Cancel"));
     QCOMPARE(readAll(data), fileOf({"X1", "X2", "B1", "A1", "A2"}));
 
     // And the first, saving again, gets the second's record back in the same way.

@@ -49,15 +49,19 @@ PhotoEntry photoOf(const std::string& code, const std::string& photo) {
 }
 
 Decision decisionOn(const std::string& query, const std::string& candidate) {
-    return {{query, line(query), 1}, {candidate, line(candidate), 1},
-            Verdict::SameAnimal,     "D1",
-            "0.0000",                "2026-05-24T10:00:00Z"};
+    return {{query, line(query), 1},
+            {candidate, line(candidate), 1},
+            Verdict::SameAnimal,
+            "D1",
+            "0.0000",
+            "2026-05-24T10:00:00Z"};
 }
 
 class FileGuardTest : public test::MainWindowFixture {
 protected:
     // The data file as another program writes it.
-    void writeOnDisk(const std::vector<std::string>& codes, const std::vector<PhotoEntry>& photos = {},
+    void writeOnDisk(const std::vector<std::string>& codes,
+                     const std::vector<PhotoEntry>& photos = {},
                      const std::vector<Decision>& decisions = {}) {
         services.writeFile(kData, TorFile::write(MeasurementSheet{}, dataSetOf(codes)));
         if (!photos.empty() || !decisions.empty())
@@ -150,7 +154,8 @@ TEST_F(FileGuardTest, AFileAnotherCopyHasOpenIsOpenedOnlyWhenTheUserSaysSo) {
     services.choiceAnswers = {Document::kMergeAndSave};
     ASSERT_TRUE(save());
     ASSERT_EQ(services.messages.size(), 3U);
-    EXPECT_NE(services.messages[2].text.find("\n\nThe data file is open in another copy of KORVEX (by bob on fieldpc"),
+    EXPECT_NE(services.messages[2].text.find(
+                  "\n\nThe data file is open in another copy of KORVEX (by bob on fieldpc"),
               std::string::npos)
         << services.messages[2].text;
     EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1", "T1"}));
@@ -248,8 +253,8 @@ TEST_F(FileGuardTest, MergeTakesTheRecordsPhotosAndDecisionsOfTheFileOnDisk) {
     std::vector<std::string> photos;
     for (const PhotoEntry& e : back.entries)
         photos.push_back(e.photoPath + "#" + std::to_string(e.occurrence));
-    EXPECT_EQ(photos, (std::vector<std::string>{"/share/a.jpg#1", "/share/t1.jpg#1",
-                                                "/share/b2.jpg#2"}));
+    EXPECT_EQ(photos,
+              (std::vector<std::string>{"/share/a.jpg#1", "/share/t1.jpg#1", "/share/b2.jpg#2"}));
     EXPECT_EQ(back.decisions, (std::vector<Decision>{decisionOn("A", "B"), decisionOn("M1", "A"),
                                                      decisionOn("T1", "A")}));
 }
@@ -259,8 +264,8 @@ TEST_F(FileGuardTest, AChangedCompanionAloneIsAskedAboutByItsName) {
     load();
     append("M1");
     // Another copy only decided: the data file is as it was.
-    services.writeFile(kCompanion, PhotoCompanion::write({}, "/share",
-                                                         {decisionOn("A", "B"), decisionOn("B", "A")}));
+    services.writeFile(kCompanion, PhotoCompanion::write(
+                                       {}, "/share", {decisionOn("A", "B"), decisionOn("B", "A")}));
     services.choiceAnswers = {Document::kMergeAndSave};
     ASSERT_TRUE(save());
     ASSERT_EQ(services.messages.size(), 1U);
@@ -286,7 +291,9 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
         {"unchanged", {"A", "B"}, false, {}},
         {"rows reordered elsewhere", {"B", "A"}, false, {}},
         {"a row removed elsewhere", {"B"}, false, {}},
-        {"cannot be read", {"A", "B", "T1"}, true,
+        {"cannot be read",
+         {"A", "B", "T1"},
+         true,
          {Document::kSaveOver, Document::kSaveUnderAnotherName, Document::kCancel}},
     };
     for (const auto& c : cases) {
@@ -304,8 +311,9 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
         } else {
             ASSERT_EQ(services.messages.size(), 1U);
             EXPECT_EQ(services.messages[0].choices, c.choices);
-            EXPECT_NE(services.messages[0].text.find("cannot be read to compare (Permission denied)"),
-                      std::string::npos);
+            EXPECT_NE(
+                services.messages[0].text.find("cannot be read to compare (Permission denied)"),
+                std::string::npos);
         }
     }
 }
