@@ -4,7 +4,9 @@
 #include "uilogic/Picture.h"
 #include "uilogic/PlatformServices.h"
 
+#include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +39,17 @@ public:
     std::map<std::string, std::string> files;
     std::map<std::string, std::string> unreadable;
     std::map<std::string, std::string> unwritable;
+    // The modification time of a file, in milliseconds; a file not listed has
+    // time 0. Writing a file here sets its time to `clockMs`, which then
+    // moves on, as a file system's clock would.
+    std::map<std::string, std::int64_t> fileTimes;
+    std::int64_t clockMs = 1000;
+    // Locks beside data files, by the data file's path: those that other
+    // running copies of the program hold, and those this one holds. A path
+    // listed in `unlockable` cannot keep a lock beside it, for that reason.
+    std::map<std::string, LockHolder> otherLocks;
+    std::set<std::string> heldLocks;
+    std::map<std::string, std::string> unlockable;
     // Pictures by path; a path not listed fails to load.
     std::vector<std::pair<std::string, PictureResult>> pictures;
     double seconds = 43210.0;
@@ -72,9 +85,35 @@ public:
             return result;
         }
         files[path] = bytes;
+        fileTimes[path] = clockMs++;
         result.ok = true;
         return result;
     }
+    std::optional<FileStamp> fileStamp(const std::string& path) override {
+        const auto it = files.find(path);
+        if (it == files.end())
+            return std::nullopt;
+        FileStamp stamp;
+        stamp.size = it->second.size();
+        if (const auto time = fileTimes.find(path); time != fileTimes.end())
+            stamp.modifiedMs = time->second;
+        stamp.modifiedText = "time " + std::to_string(stamp.modifiedMs);
+        return stamp;
+    }
+    LockResult lockBeside(const std::string& path) override {
+        LockResult result;
+        if (auto bad = unlockable.find(path); bad != unlockable.end()) {
+            result.error = bad->second;
+        } else if (auto other = otherLocks.find(path); other != otherLocks.end()) {
+            result.status = LockStatus::HeldElsewhere;
+            result.holder = other->second;
+        } else {
+            heldLocks.insert(path);
+            result.status = LockStatus::Taken;
+        }
+        return result;
+    }
+    void unlockBeside(const std::string& path) override { heldLocks.erase(path); }
     double secondsSinceMidnight() override { return seconds; }
     PictureResult loadPicture(const std::string& path) override {
         for (const auto& [p, result] : pictures)

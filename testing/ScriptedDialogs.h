@@ -2,6 +2,8 @@
 
 #include "uilogic/PlatformServices.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -18,8 +20,9 @@ namespace korvex::fakes {
 //
 // A dialog with no answer queued is unexpected: `onUnexpected` is told what
 // it was (a test fixture fails the test there), and the dialog is answered
-// as a user who wants nothing would: OK, No to a question, Cancel to a file
-// dialog, the empty text to an input box.
+// as a user who wants nothing would: OK, No to a question, the last button
+// of a choice (the one that changes nothing), Cancel to a file dialog, the
+// empty text to an input box.
 template <class Base> class ScriptedDialogs : public Base {
 public:
     using Answer = PlatformServices::Answer;
@@ -31,10 +34,15 @@ public:
         std::string title;
         Icon icon;
         Buttons buttons;
+        // The buttons' texts of a choice box; empty for the other boxes.
+        std::vector<std::string> choices = {};
     };
 
     std::vector<Message> messages;
     std::deque<Answer> messageAnswers;
+    // The text of the button to press in each choice box, in order; a text
+    // the box does not offer is unexpected.
+    std::deque<std::string> choiceAnswers;
     std::deque<std::string> inputAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
     // "description|pattern" of each file dialog, in order.
@@ -58,6 +66,22 @@ public:
             return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
         }
         return next(messageAnswers);
+    }
+    std::size_t choiceBox(const std::string& text, const std::string& title, Icon icon,
+                          const std::vector<std::string>& choices) override {
+        messages.push_back({text, title, icon, Buttons::Ok, choices});
+        const std::size_t nothing = choices.empty() ? 0 : choices.size() - 1;
+        if (choiceAnswers.empty()) {
+            unexpected("unexpected choice box: " + text);
+            return nothing;
+        }
+        const std::string pressed = next(choiceAnswers);
+        const auto found = std::find(choices.begin(), choices.end(), pressed);
+        if (found == choices.end()) {
+            unexpected("no button \"" + pressed + "\" in the choice box: " + text);
+            return nothing;
+        }
+        return static_cast<std::size_t>(found - choices.begin());
     }
     // Every question, whether Cancel may be told apart or not, answers from
     // `inputAnswers`.

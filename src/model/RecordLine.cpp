@@ -18,6 +18,10 @@ std::vector<std::string_view> splitFields(std::string_view line) {
     return splitAt(line, std::string_view(&kFieldSeparator, 1));
 }
 
+bool fitsAsCode(std::string_view code) {
+    return !codeProblem(code);
+}
+
 std::string_view codeOf(std::string_view line) {
     return line.substr(0, line.find(kFieldSeparator));
 }
@@ -31,8 +35,7 @@ std::string withCode(std::string_view line, std::string_view code) {
 std::optional<std::string> codeProblem(std::string_view code) {
     if (code.find_first_of(kFieldBreakers) == std::string_view::npos)
         return std::nullopt;
-    return "An identification code cannot hold a TAB, CR or LF: it would break the record's "
-           "fields. Type the code on one line, without tabs.";
+    return std::string(kCodeRefused);
 }
 
 std::string seamName(std::size_t recordIndex) {

@@ -12,8 +12,10 @@ namespace korvex {
 // A record line: the identification code and the 28 record values in sheet
 // order, joined by TAB. The file is named for what it holds, as the model
 // folder reads (sheet, record line, data set); the namespace keeps the name
-// the program's design gives the record, `SpecimenRecord`. Nothing is validated: a code holding a TAB shifts every
-// value by one field, and an empty code is allowed.
+// the program's design gives the record, `SpecimenRecord`. Building a line
+// validates nothing: a code holding a TAB would shift every value by one
+// field, so the code prompt refuses such a code first (fitsAsCode). An empty
+// code is allowed.
 namespace SpecimenRecord {
 
 inline constexpr char kFieldSeparator = '\t';
@@ -21,6 +23,11 @@ inline constexpr std::size_t kFieldCount = 29;
 // What no field may hold: a TAB shifts the fields after it, a CR or LF may
 // split the record.
 inline constexpr std::string_view kFieldBreakers = "\t\r\n";
+// Why a code holding one of them is refused, in words for a message.
+inline constexpr const char* kCodeRefused =
+    "An identification code cannot hold a TAB, CR or LF: the record would get more fields "
+    "or lines than it has, and every value after the code would shift. "
+    "Type the code again without them.";
 
 // The record line for `code` and the sheet's 28 record values, copied unchanged.
 std::string BuildRecordLine(std::string_view code, const MeasurementSheet& sheet);
@@ -28,6 +35,10 @@ std::string BuildRecordLine(std::string_view code, const MeasurementSheet& sheet
 // The record splitter: the parts of `line` between TABs, empty parts included
 // ("" gives one empty field). The views point into `line`.
 std::vector<std::string_view> splitFields(std::string_view line);
+
+// Whether `code` can stand as field 0 of a record line: a TAB in it would
+// start another field, a CR or LF another line.
+bool fitsAsCode(std::string_view code);
 
 // Field 0: the text before the first TAB, or the whole line without one.
 std::string_view codeOf(std::string_view line);

@@ -3,6 +3,7 @@
 #include "exchange/ClipboardForms.h"
 #include "exchange/TextEncoding.h"
 #include "uilogic/Coordinates.h"
+#include "uilogic/PathText.h"
 #include "ui/PhotoDecoder.h"
 #include "ui/QtPicture.h"
 
@@ -11,8 +12,12 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QDateTime>
 #include <QInputDialog>
+#include <QLocale>
+#include <QLockFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QTime>
 
@@ -34,11 +39,34 @@ QString filterOf(const std::string& description, const std::string& pattern) {
                      QStringLiteral(")");
 }
 
+void setIcon(QMessageBox& box, PlatformServices::Icon icon) {
+    switch (icon) {
+    case PlatformServices::Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case PlatformServices::Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case PlatformServices::Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case PlatformServices::Icon::None:
+        break;
+    }
+}
+
+// A date and time as the user reads them, short: a question may name two.
+std::string shownTime(const QDateTime& time) {
+    return QLocale().toString(time, QLocale::ShortFormat).toStdString();
+}
+
 } // namespace
 
 QtPlatformServices::QtPlatformServices() {
     QImageReader::setAllocationLimit(PhotoDecoder::kPictureLimitMb);
 }
+
+QtPlatformServices::~QtPlatformServices() = default;
 
 QString QtPlatformServices::displayText(const std::string& bytes) {
     return fromUtf8(TextEncoding::toDisplayUtf8(bytes));
@@ -116,19 +144,7 @@ PlatformServices::Answer QtPlatformServices::messageBox(const std::string& text,
     QMessageBox box(window_);
     box.setWindowTitle(fromUtf8(title));
     box.setText(fromUtf8(text));
-    switch (icon) {
-    case Icon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case Icon::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case Icon::Critical:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    case Icon::None:
-        break;
-    }
+    setIcon(box, icon);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
@@ -136,6 +152,28 @@ PlatformServices::Answer QtPlatformServices::messageBox(const std::string& text,
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return Answer::Ok;
+}
+
+std::size_t QtPlatformServices::choiceBox(const std::string& text, const std::string& title,
+                                          Icon icon, const std::vector<std::string>& choices) {
+    QMessageBox box(window_);
+    box.setWindowTitle(fromUtf8(title));
+    box.setText(fromUtf8(text));
+    setIcon(box, icon);
+    std::vector<QPushButton*> buttons;
+    for (std::size_t i = 0; i < choices.size(); ++i)
+        buttons.push_back(box.addButton(fromUtf8(choices[i]), i + 1 == choices.size()
+                                                                  ? QMessageBox::RejectRole
+                                                                  : QMessageBox::AcceptRole));
+    if (buttons.empty())
+        return 0;
+    box.setDefaultButton(buttons.front());
+    box.setEscapeButton(buttons.back());
+    box.exec();
+    for (std::size_t i = 0; i < buttons.size(); ++i)
+        if (box.clickedButton() == buttons[i])
+            return i;
+    return buttons.size() - 1;
 }
 
 std::optional<std::string> QtPlatformServices::askText(const std::string& prompt,
@@ -171,6 +209,67 @@ std::optional<std::string> QtPlatformServices::saveFileName(const std::string& d
                                                             const std::string& pattern) {
     return remembered(QFileDialog::getSaveFileName(window_, QString(), lastDirectory_,
                                                    filterOf(description, pattern)));
+}
+
+std::optional<PlatformServices::FileStamp> QtPlatformServices::fileStamp(const std::string& path) {
+    const QFileInfo info(fromUtf8(path));
+    if (!info.isFile())
+        return std::nullopt;
+    FileStamp stamp;
+    stamp.size = std::uint64_t(info.size());
+    stamp.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    stamp.modifiedText = shownTime(info.lastModified());
+    return stamp;
+}
+
+bool QtPlatformServices::takeLock(QLockFile& lock) {
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(0))
+        return true;
+    qint64 pid = 0;
+    QString host;
+    QString app;
+    if (lock.error() != QLockFile::LockFailedError || lock.getLockInfo(&pid, &host, &app))
+        return false;
+    const QDateTime written = QFileInfo(lock.fileName()).lastModified();
+    if (written.secsTo(QDateTime::currentDateTime()) < 60)
+        return false;
+    return lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
+PlatformServices::LockResult QtPlatformServices::lockBeside(const std::string& path) {
+    LockResult result;
+    if (locks_.count(path) != 0) {
+        result.status = LockStatus::Taken;
+        return result;
+    }
+    auto lock = std::make_unique<QLockFile>(fromUtf8(lockPathFor(path)));
+    if (takeLock(*lock)) {
+        locks_.emplace(path, std::move(lock));
+        result.status = LockStatus::Taken;
+        return result;
+    }
+    if (lock->error() == QLockFile::LockFailedError) {
+        result.status = LockStatus::HeldElsewhere;
+        qint64 pid = 0;
+        QString host;
+        QString app;
+        lock->getLockInfo(&pid, &host, &app);
+        const QFileInfo info(lock->fileName());
+        result.holder.user = info.owner().toStdString();
+        result.holder.host = host.toStdString();
+        if (info.exists())
+            result.holder.since = shownTime(info.lastModified());
+        return result;
+    }
+    result.error = lock->error() == QLockFile::PermissionError
+                       ? "its folder cannot be written"
+                       : "no lock file can be made in its folder";
+    return result;
+}
+
+void QtPlatformServices::unlockBeside(const std::string& path) {
+    locks_.erase(path);
 }
 
 double QtPlatformServices::secondsSinceMidnight() {

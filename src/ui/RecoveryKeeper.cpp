@@ -1,5 +1,6 @@
 #include "ui/RecoveryKeeper.h"
 
+#include "ui/QtPlatformServices.h"
 #include "uilogic/MainWindowModel.h"
 
 #include <QDateTime>
@@ -16,24 +17,6 @@ namespace {
 
 const QString kCopySuffix = QStringLiteral(".recovery");
 const QString kLockSuffix = QStringLiteral(".lock");
-
-// Takes the lock of a program that may have ended. A lock whose owner cannot
-// be read at all (cut short by a power cut) and that is older than any start
-// in progress counts as left behind too.
-bool takeLeftLock(QLockFile& lock, const QString& path) {
-    lock.setStaleLockTime(0);
-    if (lock.tryLock(0))
-        return true;
-    qint64 pid = 0;
-    QString host;
-    QString app;
-    if (lock.error() != QLockFile::LockFailedError || lock.getLockInfo(&pid, &host, &app))
-        return false;
-    const QDateTime written = QFileInfo(path).lastModified();
-    if (written.secsTo(QDateTime::currentDateTime()) < 60)
-        return false;
-    return lock.removeStaleLockFile() && lock.tryLock(0);
-}
 
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -161,7 +144,7 @@ void RecoveryKeeper::offerLeftCopy() {
         if (base == id_ || dir.exists(base + kCopySuffix))
             continue;
         QLockFile left(dir.filePath(name));
-        takeLeftLock(left, dir.filePath(name)); // released, and so removed, at once
+        QtPlatformServices::takeLock(left); // released, and so removed, at once
     }
     const QFileInfoList copies =
         dir.entryInfoList({QStringLiteral("*") + kCopySuffix}, QDir::Files, QDir::Time);
@@ -171,7 +154,7 @@ void RecoveryKeeper::offerLeftCopy() {
             continue;
         const QString lockPath = dir.filePath(base + kLockSuffix);
         QLockFile left(lockPath);
-        if (!takeLeftLock(left, lockPath))
+        if (!QtPlatformServices::takeLock(left))
             continue; // its program is still running
         QFile file(info.filePath());
         if (!file.open(QIODevice::ReadOnly))

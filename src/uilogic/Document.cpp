@@ -15,6 +15,7 @@ namespace korvex {
 namespace {
 
 using Icon = PlatformServices::Icon;
+using LockHolder = PlatformServices::LockHolder;
 
 SavedCompanion savedAs(const std::string& path, std::string_view bytes) {
     SavedCompanion saved;
@@ -35,6 +36,39 @@ template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::
 
 bool holdsLineEnd(std::string_view line) {
     return line.find(DataSet::kLineEnd) != std::string_view::npos;
+}
+
+// " (by bob on fieldpc since ...)", or nothing when the lock does not say.
+std::string heldBy(const LockHolder& holder) {
+    std::string text;
+    const auto add = [&text](const char* word, const std::string& part) {
+        if (!part.empty())
+            text += std::string(text.empty() ? "" : " ") + word + " " + part;
+    };
+    add("by", holder.user);
+    add("on", holder.host);
+    add("since", holder.since);
+    return text.empty() ? text : " (" + text + ")";
+}
+
+// "3 records", "1 photo": a count and its noun.
+std::string counted(std::size_t n, const std::string& noun) {
+    return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+}
+
+// "3 records, 1 photo and 2 decisions", leaving out what is none.
+std::string listed(const CatalogueMerge::Missing& missing) {
+    std::vector<std::string> parts;
+    if (!missing.records.empty())
+        parts.push_back(counted(missing.records.size(), "record"));
+    if (const std::size_t photos = missing.photoCount(); photos != 0)
+        parts.push_back(counted(photos, "photo"));
+    if (!missing.decisions.empty())
+        parts.push_back(counted(missing.decisions.size(), "decision"));
+    std::string text;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
+    return text;
 }
 
 } // namespace
@@ -65,6 +99,15 @@ RecordIdentity Document::identityOf(std::size_t recordNumber) const {
 void Document::clear() {
     dataSet_.clear();
     modified_ = false;
+    fromClipboard_.reset();
+}
+
+bool Document::holdsUnsavedChanges() const {
+    if (state_->decisions.size() > state_->savedDecisionCount())
+        return true; // a clipboard load keeps the log, and a file load would drop it
+    if (!modified_)
+        return false;
+    return !fromClipboard_ || !(*fromClipboard_ == FileGuard::Copy::of(dataSet_.text()));
 }
 
 void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> photo) {
@@ -86,6 +129,7 @@ void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> pho
 void Document::takeClipboardText(std::string text) {
     dataSet_.setText(std::move(text));
     modified_ = true;
+    fromClipboard_ = FileGuard::Copy::of(dataSet_.text());
     // The decisions stay: a log is history, and the next save to the data
     // file must not lose it.
     change([](CatalogueState& next) {
@@ -105,6 +149,7 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     dataSet_.setText(std::move(dataSetText));
     state_ = state ? std::move(state) : std::make_shared<const CatalogueState>();
     modified_ = modified;
+    fromClipboard_.reset();
 }
 
 bool Document::replaceRecord(std::size_t recordNumber, std::string_view line,
@@ -282,7 +327,20 @@ std::optional<TorFile::ReadResult> Document::readDataFile(const std::string& pat
                 Icon::Critical);
         return std::nullopt;
     }
+    lastRead_.emplace(path, FileGuard::Copy::of(file.bytes));
     return TorFile::read(file.bytes);
+}
+
+bool Document::mayOpen(const std::string& path) {
+    const auto holder = guard_.otherHolder(path);
+    if (!holder)
+        return true;
+    const std::size_t answer = services_.choiceBox(
+        "The data file " + quoted(path) + " is open in another copy of KORVEX" + heldBy(*holder) +
+            ".\n\nYou can open it here too, to read and compare. A save here then asks first "
+            "whenever the file was changed by that copy.",
+        title_, Icon::Warning, {kOpenAnyway, kDoNotOpen});
+    return answer == 0;
 }
 
 void Document::takeDataFile(const std::string& path, std::string dataSetText) {
@@ -291,6 +349,23 @@ void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     CatalogueState loaded;
     loaded.dataFilePath = path;
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
+    fromClipboard_.reset();
+    tellUnguarded(path, guard_.open(path));
+    if (lastRead_ && lastRead_->first == path)
+        guard_.remember(path, lastRead_->second);
+    lastRead_.reset();
+}
+
+void Document::tellUnguarded(const std::string& path, const std::optional<std::string>& reason) {
+    if (!reason)
+        return;
+    message("The data file " + quoted(path) +
+                " cannot be guarded against other copies of KORVEX: no lock file can be kept "
+                "beside it (" +
+                *reason +
+                "). It is loaded and saved as usual, and a save still asks first when the file "
+                "was changed on disk.",
+            Icon::Information);
 }
 
 void Document::loadCompanion() {
@@ -300,9 +375,13 @@ void Document::loadCompanion() {
     CatalogueState loaded;
     loaded.dataFilePath = path;
     const std::string companion = PhotoCompanion::companionPathFor(path);
-    if (!services_.fileExists(companion))
+    if (!services_.fileExists(companion)) {
+        guard_.remember(companion, FileGuard::Copy::of(std::nullopt));
         return;
+    }
     const auto file = services_.readFile(companion);
+    if (file.ok)
+        guard_.remember(companion, FileGuard::Copy::of(file.bytes));
     const auto read = file.ok ? PhotoCompanion::read(file.bytes, folderOf(path))
                               : PhotoCompanion::ReadResult{false, {}, file.error, {}};
     if (!read.ok) {
@@ -348,13 +427,106 @@ bool Document::keepAside(const std::string& companion) {
     return true;
 }
 
-bool Document::saveDataFile(const std::string& path, const MeasurementSheet& sheet) {
-    const auto written = services_.writeFile(path, TorFile::write(sheet, dataSet_));
+Document::SaveOutcome Document::saveDataFile(const std::string& path,
+                                             const MeasurementSheet& sheet) {
+    const auto data = guard_.onDisk(path);
+    const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
+    if (data.changed || photos.changed) {
+        const SaveOutcome answer = askBeforeSavingOver(path, data, photos);
+        if (answer != SaveOutcome::Saved)
+            return answer;
+    }
+    return writeDataFile(path, sheet) ? SaveOutcome::Saved : SaveOutcome::Failed;
+}
+
+Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
+                                                    const FileGuard::OnDisk& data,
+                                                    const FileGuard::OnDisk& photos) {
+    const std::string companion = PhotoCompanion::companionPathFor(path);
+    // What the files on disk hold that is not here. Records come only from a
+    // changed data file (an unchanged one holds none that this program did
+    // not have), photos and decisions only from a changed companion.
+    std::string otherText;
+    if (data.bytes)
+        otherText = TorFile::read(*data.bytes).dataSetText;
+    const auto otherPieces = DataSet::splitPieces(otherText);
+    PhotoCompanion::ReadResult other;
+    if (photos.changed && photos.bytes)
+        other = PhotoCompanion::read(*photos.bytes, folderOf(path));
+    auto missing = CatalogueMerge::missingHere(
+        dataSet_.pieces(), state_->entries, state_->decisions, otherPieces,
+        PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
+    if (!data.changed)
+        missing.records.clear();
+    const FileGuard::OnDisk& changed = data.changed ? data : photos;
+    // Files that hold nothing this program lacks (rows reordered or removed
+    // elsewhere, a save of the same data by another copy) lose nothing when
+    // saved over. A companion that cannot be read is kept aside by the save.
+    if (missing.empty() && changed.error.empty())
+        return SaveOutcome::Saved;
+
+    const auto holder = guard_.otherHolder(path);
+    std::string text =
+        (data.changed ? "The data file " + quoted(path)
+                      : "The photos file " + quoted(companion) + " of the data file " +
+                            quoted(path)) +
+        " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +
+        " after it was loaded or last saved here." +
+        (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
+                : std::string()) +
+        "\n\n";
+    if (!missing.empty())
+        text += "It holds " + listed(missing) +
+                (missing.records.size() + missing.photoCount() + missing.decisions.size() == 1
+                     ? " that is not here; saving over it loses it."
+                     : " that are not here; saving over it loses them.") +
+                " Merge and Save adds what is missing to the data here, then saves.";
+    else
+        text += "It cannot be read to compare (" + changed.error +
+                "); saving over it replaces what it holds now.";
+
+    std::vector<std::string> choices;
+    if (!missing.empty())
+        choices.push_back(kMergeAndSave);
+    for (const char* choice : {kSaveOver, kSaveUnderAnotherName, kCancel})
+        choices.push_back(choice);
+    // An answer out of range is taken for the last, Cancel.
+    const std::string& answer = choices[std::min(
+        services_.choiceBox(text, title_, Icon::Warning, choices), choices.size() - 1)];
+    if (answer == kMergeAndSave)
+        merge(missing);
+    else if (answer == kSaveUnderAnotherName)
+        return SaveOutcome::AnotherName;
+    else if (answer == kCancel)
+        return SaveOutcome::Cancelled;
+    return SaveOutcome::Saved;
+}
+
+void Document::merge(const CatalogueMerge::Missing& missing) {
+    for (const auto& record : missing.records)
+        appendRecord(record.line, record.photo);
+    if (missing.photosOfHeld.empty() && missing.decisions.empty())
+        return;
+    modified_ = true;
+    change([&](CatalogueState& next) {
+        next.entries.insert(next.entries.end(), missing.photosOfHeld.begin(),
+                            missing.photosOfHeld.end());
+        for (const Decision& decision : missing.decisions)
+            next.decisions.recordDecision(decision);
+    });
+}
+
+bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sheet) {
+    const std::string dataBytes = TorFile::write(sheet, dataSet_);
+    const auto written = services_.writeFile(path, dataBytes);
     if (!written.ok) {
         message("The data could not be saved to " + quoted(path) + ": " + written.error,
                 Icon::Critical);
         return false;
     }
+    fromClipboard_.reset();
+    tellUnguarded(path, guard_.open(path));
+    guard_.remember(path, FileGuard::Copy::of(dataBytes));
     const std::string companion = PhotoCompanion::companionPathFor(path);
     std::vector<PhotoEntry> kept;
     for (const PhotoEntry* entry :
@@ -369,6 +541,7 @@ bool Document::saveDataFile(const std::string& path, const MeasurementSheet& she
     const bool exists = services_.fileExists(companion);
     if (kept.empty() && decisions.empty() && !exists) {
         change(savedWithout); // nothing to remember: no companion beside the data file
+        guard_.remember(companion, FileGuard::Copy::of(std::nullopt));
         modified_ = false;
         return true;
     }
@@ -394,6 +567,7 @@ bool Document::saveDataFile(const std::string& path, const MeasurementSheet& she
         next.entries = std::move(kept);
         next.saved = std::move(saved);
     });
+    guard_.remember(companion, FileGuard::Copy::of(bytes));
     modified_ = false;
     return true;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "exchange/TorFile.h"
+#include "model/CatalogueMerge.h"
 #include "model/CatalogueState.h"
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "model/RecordIdentity.h"
+#include "uilogic/FileGuard.h"
 #include "uilogic/PlatformServices.h"
 
 #include <cstddef>
@@ -15,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <vector>
+#include <utility>
 
 namespace korvex {
 
@@ -28,9 +31,29 @@ namespace korvex {
 // changes it; the check window, the photo records and the recovery keeper
 // read it through that model. The data-set text is changed only here, so the
 // unsaved mark can be trusted.
+//
+// The open data file is guarded (FileGuard): a lock beside it tells another
+// running copy who has it open, and a save first checks that the file and
+// its companion on disk are still what this program loaded or last saved.
 class Document {
 public:
     static constexpr std::string_view kBrokenSuffix = ".broken";
+
+    // The answers of the questions before a load or a save of a data file
+    // that another copy has open or that changed on disk.
+    static constexpr const char* kOpenAnyway = "Open Anyway";
+    static constexpr const char* kDoNotOpen = "Do Not Open";
+    static constexpr const char* kMergeAndSave = "Merge and Save";
+    static constexpr const char* kSaveOver = "Save Over It";
+    static constexpr const char* kSaveUnderAnotherName = "Save Under Another Name…";
+    static constexpr const char* kCancel = "Cancel";
+
+    enum class SaveOutcome {
+        Saved,
+        Failed,     // after a message
+        Cancelled,  // at the question; nothing was written
+        AnotherName // the user wants to choose another file; nothing was written
+    };
 
     // `title` is the title of the messages shown.
     Document(PlatformServices& services, std::string title);
@@ -46,6 +69,12 @@ public:
     // Something was changed since the data set was last loaded from or saved
     // to a file (the start counts as saved: nothing is there to lose).
     bool isModified() const { return modified_; }
+    // Changes made here that no file holds, which a load would replace: the
+    // records appended or otherwise changed since the data set was last
+    // loaded (from a file or the clipboard) or saved, and decisions not yet
+    // saved. Data taken from the clipboard as they are count as loaded: they
+    // are unsaved (isModified), but replacing them loses no work done here.
+    bool holdsUnsavedChanges() const;
 
     // A state handed out never changes (each change makes a new one), so it
     // is shared rather than copied with every recovery copy, and may be read
@@ -113,8 +142,15 @@ public:
     // Reads the data file at `path`, changing nothing yet; nothing, after a
     // message naming the file and the reason, when it cannot be read.
     std::optional<TorFile::ReadResult> readDataFile(const std::string& path);
-    // The data set becomes `dataSetText`, just read from `path`, as saved
-    // and as yet without photos or decisions.
+    // Whether the data file at `path` is to be opened: yes when no other
+    // running copy has it open; otherwise the user is told who has it open
+    // and since when, and chooses to open it anyway (to read and compare) or
+    // not.
+    bool mayOpen(const std::string& path);
+    // The data set becomes `dataSetText`, just read from `path` by
+    // readDataFile, as saved and as yet without photos or decisions. The file
+    // becomes the one guarded; a file beside which no lock can be kept is
+    // said so once.
     void takeDataFile(const std::string& path, std::string dataSetText);
     // Then the photos of the records still there and every decision, from
     // the companion of the data file taken. A missing companion is normal and
@@ -124,12 +160,29 @@ public:
     // Writes the sheet line and the data set to `path`, then the companion
     // beside it when a record keeps a photo or a decision was made (keeping a
     // copy of a companion that could not be read aside before replacing it).
-    // False, after a message, when either could not be written.
-    bool saveDataFile(const std::string& path, const MeasurementSheet& sheet);
+    //
+    // First, when `path` is the file loaded or last saved here and it or its
+    // companion on disk now holds records, photos or decisions that are not
+    // here (or cannot be read to tell), one question names the file, what it
+    // holds and who has it open, and nothing is written before the answer:
+    // merge (the records of the file on disk not held here are appended in
+    // their order, with their photos and the decisions not yet in the log,
+    // then the whole is saved), save over it, save under another name, or
+    // cancel. A file on disk that holds nothing more than this program is
+    // saved over without a question: nothing of it is lost. A file that is
+    // not the open one is not compared: choosing a new name never asks.
+    SaveOutcome saveDataFile(const std::string& path, const MeasurementSheet& sheet);
 
 private:
     void message(const std::string& text, PlatformServices::Icon icon);
     bool keepAside(const std::string& companion);
+    bool writeDataFile(const std::string& path, const MeasurementSheet& sheet);
+    // The question before a save over a file that another copy has open or
+    // that changed on disk; on Merge, the merge is done.
+    SaveOutcome askBeforeSavingOver(const std::string& path, const FileGuard::OnDisk& data,
+                                    const FileGuard::OnDisk& photos);
+    void merge(const CatalogueMerge::Missing& missing);
+    void tellUnguarded(const std::string& path, const std::optional<std::string>& reason);
     // A change is made on a copy that then replaces the state: one handed out
     // stays as it was.
     template <class Change> void change(Change&& apply) {
@@ -167,6 +220,12 @@ private:
     bool modified_ = false;
     // Oldest first; only the last may be taken back (canUndo()).
     std::vector<UndoStep> undo_;
+    FileGuard guard_{services_};
+    // The data set as last taken from the clipboard, until it is loaded from
+    // or saved to a file.
+    std::optional<FileGuard::Copy> fromClipboard_;
+    // What readDataFile read last, until takeDataFile takes it.
+    std::optional<std::pair<std::string, FileGuard::Copy>> lastRead_;
 };
 
 } // namespace korvex

@@ -154,8 +154,18 @@ void MainWindowModel::NextRecord() {
         ShowRecord(display_.recordNumber);
 }
 
+std::string MainWindowModel::askCode() {
+    for (;;) {
+        std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
+        if (SpecimenRecord::fitsAsCode(code))
+            return code;
+        services_.messageBox(kCodeRefused, kCodeTitle, PlatformServices::Icon::Warning,
+                             PlatformServices::Buttons::Ok);
+    }
+}
+
 void MainWindowModel::AppendToList() {
-    const std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
+    const std::string code = askCode();
     const std::string line = SpecimenRecord::BuildRecordLine(code, digitising_.sheet());
     document_.appendRecord(line, photoRecords_.entryForAppend());
     display_.countText = std::to_string(dataSet().RecordCount());
@@ -165,7 +175,7 @@ void MainWindowModel::AppendToList() {
 void MainWindowModel::SaveRecordToClipboard() {
     // The clipboard is emptied before the question, not with the write after it.
     services_.clearClipboard();
-    const std::string code = services_.inputBox(kCodePrompt, kCodeTitle, "");
+    const std::string code = askCode();
     services_.setClipboardText(ClipboardForms::recordForm(code, digitising_.sheet()));
 }
 
@@ -220,6 +230,8 @@ void MainWindowModel::open_Click(int index) {
 
 void MainWindowModel::load_Click(int index) {
     if (index == LoadFromClipboard) {
+        if (askBeforeReplacing() == Replace::Keep)
+            return;
         document_.takeClipboardText(services_.clipboardText()); // it carries no photos
         photoRecords_.forgetShown();
         display_.countText = std::to_string(dataSet().RecordCount());
@@ -341,9 +353,20 @@ void MainWindowModel::LoadDataFile() {
     if (!path)
         return; // a cancelled dialog loads and empties nothing
     // The data set is replaced only once the file could be opened.
-    const auto file = document_.readDataFile(*path);
-    if (!file)
+    auto file = document_.readDataFile(*path);
+    if (!file || !document_.mayOpen(*path))
         return;
+    switch (askBeforeReplacing()) {
+    case Replace::Keep:
+        return;
+    case Replace::GoAfterSave:
+        file = document_.readDataFile(*path); // the save may have written this very file
+        if (!file)
+            return;
+        break;
+    case Replace::Go:
+        break;
+    }
     const TorFile::ReadResult& read = *file;
     if (read.sheetLine) {
         replaceClipboard(*read.sheetLine);
@@ -368,14 +391,38 @@ void MainWindowModel::LoadDataFile() {
     document_.loadCompanion();
 }
 
+MainWindowModel::Replace MainWindowModel::askBeforeReplacing() {
+    if (!document_.holdsUnsavedChanges())
+        return Replace::Go;
+    const std::size_t records = dataSet().RecordCount();
+    const std::size_t answer = services_.choiceBox(
+        "The data (" + std::to_string(records) + (records == 1 ? " record" : " records") +
+            ") hold changes that are not saved to a file, and loading replaces them. Do you want "
+            "to save them first?",
+        kAppTitle, PlatformServices::Icon::Warning, {kSaveThem, kDiscardThem, kCancel});
+    if (answer == 0)
+        return SaveDataFile() ? Replace::GoAfterSave : Replace::Keep;
+    return answer == 1 ? Replace::Go : Replace::Keep;
+}
+
 bool MainWindowModel::SaveDataFile() {
-    const auto path = services_.saveFileName(std::string(TorFile::kFilterDescription),
-                                             std::string(TorFile::kFilterPattern));
-    if (!path)
-        return false; // nothing is written to a file the user did not choose
-    const bool saved = document_.saveDataFile(*path, digitising_.sheet());
-    changed(); // the photos are now found from the file saved
-    return saved;
+    for (;;) {
+        const auto path = services_.saveFileName(std::string(TorFile::kFilterDescription),
+                                                 std::string(TorFile::kFilterPattern));
+        if (!path)
+            return false; // nothing is written to a file the user did not choose
+        const std::size_t records = dataSet().RecordCount();
+        const auto outcome = document_.saveDataFile(*path, digitising_.sheet());
+        if (dataSet().RecordCount() != records) {
+            // Merged with the file on disk: the records added are counted as appended ones are.
+            display_.countText = std::to_string(dataSet().RecordCount());
+            displayChanged();
+        } else {
+            changed(); // the photos are now found from the file saved
+        }
+        if (outcome != Document::SaveOutcome::AnotherName)
+            return outcome == Document::SaveOutcome::Saved;
+    }
 }
 
 bool MainWindowModel::QueryClose() {

@@ -1,14 +1,15 @@
 #pragma once
 
 #include "analysis/ComparisonRun.h"
+#include "exchange/RecoverySnapshot.h"
 #include "model/DataSet.h"
 #include "model/DataSetDisplay.h"
+#include "model/RecordLine.h"
 #include "uilogic/DigitisingModel.h"
+#include "uilogic/Document.h"
 #include "uilogic/ListWindowModel.h"
 #include "uilogic/PhotoRecords.h"
 #include "uilogic/PlatformServices.h"
-#include "exchange/RecoverySnapshot.h"
-#include "uilogic/Document.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,6 +37,12 @@ public:
     static constexpr const char* kCodeTitle = "IDN";
     static constexpr const char* kClosePrompt = "Do you want to save the data?";
     static constexpr const char* kCloseTitle = "Program KORVEX";
+    // A code that would break its record line is refused, and asked for again.
+    static constexpr const char* kCodeRefused = SpecimenRecord::kCodeRefused;
+    // Before a load replaces data that are not saved to a file.
+    static constexpr const char* kSaveThem = "Save Them";
+    static constexpr const char* kDiscardThem = "Discard Them";
+    static constexpr const char* kCancel = "Cancel";
 
     // Menu array indices.
     enum FileIndex {
@@ -169,9 +176,14 @@ public:
     // Logs a verdict of the check window, a change that a crash would lose.
     const Decision& LogDecision(Decision decision);
 
+    // Loads a data file the user chooses (see Document for the questions when
+    // another copy has it open).
     void LoadDataFile();
     // Saves the sheet and the data set to a file the user chooses; false when
-    // the dialog was cancelled or the file could not be written (with a message).
+    // the dialog was cancelled, the question before saving over a file that
+    // changed on disk was cancelled, or the file could not be written (with a
+    // message). "Save under another name" at that question shows the dialog
+    // again.
     bool SaveDataFile();
     // The closing prompt; the window closes only when this returns true, so a
     // cancelled or failed save on Yes keeps the data on screen.
@@ -243,6 +255,14 @@ private:
     // the displays, the record shown and a pick list follow.
     void mended(std::optional<std::size_t> recordNumber);
     void say(const std::string& text, const char* title, PlatformServices::Icon icon);
+    // The identification code prompt, asked again after a message while the
+    // answer would break the record line; Cancel gives the empty code.
+    std::string askCode();
+    enum class Replace { Go, GoAfterSave, Keep };
+    // Before a load replaces the data set: data not saved to a file are
+    // saved, discarded or kept as the user answers; nothing is asked when
+    // nothing is unsaved.
+    Replace askBeforeReplacing();
     void displayChanged();
     void photoChanged();
     // A copy that refers to the companion on disk gets the photos and

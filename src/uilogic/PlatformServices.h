@@ -2,9 +2,12 @@
 
 #include "uilogic/Picture.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace korvex {
 
@@ -41,6 +44,35 @@ public:
         std::string error;
     };
 
+    // A file as the file system describes it, without reading it.
+    struct FileStamp {
+        std::uint64_t size = 0;
+        // The last change, in milliseconds since 1970 (UTC), and the same time
+        // as the user reads a date and time.
+        std::int64_t modifiedMs = 0;
+        std::string modifiedText;
+    };
+
+    // The lock that a running copy of the program holds beside the data file
+    // it has open: who took it, on which machine, since when (as the user
+    // reads a date and time). Any of them may be empty when the lock does not
+    // say.
+    struct LockHolder {
+        std::string user;
+        std::string host;
+        std::string since;
+    };
+    enum class LockStatus {
+        Taken,         // this program holds the lock now
+        HeldElsewhere, // another running copy holds it: see `holder`
+        Unavailable    // no lock can be kept beside the file: see `error`
+    };
+    struct LockResult {
+        LockStatus status = LockStatus::Unavailable;
+        LockHolder holder;
+        std::string error;
+    };
+
     virtual ~PlatformServices() = default;
 
     virtual void clearClipboard() = 0;
@@ -50,6 +82,12 @@ public:
 
     virtual Answer messageBox(const std::string& text, const std::string& title, Icon icon,
                               Buttons buttons) = 0;
+    // A question answered with one of `choices`: buttons with those texts, in
+    // that order, the first the default. Gives the index of the one chosen;
+    // closing the box without choosing gives the last, which is therefore the
+    // answer that changes nothing.
+    virtual std::size_t choiceBox(const std::string& text, const std::string& title, Icon icon,
+                                  const std::vector<std::string>& choices) = 0;
     // OK gives the typed text, Cancel the empty text.
     virtual std::string inputBox(const std::string& prompt, const std::string& title,
                                  const std::string& defaultText) = 0;
@@ -72,6 +110,16 @@ public:
     virtual FileResult readFile(const std::string& path) = 0;
     // Replaces a file with `bytes`; a failed write leaves the previous file as it was.
     virtual FileResult writeFile(const std::string& path, const std::string& bytes) = 0;
+    // The size and time of the file at `path`; nothing when there is none.
+    virtual std::optional<FileStamp> fileStamp(const std::string& path) = 0;
+
+    // Takes the lock beside the data file at `path` (FileGuard::lockPathFor
+    // names it) for this program, holding this user and machine, until
+    // unlockBeside. A lock left by a program that ended on this machine is
+    // taken over; one this program already holds is Taken again.
+    virtual LockResult lockBeside(const std::string& path) = 0;
+    // Gives up the lock beside `path` if this program holds it.
+    virtual void unlockBeside(const std::string& path) = 0;
 
     // The time of day in seconds since midnight (seeds the simulation).
     virtual double secondsSinceMidnight() = 0;

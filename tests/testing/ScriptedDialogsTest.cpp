@@ -63,5 +63,25 @@ TEST(ScriptedDialogs, QueuedAnswersComeInOrderAndCancelIsToldApartFromEmpty) {
     EXPECT_EQ(services.messages[1].buttons, Buttons::YesNo);
 }
 
+// A choice is answered by the text of its button; a button the box does not
+// offer, or no answer at all, is unexpected and presses the last button.
+TEST(ScriptedDialogs, AChoiceIsAnsweredByItsButtonsText) {
+    fakes::FakePlatformServices services;
+    std::vector<std::string> told;
+    services.onUnexpected = [&told](const std::string& what) {
+        told.push_back(what);
+    };
+    const std::vector<std::string> buttons{"Merge and Save", "Save Over It", "Cancel"};
+    services.choiceAnswers = {"Save Over It", "Overwrite"};
+    EXPECT_EQ(services.choiceBox("1", "T", Icon::Warning, buttons), 1U);
+    EXPECT_EQ(services.choiceBox("2", "T", Icon::Warning, buttons), 2U);
+    EXPECT_EQ(services.choiceBox("3", "T", Icon::Warning, buttons), 2U);
+    EXPECT_EQ(told, (std::vector<std::string>{"no button \"Overwrite\" in the choice box: 2",
+                                              "unexpected choice box: 3"}));
+    ASSERT_EQ(services.messages.size(), 3U);
+    EXPECT_EQ(services.messages[0].choices, buttons);
+    EXPECT_EQ(services.messages[0].icon, Icon::Warning);
+}
+
 } // namespace
 } // namespace korvex

@@ -16,8 +16,13 @@
 #include <QPainter>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QLockFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/resource.h>
@@ -75,6 +80,38 @@ using Scripted = fakes::ScriptedDialogs<QtPlatformServices>;
 void openByMenu(Form1& form, Scripted* services, const QString& path) {
     services->fileAnswers = {path.toStdString()};
     form.menuEntry(str("open"), 0)->trigger();
+}
+
+// Makes `folder` read-only and runs `job` in a child process as an ordinary
+// user (permissions do not bind the superuser): whether it ended normally,
+// and the text it gave.
+template <class Job> std::pair<bool, std::string> inReadOnlyFolder(const QString& folder, Job job) {
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return {false, {}};
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadOther | QFileDevice::ExeOther |
+                                      QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(pipeEnds[0]);
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(3);
+        const std::string said = job();
+        const auto written = write(pipeEnds[1], said.data(), said.size());
+        _exit(written < 0 ? 1 : 0);
+    }
+    close(pipeEnds[1]);
+    std::string said;
+    char buffer[256];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, std::size_t(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    const bool ended = waitpid(child, &status, 0) == child;
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return {ended && WIFEXITED(status) && WEXITSTATUS(status) == 0, said};
 }
 
 } // namespace
@@ -271,34 +308,94 @@ private slots:
         QCOMPARE(readAll(target), previous);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{str("catalogue.tor")});
 
-        // A read-only folder. Permissions do not bind the superuser, so the
-        // save is tried by an ordinary user in a child process.
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner |
-                                              QFileDevice::ReadOther | QFileDevice::ExeOther |
-                                              QFileDevice::ReadGroup | QFileDevice::ExeGroup);
-        int pipeEnds[2];
-        QCOMPARE(pipe(pipeEnds), 0);
-        const pid_t child = fork();
-        if (child == 0) {
-            close(pipeEnds[0]);
-            if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                _exit(3);
+        // A read-only folder.
+        const auto [ended, reason] = inReadOnlyFolder(dir.path(), [&] {
             const auto r = services.writeFile(target.toStdString(), bigger);
-            const auto written = write(pipeEnds[1], r.error.data(), r.error.size());
-            _exit(r.ok || written < 0 ? 1 : 0);
-        }
-        close(pipeEnds[1]);
-        char reason[256] = {};
-        const auto got = read(pipeEnds[0], reason, sizeof reason - 1);
-        close(pipeEnds[0]);
-        int status = 0;
-        QCOMPARE(waitpid(child, &status, 0), child);
-        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                              QFileDevice::ExeOwner);
-        QVERIFY(WIFEXITED(status));
-        QCOMPARE(WEXITSTATUS(status), 0);
-        QVERIFY(got > 0);
+            return r.ok ? std::string() : r.error;
+        });
+        QVERIFY(ended);
+        QVERIFY(!reason.empty());
         QCOMPARE(readAll(target), previous);
+    }
+
+    // The buttons come in the order given, the first the default; Escape
+    // gives the last.
+    void aChoiceBoxAnswersWithTheButtonPressed() {
+        QtPlatformServices services;
+        const std::vector<std::string> choices{"Merge and Save", "Save Over It", "Cancel"};
+        const struct {
+            const char* press; // nothing: Escape
+            std::size_t answer;
+        } cases[] = {{"Merge and Save", 0}, {"Save Over It", 1}, {"Cancel", 2}, {nullptr, 2}};
+        for (const auto& c : cases) {
+            QStringList shown;
+            QString byDefault;
+            QTimer::singleShot(0, [&] {
+                auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+                QVERIFY(box);
+                for (QAbstractButton* button : box->buttons())
+                    shown << button->text();
+                byDefault = box->defaultButton() ? box->defaultButton()->text() : QString();
+                if (!c.press) {
+                    QTest::keyClick(box, Qt::Key_Escape);
+                    return;
+                }
+                for (QAbstractButton* button : box->buttons())
+                    if (button->text() == str(c.press))
+                        button->click();
+            });
+            QCOMPARE(services.choiceBox("Save over it?", "KORVEX", PlatformServices::Icon::Warning,
+                                        choices),
+                     c.answer);
+            QCOMPARE(shown, (QStringList{str("Merge and Save"), str("Save Over It"), str("Cancel")}));
+            QCOMPARE(byDefault, str("Merge and Save"));
+        }
+    }
+
+    void aFileStampGivesSizeAndTime() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(str("catalogue.tor"));
+        writeAll(path, QByteArray("12345"));
+        QtPlatformServices services;
+        const auto stamp = services.fileStamp(path.toStdString());
+        QVERIFY(stamp);
+        QCOMPARE(stamp->size, std::uint64_t(5));
+        QCOMPARE(stamp->modifiedMs, QFileInfo(path).lastModified().toMSecsSinceEpoch());
+        QVERIFY(!stamp->modifiedText.empty());
+        QVERIFY(!services.fileStamp(dir.filePath(str("none.tor")).toStdString()));
+        QVERIFY(!services.fileStamp(dir.path().toStdString())); // a folder is no file
+    }
+
+    // The lock beside a data file is taken, named to another holder with its
+    // user and machine, and given up; a folder that cannot hold one says so.
+    void aLockBesideADataFileIsTakenNamedAndGivenUp() {
+        using LockStatus = PlatformServices::LockStatus;
+        QTemporaryDir dir;
+        const std::string data = dir.filePath(str("catalogue.tor")).toStdString();
+        const QString lockPath = dir.filePath(str(".catalogue.tor.lock"));
+        QtPlatformServices one;
+        QtPlatformServices two;
+        QCOMPARE(one.lockBeside(data).status, LockStatus::Taken);
+        QVERIFY(QFileInfo::exists(lockPath));
+        QCOMPARE(one.lockBeside(data).status, LockStatus::Taken); // already its own
+        const auto held = two.lockBeside(data);
+        QCOMPARE(held.status, LockStatus::HeldElsewhere);
+        QCOMPARE(QString::fromStdString(held.holder.user), QFileInfo(lockPath).owner());
+        QVERIFY(!held.holder.user.empty());
+        QCOMPARE(QString::fromStdString(held.holder.host), QSysInfo::machineHostName());
+        QVERIFY(!held.holder.since.empty());
+        one.unlockBeside(data);
+        QVERIFY(!QFileInfo::exists(lockPath));
+        QCOMPARE(two.lockBeside(data).status, LockStatus::Taken);
+        two.unlockBeside(data);
+
+        const auto [ended, said] = inReadOnlyFolder(dir.path(), [&] {
+            const auto lock = QtPlatformServices().lockBeside(data);
+            return lock.status == LockStatus::Unavailable ? lock.error : std::string();
+        });
+        QVERIFY(ended);
+        QCOMPARE(said, std::string("its folder cannot be written"));
+        QVERIFY(!QFileInfo::exists(lockPath));
     }
 
     // Through the window: the message names the file and the reason.

@@ -290,7 +290,7 @@ TEST_F(DocumentTest, AnyOtherChangeOrASaveEndsTheUndo) {
          }},
         {"save",
          [&] {
-             ASSERT_TRUE(document.saveDataFile(path, MeasurementSheet()));
+             ASSERT_EQ(document.saveDataFile(path, MeasurementSheet()), Document::SaveOutcome::Saved);
          }},
     };
     for (const auto& [name, other] : others) {
@@ -310,7 +310,7 @@ TEST_F(DocumentTest, AnyOtherChangeOrASaveEndsTheUndo) {
     ASSERT_TRUE(document.replaceRecord(1, kC));
     services.unwritable[path] = "Disk full";
     services.messageAnswers.push_back(Answer::Ok);
-    EXPECT_FALSE(document.saveDataFile(path, MeasurementSheet()));
+    EXPECT_EQ(document.saveDataFile(path, MeasurementSheet()), Document::SaveOutcome::Failed);
     EXPECT_TRUE(document.canUndo());
     // After a mend made with a step that can no longer be taken back, only
     // the new one is taken back.

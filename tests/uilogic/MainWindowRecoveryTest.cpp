@@ -75,6 +75,7 @@ TEST_F(MainWindowRecoveryTest, EveryChangeOfTheDataSetOrTheSheetIsReported) {
         {"load from clipboard",
          [&] {
              services.setClipboardText(kLine + "\r\n" + kLine + "\r\n");
+             services.choiceAnswers.push_back(MainWindowModel::kDiscardThem); // the append
              window.load_Click(MainWindowModel::LoadFromClipboard);
          }},
         {"next record",

@@ -263,7 +263,9 @@ TEST_F(PhotoRecordsTest, TheClipboardCarriesNoPhotos) {
     digitiseOn(kPhoto);
     append("T1");
     services.setClipboardText(window.dataSet().text());
+    services.choiceAnswers.push_back(MainWindowModel::kDiscardThem); // the append is unsaved
     window.load_Click(MainWindowModel::LoadFromClipboard);
+    services.messages.clear();
     EXPECT_TRUE(window.document().photoEntries().empty());
     services.messageAnswers.push_back(Answer::Ok);
     window.OpenRecordPhoto();

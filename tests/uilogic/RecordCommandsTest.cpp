@@ -86,6 +86,38 @@ TEST_F(RecordCommandsTest, FillKeepsTheSheetBelowTwelveFieldsAndTakesHugeTextsWi
     }
 }
 
+// A TAB, CR or LF in a code would shift every value of its record or split
+// it; such a code is refused and asked for again, by both commands that ask.
+TEST_F(RecordCommandsTest, ACodeThatWouldBreakItsRecordIsAskedForAgain) {
+    d.setBoxText(LM, 0, "0.5");
+    const std::string typed = " T-1 ;\xE9"; // everything else stays as typed
+    const std::string wanted = SpecimenRecord::BuildRecordLine(typed, d.sheet());
+    for (const char* bad : {"T\tCODE\tX", "T\rX", "T\nX", "\t"}) {
+        SCOPED_TRACE(bad);
+        for (const int command : {12, 3}) { // "Append to the List", "Save to the Clipboard"
+            const std::size_t before = window.dataSet().RecordCount();
+            services.messages.clear();
+            services.inputAnswers = {bad, typed};
+            services.messageAnswers = {Answer::Ok};
+            window.Command_Click(command);
+            ASSERT_EQ(services.messages.size(), 1U);
+            EXPECT_EQ(services.messages[0].text, MainWindowModel::kCodeRefused);
+            EXPECT_EQ(services.messages[0].icon, PlatformServices::Icon::Warning);
+            EXPECT_TRUE(services.inputAnswers.empty()); // asked again
+            if (command == 12) {
+                ASSERT_EQ(window.dataSet().RecordCount(), before + 1);
+                EXPECT_EQ(window.dataSet().piece(before), wanted);
+                EXPECT_EQ(SpecimenRecord::splitFields(wanted).size(), SpecimenRecord::kFieldCount);
+            } else {
+                EXPECT_EQ(window.dataSet().RecordCount(), before);
+                EXPECT_EQ(services.clipboardText(), wanted + "\r\n");
+            }
+        }
+    }
+    EXPECT_FALSE(SpecimenRecord::fitsAsCode("A\r"));
+    EXPECT_TRUE(SpecimenRecord::fitsAsCode("")); // Cancel: the empty code, as ever
+}
+
 TEST_F(RecordCommandsTest, AppendWithCancelAddsARecordWithAnEmptyCode) {
     services.inputAnswers = {"T1", ""};
     window.Command_Click(12);
@@ -231,6 +263,105 @@ TEST_F(RecordCommandsTest, CancelledOrFailedFileCommandsChangeNothing) {
     EXPECT_NE(services.messages[0].text.find("/data/locked.tor"), std::string::npos);
     EXPECT_NE(services.messages[0].text.find("Permission denied"), std::string::npos);
     EXPECT_NE(services.messages[1].text.find("No space left on device"), std::string::npos);
+}
+
+// After an append, a load (from a file or the clipboard) asks before it
+// replaces the data: each answer does what it says.
+TEST_F(RecordCommandsTest, ALoadOverUnsavedChangesAsksFirst) {
+    const std::string fromFile = record("F", "f") + "\r\n";
+    const std::string fromClipboard = record("C", "c") + "\r\n";
+    services.files["/data/other.tor"] = "\t1\r\n\r\n 1 \r\n" + fromFile;
+    const struct {
+        int load;
+        const char* answer;
+        bool replaced;
+    } cases[] = {
+        {MainWindowModel::LoadFromFile, MainWindowModel::kDiscardThem, true},
+        {MainWindowModel::LoadFromFile, MainWindowModel::kCancel, false},
+        {MainWindowModel::LoadFromFile, MainWindowModel::kSaveThem, true},
+        {MainWindowModel::LoadFromClipboard, MainWindowModel::kDiscardThem, true},
+        {MainWindowModel::LoadFromClipboard, MainWindowModel::kCancel, false},
+        {MainWindowModel::LoadFromClipboard, MainWindowModel::kSaveThem, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.load) + " " + c.answer);
+        window.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.files.erase("/data/saved.tor");
+        services.messages.clear();
+        services.inputAnswers = {"M1"};
+        window.Command_Click(12);
+        const std::string appended = window.dataSet().text();
+        services.setClipboardText(fromClipboard);
+        const bool save = std::string(c.answer) == MainWindowModel::kSaveThem;
+        if (c.load == MainWindowModel::LoadFromFile)
+            services.fileAnswers.push_back("/data/other.tor");
+        if (save)
+            services.fileAnswers.push_back("/data/saved.tor");
+        services.choiceAnswers = {c.answer};
+        window.load_Click(c.load);
+
+        ASSERT_EQ(services.messages.size(), 1U);
+        EXPECT_EQ(services.messages[0].text,
+                  "The data (1 record) hold changes that are not saved to a file, and loading "
+                  "replaces them. Do you want to save them first?");
+        EXPECT_EQ(services.messages[0].choices,
+                  (std::vector<std::string>{MainWindowModel::kSaveThem,
+                                            MainWindowModel::kDiscardThem,
+                                            MainWindowModel::kCancel}));
+        EXPECT_TRUE(services.fileAnswers.empty());
+        const std::string loaded = c.load == MainWindowModel::LoadFromFile ? fromFile : fromClipboard;
+        EXPECT_EQ(window.dataSet().text(), c.replaced ? loaded : appended);
+        EXPECT_EQ(services.files.count("/data/saved.tor"), save ? 1U : 0U);
+        if (save) {
+            EXPECT_NE(services.files.at("/data/saved.tor").find(appended), std::string::npos);
+        }
+    }
+}
+
+TEST_F(RecordCommandsTest, ALoadAsksNothingWhenNoChangeIsUnsaved) {
+    services.files["/data/k.tor"] = "\t1\r\n\r\n 1 \r\n" + record("F", "f") + "\r\n";
+    const auto loadFile = [&] {
+        services.fileAnswers = {"/data/k.tor"};
+        window.load_Click(MainWindowModel::LoadFromFile);
+    };
+    loadFile(); // at start
+    loadFromClipboard(record("A", "a") + "\r\n");
+    loadFromClipboard(record("B", "b") + "\r\n"); // data taken as they came count as loaded
+    loadFile();
+    services.inputAnswers = {"M1"};
+    window.Command_Click(12);
+    services.fileAnswers = {"/data/k.tor"};
+    window.save_Click(MainWindowModel::SaveToFile);
+    loadFromClipboard("");
+    EXPECT_TRUE(services.messages.empty());
+
+    // A decision is a change too, also after a load from the clipboard,
+    // which keeps the log: loading a file would drop it.
+    loadFromClipboard(record("A", "a") + "\r\n");
+    window.LogDecision({{"A", "A", 1}, {"B", "B", 1}, Verdict::Unsure, "D1", "0.1", "t"});
+    services.setClipboardText(record("C", "c") + "\r\n");
+    services.choiceAnswers = {MainWindowModel::kCancel};
+    window.load_Click(MainWindowModel::LoadFromClipboard);
+    EXPECT_EQ(services.messages.size(), 1U);
+    services.choiceAnswers = {MainWindowModel::kCancel};
+    loadFile();
+    EXPECT_EQ(services.messages.size(), 2U);
+    EXPECT_EQ(window.dataSet().text(), record("A", "a") + "\r\n");
+}
+
+// "Save Them" over the very file that is loaded: the load reads what was saved.
+TEST_F(RecordCommandsTest, SavingBeforeReloadingTheSameFileLoadsWhatWasSaved) {
+    services.files["/data/k.tor"] = "\t1\r\n\r\n 1 \r\n" + record("F", "f") + "\r\n";
+    services.fileAnswers = {"/data/k.tor"};
+    window.load_Click(MainWindowModel::LoadFromFile);
+    services.inputAnswers = {"M1"};
+    window.Command_Click(12);
+    const std::string appended = window.dataSet().text();
+    services.fileAnswers = {"/data/k.tor", "/data/k.tor"};
+    services.choiceAnswers = {MainWindowModel::kSaveThem};
+    window.load_Click(MainWindowModel::LoadFromFile);
+    EXPECT_EQ(window.dataSet().text(), appended);
+    EXPECT_FALSE(window.document().holdsUnsavedChanges());
 }
 
 TEST_F(RecordCommandsTest, ACutShortDataFileLoadsWhatItHoldsAndSaysSo) {

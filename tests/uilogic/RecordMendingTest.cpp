@@ -276,7 +276,11 @@ TEST_F(RecordMendingTest, RenamingAnAnimalGivesEveryRecordOfItTheCodeByThePatter
         for (std::size_t i = 0; i < codes.size(); ++i)
             text += lineOf(codes[i], int(i)) + "\r\n";
         services.setClipboardText(text);
+        // The rounds before left changes that are not saved: this load asks first.
+        if (round > 1)
+            services.choiceAnswers.push_back(Model::kDiscardThem);
         window.load_Click(Model::LoadFromClipboard);
+        services.messages.clear();
         decide(1, 4, a);
         decide(4, c.shown, b);
         const auto before = window.document().state();

@@ -1,0 +1,59 @@
+#include "model/CatalogueMerge.h"
+
+#include "model/RecordIdentity.h"
+
+#include <algorithm>
+#include <map>
+
+namespace korvex::CatalogueMerge {
+
+std::size_t Missing::photoCount() const {
+    return photosOfHeld.size() + static_cast<std::size_t>(std::count_if(
+                                     records.begin(), records.end(),
+                                     [](const Record& r) { return r.photo.has_value(); }));
+}
+
+Missing missingHere(const std::vector<std::string_view>& heldPieces,
+                    const std::vector<PhotoEntry>& heldEntries, const DecisionLog& held,
+                    const std::vector<std::string_view>& otherPieces,
+                    const std::vector<const PhotoEntry*>& otherPhotos,
+                    const std::vector<Decision>& otherDecisions) {
+    Missing missing;
+    std::map<std::string_view, std::size_t> heldCount;
+    for (const std::string_view piece : heldPieces)
+        if (!piece.empty())
+            ++heldCount[piece];
+    const auto keepsPhotoHere = [&](std::string_view line, std::size_t occurrence) {
+        return std::any_of(heldEntries.begin(), heldEntries.end(), [&](const PhotoEntry& e) {
+            return e.occurrence == occurrence && e.recordLine == line;
+        });
+    };
+    OccurrenceCounter occurrences;
+    for (std::size_t i = 0; i < otherPieces.size(); ++i) {
+        const std::string_view line = otherPieces[i];
+        if (line.empty())
+            continue;
+        const std::size_t occurrence = occurrences.next(line);
+        const PhotoEntry* photo = i < otherPhotos.size() ? otherPhotos[i] : nullptr;
+        if (occurrence > heldCount[line]) {
+            Missing::Record record{std::string(line), std::nullopt};
+            if (photo)
+                record.photo = *photo;
+            missing.records.push_back(std::move(record));
+        } else if (photo && !keepsPhotoHere(line, occurrence)) {
+            missing.photosOfHeld.push_back(*photo);
+        }
+    }
+    std::vector<bool> matched(held.size(), false);
+    for (const Decision& decision : otherDecisions) {
+        bool found = false;
+        for (std::size_t k = 0; k < held.size() && !found; ++k)
+            if (!matched[k] && held.all()[k] == decision)
+                found = matched[k] = true;
+        if (!found)
+            missing.decisions.push_back(decision);
+    }
+    return missing;
+}
+
+} // namespace korvex::CatalogueMerge

@@ -1,0 +1,341 @@
+// The guard of the open data file, through the main window's commands on the
+// shared fake: the lock beside the file, and the check of the file on disk
+// before a save over it. Another copy of the program or another program is
+// played by writing the fake's files and locks directly.
+#include "uilogic/FileGuard.h"
+
+#include "MainWindowFixture.h"
+#include "exchange/PhotoCompanion.h"
+#include "exchange/TorFile.h"
+#include "model/RecordLine.h"
+#include "uilogic/PathText.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+namespace korvex {
+namespace {
+
+const std::string kData = "/share/catalogue.tor";
+const std::string kCompanion = "/share/catalogue.tor.photos.json";
+const std::string kLock = "/share/.catalogue.tor.lock";
+
+// A record line whose 28 values are all `value`.
+std::string line(const std::string& code, const std::string& value = "0.1") {
+    std::string text = code;
+    for (int k = 0; k < 28; ++k)
+        text += "\t" + value;
+    return text;
+}
+
+DataSet dataSetOf(const std::vector<std::string>& codes) {
+    DataSet data;
+    for (const std::string& code : codes)
+        data.AppendRecord(line(code));
+    return data;
+}
+
+PhotoEntry photoOf(const std::string& code, const std::string& photo) {
+    PhotoEntry entry;
+    entry.recordLine = line(code);
+    entry.photoPath = photo;
+    entry.widthPixels = 60;
+    entry.heightPixels = 40;
+    entry.appendedAt = "2026-05-24T09:30:00Z";
+    return entry;
+}
+
+Decision decisionOn(const std::string& query, const std::string& candidate) {
+    return {{query, line(query), 1},
+            {candidate, line(candidate), 1},
+            Verdict::SameAnimal,
+            "D1",
+            "0.0000",
+            "2026-05-24T10:00:00Z"};
+}
+
+class FileGuardTest : public test::MainWindowFixture {
+protected:
+    // The data file as another program writes it.
+    void writeOnDisk(const std::vector<std::string>& codes,
+                     const std::vector<PhotoEntry>& photos = {},
+                     const std::vector<Decision>& decisions = {}) {
+        services.writeFile(kData, TorFile::write(MeasurementSheet{}, dataSetOf(codes)));
+        if (!photos.empty() || !decisions.empty())
+            services.writeFile(kCompanion, PhotoCompanion::write(photos, "/share", decisions));
+    }
+    void load(const std::string& path = kData) {
+        services.fileAnswers.push_back(path);
+        window.LoadDataFile();
+    }
+    bool save(const std::string& path = kData) {
+        services.fileAnswers.push_back(path);
+        return window.SaveDataFile();
+    }
+    void append(const std::string& code) {
+        // The sheet is the one the loaded file's line put there: all "0" but
+        // for the values the codes are told apart by.
+        for (std::size_t i = 0; i < 28; ++i)
+            window.digitising().setBoxText(seamGroupOfValue(i), offsetOfValue(i), "0.1");
+        services.inputAnswers.push_back(code);
+        window.AppendToList();
+    }
+    static SeamGroupId seamGroupOfValue(std::size_t i) {
+        for (const SeamGroup& g : kSeamGroups)
+            if (i >= g.firstSheetIndex && i < g.firstSheetIndex + g.count)
+                return g.id;
+        return SeamGroupId::LeftMarginal;
+    }
+    static std::size_t offsetOfValue(std::size_t i) {
+        return i - seamGroup(seamGroupOfValue(i)).firstSheetIndex;
+    }
+    // A fresh start for each case of a table: A and B loaded, M1 appended.
+    void loadAAndBThenAppendM1() {
+        services.files.clear();
+        services.unreadable.clear();
+        services.fileAnswers.clear();
+        writeOnDisk({"A", "B"});
+        services.choiceAnswers = {MainWindowModel::kDiscardThem}; // the case before's M1
+        load();
+        services.choiceAnswers.clear();
+        services.messages.clear();
+        append("M1");
+    }
+    std::string written(const std::vector<std::string>& codes) const {
+        return TorFile::write(window.digitising().sheet(), dataSetOf(codes));
+    }
+    const PlatformServices::LockHolder bob{"bob", "fieldpc", "24 May 2026 09:30"};
+};
+
+TEST_F(FileGuardTest, TheOpenFileKeepsItsLockUntilAnotherOneIsOpened) {
+    writeOnDisk({"A"});
+    {
+        MainWindowModel program(services);
+        program.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.fileAnswers = {kData};
+        program.LoadDataFile();
+        EXPECT_EQ(services.heldLocks, std::set<std::string>{kData});
+        services.fileAnswers = {"/share/copy.tor"};
+        ASSERT_TRUE(program.SaveDataFile());
+        EXPECT_EQ(services.heldLocks, std::set<std::string>{"/share/copy.tor"});
+    }
+    EXPECT_TRUE(services.heldLocks.empty()); // the program ended
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(lockPathFor(kData), kLock);
+    EXPECT_EQ(lockPathFor("catalogue.tor"), ".catalogue.tor.lock");
+}
+
+TEST_F(FileGuardTest, AFileAnotherCopyHasOpenIsOpenedOnlyWhenTheUserSaysSo) {
+    writeOnDisk({"A", "B"});
+    services.otherLocks[kData] = bob;
+    services.choiceAnswers = {Document::kDoNotOpen};
+    load();
+    ASSERT_EQ(services.messages.size(), 1U);
+    const auto& question = services.messages[0];
+    for (const char* part : {"\"/share/catalogue.tor\"", "is open in another copy of KORVEX",
+                             "by bob on fieldpc since 24 May 2026 09:30", "to read and compare"})
+        EXPECT_NE(question.text.find(part), std::string::npos) << part << ": " << question.text;
+    EXPECT_EQ(question.choices,
+              (std::vector<std::string>{Document::kOpenAnyway, Document::kDoNotOpen}));
+    EXPECT_EQ(window.dataSet().text(), "");
+    EXPECT_FALSE(window.document().dataFilePath());
+
+    services.choiceAnswers = {Document::kOpenAnyway};
+    load();
+    EXPECT_EQ(window.dataSet().text(), dataSetOf({"A", "B"}).text());
+    EXPECT_TRUE(services.heldLocks.empty()); // the other copy keeps its lock
+
+    // That copy saves first; the save here names it in its question.
+    append("M1");
+    writeOnDisk({"A", "B", "T1"});
+    services.choiceAnswers = {Document::kMergeAndSave};
+    ASSERT_TRUE(save());
+    ASSERT_EQ(services.messages.size(), 3U);
+    EXPECT_NE(services.messages[2].text.find(
+                  "\n\nThe data file is open in another copy of KORVEX (by bob on fieldpc"),
+              std::string::npos)
+        << services.messages[2].text;
+    EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1", "T1"}));
+}
+
+TEST_F(FileGuardTest, AFolderThatCannotHoldALockIsSaidOnce) {
+    writeOnDisk({"A"});
+    services.unlockable[kData] = "its folder cannot be written";
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    load();
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].icon, PlatformServices::Icon::Information);
+    for (const char* part : {"\"/share/catalogue.tor\" cannot be guarded",
+                             "(its folder cannot be written)", "loaded and saved as usual"})
+        EXPECT_NE(services.messages[0].text.find(part), std::string::npos) << part;
+    EXPECT_EQ(window.dataSet().RecordCount(), 1U);
+    append("M1");
+    ASSERT_TRUE(save());
+    services.choiceAnswers = {MainWindowModel::kDiscardThem};
+    load();
+    EXPECT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.files.at(kData), written({"A", "M1"}));
+}
+
+// Another program added a record between the load and the save: each answer
+// does what it says, and nothing is written before it.
+TEST_F(FileGuardTest, ASaveOverAChangedFileAsksFirst) {
+    const struct {
+        const char* answer;
+        bool saved;
+        std::vector<std::string> onDisk, here;
+    } cases[] = {
+        {Document::kCancel, false, {"A", "B", "T1"}, {"A", "B", "M1"}},
+        {Document::kSaveOver, true, {"A", "B", "M1"}, {"A", "B", "M1"}},
+        {Document::kMergeAndSave, true, {"A", "B", "M1", "T1"}, {"A", "B", "M1", "T1"}},
+        {Document::kSaveUnderAnotherName, true, {"A", "B", "T1"}, {"A", "B", "M1"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        loadAAndBThenAppendM1();
+        writeOnDisk({"A", "B", "T1"});
+        const std::string other = services.files.at(kData);
+
+        services.choiceAnswers = {c.answer};
+        services.fileAnswers = {kData, "/share/mine.tor"};
+        EXPECT_EQ(window.SaveDataFile(), c.saved);
+        ASSERT_EQ(services.messages.size(), 1U); // a new name is not asked about
+        const auto& question = services.messages[0];
+        for (const char* part : {"The data file \"/share/catalogue.tor\" was changed on disk",
+                                 "after it was loaded or last saved here",
+                                 "It holds 1 record that is not here; saving over it loses it."})
+            EXPECT_NE(question.text.find(part), std::string::npos) << part << ": " << question.text;
+        EXPECT_EQ(question.choices,
+                  (std::vector<std::string>{Document::kMergeAndSave, Document::kSaveOver,
+                                            Document::kSaveUnderAnotherName, Document::kCancel}));
+        const bool over = c.saved && c.answer != Document::kSaveUnderAnotherName;
+        EXPECT_EQ(services.files.at(kData), over ? written(c.onDisk) : other);
+        EXPECT_EQ(window.dataSet().text(), dataSetOf(c.here).text());
+        EXPECT_EQ(window.display().countText, std::to_string(c.here.size()));
+        EXPECT_EQ(services.fileAnswers.empty(), c.answer == Document::kSaveUnderAnotherName);
+        if (c.answer == Document::kSaveUnderAnotherName) {
+            EXPECT_EQ(services.files.at("/share/mine.tor"), written({"A", "B", "M1"}));
+        }
+        if (c.answer == Document::kMergeAndSave) {
+            // Merged and saved: the file is this program's again.
+            EXPECT_FALSE(window.document().holdsUnsavedChanges());
+            ASSERT_TRUE(save());
+            EXPECT_EQ(services.messages.size(), 1U);
+        }
+    }
+}
+
+TEST_F(FileGuardTest, MergeTakesTheRecordsPhotosAndDecisionsOfTheFileOnDisk) {
+    writeOnDisk({"A", "B"}, {photoOf("A", "/share/a.jpg")}, {decisionOn("A", "B")});
+    load();
+    append("M1");
+    window.LogDecision(decisionOn("M1", "A"));
+    // Another copy appended T1 on a photo and decided on it, and gave B a
+    // second record of the same values.
+    PhotoEntry second = photoOf("B", "/share/b2.jpg");
+    second.occurrence = 2;
+    writeOnDisk({"A", "B", "T1", "B"},
+                {photoOf("A", "/share/a.jpg"), photoOf("T1", "/share/t1.jpg"), second},
+                {decisionOn("A", "B"), decisionOn("T1", "A")});
+
+    services.choiceAnswers = {Document::kMergeAndSave};
+    ASSERT_TRUE(save());
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("It holds 2 records, 2 photos and 1 decision"),
+              std::string::npos)
+        << services.messages[0].text;
+    EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1", "T1", "B"}));
+    const auto back = PhotoCompanion::read(services.files.at(kCompanion), "/share");
+    ASSERT_TRUE(back.ok) << back.error;
+    std::vector<std::string> photos;
+    for (const PhotoEntry& e : back.entries)
+        photos.push_back(e.photoPath + "#" + std::to_string(e.occurrence));
+    EXPECT_EQ(photos,
+              (std::vector<std::string>{"/share/a.jpg#1", "/share/t1.jpg#1", "/share/b2.jpg#2"}));
+    EXPECT_EQ(back.decisions, (std::vector<Decision>{decisionOn("A", "B"), decisionOn("M1", "A"),
+                                                     decisionOn("T1", "A")}));
+}
+
+TEST_F(FileGuardTest, AChangedCompanionAloneIsAskedAboutByItsName) {
+    writeOnDisk({"A", "B"}, {}, {decisionOn("A", "B")});
+    load();
+    append("M1");
+    // Another copy only decided: the data file is as it was.
+    services.writeFile(kCompanion, PhotoCompanion::write(
+                                       {}, "/share", {decisionOn("A", "B"), decisionOn("B", "A")}));
+    services.choiceAnswers = {Document::kMergeAndSave};
+    ASSERT_TRUE(save());
+    ASSERT_EQ(services.messages.size(), 1U);
+    for (const char* part : {"The photos file \"/share/catalogue.tor.photos.json\" of the data "
+                             "file \"/share/catalogue.tor\" was changed",
+                             "It holds 1 decision that is not here"})
+        EXPECT_NE(services.messages[0].text.find(part), std::string::npos)
+            << part << ": " << services.messages[0].text;
+    EXPECT_EQ(window.document().decisions().all(),
+              (std::vector<Decision>{decisionOn("A", "B"), decisionOn("B", "A")}));
+    EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1"}));
+}
+
+// A file on disk that holds nothing this program lacks loses nothing when
+// saved over; one that cannot be read cannot be told the same.
+TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
+    const struct {
+        const char* name;
+        std::vector<std::string> onDisk;
+        bool unreadable;
+        std::vector<std::string> choices;
+    } cases[] = {
+        {"unchanged", {"A", "B"}, false, {}},
+        {"rows reordered elsewhere", {"B", "A"}, false, {}},
+        {"a row removed elsewhere", {"B"}, false, {}},
+        {"cannot be read",
+         {"A", "B", "T1"},
+         true,
+         {Document::kSaveOver, Document::kSaveUnderAnotherName, Document::kCancel}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        loadAAndBThenAppendM1();
+        writeOnDisk(c.onDisk);
+        if (c.unreadable)
+            services.unreadable[kData] = "Permission denied";
+        if (!c.choices.empty())
+            services.choiceAnswers = {Document::kCancel};
+        EXPECT_EQ(save(), c.choices.empty());
+        if (c.choices.empty()) {
+            EXPECT_TRUE(services.messages.empty());
+            EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1"}));
+        } else {
+            ASSERT_EQ(services.messages.size(), 1U);
+            EXPECT_EQ(services.messages[0].choices, c.choices);
+            EXPECT_NE(
+                services.messages[0].text.find("cannot be read to compare (Permission denied)"),
+                std::string::npos);
+        }
+    }
+}
+
+TEST_F(FileGuardTest, ANewNameIsNeverAskedAbout) {
+    writeOnDisk({"A"});
+    load();
+    append("M1");
+    writeOnDisk({"A", "T1"});
+    services.files["/share/other.tor"] = "a file the dialog already asked to replace";
+    ASSERT_TRUE(save("/share/other.tor"));
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(services.files.at("/share/other.tor"), written({"A", "M1"}));
+    // The file saved is now the one guarded; the one loaded no longer is.
+    writeOnDisk({"A", "T2"});
+    ASSERT_TRUE(save());
+    EXPECT_TRUE(services.messages.empty());
+    services.writeFile(kData, TorFile::write(MeasurementSheet{}, dataSetOf({"A", "T3"})));
+    services.choiceAnswers = {Document::kCancel};
+    EXPECT_FALSE(save());
+    EXPECT_EQ(services.messages.size(), 1U);
+}
+
+} // namespace
+} // namespace korvex
