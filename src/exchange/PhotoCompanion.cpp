@@ -138,28 +138,25 @@ const std::array<std::string, MeasurementSheet::kRecordValueCount>& seamKeys() {
     return keys;
 }
 
-void putEntry(std::string& out, const PhotoEntry& entry, const fs::path& folder) {
-    out.push_back('{');
-    putBytes(out, "line", entry.recordLine);
+// A record by the identity rule, as the first fields of an item:
+// "line":…,"occurrence":N
+void putRecord(std::string& out, std::string_view line, std::size_t occurrence) {
+    putBytes(out, "line", line);
     out += ",\"occurrence\":";
-    putInteger(out, entry.occurrence);
-    out.push_back(',');
-    putBytes(out, "photo", storedPath(entry.photoPath, folder));
-    out += ",\"width\":";
-    putInteger(out, entry.widthPixels);
-    out += ",\"height\":";
-    putInteger(out, entry.heightPixels);
-    out += ",\"appended\":";
-    putText(out, entry.appendedAt);
-    out += ",\"segments\":{";
+    putInteger(out, occurrence);
+}
+
+// "segments":{"M1":[…],…}; segments are [from x, from y, to x, to y] in
+// hundredths of a pixel.
+void putSegments(std::string& out, const PhotoSegments& segments) {
+    out += "\"segments\":{";
     bool first = true;
-    for (std::size_t i = 0; i < entry.segments.size(); ++i) {
-        const auto& s = entry.segments[i];
+    for (std::size_t i = 0; i < segments.size(); ++i) {
+        const auto& s = segments[i];
         if (!s)
             continue;
         if (!first)
             out.push_back(',');
-        // Segments are [from x, from y, to x, to y] in hundredths of a pixel.
         first = false;
         out += seamKeys()[i];
         const double c[4] = {s->from.x, s->from.y, s->to.x, s->to.y};
@@ -169,7 +166,99 @@ void putEntry(std::string& out, const PhotoEntry& entry, const fs::path& folder)
         }
         out.push_back(']');
     }
-    out += "}}";
+    out.push_back('}');
+}
+
+bool anyMeasuredInPixels(const PhotoEntry& entry) {
+    return std::find(entry.measuredInPixels.begin(), entry.measuredInPixels.end(), true) !=
+           entry.measuredInPixels.end();
+}
+
+void putEntry(std::string& out, const PhotoEntry& entry, const fs::path& folder) {
+    out.push_back('{');
+    putRecord(out, entry.recordLine, entry.occurrence);
+    out.push_back(',');
+    putBytes(out, "photo", storedPath(entry.photoPath, folder));
+    out += ",\"width\":";
+    putInteger(out, entry.widthPixels);
+    out += ",\"height\":";
+    putInteger(out, entry.heightPixels);
+    out += ",\"appended\":";
+    putText(out, entry.appendedAt);
+    out.push_back(',');
+    putSegments(out, entry.segments);
+    // Left out when no group was: an entry then reads as the older versions wrote it.
+    if (anyMeasuredInPixels(entry)) {
+        out += ",\"measuredInPixels\":[";
+        bool first = true;
+        for (std::size_t g = 0; g < kGroupNames.size(); ++g)
+            if (entry.measuredInPixels[g]) {
+                out += first ? "" : ",";
+                first = false;
+                putText(out, kGroupNames[g]);
+            }
+        out.push_back(']');
+    }
+    out.push_back('}');
+}
+
+void putRepeat(std::string& out, const RepeatMeasurement& repeat) {
+    out.push_back('{');
+    putRecord(out, repeat.recordLine, repeat.occurrence);
+    out.push_back(',');
+    putBytes(out, "values", repeat.values);
+    out += ",\"measured\":";
+    putText(out, repeat.measuredAt);
+    out.push_back(',');
+    putBytes(out, "operator", repeat.operatorName);
+    out.push_back(',');
+    putSegments(out, repeat.segments);
+    out.push_back('}');
+}
+
+// A text field, left out when empty: ,"site":"…"
+void putOptionalBytes(std::string& out, std::string_view key, std::string_view bytes) {
+    if (bytes.empty())
+        return;
+    out.push_back(',');
+    putBytes(out, key, bytes);
+}
+
+void putDegrees(std::string& out, std::string_view key, const std::optional<double>& degrees) {
+    if (!degrees)
+        return;
+    out.push_back(',');
+    putKey(out, key);
+    // The shortest text that reads back as the same number.
+    char buffer[32];
+    out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, *degrees).ptr);
+}
+
+void putEncounter(std::string& out, const RecordEncounter& held) {
+    const Encounter& e = held.encounter;
+    out.push_back('{');
+    putRecord(out, held.recordLine, held.occurrence);
+    putOptionalBytes(out, "date", e.dateText());
+    putOptionalBytes(out, "site", e.site);
+    putDegrees(out, "latitude", e.latitude);
+    putDegrees(out, "longitude", e.longitude);
+    putOptionalBytes(out, "observer", e.observer);
+    putOptionalBytes(out, "note", e.note);
+    out.push_back('}');
+}
+
+// ,\n"key": [\nitem,\nitem\n]; one item a line: readable, and a changed
+// record shows as one changed line.
+template <class Item, class Put>
+void putList(std::string& out, std::string_view key, const std::vector<Item>& items, Put put) {
+    out += ",\n";
+    putKey(out, key);
+    out += " [";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        out += i == 0 ? "\n" : ",\n";
+        put(out, items[i]);
+    }
+    out += "\n]";
 }
 
 void putIdentity(std::string& out, const RecordIdentity& identity) {
@@ -205,7 +294,9 @@ std::string companionPathFor(const std::string& dataFilePath) {
 }
 
 std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder,
-                  const std::vector<Decision>& decisions) {
+                  const std::vector<Decision>& decisions,
+                  const std::vector<RepeatMeasurement>& repeats,
+                  const std::vector<RecordEncounter>& encounters) {
     const fs::path folder = fs::path(dataFolder).lexically_normal();
     std::size_t size = 128;
     for (const PhotoEntry& entry : entries)
@@ -213,30 +304,38 @@ std::string write(const std::vector<PhotoEntry>& entries, const std::string& dat
                 entry.appendedAt.size() + 48 * entry.segments.size();
     for (const Decision& decision : decisions)
         size += 200 + 2 * (decision.query.recordLine.size() + decision.candidate.recordLine.size());
+    for (const RepeatMeasurement& repeat : repeats)
+        size += 160 + 2 * (repeat.recordLine.size() + repeat.values.size()) +
+                48 * repeat.segments.size();
+    for (const RecordEncounter& held : encounters)
+        size += 200 + 2 * held.recordLine.size() + held.encounter.site.size() +
+                held.encounter.note.size();
     std::string out;
     out.reserve(size);
     out += "{\n\"format\": ";
     putText(out, kFormatName);
-    const int version = decisions.empty() ? kFormatVersionWithoutDecisions : kFormatVersion;
+    const bool third = !repeats.empty() || !encounters.empty() ||
+                       std::any_of(entries.begin(), entries.end(), anyMeasuredInPixels);
+    const int version = third                ? kFormatVersion
+                        : !decisions.empty() ? kFormatVersionWithDecisions
+                                             : kFormatVersionWithoutDecisions;
     // Which program wrote the file; readers, older ones too, pass over it.
     out += ",\n\"writtenBy\": ";
     putText(out, "KORVEX " + std::string(kVersion));
     out += ",\n\"version\": " + std::to_string(version) +
            ",\n\"pointsPerPixel\": " + std::to_string(kPointsPerPixel) + ",\n\"entries\": [";
-    // One item a line: readable, and a changed record shows as one changed line.
     for (std::size_t i = 0; i < entries.size(); ++i) {
         out += i == 0 ? "\n" : ",\n";
         putEntry(out, entries[i], folder);
     }
     out += "\n]";
-    if (!decisions.empty()) {
-        out += ",\n\"decisions\": [";
-        for (std::size_t i = 0; i < decisions.size(); ++i) {
-            out += i == 0 ? "\n" : ",\n";
-            putDecision(out, decisions[i]);
-        }
-        out += "\n]";
-    }
+    if (!decisions.empty())
+        putList(out, "decisions", decisions, putDecision);
+    // After the photos and decisions, which a fault in these leaves readable.
+    if (!repeats.empty())
+        putList(out, "repeats", repeats, putRepeat);
+    if (!encounters.empty())
+        putList(out, "encounters", encounters, putEncounter);
     out += "\n}\n";
     return out;
 }

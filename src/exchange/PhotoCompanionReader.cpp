@@ -6,7 +6,9 @@
 // A fault in an entry or a decision is remembered and the rest is still read
 // through, so that a newer format version is told as such even where its items
 // look different, and so that any fault in the JSON itself, wherever it lies,
-// refuses the document as not being JSON.
+// refuses the document as not being JSON. The repeats and the encounters are
+// sections apart: a fault in one, even in its JSON, leaves out that section
+// only, since the photos and the decisions do not depend on it.
 #include "analysis/Measure.h"
 #include "exchange/PhotoCompanion.h"
 #include "exchange/PhotoCompanionTokens.h"
@@ -282,7 +284,7 @@ std::string firstLineNotUtf8(std::string_view bytes) {
 // Where a part of a document lies, for messages: "entry 3", "decision 2
 // candidate".
 struct Place {
-    std::string_view item; // "entry" or "decision"
+    std::string_view item; // "entry", "decision", "repeat" or "encounter"
     std::size_t number = 0;
     std::string_view part; // "query" or "candidate" in a decision
     std::string name() const {
@@ -321,6 +323,27 @@ private:
         bool segments = false;
     };
 
+    // What is known of the repeat being read.
+    struct PendingRepeat {
+        std::optional<std::string> line;
+        std::optional<std::string> values;
+        std::optional<std::string> measured;
+        std::optional<std::string> operatorName;
+        bool occurrence = false;
+        bool segments = false;
+    };
+
+    // What is known of the encounter being read.
+    struct PendingEncounter {
+        std::optional<std::string> line;
+        bool occurrence = false;
+        std::optional<std::string> date, site, observer, note;
+        std::optional<double> latitude, longitude;
+    };
+
+    // The JSON of a section ended in a fault: nothing after it can be read.
+    struct SectionBroken {};
+
     // What is known of a record a decision names.
     struct PendingIdentity {
         std::optional<std::string> code;
@@ -346,7 +369,21 @@ private:
     void readList(od::value value, std::string_view key,
                   void (CompanionReader::*readItem)(od::value));
     void readEntry(od::value value);
-    void readSegments(od::value value, PendingEntry& pending, const Place& at);
+    void readSegments(od::value value, PhotoSegments& segments, bool& seen, const Place& at);
+    void readGroups(od::value value, PhotoEntry& entry, const Place& at);
+    // A section apart: its faults go to `error`, and a fault in its JSON
+    // ends the reading (SectionBroken) with what was read before it.
+    void readSection(od::value value, std::string_view key,
+                     void (CompanionReader::*readItem)(od::value), std::string& error);
+    void readRepeat(od::value value);
+    void readEncounter(od::value value);
+    std::optional<double> degrees(od::value value, std::string_view key, const Place& at);
+    // Whether an item is an object; one that is not is a fault, read through.
+    bool isItem(od::value& value, const Place& at);
+    // Reads the field of an item that names its record ("line", "lineHex",
+    // "occurrence"); false for any other field.
+    bool recordField(std::string_view key, od::value value, std::optional<std::string>& line,
+                     std::size_t& occurrence, bool& occurrenceSeen, const Place& at);
     void finishEntry(PendingEntry& pending, const Place& at);
     void readDecision(od::value value);
     void readVerdict(od::value value, std::optional<Verdict>& slot, const Place& at);
@@ -368,8 +405,8 @@ private:
     std::string absolutePhoto(std::string photo) const;
 
     void fail(std::string reason) {
-        if (itemError_.empty())
-            itemError_ = std::move(reason);
+        if (error_->empty())
+            *error_ = std::move(reason);
     }
     ReadResult finish();
 
@@ -383,13 +420,25 @@ private:
     std::optional<std::int64_t> scale_;
     std::string scaleError_;
     bool entriesSeen_ = false;
-    // The first fault found in an entry or a decision.
+    // The first fault found in an entry or a decision, and in each section
+    // apart; error_ points to the one of the part being read.
     std::string itemError_;
+    std::string repeatsError_;
+    std::string encountersError_;
+    std::string* error_ = &itemError_;
+    od::document* document_ = nullptr;
+    std::string_view bytes_;      // as given, for the place of a fault
+    std::size_t offsetShift_ = 0; // a byte order mark left off before parsing
+    const char* textStart_ = nullptr;
     // Items are numbered from 1 for messages.
     std::size_t entryCount_ = 0;
     std::size_t decisionCount_ = 0;
+    std::size_t repeatCount_ = 0;
+    std::size_t encounterCount_ = 0;
     std::vector<PhotoEntry> entries_;
     std::vector<Decision> decisions_;
+    std::vector<RepeatMeasurement> repeats_;
+    std::vector<RecordEncounter> encounters_;
 };
 
 ReadResult CompanionReader::read(std::string_view bytes) {
@@ -414,8 +463,14 @@ ReadResult CompanionReader::read(std::string_view bytes) {
     if (error == simdjson::UTF8_ERROR) {
         where = firstLineNotUtf8(whole);
     } else if (!error) {
+        document_ = &document;
+        bytes_ = whole;
+        offsetShift_ = (whole.size() - bytes.size());
+        textStart_ = text.data();
         try {
             readDocument(document, scalar);
+        } catch (const SectionBroken&) {
+            // Said in that section's fault; what was read before it stands.
         } catch (const simdjson::simdjson_error& fault) {
             error = fault.error();
             const char* at = nullptr;
@@ -486,6 +541,10 @@ void CompanionReader::readTop(od::object top) {
             readList(value, key, &CompanionReader::readEntry);
         } else if (key == "decisions") {
             readList(value, key, &CompanionReader::readDecision);
+        } else if (key == "repeats") {
+            readSection(value, key, &CompanionReader::readRepeat, repeatsError_);
+        } else if (key == "encounters") {
+            readSection(value, key, &CompanionReader::readEncounter, encountersError_);
         } else {
             passOver(value);
         }
@@ -525,28 +584,19 @@ void CompanionReader::readList(od::value value, std::string_view key,
 
 void CompanionReader::readEntry(od::value value) {
     const Place at{"entry", ++entryCount_, {}};
-    if (!isKind(value, od::json_type::object)) {
-        fail(at.name() + " is not an object");
-        passOver(value);
+    if (!isItem(value, at))
         return;
-    }
     // Read in place: a fault anywhere refuses the whole document, entries and all.
     PendingEntry p{entries_.emplace_back()};
     PhotoEntry& e = p.entry;
     for (auto field : value.get_object()) {
         const std::string_view key = field.unescaped_key();
         od::value v = field.value();
-        if (key == "line" || key == "lineHex") {
-            textField(v, p.line, key, "line", at);
+        if (recordField(key, v, p.line, e.occurrence, p.occurrence, at)) {
         } else if (key == "photo" || key == "photoHex") {
             textField(v, p.photo, key, "photo", at);
             if (p.photo && p.photo->empty())
                 fail(at.name() + " has an empty \"photo\"");
-        } else if (key == "occurrence") {
-            if (const auto n = wholeNumber(v, 1, INT64_MAX, key, at)) {
-                e.occurrence = static_cast<std::size_t>(*n);
-                p.occurrence = true;
-            }
         } else if (key == "width" || key == "height") {
             if (const auto n = wholeNumber(v, 1, kMaxSidePixels, key, at)) {
                 (key == "width" ? e.widthPixels : e.heightPixels) = static_cast<int>(*n);
@@ -560,7 +610,9 @@ void CompanionReader::readEntry(od::value value) {
                 fail(at.field(key) + " is not a text");
             }
         } else if (key == "segments") {
-            readSegments(v, p, at);
+            readSegments(v, e.segments, p.segments, at);
+        } else if (key == "measuredInPixels") {
+            readGroups(v, e, at);
         } else {
             passOver(v);
         }
@@ -568,13 +620,14 @@ void CompanionReader::readEntry(od::value value) {
     finishEntry(p, at);
 }
 
-void CompanionReader::readSegments(od::value value, PendingEntry& pending, const Place& at) {
-    if (pending.segments || !isKind(value, od::json_type::object)) {
-        fail(at.field("segments") + (pending.segments ? " appears twice" : " is not an object"));
+void CompanionReader::readSegments(od::value value, PhotoSegments& segments, bool& seen,
+                                   const Place& at) {
+    if (seen || !isKind(value, od::json_type::object)) {
+        fail(at.field("segments") + (seen ? " appears twice" : " is not an object"));
         passOver(value);
         return;
     }
-    pending.segments = true;
+    seen = true;
     for (auto field : value.get_object()) {
         const std::string_view key = field.unescaped_key();
         od::value v = field.value();
@@ -585,7 +638,7 @@ void CompanionReader::readSegments(od::value value, PendingEntry& pending, const
         if (!seam) {
             fault("names no seam");
             passOver(v);
-        } else if (auto& slot = pending.entry.segments[*seam]; slot) {
+        } else if (auto& slot = segments[*seam]; slot) {
             fault("appears twice");
             passOver(v);
         } else if (const auto segment = segmentOf(v)) {
@@ -594,6 +647,182 @@ void CompanionReader::readSegments(od::value value, PendingEntry& pending, const
             fault("is not four numbers");
         }
     }
+}
+
+bool CompanionReader::isItem(od::value& value, const Place& at) {
+    if (isKind(value, od::json_type::object))
+        return true;
+    fail(at.name() + " is not an object");
+    passOver(value);
+    return false;
+}
+
+bool CompanionReader::recordField(std::string_view key, od::value value,
+                                  std::optional<std::string>& line, std::size_t& occurrence,
+                                  bool& occurrenceSeen, const Place& at) {
+    if (key == "line" || key == "lineHex") {
+        textField(value, line, key, "line", at);
+    } else if (key == "occurrence") {
+        if (const auto n = wholeNumber(value, 1, INT64_MAX, key, at)) {
+            occurrence = static_cast<std::size_t>(*n);
+            occurrenceSeen = true;
+        }
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void CompanionReader::readGroups(od::value value, PhotoEntry& entry, const Place& at) {
+    const std::string field = at.field("measuredInPixels");
+    if (!isKind(value, od::json_type::array)) {
+        fail(field + " is not a list");
+        passOver(value);
+        return;
+    }
+    for (od::value item : value.get_array()) {
+        const auto name = textOf(item);
+        const auto it =
+            name ? std::find(kGroupNames.begin(), kGroupNames.end(), *name) : kGroupNames.end();
+        if (it == kGroupNames.end()) {
+            fail(field + " holds something that is not \"M1-M8\", \"M9-M16\", \"C1-C6\" or "
+                         "\"C7-C12\"");
+            continue;
+        }
+        bool& measured = entry.measuredInPixels[std::size_t(it - kGroupNames.begin())];
+        if (measured)
+            fail(field + " names a group twice");
+        measured = true;
+    }
+}
+
+void CompanionReader::readSection(od::value value, std::string_view key,
+                                  void (CompanionReader::*readItem)(od::value),
+                                  std::string& error) {
+    error_ = &error;
+    try {
+        readList(value, key, readItem);
+    } catch (const simdjson::simdjson_error& fault) {
+        std::string where;
+        const char* at = nullptr;
+        if (fault.error() != simdjson::INCOMPLETE_ARRAY_OR_OBJECT &&
+            document_->current_location().get(at) == simdjson::SUCCESS)
+            where = positionOf(bytes_, std::size_t(at - textStart_) + offsetShift_) + ": ";
+        error = "its \"" + std::string(key) + "\" are not valid JSON (" + where +
+                std::string(faultText(fault.error())) +
+                "), so they and anything after them in the file were left out";
+        error_ = &itemError_;
+        throw SectionBroken{};
+    }
+    error_ = &itemError_;
+}
+
+void CompanionReader::readRepeat(od::value value) {
+    const Place at{"repeat", ++repeatCount_, {}};
+    if (!isItem(value, at))
+        return;
+    PendingRepeat p;
+    RepeatMeasurement& r = repeats_.emplace_back();
+    for (auto field : value.get_object()) {
+        const std::string_view key = field.unescaped_key();
+        od::value v = field.value();
+        if (recordField(key, v, p.line, r.occurrence, p.occurrence, at)) {
+        } else if (key == "values" || key == "valuesHex") {
+            textField(v, p.values, key, "values", at);
+        } else if (key == "measured") {
+            onceText(v, p.measured, key, at);
+        } else if (key == "operator" || key == "operatorHex") {
+            textField(v, p.operatorName, key, "operator", at);
+        } else if (key == "segments") {
+            readSegments(v, r.segments, p.segments, at);
+        } else {
+            passOver(v);
+        }
+    }
+    const char* missing = !p.occurrence     ? "occurrence"
+                          : !p.values       ? "values"
+                          : !p.measured     ? "measured"
+                          : !p.operatorName ? "operator"
+                          : !p.segments     ? "segments"
+                                            : nullptr;
+    if (!p.line)
+        fail(at.name() + " needs exactly one of \"line\" and \"lineHex\"");
+    else if (missing)
+        fail(at.name() + " lacks \"" + missing + "\"");
+    if (!error_->empty())
+        return;
+    r.recordLine = std::move(*p.line);
+    r.values = std::move(*p.values);
+    r.measuredAt = std::move(*p.measured);
+    r.operatorName = std::move(*p.operatorName);
+}
+
+std::optional<double> CompanionReader::degrees(od::value value, std::string_view key,
+                                               const Place& at) {
+    double number = 0.0;
+    if (!isKind(value, od::json_type::number) || value.get_double().get(number)) {
+        if (!isKind(value, od::json_type::number))
+            passOver(value);
+        fail(at.field(key) + " is not a number");
+        return std::nullopt;
+    }
+    return number;
+}
+
+void CompanionReader::readEncounter(od::value value) {
+    const Place at{"encounter", ++encounterCount_, {}};
+    if (!isItem(value, at))
+        return;
+    PendingEncounter p;
+    RecordEncounter& held = encounters_.emplace_back();
+    Encounter& e = held.encounter;
+    for (auto field : value.get_object()) {
+        const std::string_view key = field.unescaped_key();
+        od::value v = field.value();
+        if (recordField(key, v, p.line, held.occurrence, p.occurrence, at)) {
+        } else if (key == "date" || key == "dateHex") {
+            textField(v, p.date, key, "date", at);
+        } else if (key == "site" || key == "siteHex") {
+            textField(v, p.site, key, "site", at);
+        } else if (key == "observer" || key == "observerHex") {
+            textField(v, p.observer, key, "observer", at);
+        } else if (key == "note" || key == "noteHex") {
+            textField(v, p.note, key, "note", at);
+        } else if (key == "latitude" || key == "longitude") {
+            auto& slot = key == "latitude" ? p.latitude : p.longitude;
+            if (slot) {
+                fail(at.field(key) + " appears twice");
+                passOver(v);
+            } else {
+                slot = degrees(v, key, at);
+            }
+        } else {
+            passOver(v);
+        }
+    }
+    if (!p.line)
+        fail(at.name() + " needs exactly one of \"line\" and \"lineHex\"");
+    else if (!p.occurrence)
+        fail(at.name() + " lacks \"occurrence\"");
+    std::string error;
+    if (p.date && !e.setDateText(*p.date, error))
+        fail(at.field("date") + ": " + error);
+    e.site = p.site.value_or("");
+    e.observer = p.observer.value_or("");
+    e.note = p.note.value_or("");
+    e.latitude = p.latitude;
+    e.longitude = p.longitude;
+    if (const auto problem = e.problem())
+        fail(at.name() + ": " + *problem);
+    if (!error_->empty())
+        return;
+    held.recordLine = std::move(*p.line);
+    for (std::size_t i = 0; i + 1 < encounters_.size(); ++i)
+        if (encounters_[i].occurrence == held.occurrence &&
+            encounters_[i].recordLine == held.recordLine) {
+            fail(at.name() + " is the second of its record");
+            return;
+        }
 }
 
 void CompanionReader::finishEntry(PendingEntry& p, const Place& at) {
@@ -625,11 +854,8 @@ std::string CompanionReader::absolutePhoto(std::string photo) const {
 
 void CompanionReader::readDecision(od::value value) {
     const Place at{"decision", ++decisionCount_, {}};
-    if (!isKind(value, od::json_type::object)) {
-        fail(at.name() + " is not an object");
-        passOver(value);
+    if (!isItem(value, at))
         return;
-    }
     PendingDecision d;
     for (auto field : value.get_object()) {
         const std::string_view key = field.unescaped_key();
@@ -799,12 +1025,25 @@ ReadResult CompanionReader::finish() {
     result.ok = true;
     result.entries = std::move(entries_);
     result.decisions = std::move(decisions_);
+    if (repeatsError_.empty())
+        result.repeats = std::move(repeats_);
+    else
+        result.leftOut.push_back("The repeat measurements were left out: " + repeatsError_ + ".");
+    if (encountersError_.empty())
+        result.encounters = std::move(encounters_);
+    else
+        result.leftOut.push_back("The encounters were left out: " + encountersError_ + ".");
     const double scale = double(*scale_);
-    for (PhotoEntry& entry : result.entries)
-        for (auto& segment : entry.segments)
+    const auto toPixels = [scale](PhotoSegments& segments) {
+        for (auto& segment : segments)
             if (segment)
                 segment = PhotoSegment{{segment->from.x / scale, segment->from.y / scale},
                                        {segment->to.x / scale, segment->to.y / scale}};
+    };
+    for (PhotoEntry& entry : result.entries)
+        toPixels(entry.segments);
+    for (RepeatMeasurement& repeat : result.repeats)
+        toPixels(repeat.segments);
     return result;
 }
 

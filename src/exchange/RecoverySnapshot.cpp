@@ -1,13 +1,14 @@
 #include "exchange/RecoverySnapshot.h"
+#include "model/CatalogueMerge.h"
 
 #include "exchange/PhotoCompanion.h"
 #include "model/ByteHash.h"
-#include "version/Version.h"
 #include "model/DataSet.h"
+#include "version/Version.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
-#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -68,9 +69,8 @@ std::optional<std::vector<std::size_t>> readRuns(std::string_view text) {
             return std::nullopt;
         const std::size_t dash = run.find('-');
         const auto first = wholeNumber<std::size_t>(run.substr(0, dash));
-        const auto last = dash == std::string_view::npos
-                              ? first
-                              : wholeNumber<std::size_t>(run.substr(dash + 1));
+        const auto last =
+            dash == std::string_view::npos ? first : wholeNumber<std::size_t>(run.substr(dash + 1));
         if (!first || !last || *last < *first || *last - *first > kMaxRun - indices.size())
             return std::nullopt;
         for (std::size_t i = *first; i <= *last; ++i)
@@ -175,7 +175,9 @@ std::string RecoverySnapshot::write(PhotosCache* cache) const {
              entries.end()},
             "",
             {decisions.begin() + static_cast<long>(std::min(savedDecisions, decisions.size())),
-             decisions.end()});
+             decisions.end()},
+            // Few, and changed one at a time: kept whole rather than referred to.
+            photos->repeats, photos->encounters);
         kept.photos = photos;
     }
     const std::string& companion = kept.document;
@@ -183,8 +185,8 @@ std::string RecoverySnapshot::write(PhotosCache* cache) const {
     const std::string savedPath = saved ? saved->path : std::string();
     std::string out(kHeading);
     putField(out, "written-by", "KORVEX " + std::string(kVersion));
-    std::size_t size = out.size() + dataSet.size() + companion.size() + dataFile.size() +
-                       savedPath.size() + 768;
+    std::size_t size =
+        out.size() + dataSet.size() + companion.size() + dataFile.size() + savedPath.size() + 768;
     for (const std::string& v : values)
         size += v.size() + 16;
     out.reserve(size + display.countText.size() + display.code.size());
@@ -243,8 +245,8 @@ std::optional<SavedCompanion> readSaved(FieldReader& in, bool& ok) {
 std::variant<RecoverySnapshot, RecoverySnapshot::Unreadable>
 RecoverySnapshot::read(std::string_view bytes) {
     const std::string_view heading = bytes.substr(0, kHeading.size());
-    const int version = heading == kHeading            ? 3
-                        : heading == kHeadingAllPhotos ? 2
+    const int version = heading == kHeading                ? 3
+                        : heading == kHeadingAllPhotos     ? 2
                         : heading == kHeadingWithoutPhotos ? 1
                                                            : 0;
     if (version == 0)
@@ -316,6 +318,10 @@ RecoverySnapshot::read(std::string_view bytes) {
         }
         photosRead.entries = std::move(companion.entries);
         photosRead.decisions = DecisionLog(std::move(companion.decisions));
+        if (!companion.leftOut.empty())
+            return Unreadable{"the repeat measurements or encounters it keeps cannot be read"};
+        photosRead.repeats = std::move(companion.repeats);
+        photosRead.encounters = std::move(companion.encounters);
     }
     s.photos = std::make_shared<const CatalogueState>(std::move(photosRead));
     return s;
@@ -330,10 +336,13 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
     photosOnDisk.reset();
     CatalogueState whole;
     whole.dataFilePath = photos->dataFilePath;
-    const auto read = companion ? PhotoCompanion::read(*companion, dataFolder)
-                                : PhotoCompanion::ReadResult{};
+    const auto read =
+        companion ? PhotoCompanion::read(*companion, dataFolder) : PhotoCompanion::ReadResult{};
     SavedPhotos found = SavedPhotos::Missing;
     std::vector<Decision> decisions;
+    // The copy keeps every repeat and encounter itself.
+    whole.repeats = photos->repeats;
+    whole.encounters = photos->encounters;
     if (read.ok) {
         const bool same = companion->size() == saved.size &&
                           hashOfBytes(*companion) == saved.hash &&
@@ -358,10 +367,18 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
                  PhotoCompanion::entriesForPieces(DataSet::splitPieces(dataSet), read.entries))
                 if (entry) {
                     whole.entries.push_back(*entry);
-                    now.keptEntries.push_back(static_cast<std::size_t>(entry - read.entries.data()));
+                    now.keptEntries.push_back(
+                        static_cast<std::size_t>(entry - read.entries.data()));
                 }
             decisions = read.decisions;
             now.decisionCount = decisions.size();
+            CatalogueMerge::Missing added;
+            CatalogueMerge::addRepeatsAndEncounters(added, DataSet::splitPieces(dataSet),
+                                                    whole.repeats, whole.encounters, read.repeats,
+                                                    read.encounters);
+            whole.repeats.insert(whole.repeats.end(), added.repeats.begin(), added.repeats.end());
+            whole.encounters.insert(whole.encounters.end(), added.encounters.begin(),
+                                    added.encounters.end());
         }
         whole.saved = std::move(now);
     }

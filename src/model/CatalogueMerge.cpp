@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
+#include <utility>
 
 namespace korvex::CatalogueMerge {
 
@@ -54,6 +56,30 @@ Missing missingHere(const std::vector<std::string_view>& heldPieces,
             missing.decisions.push_back(decision);
     }
     return missing;
+}
+
+void addRepeatsAndEncounters(Missing& missing, const std::vector<std::string_view>& otherPieces,
+                             const std::vector<RepeatMeasurement>& heldRepeats,
+                             const std::vector<RecordEncounter>& heldEncounters,
+                             const std::vector<RepeatMeasurement>& otherRepeats,
+                             const std::vector<RecordEncounter>& otherEncounters) {
+    using Identity = std::pair<std::string_view, std::size_t>;
+    std::set<Identity> records;
+    OccurrenceCounter occurrences;
+    for (const std::string_view piece : otherPieces)
+        if (!piece.empty())
+            records.insert({piece, occurrences.next(piece)});
+    for (const RepeatMeasurement& repeat : otherRepeats)
+        if (records.contains({repeat.recordLine, repeat.occurrence}) &&
+            std::find(heldRepeats.begin(), heldRepeats.end(), repeat) == heldRepeats.end())
+            missing.repeats.push_back(repeat);
+    std::set<Identity> encountered;
+    for (const RecordEncounter& held : heldEncounters)
+        encountered.insert({held.recordLine, held.occurrence});
+    for (const RecordEncounter& other : otherEncounters)
+        if (records.contains({other.recordLine, other.occurrence}) &&
+            encountered.insert({other.recordLine, other.occurrence}).second)
+            missing.encounters.push_back(other);
 }
 
 } // namespace korvex::CatalogueMerge

@@ -2,7 +2,9 @@
 
 #include "model/Decision.h"
 #include "model/DecisionLog.h"
+#include "model/Encounter.h"
 #include "model/PhotoEntry.h"
+#include "model/RepeatMeasurement.h"
 
 #include <cstddef>
 #include <optional>
@@ -34,8 +36,16 @@ struct Missing {
     // In the order made; a decision counts as held when the log holds an
     // equal one not already matched.
     std::vector<Decision> decisions;
+    // Of the other copy's records, in its order: repeats with no equal one
+    // here, and encounters of records that have none here (an encounter here
+    // is kept as it is).
+    std::vector<RepeatMeasurement> repeats;
+    std::vector<RecordEncounter> encounters;
 
-    bool empty() const { return records.empty() && photosOfHeld.empty() && decisions.empty(); }
+    bool empty() const {
+        return records.empty() && photosOfHeld.empty() && decisions.empty() && repeats.empty() &&
+               encounters.empty();
+    }
     std::size_t photoCount() const;
 };
 
@@ -48,6 +58,15 @@ Missing missingHere(const std::vector<std::string_view>& heldPieces,
                     const std::vector<std::string_view>& otherPieces,
                     const std::vector<const PhotoEntry*>& otherPhotos,
                     const std::vector<Decision>& otherDecisions);
+
+// Adds to `missing` the repeats and encounters of the other copy's records
+// (those of `otherPieces`) that are not here. Records missing here keep their
+// identity when merged, so theirs count too.
+void addRepeatsAndEncounters(Missing& missing, const std::vector<std::string_view>& otherPieces,
+                             const std::vector<RepeatMeasurement>& heldRepeats,
+                             const std::vector<RecordEncounter>& heldEncounters,
+                             const std::vector<RepeatMeasurement>& otherRepeats,
+                             const std::vector<RecordEncounter>& otherEncounters);
 
 } // namespace CatalogueMerge
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <compare>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -65,6 +66,17 @@ struct Encounter {
     // Nothing when the encounter is sound, otherwise why not (a position
     // given by half, a degree value out of range, a time without a date).
     std::optional<std::string> problem() const;
+};
+
+// A record's encounter, tied to its record by the record identity rule
+// (RecordIdentity.h) as a photo entry is, so that it follows its record when
+// rows are mended, reordered or removed elsewhere.
+struct RecordEncounter {
+    std::string recordLine;
+    std::size_t occurrence = 1;
+    Encounter encounter;
+
+    bool operator==(const RecordEncounter&) const = default;
 };
 
 } // namespace korvex

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "model/PhotoGeometry.h"
+#include "model/SeamGroup.h"
+
+#include <array>
 
 #include <cstddef>
 #include <string>
@@ -21,6 +24,11 @@ struct PhotoEntry {
     PhotoSegments segments;
     // When the record was appended: UTC, "2026-05-24T09:30:00Z".
     std::string appendedAt;
+    // Per labelled group (kLabelledGroups order): its values were measured as
+    // distances in photo pixels between the junctions above, rather than in
+    // twips of the picture as shown when it was clicked. Where a value came
+    // from is part of the record's history.
+    std::array<bool, kLabelledGroups.size()> measuredInPixels{};
 
     bool operator==(const PhotoEntry&) const = default;
 };

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 #include <utility>
 
 namespace korvex {
@@ -32,6 +33,43 @@ using Identity = std::pair<std::string_view, std::size_t>;
 template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::vector<T>& b) {
     return static_cast<std::size_t>(std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first -
                                     a.begin());
+}
+
+// The identities of the records of `pieces`; empty pieces are no records.
+std::set<Identity> identitiesOf(const std::vector<std::string_view>& pieces) {
+    std::set<Identity> records;
+    OccurrenceCounter occurrences;
+    for (const std::string_view piece : pieces)
+        if (!piece.empty())
+            records.insert({piece, occurrences.next(piece)});
+    return records;
+}
+
+// Those of `items` (repeats, encounters) whose record is one of `records`.
+template <class Item>
+std::vector<Item> ofRecords(const std::vector<Item>& items, const std::set<Identity>& records) {
+    std::vector<Item> kept;
+    for (const Item& item : items)
+        if (records.contains({item.recordLine, item.occurrence}))
+            kept.push_back(item);
+    return kept;
+}
+
+// Moves each of `items` to its record's new identity, and drops those whose
+// record went.
+template <class Item>
+void followRecords(std::vector<Item>& items,
+                   const std::map<Identity, std::optional<Identity>>& moved) {
+    std::erase_if(items, [&](Item& item) {
+        const auto it = moved.find({item.recordLine, item.occurrence});
+        if (it == moved.end())
+            return false;
+        if (!it->second)
+            return true;
+        item.recordLine = std::string(it->second->first);
+        item.occurrence = it->second->second;
+        return false;
+    });
 }
 
 bool holdsLineEnd(std::string_view line) {
@@ -65,6 +103,10 @@ std::string listed(const CatalogueMerge::Missing& missing) {
         parts.push_back(counted(photos, "photo"));
     if (!missing.decisions.empty())
         parts.push_back(counted(missing.decisions.size(), "decision"));
+    if (!missing.repeats.empty())
+        parts.push_back(counted(missing.repeats.size(), "repeat measurement"));
+    if (!missing.encounters.empty())
+        parts.push_back(counted(missing.encounters.size(), "encounter"));
     std::string text;
     for (std::size_t i = 0; i < parts.size(); ++i)
         text += (i == 0 ? "" : i + 1 == parts.size() ? " and " : ", ") + parts[i];
@@ -87,6 +129,53 @@ const PhotoEntry* Document::photoEntryOf(std::string_view line, std::size_t occu
     return nullptr;
 }
 
+const Encounter* Document::encounterOf(std::size_t recordNumber) const {
+    const RecordIdentity record = identityOf(recordNumber);
+    if (!record.isStored())
+        return nullptr;
+    for (const RecordEncounter& held : state_->encounters)
+        if (record.sameRecord(held.recordLine, held.occurrence))
+            return &held.encounter;
+    return nullptr;
+}
+
+std::map<std::size_t, Encounter> Document::encountersByRecord() const {
+    std::map<Identity, const Encounter*> byIdentity;
+    for (const RecordEncounter& held : state_->encounters)
+        byIdentity.emplace(Identity{held.recordLine, held.occurrence}, &held.encounter);
+    std::map<std::size_t, Encounter> byRecord;
+    OccurrenceCounter occurrences;
+    const auto pieces = dataSet_.pieces();
+    for (std::size_t i = 0; i < pieces.size() && !byIdentity.empty(); ++i)
+        if (const auto it = byIdentity.find({pieces[i], occurrences.next(pieces[i])});
+            it != byIdentity.end())
+            byRecord.emplace(i + 1, *it->second);
+    return byRecord;
+}
+
+std::vector<std::pair<std::size_t, const RepeatMeasurement*>> Document::repeatsByRecord() const {
+    std::map<Identity, std::size_t> numbers;
+    OccurrenceCounter occurrences;
+    const auto pieces = dataSet_.pieces();
+    if (!state_->repeats.empty())
+        for (std::size_t i = 0; i < pieces.size(); ++i)
+            numbers.emplace(Identity{pieces[i], occurrences.next(pieces[i])}, i + 1);
+    std::vector<std::pair<std::size_t, const RepeatMeasurement*>> byRecord;
+    for (const RepeatMeasurement& repeat : state_->repeats)
+        if (const auto it = numbers.find({repeat.recordLine, repeat.occurrence});
+            it != numbers.end())
+            byRecord.emplace_back(it->second, &repeat);
+    return byRecord;
+}
+
+std::vector<std::string> Document::siteNames() const {
+    std::set<std::string> names;
+    for (const RecordEncounter& held : state_->encounters)
+        if (!held.encounter.site.empty())
+            names.insert(held.encounter.site);
+    return {names.begin(), names.end()};
+}
+
 RecordIdentity Document::identityOf(std::size_t recordNumber) const {
     const auto pieces = dataSet_.pieces();
     if (recordNumber < 1 || recordNumber > dataSet_.RecordCount())
@@ -103,6 +192,8 @@ void Document::clear() {
 }
 
 bool Document::holdsUnsavedChanges() const {
+    if (companionChanged_)
+        return true;
     if (state_->decisions.size() > state_->savedDecisionCount())
         return true; // a clipboard load keeps the log, and a file load would drop it
     if (!modified_)
@@ -110,10 +201,13 @@ bool Document::holdsUnsavedChanges() const {
     return !fromClipboard_ || !(*fromClipboard_ == FileGuard::Copy::of(dataSet_.text()));
 }
 
-void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> photo) {
+void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> photo,
+                            std::optional<Encounter> encounter) {
     dataSet_.AppendRecord(line);
     modified_ = true;
-    if (!photo)
+    if (encounter && *encounter == Encounter{})
+        encounter.reset();
+    if (!photo && !encounter)
         return;
     // The appended line ends the text, followed by CR LF; its record is the
     // piece it begins (a line holding a CR LF of its own spans two pieces).
@@ -121,9 +215,19 @@ void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> pho
     const std::size_t start = text.size() - line.size() - DataSet::kLineEnd.size();
     const auto pieces = dataSet_.pieces();
     const std::size_t index = DataSet::countLineEnds(text.substr(0, start));
-    photo->recordLine = std::string(pieces[index]);
-    photo->occurrence = occurrenceOf(pieces, index);
-    change([&](CatalogueState& next) { next.entries.push_back(std::move(*photo)); });
+    const std::string recordLine(pieces[index]);
+    const std::size_t occurrence = occurrenceOf(pieces, index);
+    if (encounter)
+        companionChanged_ = true;
+    change([&](CatalogueState& next) {
+        if (photo) {
+            photo->recordLine = recordLine;
+            photo->occurrence = occurrence;
+            next.entries.push_back(std::move(*photo));
+        }
+        if (encounter)
+            next.encounters.push_back({recordLine, occurrence, std::move(*encounter)});
+    });
 }
 
 void Document::takeClipboardText(std::string text) {
@@ -132,8 +236,11 @@ void Document::takeClipboardText(std::string text) {
     fromClipboard_ = FileGuard::Copy::of(dataSet_.text());
     // The decisions stay: a log is history, and the next save to the data
     // file must not lose it.
+    companionChanged_ = false;
     change([](CatalogueState& next) {
         next.entries.clear();
+        next.repeats.clear();
+        next.encounters.clear();
         if (next.saved)
             next.saved->keptEntries.clear();
     });
@@ -144,11 +251,49 @@ void Document::recordDecision(Decision decision) {
     change([&](CatalogueState& next) { next.decisions.recordDecision(std::move(decision)); });
 }
 
+std::size_t Document::addRepeats(const std::vector<RepeatMeasurement>& repeats) {
+    std::vector<RepeatMeasurement> kept = ofRecords(repeats, identitiesOf(dataSet_.pieces()));
+    if (kept.empty())
+        return 0;
+    modified_ = true;
+    companionChanged_ = true;
+    change([&](CatalogueState& next) {
+        next.repeats.insert(next.repeats.end(), kept.begin(), kept.end());
+    });
+    return kept.size();
+}
+
+bool Document::setEncounter(std::size_t recordNumber, const Encounter& encounter) {
+    const RecordIdentity record = identityOf(recordNumber);
+    if (!record.isStored() || encounter.problem())
+        return false;
+    const Encounter* held = encounterOf(recordNumber);
+    if (held ? *held == encounter : encounter == Encounter{})
+        return true; // nothing changes, so nothing is unsaved
+    modified_ = true;
+    companionChanged_ = true;
+    change([&](CatalogueState& next) {
+        auto& all = next.encounters;
+        const auto it = std::find_if(all.begin(), all.end(), [&](const RecordEncounter& e) {
+            return record.sameRecord(e.recordLine, e.occurrence);
+        });
+        if (encounter == Encounter{})
+            all.erase(it);
+        else if (it != all.end())
+            it->encounter = encounter;
+        else
+            all.push_back({record.recordLine, record.occurrence, encounter});
+    });
+    return true;
+}
+
 void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
                        bool modified) {
     dataSet_.setText(std::move(dataSetText));
     state_ = state ? std::move(state) : std::make_shared<const CatalogueState>();
     modified_ = modified;
+    // A copy does not say whether its repeats and encounters were saved.
+    companionChanged_ = modified && (!state_->repeats.empty() || !state_->encounters.empty());
     fromClipboard_.reset();
 }
 
@@ -290,6 +435,8 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
         }
         state.entries = std::move(entries);
         state.decisions = DecisionLog(std::move(decisions));
+        followRecords(state.repeats, moved);
+        followRecords(state.encounters, moved);
     });
     dataSet_.setText(std::move(text));
     modified_ = true;
@@ -346,6 +493,7 @@ bool Document::mayOpen(const std::string& path) {
 void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     dataSet_.setText(std::move(dataSetText));
     modified_ = false;
+    companionChanged_ = false;
     CatalogueState loaded;
     loaded.dataFilePath = path;
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
@@ -382,8 +530,11 @@ void Document::loadCompanion() {
     const auto file = services_.readFile(companion);
     if (file.ok)
         guard_.remember(companion, FileGuard::Copy::of(file.bytes));
-    const auto read = file.ok ? PhotoCompanion::read(file.bytes, folderOf(path))
-                              : PhotoCompanion::ReadResult{false, {}, file.error, {}};
+    PhotoCompanion::ReadResult read;
+    if (file.ok)
+        read = PhotoCompanion::read(file.bytes, folderOf(path));
+    else
+        read.error = file.error;
     if (!read.ok) {
         std::string reason = read.error;
         if (!reason.empty() && reason.back() != '.')
@@ -398,7 +549,8 @@ void Document::loadCompanion() {
     }
     // Entries of rows that are no longer in the data file are dropped.
     SavedCompanion saved = savedAs(companion, file.bytes);
-    for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(dataSet_.pieces(), read.entries))
+    for (const PhotoEntry* entry :
+         PhotoCompanion::entriesForPieces(dataSet_.pieces(), read.entries))
         if (entry) {
             loaded.entries.push_back(*entry);
             saved.keptEntries.push_back(static_cast<std::size_t>(entry - read.entries.data()));
@@ -406,13 +558,30 @@ void Document::loadCompanion() {
     loaded.decisions = DecisionLog(read.decisions);
     saved.decisionCount = read.decisions.size();
     loaded.saved = std::move(saved);
+    const auto records = identitiesOf(dataSet_.pieces());
+    loaded.repeats = ofRecords(read.repeats, records);
+    loaded.encounters = ofRecords(read.encounters, records);
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
+    companionChanged_ = false;
+    if (!read.leftOut.empty()) {
+        std::string text = "Not all of " + quoted(companion) + " could be read.";
+        for (const std::string& part : read.leftOut)
+            text += " " + part;
+        message(text +
+                    " The photos of the records and the decisions were loaded. The file "
+                    "stays as it is; when the data are saved, a copy of it is kept as " +
+                    quoted(companion + std::string(kBrokenSuffix)) + ".",
+                Icon::Warning);
+    }
 }
 
 bool Document::keepAside(const std::string& companion) {
     const auto file = services_.readFile(companion);
-    if (file.ok && PhotoCompanion::read(file.bytes, folderOf(companion)).ok)
-        return true; // a companion this program reads is simply replaced
+    if (file.ok) {
+        const auto read = PhotoCompanion::read(file.bytes, folderOf(companion));
+        if (read.ok && read.leftOut.empty())
+            return true; // a companion this program reads whole is simply replaced
+    }
     std::string aside = companion + std::string(kBrokenSuffix);
     for (int n = 2; services_.fileExists(aside); ++n)
         aside = companion + std::string(kBrokenSuffix) + "-" + std::to_string(n);
@@ -456,6 +625,8 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     auto missing = CatalogueMerge::missingHere(
         dataSet_.pieces(), state_->entries, state_->decisions, otherPieces,
         PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
+    CatalogueMerge::addRepeatsAndEncounters(missing, otherPieces, state_->repeats,
+                                            state_->encounters, other.repeats, other.encounters);
     if (!data.changed)
         missing.records.clear();
     const FileGuard::OnDisk& changed = data.changed ? data : photos;
@@ -467,9 +638,9 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
 
     const auto holder = guard_.otherHolder(path);
     std::string text =
-        (data.changed ? "The data file " + quoted(path)
-                      : "The photos file " + quoted(companion) + " of the data file " +
-                            quoted(path)) +
+        (data.changed
+             ? "The data file " + quoted(path)
+             : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
         " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +
         " after it was loaded or last saved here." +
         (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
@@ -477,7 +648,9 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         "\n\n";
     if (!missing.empty())
         text += "It holds " + listed(missing) +
-                (missing.records.size() + missing.photoCount() + missing.decisions.size() == 1
+                (missing.records.size() + missing.photoCount() + missing.decisions.size() +
+                             missing.repeats.size() + missing.encounters.size() ==
+                         1
                      ? " that is not here; saving over it loses it."
                      : " that are not here; saving over it loses them.") +
                 " Merge and Save adds what is missing to the data here, then saves.";
@@ -505,14 +678,19 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
 void Document::merge(const CatalogueMerge::Missing& missing) {
     for (const auto& record : missing.records)
         appendRecord(record.line, record.photo);
-    if (missing.photosOfHeld.empty() && missing.decisions.empty())
+    if (missing.photosOfHeld.empty() && missing.decisions.empty() && missing.repeats.empty() &&
+        missing.encounters.empty())
         return;
     modified_ = true;
+    companionChanged_ = true;
     change([&](CatalogueState& next) {
         next.entries.insert(next.entries.end(), missing.photosOfHeld.begin(),
                             missing.photosOfHeld.end());
         for (const Decision& decision : missing.decisions)
             next.decisions.recordDecision(decision);
+        next.repeats.insert(next.repeats.end(), missing.repeats.begin(), missing.repeats.end());
+        next.encounters.insert(next.encounters.end(), missing.encounters.begin(),
+                               missing.encounters.end());
     });
 }
 
@@ -534,22 +712,27 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
         if (entry)
             kept.push_back(*entry);
     const std::vector<Decision>& decisions = state_->decisions.all();
+    const auto records = identitiesOf(dataSet_.pieces());
+    std::vector<RepeatMeasurement> repeats = ofRecords(state_->repeats, records);
+    std::vector<RecordEncounter> encounters = ofRecords(state_->encounters, records);
     const auto savedWithout = [&](CatalogueState& next) {
         next.dataFilePath = path;
         next.saved.reset();
     };
     const bool exists = services_.fileExists(companion);
-    if (kept.empty() && decisions.empty() && !exists) {
+    if (kept.empty() && decisions.empty() && repeats.empty() && encounters.empty() && !exists) {
         change(savedWithout); // nothing to remember: no companion beside the data file
         guard_.remember(companion, FileGuard::Copy::of(std::nullopt));
         modified_ = false;
+        companionChanged_ = false;
         return true;
     }
     if (exists && !keepAside(companion)) {
         change(savedWithout);
         return false;
     }
-    const std::string bytes = PhotoCompanion::write(kept, folderOf(path), decisions);
+    const std::string bytes =
+        PhotoCompanion::write(kept, folderOf(path), decisions, repeats, encounters);
     const auto companionWritten = services_.writeFile(companion, bytes);
     if (!companionWritten.ok) {
         change(savedWithout);
@@ -565,10 +748,13 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
             saved.keptEntries.push_back(i);
         saved.decisionCount = decisions.size();
         next.entries = std::move(kept);
+        next.repeats = std::move(repeats);
+        next.encounters = std::move(encounters);
         next.saved = std::move(saved);
     });
     guard_.remember(companion, FileGuard::Copy::of(bytes));
     modified_ = false;
+    companionChanged_ = false;
     return true;
 }
 

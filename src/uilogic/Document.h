@@ -16,8 +16,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 #include <utility>
+#include <vector>
 
 namespace korvex {
 
@@ -64,6 +64,18 @@ public:
     // Every decision in the order made, also those of records no longer in
     // the data set: a log is history.
     const DecisionLog& decisions() const { return state_->decisions; }
+    // Repeats in the order kept, and the records' encounters; valid until
+    // the next change. Only those of records in the data set are kept.
+    const std::vector<RepeatMeasurement>& repeats() const { return state_->repeats; }
+    const std::vector<RecordEncounter>& encounters() const { return state_->encounters; }
+    // The encounter of record number `recordNumber` (from 1), or null.
+    const Encounter* encounterOf(std::size_t recordNumber) const;
+    // Every encounter by its record's number, as the capture histories take
+    // them; and every repeat with its record's number, in the order kept.
+    std::map<std::size_t, Encounter> encountersByRecord() const;
+    std::vector<std::pair<std::size_t, const RepeatMeasurement*>> repeatsByRecord() const;
+    // The site names used so far, sorted, each once: what a site field offers.
+    std::vector<std::string> siteNames() const;
     // The data file last loaded or saved.
     const std::optional<std::string>& dataFilePath() const { return state_->dataFilePath; }
     // Something was changed since the data set was last loaded from or saved
@@ -92,12 +104,21 @@ public:
     void clear();
     // Appends `line` as a record; with `photo`, the new record keeps it (its
     // record line and occurrence are set here).
-    void appendRecord(std::string_view line, std::optional<PhotoEntry> photo = std::nullopt);
+    // With `encounter` (an empty one is none), the new record has it.
+    void appendRecord(std::string_view line, std::optional<PhotoEntry> photo = std::nullopt,
+                      std::optional<Encounter> encounter = std::nullopt);
     // The data set becomes `text` from the clipboard, which carries no
     // photos: the photos are forgotten, the decisions made are kept.
     void takeClipboardText(std::string text);
     // Adds a decision to the log; an earlier one of the same pair stays.
     void recordDecision(Decision decision);
+    // Keeps repeats, each of a record held (by its line and occurrence);
+    // returns how many were kept: a repeat of no record held is not.
+    std::size_t addRepeats(const std::vector<RepeatMeasurement>& repeats);
+    // Record `recordNumber` (from 1) has `encounter` from now on; an empty
+    // encounter takes its encounter away. False, changing nothing, when there
+    // is no such record or the encounter is not sound (Encounter::problem).
+    bool setEncounter(std::size_t recordNumber, const Encounter& encounter);
     // Takes back a data set and a state as a recovery copy kept them; a null
     // state is an empty one.
     void restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
@@ -218,6 +239,9 @@ private:
     // Replaced whole by every change, never null.
     std::shared_ptr<const CatalogueState> state_ = std::make_shared<const CatalogueState>();
     bool modified_ = false;
+    // Repeats or encounters changed since the companion was last read or
+    // written: they are no part of the data-set text, yet a load loses them.
+    bool companionChanged_ = false;
     // Oldest first; only the last may be taken back (canUndo()).
     std::vector<UndoStep> undo_;
     FileGuard guard_{services_};

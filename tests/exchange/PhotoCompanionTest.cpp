@@ -189,10 +189,10 @@ TEST(PhotoCompanion, RefusesCorruptDocumentsWithAReason) {
 }
 
 TEST(PhotoCompanion, RefusesANewerFormatVersionWithoutGuessing) {
-    const auto result = PhotoCompanion::read(document("3", kGoodEntry), kFolder);
+    const auto result = PhotoCompanion::read(document("4", kGoodEntry), kFolder);
     EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.entries.empty());
-    EXPECT_NE(result.error.find("format version 3 by a newer version"), std::string::npos)
+    EXPECT_NE(result.error.find("format version 4 by a newer version"), std::string::npos)
         << result.error;
 }
 
@@ -355,7 +355,7 @@ TEST(PhotoCompanion, RefusesMalformedDecisionsWithAReason) {
         EXPECT_NE(result.error.find(c.reason), std::string::npos) << c.name << ": " << result.error;
     }
     // A fault in a decision does not hide that the document is newer.
-    const auto newer = PhotoCompanion::read(withDecisions("3", "[1]"), kFolder);
+    const auto newer = PhotoCompanion::read(withDecisions("4", "[1]"), kFolder);
     EXPECT_NE(newer.error.find("newer version"), std::string::npos) << newer.error;
 }
 
@@ -562,4 +562,122 @@ TEST(PhotoCompanion, PhotoPathsAreMadeAbsoluteAgainstTheFolder) {
         ASSERT_TRUE(result.ok) << row.stored << ": " << result.error;
         EXPECT_EQ(result.entries.at(0).photoPath, row.path) << row.folder << " + " << row.stored;
     }
+}
+
+namespace {
+
+RepeatMeasurement repeatOf(std::string line, std::string values, std::string who) {
+    RepeatMeasurement r;
+    r.recordLine = std::move(line);
+    r.values = std::move(values);
+    r.measuredAt = "2026-06-01T10:00:00Z";
+    r.operatorName = std::move(who);
+    r.segments[3] = PhotoSegment{{1.5, 2.25}, {101.75, 3.0}};
+    return r;
+}
+
+RecordEncounter encounterOf(std::string line, std::size_t occurrence, std::string date) {
+    RecordEncounter held{std::move(line), occurrence, {}};
+    std::string error;
+    EXPECT_TRUE(held.encounter.setDateText(date, error)) << error;
+    return held;
+}
+
+} // namespace
+
+TEST(PhotoCompanion, RepeatsEncountersAndPixelGroupsComeBackExactlyAndOnlyThenAsVersionThree) {
+    PhotoEntry pixels = entry("TH-1\t0.1250", 1, kFolder + "/a.jpg");
+    pixels.measuredInPixels = {true, false, false, true};
+    std::string values;
+    for (int i = 0; i < 28; ++i)
+        values += "\t0.0" + std::to_string(i);
+    const std::vector<RepeatMeasurement> repeats = {
+        repeatOf("TH-1\t0.1250", values, "Ana"),
+        // 8-bit text from an older sheet, and no operator given.
+        repeatOf("TH-2", std::string("\t\xe8", 2), ""),
+    };
+    RecordEncounter full = encounterOf("TH-1\t0.1250", 1, "2019-05-01T09:30:15");
+    full.encounter.site = "Ridge \"north\"";
+    full.encounter.latitude = -33.9249;
+    full.encounter.longitude = 1e-05; // a shortest text with an exponent reads back too
+    full.encounter.observer = "Bo";
+    full.encounter.note = "limping\nleft fore";
+    const std::vector<RecordEncounter> encounters = {full, encounterOf("TH-2", 3, "2020-02-29")};
+
+    const std::string text = PhotoCompanion::write({pixels}, kFolder, {}, repeats, encounters);
+    EXPECT_NE(text.find("\"version\": 3"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"measuredInPixels\":[\"M1-M8\",\"C7-C12\"]"), std::string::npos) << text;
+    const auto back = PhotoCompanion::read(text, kFolder);
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_TRUE(back.leftOut.empty());
+    EXPECT_EQ(back.entries, std::vector<PhotoEntry>{pixels});
+    EXPECT_EQ(back.repeats, repeats);
+    EXPECT_EQ(back.encounters, encounters);
+
+    // Without any of them the older versions are written, byte for byte as before.
+    const std::string plain = PhotoCompanion::write({entry("x", 1, "/p.jpg")}, kFolder);
+    EXPECT_NE(plain.find("\"version\": 1"), std::string::npos);
+    EXPECT_EQ(plain.find("measuredInPixels"), std::string::npos);
+    EXPECT_EQ(plain.find("repeats"), std::string::npos);
+}
+
+TEST(PhotoCompanion, AFaultInTheRepeatsOrEncountersLeavesOutThatSectionOnly) {
+    const std::string head = R"({"format": "korvex-photos", "version": 3, "pointsPerPixel": 100,
+        "entries": [)" + kGoodEntry +
+                             R"(], "decisions": [],)";
+    const std::string goodRepeats = R"("repeats": [{"line": "A1\t1", "occurrence": 1,
+        "values": "\t1", "measured": "t", "operator": "", "segments": {}}])";
+    const std::string goodEncounters =
+        R"("encounters": [{"line": "A1\t1", "occurrence": 1, "date": "2019-05-01", "site": "x"}])";
+    struct Case {
+        const char* name;
+        std::string body;
+        std::size_t repeats, encounters;
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"repeat lacks values",
+         R"("repeats": [{"line": "A1\t1", "occurrence": 1, "measured": "t", "operator": "",
+            "segments": {}}], )" +
+             goodEncounters,
+         0, 1, "repeat 1 lacks \"values\""},
+        {"repeats not a list", R"("repeats": 5, )" + goodEncounters, 0, 1, "are not a list"},
+        {"date that does not exist",
+         goodRepeats +
+             R"(, "encounters": [{"line": "A1\t1", "occurrence": 1, "date": "2019-02-29"}])",
+         1, 0, "encounter 1 \"date\""},
+        {"latitude beyond 90",
+         goodRepeats + R"(, "encounters": [{"line": "A", "occurrence": 1, "latitude": 91,
+            "longitude": 0}])",
+         1, 0, "latitude"},
+        {"half a position",
+         goodRepeats + R"(, "encounters": [{"line": "A", "occurrence": 1, "latitude": 9}])", 1, 0,
+         "both its latitude and its longitude"},
+        {"two encounters of one record",
+         goodRepeats + R"(, "encounters": [{"line": "A", "occurrence": 1},
+            {"line": "A", "occurrence": 1}])",
+         1, 0, "the second of its record"},
+        // Broken JSON in the last section: what stands before it is kept.
+        {"JSON fault in the encounters",
+         goodRepeats + R"(, "encounters": [{"line": "A" "occurrence": 1}]})", 1, 0,
+         "are not valid JSON (line"},
+        {"JSON fault in the repeats",
+         R"("repeats": [{"line": "A1\t1", "occurrence": 1,, }], )" + goodEncounters, 0, 0,
+         "and anything after them"},
+    };
+    for (const Case& c : cases) {
+        const auto result = PhotoCompanion::read(head + c.body + "}", kFolder);
+        ASSERT_TRUE(result.ok) << c.name << ": " << result.error;
+        EXPECT_EQ(result.entries.size(), 1u) << c.name;
+        EXPECT_EQ(result.repeats.size(), c.repeats) << c.name;
+        EXPECT_EQ(result.encounters.size(), c.encounters) << c.name;
+        ASSERT_FALSE(result.leftOut.empty()) << c.name;
+        EXPECT_NE(result.leftOut.front().find(c.reason), std::string::npos)
+            << c.name << ": " << result.leftOut.front();
+    }
+    const auto good =
+        PhotoCompanion::read(head + goodRepeats + ", " + goodEncounters + "}", kFolder);
+    ASSERT_TRUE(good.ok) << good.error;
+    EXPECT_TRUE(good.leftOut.empty()) << good.leftOut.front();
+    EXPECT_EQ(good.encounters.at(0).encounter.site, "x");
 }

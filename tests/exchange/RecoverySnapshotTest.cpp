@@ -7,10 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <cstdio>
 #include <string>
 #include <variant>
 
@@ -56,14 +56,28 @@ RecoverySnapshot sample() {
     photos.entries[1].occurrence = 1;
     photos.entries[1].photoPath = "/elsewhere/b.jpg";
     photos.decisions = DecisionLog({{{"T\xE9"
-                          "1",
-                          entry.recordLine, 2},
-                         {"", "NEW\t1", 0},
-                         Verdict::DifferentAnimal,
-                         "D2",
-                         "0.0417",
-                         "2026-05-24T09:31:00Z"}});
+                                      "1",
+                                      entry.recordLine, 2},
+                                     {"", "NEW\t1", 0},
+                                     Verdict::DifferentAnimal,
+                                     "D2",
+                                     "0.0417",
+                                     "2026-05-24T09:31:00Z"}});
     photos.dataFilePath = "/data/cat\xE9.tor";
+    // Kept whole in every copy, whatever the companion on disk holds.
+    photos.entries[0].measuredInPixels = {false, true, false, false};
+    RepeatMeasurement repeat;
+    repeat.recordLine = entry.recordLine;
+    repeat.values = "\t0.1\t\xE9";
+    repeat.measuredAt = "2026-06-01T10:00:00Z";
+    repeat.segments[5] = PhotoSegment{{1.25, 2.5}, {3.75, 4.0}};
+    photos.repeats = {repeat};
+    RecordEncounter seen{entry.recordLine, 2, {}};
+    seen.encounter.date = CalendarDate{2019, 5, 1};
+    seen.encounter.site = "Ridge";
+    seen.encounter.latitude = -33.9249;
+    seen.encounter.longitude = 18.4241;
+    photos.encounters = {seen};
     s.photos = std::make_shared<const CatalogueState>(std::move(photos));
     return s;
 }
@@ -158,8 +172,8 @@ RecoverySnapshot savedAndMore(const std::string& bytes) {
     state.dataFilePath = "/data/cat.tor";
     state.entries = {file.entries[1], file.entries[0]}; // as the data set's rows have them
     std::vector<Decision> log = file.decisions;
-    state.saved = SavedCompanion{"/data/cat.tor.photos.json", bytes.size(), hashOfBytes(bytes),
-                                 {1, 0}, log.size()};
+    state.saved = SavedCompanion{
+        "/data/cat.tor.photos.json", bytes.size(), hashOfBytes(bytes), {1, 0}, log.size()};
     PhotoEntry made = file.entries[0];
     made.recordLine = "NEW\t1";
     made.photoPath = "/photos/new.jpg";
@@ -174,8 +188,8 @@ RecoverySnapshot savedAndMore(const std::string& bytes) {
 
 TEST(RecoverySnapshotTest, ACopyKeepsOnlyWhatCameAfterTheCompanionOnDisk) {
     const RecoverySnapshot whole = sample();
-    const std::string companion = PhotoCompanion::write(
-        whole.photos->entries, "/data", whole.photos->decisions.all());
+    const std::string companion =
+        PhotoCompanion::write(whole.photos->entries, "/data", whole.photos->decisions.all());
     const RecoverySnapshot s = savedAndMore(companion);
     const std::string bytes = s.write();
     EXPECT_EQ(bytes.rfind("KORVEX recovery copy 3\nwritten-by ", 0), 0U);
@@ -224,8 +238,8 @@ TEST(RecoverySnapshotTest, ACopyKeepsOnlyWhatCameAfterTheCompanionOnDisk) {
 
 TEST(RecoverySnapshotTest, AReferenceToTheCompanionThatMakesNoSenseIsRefused) {
     const RecoverySnapshot whole = sample();
-    const std::string companion = PhotoCompanion::write(whole.photos->entries, "/data",
-                                                        whole.photos->decisions.all());
+    const std::string companion =
+        PhotoCompanion::write(whole.photos->entries, "/data", whole.photos->decisions.all());
     const std::string bytes = savedAndMore(companion).write();
     const std::size_t at = bytes.find("saved-entries 3\n1,0\n");
     ASSERT_NE(at, std::string::npos);

@@ -290,7 +290,8 @@ TEST_F(DocumentTest, AnyOtherChangeOrASaveEndsTheUndo) {
          }},
         {"save",
          [&] {
-             ASSERT_EQ(document.saveDataFile(path, MeasurementSheet()), Document::SaveOutcome::Saved);
+             ASSERT_EQ(document.saveDataFile(path, MeasurementSheet()),
+                       Document::SaveOutcome::Saved);
          }},
     };
     for (const auto& [name, other] : others) {
@@ -323,4 +324,129 @@ TEST_F(DocumentTest, AnyOtherChangeOrASaveEndsTheUndo) {
 }
 
 } // namespace
+} // namespace korvex
+
+namespace korvex {
+namespace {
+
+Encounter seenAt(const std::string& site, const std::string& date = "2019-05-01") {
+    Encounter e;
+    std::string error;
+    EXPECT_TRUE(e.setDateText(date, error)) << error;
+    e.site = site;
+    return e;
+}
+
+RepeatMeasurement repeatOf(const std::string& line, std::size_t occurrence,
+                           const std::string& who) {
+    RepeatMeasurement r;
+    r.recordLine = line;
+    r.occurrence = occurrence;
+    r.values = "\t0.5";
+    r.measuredAt = "2026-06-01T10:00:00Z";
+    r.operatorName = who;
+    return r;
+}
+
+} // namespace
+
+// Repeats and encounters belong to records by the identity rule, as photos
+// do: they follow a mend, go with a deleted record and come back on undo.
+TEST_F(DocumentTest, RepeatsAndEncountersFollowTheirRecords) {
+    hold({kA, kB, kA, ""});                                 // each record ends in CR LF
+    ASSERT_TRUE(document.setEncounter(3, seenAt("Ridge"))); // the second kA
+    // A repeat of no record held is not kept.
+    EXPECT_EQ(document.addRepeats({repeatOf(kB, 1, "Ana"), repeatOf(kC, 1, "Ana")}), 1U);
+    EXPECT_TRUE(document.holdsUnsavedChanges());
+    EXPECT_EQ(document.encounterOf(1), nullptr);
+    ASSERT_NE(document.encounterOf(3), nullptr);
+
+    ASSERT_TRUE(document.replaceRecord(1, kC)); // the second kA becomes the first
+    ASSERT_NE(document.encounterOf(3), nullptr);
+    EXPECT_EQ(document.encounterOf(3)->site, "Ridge");
+    EXPECT_EQ(document.encounters().at(0).occurrence, 1U);
+    ASSERT_TRUE(document.deleteRecord(2)); // kB, and its repeat with it
+    EXPECT_TRUE(document.repeats().empty());
+    EXPECT_EQ(document.encountersByRecord(),
+              (std::map<std::size_t, Encounter>{{2, seenAt("Ridge")}}));
+
+    ASSERT_TRUE(document.undo());
+    ASSERT_EQ(document.repeatsByRecord().size(), 1U);
+    EXPECT_EQ(document.repeatsByRecord()[0].first, 2U);
+    ASSERT_TRUE(document.undo());
+    EXPECT_EQ(document.encounters().at(0).occurrence, 2U);
+}
+
+TEST_F(DocumentTest, AnEncounterIsSetOnlyWhenSoundAndAnEmptyOneTakesItAway) {
+    hold({kA, kB, ""});
+    Encounter half = seenAt("Ridge");
+    half.latitude = 12.0; // no longitude
+    Encounter beyond = seenAt("Ridge");
+    beyond.latitude = 91.0;
+    beyond.longitude = 0.0;
+    EXPECT_FALSE(document.setEncounter(1, half));
+    EXPECT_FALSE(document.setEncounter(1, beyond));
+    EXPECT_FALSE(document.setEncounter(3, seenAt("Ridge"))); // no record 3
+    EXPECT_TRUE(document.encounters().empty());
+    EXPECT_FALSE(document.isModified());
+
+    ASSERT_TRUE(document.setEncounter(1, seenAt("Ridge")));
+    ASSERT_TRUE(document.setEncounter(2, seenAt("Marsh")));
+    ASSERT_TRUE(document.setEncounter(1, seenAt("Marsh", "2020-06-02")));
+    EXPECT_EQ(document.siteNames(), (std::vector<std::string>{"Marsh"}));
+    ASSERT_TRUE(document.setEncounter(1, Encounter{}));
+    EXPECT_EQ(document.encounterOf(1), nullptr);
+    EXPECT_EQ(document.encounters().size(), 1U);
+}
+
+// Saved beside the data file, read back by another document; a companion
+// whose repeats cannot be read still gives its photos, says what was left
+// out and is kept aside before a save replaces it.
+TEST_F(DocumentTest, RepeatsAndEncountersAreSavedAndAFaultInThemLosesNothingElse) {
+    const std::string path = "/field/catalogue.tor";
+    const std::string companion = path + ".photos.json";
+    hold({kA, kB, ""});
+    CatalogueState photos = *document.state();
+    for (PhotoEntry& entry : photos.entries)
+        entry.widthPixels = entry.heightPixels = 10; // as a photo that was opened has
+    document.restore(document.dataSet().text(), std::make_shared<const CatalogueState>(photos),
+                     false);
+    ASSERT_TRUE(document.setEncounter(2, seenAt("Ridge")));
+    document.addRepeats({repeatOf(kA, 1, "Ana")});
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+    EXPECT_FALSE(document.holdsUnsavedChanges());
+
+    const auto loadInto = [&](Document& other) {
+        const auto read = other.readDataFile(path);
+        ASSERT_TRUE(read.has_value());
+        other.takeDataFile(path, read->dataSetText);
+        other.loadCompanion();
+    };
+    Document other{services, "KORVEX"};
+    loadInto(other);
+    EXPECT_EQ(other.repeats(), document.repeats());
+    EXPECT_EQ(other.encounters(), document.encounters());
+    EXPECT_EQ(other.photoEntries().size(), 2U);
+    EXPECT_TRUE(services.messages.empty());
+
+    std::string& bytes = services.files.at(companion);
+    const std::size_t values = bytes.find("\"values\"");
+    ASSERT_NE(values, std::string::npos) << bytes;
+    bytes.replace(values, 8, "\"vaIues\"");
+    const std::string damaged = bytes;
+    Document third{services, "KORVEX"};
+    services.messageAnswers.push_back(Answer::Ok);
+    loadInto(third);
+    EXPECT_EQ(third.photoEntries().size(), 2U);
+    EXPECT_EQ(third.encounters().size(), 1U);
+    EXPECT_TRUE(third.repeats().empty());
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("The repeat measurements were left out: repeat 1 "
+                                             "lacks \"values\""),
+              std::string::npos)
+        << services.messages[0].text;
+    ASSERT_EQ(third.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+    EXPECT_EQ(services.files.at(companion + std::string(Document::kBrokenSuffix)), damaged);
+}
+
 } // namespace korvex
