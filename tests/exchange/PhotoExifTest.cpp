@@ -3,6 +3,7 @@
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -28,7 +29,10 @@ std::string fileBytes(const fs::path& path) {
 class PhotoExifTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder_ = fs::temp_directory_path() / ("korvex-photo-exif-" + std::to_string(getpid()));
+        // A temporary folder even where TMPDIR is set but empty.
+        const char* tmp = std::getenv("TMPDIR");
+        folder_ = fs::path(tmp && *tmp ? tmp : "/tmp") /
+                  ("korvex-photo-exif-" + std::to_string(getpid()));
         fs::create_directories(folder_);
     }
     void TearDown() override { fs::remove_all(folder_); }
