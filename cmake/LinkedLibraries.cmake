@@ -12,6 +12,8 @@ korvex_linked_library("Qt 6: Charts" "GNU GPL version 3" TARGETS "^Qt6?::Charts$
 korvex_linked_library("simdjson" "Apache License 2.0 or MIT" TARGETS "^simdjson::")
 korvex_linked_library("OpenCV: core, imgproc" "Apache License 2.0"
   TARGETS "(^|/)libopencv_(core|imgproc)\\.so")
+korvex_linked_library("Exiv2" "GNU GPL version 2 or later"
+  TARGETS "^PkgConfig::EXIV2$|(^|/)libexiv2\\.so")
 korvex_linked_library("OpenGL dispatch library (libglvnd)" "MIT"
   TARGETS "^(WrapOpenGL::WrapOpenGL|OpenGL::(GL|OpenGL|GLX|EGL))$")
 korvex_linked_library("GNU C++ library (libstdc++) and GCC runtime"

@@ -14,6 +14,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsimdjson-dev
   libopencv-imgproc-dev
+  libexiv2-dev
   fonts-liberation2
   clang libclang-rt-dev
 )
