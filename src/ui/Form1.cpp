@@ -593,7 +593,7 @@ QString zoomStepGroupName(SeamGroupId id) {
 void Form1::updateZoomStepLine() {
     QStringList groups;
     for (SeamGroupId group : kLabelledGroups)
-        if (model_.digitising().groupSpansZoomSteps(group))
+        if (model_.digitising().mixesScales(group))
             groups << zoomStepGroupName(group);
     const bool shown = !groups.isEmpty();
     if (shown) {
@@ -772,12 +772,14 @@ void Form1::syncNextClick() {
         nextClick_->setText(text);
         nextClick_->setToolTip(text);
     }
+    bool changed = false;
     for (SeamGroupId group : kLabelledGroups) {
         const bool mixed = d.mixesScales(group);
         auto& shown = mixedShown_[std::size_t(group)];
         if (mixed == shown)
             continue;
         shown = mixed;
+        changed = true;
         const QString why = mixed ? QStringLiteral("Clicked across a zoom step: measure the group "
                                                    "again")
                                   : QString();
@@ -788,6 +790,10 @@ void Form1::syncNextClick() {
             edit->setAccessibleDescription(why);
         }
     }
+    // The line beside the menus names the same groups as the orange boxes,
+    // whatever changed them (a typed value, an undo, a measuring).
+    if (changed && zoomStepLine_)
+        updateZoomStepLine();
 }
 
 void Form1::syncDisplay() {
