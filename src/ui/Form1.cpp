@@ -13,6 +13,7 @@
 #include "ui/QtPlatformServices.h"
 #include "ui/SvgPicture.h"
 #include "ui/WindowFonts.h"
+#include "ui/WindowSize.h"
 
 #include <QAction>
 #include <QApplication>
@@ -51,9 +52,6 @@ constexpr int kSiteImageHeight = 97;
 // Design size of the client area, 15135 x 14460 twips.
 constexpr int kDesignWidth = 1009;
 constexpr int kDesignHeight = 964;
-// Room for a window manager's title bar and borders around the client area.
-constexpr int kTitleBarAllowance = 40;
-constexpr int kBorderAllowance = 16;
 
 // The side-by-side column needs this much width to leave the picture room.
 constexpr int kCompactMinimumWidth = 1024;
@@ -65,7 +63,7 @@ bool isShortScreen() {
     if (!screen)
         return false;
     const QSize available = screen->availableGeometry().size();
-    return available.height() < kDesignHeight + kTitleBarAllowance &&
+    return available.height() < kDesignHeight + WindowSize::kTitleBarAllowance &&
            available.width() >= kCompactMinimumWidth;
 }
 
@@ -110,14 +108,9 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     leftColumn->setFixedSize(leftColumn->sizeHint());
     // On a screen too short for the column it scrolls, so that every control
     // stays reachable; where it fits, no scroll bar shows and nothing moves.
-    leftScroller_ = new QScrollArea;
+    leftScroller_ = WindowSize::scrollingArea(leftColumn);
     leftScroller_->setObjectName(QStringLiteral("LeftColumnScroller"));
-    leftScroller_->setFrameShape(QFrame::NoFrame);
     leftScroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    leftScroller_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    leftScroller_->setWidget(leftColumn);
-    leftScroller_->viewport()->setAutoFillBackground(false);
-    leftScroller_->setFocusPolicy(Qt::NoFocus);
     leftScroller_->verticalScrollBar()->installEventFilter(this);
     fitScrollerWidth();
     row->addWidget(leftScroller_);
@@ -197,10 +190,6 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         if (!now || !now->property("korvexGroup").isValid())
             model_.digitising().focusLeftSheet();
-        // The focus moves into the column by Tab, by a mnemonic and by
-        // digitising (M8 to M9 lies lower): what has it must be in sight.
-        if (now && leftScroller_->widget()->isAncestorOf(now))
-            leftScroller_->ensureWidgetVisible(now, 0, 8);
     });
 
     QSize size(kDesignWidth, kDesignHeight + menuBar()->sizeHint().height());
@@ -208,8 +197,7 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
         const QSize available = screen->availableGeometry().size();
         // On a short screen the window takes the whole screen, its title bar
         // included; the wider column leaves the picture the rest.
-        const QSize screenRoom(available.width() - kBorderAllowance,
-                               available.height() - kTitleBarAllowance);
+        const QSize screenRoom = WindowSize::clientRoom(*screen);
         if (compact_)
             size = screenRoom;
         // On a screen smaller than the design the window, its frame included,
@@ -593,7 +581,7 @@ QString zoomStepGroupName(SeamGroupId id) {
 void Form1::updateZoomStepLine() {
     QStringList groups;
     for (SeamGroupId group : kLabelledGroups)
-        if (model_.digitising().groupSpansZoomSteps(group))
+        if (model_.digitising().mixesScales(group))
             groups << zoomStepGroupName(group);
     const bool shown = !groups.isEmpty();
     if (shown) {
@@ -772,12 +760,14 @@ void Form1::syncNextClick() {
         nextClick_->setText(text);
         nextClick_->setToolTip(text);
     }
+    bool changed = false;
     for (SeamGroupId group : kLabelledGroups) {
         const bool mixed = d.mixesScales(group);
         auto& shown = mixedShown_[std::size_t(group)];
         if (mixed == shown)
             continue;
         shown = mixed;
+        changed = true;
         const QString why = mixed ? QStringLiteral("Clicked across a zoom step: measure the group "
                                                    "again")
                                   : QString();
@@ -788,6 +778,10 @@ void Form1::syncNextClick() {
             edit->setAccessibleDescription(why);
         }
     }
+    // The line beside the menus names the same groups as the orange boxes,
+    // whatever changed them (a typed value, an undo, a measuring).
+    if (changed && zoomStepLine_)
+        updateZoomStepLine();
 }
 
 void Form1::syncDisplay() {

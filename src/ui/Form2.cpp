@@ -5,6 +5,7 @@
 #include "ui/ResultListItemModel.h"
 #include "ui/WindowFonts.h"
 #include "ui/WindowKeys.h"
+#include "ui/WindowSize.h"
 
 #include <QAccessibleWidget>
 #include <QAction>
@@ -14,6 +15,8 @@
 #include <QListView>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 namespace korvex {
 
@@ -46,10 +49,16 @@ Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
     setObjectName(QStringLiteral("Form2"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setWindowIcon(mainWindow->windowIcon());
-    setFixedSize(kClientSize);
+
+    // The controls keep the design's places on a page of the design's size;
+    // where the screen has room for it the window is that page, and on a
+    // smaller screen the page scrolls in a window the screen can hold.
+    auto* page = new QWidget;
+    page->setObjectName(QStringLiteral("Form2Page"));
+    page->setFixedSize(kClientSize);
 
     items_ = new ResultListItemModel(model_.listWindow().list(), this);
-    list1_ = new QListView(this);
+    list1_ = new QListView(page);
     list1_->setObjectName(QStringLiteral("List1"));
     list1_->setAccessibleName(QStringLiteral("List"));
     list1_->setGeometry(kListRect);
@@ -64,16 +73,22 @@ Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
     listFont.setBold(true);
     list1_->setFont(listFont);
 
-    command1_ = new QPushButton(QStringLiteral("Close"), this);
+    command1_ = new QPushButton(QStringLiteral("Close"), page);
     command1_->setObjectName(QStringLiteral("Command1"));
     command1_->setGeometry(kCloseRect);
     command1_->setFont(WindowFonts::caption());
-    command2_ = new QPushButton(QStringLiteral("Copy to the Clipboard"), this);
+    command2_ = new QPushButton(QStringLiteral("Copy to the Clipboard"), page);
     command2_->setObjectName(QStringLiteral("Command2"));
     command2_->setGeometry(kCopyRect);
     command2_->setFont(WindowFonts::caption());
     setTabOrder(list1_, command1_);
     setTabOrder(command1_, command2_);
+    scroller_ = WindowSize::scrollingArea(page);
+    scroller_->setObjectName(QStringLiteral("Form2Scroller"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(scroller_);
+    setFixedSize(WindowSize::scrolledClientSize(this, kClientSize, *scroller_));
     // An addition: the keys close the window as "Close" does.
     WindowKeys::closeWithKeys(this);
 
@@ -138,7 +153,9 @@ void Form2::centreOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QRect area = screen->geometry();
+    // A window cut down to the screen's room is centred in that room, so
+    // that no panel of the desktop covers its caption or its buttons.
+    const QRect area = size() == kClientSize ? screen->geometry() : screen->availableGeometry();
     const QSize outer = frameGeometry().size();
     move(area.x() + (area.width() - outer.width()) / 2,
          area.y() + (area.height() - outer.height()) / 2);

@@ -8,6 +8,7 @@
 
 class QListView;
 class QPushButton;
+class QScrollArea;
 
 namespace korvex {
 
@@ -26,6 +27,10 @@ public:
     QListView* list() const { return list1_; }
     QPushButton* closeButton() const { return command1_; }
     QPushButton* copyButton() const { return command2_; }
+    // Holds the controls at their design places; it scrolls only where the
+    // screen is too small for the design size (433 x 676 pixels), and then
+    // the window is as large as the screen's room.
+    QScrollArea* scroller() const { return scroller_; }
     // The entry now selected, if any.
     std::optional<std::size_t> selectedRow() const;
     void selectRow(std::size_t row);
@@ -48,6 +53,7 @@ private:
     QListView* list1_ = nullptr;
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;
+    QScrollArea* scroller_ = nullptr;
 };
 
 } // namespace korvex

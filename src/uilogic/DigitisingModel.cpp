@@ -499,9 +499,6 @@ double distanceOf(const PhotoSegment& s) {
     return std::hypot(s.to.x - s.from.x, s.to.y - s.from.y);
 }
 
-// Below this many photo pixels a seam's length says too little about its scale.
-constexpr double kShortestScaledSeam = 2.0;
-
 } // namespace
 
 std::vector<PhotoPixel> DigitisingModel::junctions() const {
@@ -618,25 +615,6 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
     pushClick(std::move(click));
     sheetChanged();
     return true;
-}
-
-bool DigitisingModel::groupSpansZoomSteps(SeamGroupId group) const {
-    const SeamGroup& g = seamGroup(group);
-    if (g.firstSheetIndex + g.count > segments_.size())
-        return false;
-    double low = 0.0;
-    double high = 0.0;
-    for (std::size_t i = 0; i < g.count; ++i) {
-        const std::optional<PhotoSegment>& s = segments_[g.firstSheetIndex + i];
-        if (!s || distanceOf(*s) < kShortestScaledSeam)
-            continue;
-        const double ratio = readNumber(sheet_.cell(group, i)) / distanceOf(*s);
-        if (!(ratio > 0.0) || !std::isfinite(ratio))
-            continue;
-        low = low == 0.0 ? ratio : std::min(low, ratio);
-        high = std::max(high, ratio);
-    }
-    return low > 0.0 && high > low * (1.0 + kZoomStepTolerance);
 }
 
 // --- the chain ------------------------------------------------------------------------

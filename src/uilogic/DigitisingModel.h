@@ -254,12 +254,6 @@ public:
     bool measuredInPhotoPixels(SeamGroupId group) const {
         return measured_[static_cast<std::size_t>(group)];
     }
-    // The group's values that have junctions were clicked at different zooms:
-    // their ratios of value to photo-pixel distance differ by more than
-    // kZoomStepTolerance (one zoom step changes the scale by a tenth). Raw and
-    // standardised values alike; nothing to say for fewer than two seams.
-    bool groupSpansZoomSteps(SeamGroupId group) const;
-    static constexpr double kZoomStepTolerance = 0.03;
     // --- the chain ---------------------------------------------------------
     // Where the chain under way started, in picture twips; nothing while no
     // chain is under way.

@@ -8,6 +8,7 @@
 #include "ui/GuideWindow.h"
 #include "ui/PictureArea.h"
 
+#include "TestScreen.h"
 #include "WindowTestHelpers.h"
 
 #include <QAbstractButton>
@@ -19,14 +20,10 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
 #include <set>
-
-#include <cstdio>
-#include <cstdlib>
 
 using namespace korvex;
 
@@ -36,7 +33,7 @@ class Form1SmallScreenTest : public QObject {
 private slots:
     void everyControlIsInsideTheWindowAndTheScreen() {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        QCOMPARE(screen.size(), expectedScreen());
+        QCOMPARE(screen.size(), test::testScreen());
         Form1 form;
         form.startUp();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -52,7 +49,7 @@ private slots:
         // The design's column fits a laptop screen; only a smaller one scrolls it.
         QScrollArea* scroller = form.leftColumnScroller();
         QVERIFY(scroller);
-        QCOMPARE(scroller->verticalScrollBar()->isVisible(), expectedScreen().height() < 720);
+        QCOMPARE(scroller->verticalScrollBar()->isVisible(), test::testScreen().height() < 720);
         int controls = 0;
         auto check = [&](QWidget* w) {
             if (!w->isVisibleTo(&form))
@@ -143,38 +140,10 @@ private slots:
                      qPrintable(label->text()));
         }
     }
-
-private:
-    static QSize expectedScreen() {
-        int w = 0, h = 0;
-        std::sscanf(std::getenv("KORVEX_TEST_SCREEN"), "%dx%d", &w, &h);
-        return {w, h};
-    }
 };
 
 int main(int argc, char** argv) {
-    const char* size = std::getenv("KORVEX_TEST_SCREEN");
-    int w = 0, h = 0;
-    if (!size || std::sscanf(size, "%dx%d", &w, &h) != 2) {
-        std::fprintf(stderr, "KORVEX_TEST_SCREEN must name a screen size, e.g. 1280x720\n");
-        return 1;
-    }
-    QTemporaryDir dir;
-    const QString config = dir.filePath(QStringLiteral("screen.json"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return 1;
-    file.write(QStringLiteral(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": %1,
-                                  "height": %2, "logicalDpi": 96, "logicalBaseDpi": 96,
-                                  "dpr": 1}]})")
-                   .arg(w)
-                   .arg(h)
-                   .toUtf8());
-    file.close();
-    qputenv("QT_QPA_PLATFORM", (QStringLiteral("offscreen:configfile=") + config).toUtf8());
-    QApplication app(argc, argv);
-    Form1SmallScreenTest test;
-    return QTest::qExec(&test, argc, argv);
+    return test::runOnTestScreen<Form1SmallScreenTest>(argc, argv);
 }
 
 #include "Form1SmallScreenTest.moc"

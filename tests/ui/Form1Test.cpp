@@ -641,6 +641,19 @@ private slots:
         form->findChild<QAction*>(str("photoMeasureJunctions"))->trigger();
         QVERIFY(line->isHidden());
         QVERIFY(model().measuredInPhotoPixels(SeamGroupId::LeftCentral));
+        // Undone, the group mixes again. Typed over, C1 to C3 (the third
+        // spans the step) are no clicked lengths: the rest share one scale,
+        // and the line goes with the boxes' orange.
+        form->findChild<QAction*>(str("photoUndoClick"))->trigger();
+        QVERIFY(!line->isHidden());
+        for (std::size_t i = 0; i < 3; ++i) {
+            QLineEdit* box = form->box(SeamGroupId::LeftCentral, i);
+            QVERIFY(!box->styleSheet().isEmpty());
+            box->selectAll();
+            QTest::keyClicks(box, str("70"));
+        }
+        QVERIFY(line->isHidden());
+        QVERIFY(form->box(SeamGroupId::LeftCentral, 3)->styleSheet().isEmpty());
         QVERIFY(services->messages.empty());
     }
 

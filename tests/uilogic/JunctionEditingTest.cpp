@@ -129,18 +129,18 @@ TEST_F(JunctionEditingTest, AStandardisedGroupIsStandardisedAgain) {
 TEST_F(JunctionEditingTest, AGroupClickedAcrossAZoomStepIsFlaggedUntilMeasured) {
     startGroup(kLeftCentralBox, G::LeftCentral);
     clicks({{0, 0}, {1500, 0}, {1500, 600}});
-    EXPECT_FALSE(m.groupSpansZoomSteps(G::LeftCentral));
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
     zoomIn();
     ASSERT_TRUE(m.state().groupActive[static_cast<std::size_t>(G::LeftCentral)] == 1);
     // Photo pixel (1000, 400) now lies at twips (1650, 660).
     clicks({{3300, 660}, {3300, 1650}, {4950, 1650}, {4950, 3300}});
     ASSERT_TRUE(m.canMeasureFromJunctions(G::LeftCentral));
-    EXPECT_TRUE(m.groupSpansZoomSteps(G::LeftCentral));
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
     m.standardise(G::LeftCentral); // proportions of mixed scales are still flagged
-    EXPECT_TRUE(m.groupSpansZoomSteps(G::LeftCentral));
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
 
     ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
-    EXPECT_FALSE(m.groupSpansZoomSteps(G::LeftCentral));
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
     EXPECT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
     // 1000, 400, 1000, 600, 1000, 1000 photo pixels over their total of 5000.
     EXPECT_EQ(cell(G::LeftCentral, 0), "0.2000");
@@ -148,7 +148,7 @@ TEST_F(JunctionEditingTest, AGroupClickedAcrossAZoomStepIsFlaggedUntilMeasured) 
     EXPECT_EQ(cell(G::LeftCentral, 5), "0.2000");
 
     ASSERT_TRUE(m.undoLastClick());
-    EXPECT_TRUE(m.groupSpansZoomSteps(G::LeftCentral));
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
     // Typing a value forgets its junctions and that it was measured.
     ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
     m.setBoxText(G::LeftCentral, 0, "0.3");
