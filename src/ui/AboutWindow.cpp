@@ -2,7 +2,6 @@
 
 #include "uilogic/AboutText.h"
 
-#include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -17,12 +16,8 @@ QString fromUtf8(std::string_view text) {
 
 } // namespace
 
-AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("AboutWindow"));
-    setWindowTitle(QString::fromLatin1(kTitle));
-    setAccessibleName(windowTitle());
-    setModal(false);
-
+AboutWindow::AboutWindow(QWidget* parent)
+    : HelpDialog(QStringLiteral("AboutWindow"), kTitle, parent) {
     const AboutText about(qVersion(), QT_VERSION_STR);
     auto* layout = new QVBoxLayout(this);
     auto add = [this, layout](const std::string& text, int spaceBefore = 0) {
@@ -53,12 +48,7 @@ AboutWindow::AboutWindow(QWidget* parent) : QDialog(parent) {
         add(line)->setIndent(12);
     layout->addStretch(1);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    QPushButton* close = buttons->button(QDialogButtonBox::Close);
-    close->setObjectName(QStringLiteral("aboutClose"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
-    close->setFocus();
+    addCloseButton(layout, QStringLiteral("aboutClose"))->setFocus();
     resize(560, sizeHint().height());
 }
 

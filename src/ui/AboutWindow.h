@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/HelpDialog.h"
 
 class QLabel;
 
@@ -10,7 +10,7 @@ namespace korvex {
 // and the licences of the libraries linked in, as AboutText gives them, each
 // fact a label a screen reader reads and the keyboard can select. Modeless;
 // Escape or "Close" hides it.
-class AboutWindow : public QDialog {
+class AboutWindow : public HelpDialog {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "About KORVEX";

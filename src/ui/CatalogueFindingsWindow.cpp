@@ -1,10 +1,8 @@
 #include "ui/CatalogueFindingsWindow.h"
 
-#include "ui/WindowKeys.h"
 #include "ui/WindowSize.h"
 
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -25,16 +23,13 @@ QString shown(const std::string& line) {
 CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
                                                  std::shared_ptr<const CatalogueCommands::Run> run,
                                                  QWidget* parent)
-    : QWidget(parent, Qt::Window), commands_(commands), run_(std::move(run)) {
-    setWindowTitle(QString::fromUtf8(CatalogueCommands::kCheckTitle));
-    setAccessibleName(windowTitle());
+    : CatalogueRunWindow(commands, std::move(run), CatalogueCommands::kCheckTitle, parent) {
     const CatalogueAudit& audit = *run_->audit();
-    auto* layout = new QVBoxLayout(this);
 
     const std::string report = audit.report();
     threshold_ = new QLabel(shown(report.substr(0, report.find('\r'))), this);
     threshold_->setAccessibleName(QStringLiteral("Threshold"));
-    layout->addWidget(threshold_);
+    column_->addWidget(threshold_);
 
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(audit.findings.size()));
@@ -46,9 +41,8 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
     list_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list_->setModel(new QStringListModel(lines, list_));
-    layout->addWidget(list_, 1);
+    column_->addWidget(list_, 1);
 
-    auto* buttons = new QHBoxLayout;
     auto* count = new QLabel(audit.findings.empty()
                                  ? QStringLiteral("No findings.")
                                  : QStringLiteral("%1 findings").arg(audit.findings.size()),
@@ -59,23 +53,14 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
     show_->setAccessibleName(QStringLiteral("Show"));
     show_->setAccessibleDescription(QStringLiteral("Puts the finding's first record on the sheet"));
     show_->setEnabled(false);
-    auto* copy = new QPushButton(QStringLiteral("Copy to the &Clipboard"), this);
-    copy->setAccessibleName(QStringLiteral("Copy to the Clipboard"));
-    buttons->addWidget(count);
-    buttons->addStretch(1);
-    buttons->addWidget(copy);
-    buttons->addWidget(show_);
-    buttons->addSpacing(12);
-    buttons->addWidget(WindowKeys::closeButton(this));
-    layout->addLayout(buttons);
-    WindowKeys::closeWithKeys(this);
+    QPushButton* copy = newCopyButton();
+    addFoot({count}, {copy, show_});
 
     connect(list_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { show_->setEnabled(current.isValid()); });
     // Enter on the list activates its current finding.
     connect(list_, &QListView::activated, this, &CatalogueFindingsWindow::showCurrent);
     connect(show_, &QPushButton::clicked, this, &CatalogueFindingsWindow::showCurrent);
-    connect(copy, &QPushButton::clicked, this, [this] { commands_.copyReport(*run_); });
     resize(WindowSize::onScreen(this, QSize(720, 480)));
 }
 

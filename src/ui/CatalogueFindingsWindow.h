@@ -1,10 +1,6 @@
 #pragma once
 
-#include "uilogic/CatalogueCommands.h"
-
-#include <QWidget>
-
-#include <memory>
+#include "ui/CatalogueRunWindow.h"
 
 class QLabel;
 class QListView;
@@ -14,9 +10,8 @@ namespace korvex {
 
 // The findings of "Check the Catalogue", one line each as the batch tool
 // writes them. Enter (or double-click) on a finding, or "Show", puts its first
-// record on the sheet. It displays a finished run; its buttons go to the
-// commands, which must outlive the window.
-class CatalogueFindingsWindow : public QWidget {
+// record on the sheet.
+class CatalogueFindingsWindow : public CatalogueRunWindow {
     Q_OBJECT
 public:
     CatalogueFindingsWindow(CatalogueCommands& commands,
@@ -29,8 +24,6 @@ public:
 private:
     void showCurrent();
 
-    CatalogueCommands& commands_;
-    std::shared_ptr<const CatalogueCommands::Run> run_;
     QLabel* threshold_ = nullptr;
     QListView* list_ = nullptr;
     QPushButton* show_ = nullptr;

@@ -1,6 +1,5 @@
 #include "ui/CatalogueReportWindow.h"
 
-#include "ui/WindowKeys.h"
 #include "ui/WindowSize.h"
 #include "uilogic/AxisTicks.h"
 
@@ -99,8 +98,8 @@ QImage markerImage(QLegend::MarkerShape shape, const QColor& colour) {
     if (shape == QLegend::MarkerShapeCircle) {
         painter.drawEllipse(box);
     } else if (shape == QLegend::MarkerShapeTriangle) {
-        const QPointF corners[] = {{box.center().x(), box.top()}, box.bottomRight(),
-                                   box.bottomLeft()};
+        const QPointF corners[] = {
+            {box.center().x(), box.top()}, box.bottomRight(), box.bottomLeft()};
         painter.drawPolygon(corners, 3);
     } else {
         painter.drawRect(box.adjusted(1, 1, -1, -1));
@@ -113,20 +112,17 @@ QImage markerImage(QLegend::MarkerShape shape, const QColor& colour) {
 CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
                                              std::shared_ptr<const CatalogueCommands::Run> run,
                                              QWidget* parent)
-    : QWidget(parent, Qt::Window), commands_(commands), run_(std::move(run)) {
-    setWindowTitle(QString::fromUtf8(CatalogueCommands::kEvaluateTitle));
-    setAccessibleName(windowTitle());
+    : CatalogueRunWindow(commands, std::move(run), CatalogueCommands::kEvaluateTitle, parent) {
     const MatchEvaluation& evaluation = *run_->evaluation();
-    auto* layout = new QVBoxLayout(this);
 
     table_ = new QTableWidget(this);
     table_->setAccessibleName(QStringLiteral("Match rates"));
     buildTable(evaluation);
-    layout->addWidget(table_);
+    column_->addWidget(table_);
     skipped_ =
         new QLabel(QStringLiteral("Pieces that are no record: %1").arg(evaluation.skipped), this);
     skipped_->setAccessibleName(QStringLiteral("Skipped pieces"));
-    layout->addWidget(skipped_);
+    column_->addWidget(skipped_);
 
     charts_ = new QWidget(this);
     auto* chartRow = new QHBoxLayout(charts_);
@@ -137,36 +133,25 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
                                QStringLiteral("Distance histogram"), charts_);
     chartRow->addWidget(curveView_);
     chartRow->addWidget(histogramView_);
-    layout->addWidget(charts_, 1);
+    column_->addWidget(charts_, 1);
     buildCurves(evaluation);
 
-    auto* buttons = new QHBoxLayout;
     auto* distanceLabel = new QLabel(QStringLiteral("&Distance:"), this);
     distance_ = new QComboBox(this);
     distance_->setAccessibleName(QStringLiteral("Distance for the histogram"));
     distanceLabel->setBuddy(distance_);
     for (const auto kind : kMeasures)
         distance_->addItem(text(nameOf(kind)), static_cast<int>(kind));
-    auto* copy = new QPushButton(QStringLiteral("Copy to the &Clipboard"), this);
+    QPushButton* copy = newCopyButton();
     copy->setObjectName(QStringLiteral("catalogueCopy"));
-    copy->setAccessibleName(QStringLiteral("Copy to the Clipboard"));
     auto* save = new QPushButton(QStringLiteral("&Save Chart…"), this);
     save->setObjectName(QStringLiteral("catalogueSaveChart"));
     save->setAccessibleName(QStringLiteral("Save Chart…"));
-    buttons->addWidget(distanceLabel);
-    buttons->addWidget(distance_);
-    buttons->addStretch(1);
-    buttons->addWidget(copy);
-    buttons->addWidget(save);
-    buttons->addSpacing(12);
-    buttons->addWidget(WindowKeys::closeButton(this));
-    layout->addLayout(buttons);
-    WindowKeys::closeWithKeys(this);
+    addFoot({distanceLabel, distance_}, {copy, save});
 
     connect(distance_, &QComboBox::currentIndexChanged, this, [this](int index) {
         showHistogram(static_cast<Measure>(distance_->itemData(index).toInt()));
     });
-    connect(copy, &QPushButton::clicked, this, [this] { commands_.copyReport(*run_); });
     connect(save, &QPushButton::clicked, this,
             [this] { commands_.saveChart([this](bool svg) { return chartBytes(svg); }); });
     // D first: the distance the check goes by.

@@ -1,10 +1,7 @@
 #pragma once
 
-#include "uilogic/CatalogueCommands.h"
+#include "ui/CatalogueRunWindow.h"
 
-#include <QWidget>
-
-#include <memory>
 #include <string>
 
 class QChart;
@@ -18,10 +15,8 @@ namespace korvex {
 
 // The report of "Evaluate Matching": the rates table, the cumulative match
 // curves of D1, D2 and D over ranks 1..50, and the same- and different-animal
-// distances of a chosen distance with the equal-error threshold marked. It
-// displays a finished run; its buttons go to the commands, which must outlive
-// the window.
-class CatalogueReportWindow : public QWidget {
+// distances of a chosen distance with the equal-error threshold marked.
+class CatalogueReportWindow : public CatalogueRunWindow {
     Q_OBJECT
 public:
     static constexpr int kHistogramBars = 60;
@@ -42,8 +37,6 @@ private:
     // Both charts as one picture, SVG or PNG bytes.
     std::string chartBytes(bool svg);
 
-    CatalogueCommands& commands_;
-    std::shared_ptr<const CatalogueCommands::Run> run_;
     QTableWidget* table_ = nullptr;
     QLabel* skipped_ = nullptr;
     QWidget* charts_ = nullptr;

@@ -235,26 +235,32 @@ void Form1::startUp() {
 
 // --- building the window ----------------------------------------------------------------
 
+namespace {
+
+// A control of the sheet named `name`, its caption in the window's caption
+// font; the caller lays it out and connects it.
+template <class Control> Control* captioned(const QString& name, const QString& caption) {
+    auto* control = new Control(caption);
+    control->setObjectName(name);
+    control->setFont(WindowFonts::caption());
+    return control;
+}
+
+} // namespace
+
 QLabel* Form1::addLabel1(int index, const QString& caption) {
-    auto* label = new QLabel(caption);
-    label->setObjectName(indexed(QStringLiteral("Label1"), index));
-    label->setFont(WindowFonts::caption());
-    return label;
+    return captioned<QLabel>(indexed(QStringLiteral("Label1"), index), caption);
 }
 
 QPushButton* Form1::addCommand(int number, const QString& caption) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QStringLiteral("Command%1").arg(number));
-    button->setFont(WindowFonts::caption());
+    auto* button = captioned<QPushButton>(QStringLiteral("Command%1").arg(number), caption);
     commands_.at(std::size_t(number)) = button;
     connect(button, &QPushButton::clicked, this, [this, number] { model_.Command_Click(number); });
     return button;
 }
 
 QCheckBox* Form1::addCheck(int number, const QString& caption) {
-    auto* box = new QCheckBox(caption);
-    box->setObjectName(QStringLiteral("Check%1").arg(number));
-    box->setFont(WindowFonts::caption());
+    auto* box = captioned<QCheckBox>(QStringLiteral("Check%1").arg(number), caption);
     checks_.at(std::size_t(number)) = box;
     connect(box, &QCheckBox::clicked, this, [this, number](bool on) {
         model_.digitising().setChecked(number, on);
@@ -382,9 +388,8 @@ void Form1::buildSite(QVBoxLayout* column, const QString& imageName, const QStri
     auto addGroup = [&](const SeamGroup& g, int col) {
         const auto slot = std::size_t(g.id);
         for (std::size_t i = 0; i < g.count; ++i) {
-            auto* label = new QLabel;
-            label->setObjectName(indexed(QString::fromLatin1(g.labelArray), int(i)));
-            label->setFont(WindowFonts::caption());
+            auto* label =
+                captioned<QLabel>(indexed(QString::fromLatin1(g.labelArray), int(i)), QString());
             label->setMinimumWidth(kLabelWidth);
             auto* box = new QLineEdit;
             box->setObjectName(indexed(QString::fromLatin1(g.textArray), int(i)));

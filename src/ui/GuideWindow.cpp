@@ -2,10 +2,8 @@
 
 #include "ui/SvgPicture.h"
 
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QGuiApplication>
-#include <QPushButton>
 #include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
@@ -24,12 +22,8 @@ constexpr QSize kFrameAllowance(16, 40);
 
 } // namespace
 
-GuideWindow::GuideWindow(QWidget* parent) : QDialog(parent) {
-    setObjectName(QStringLiteral("GuideWindow"));
-    setWindowTitle(QString::fromLatin1(kTitle));
-    setAccessibleName(windowTitle());
-    setModal(false);
-
+GuideWindow::GuideWindow(QWidget* parent)
+    : HelpDialog(QStringLiteral("GuideWindow"), kTitle, parent) {
     browser_ = new QTextBrowser(this);
     browser_->setObjectName(QStringLiteral("guideText"));
     browser_->setAccessibleName(QStringLiteral("Guide"));
@@ -48,13 +42,9 @@ GuideWindow::GuideWindow(QWidget* parent) : QDialog(parent) {
         QTextDocument::ImageResource, QUrl(QString::fromLatin1(kSchemeLink)),
         SvgPicture::render(QStringLiteral(":/seam-scheme.svg"), kSchemeSize));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
-    buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("guideClose"));
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(browser_, 1);
-    layout->addWidget(buttons);
+    addCloseButton(layout, QStringLiteral("guideClose"));
 
     QSize size = kPreferredSize;
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/HelpDialog.h"
 
 class QTextBrowser;
 
@@ -9,7 +9,7 @@ namespace korvex {
 // Help › "Guide": the guide to the program (docs/guide.md, compiled in), with
 // the seam scheme, shown as a document that a screen reader reads and the
 // keyboard scrolls. Modeless; Escape or "Close" hides it.
-class GuideWindow : public QDialog {
+class GuideWindow : public HelpDialog {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "KORVEX Guide";

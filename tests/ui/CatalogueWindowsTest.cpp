@@ -30,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -82,6 +83,64 @@ private slots:
                 window->setAttribute(Qt::WA_DeleteOnClose);
                 return window;
             });
+        }
+    }
+
+    // Each window of a run is named by its command, copies that run's report
+    // and has its buttons at the foot in order, "Close" last and apart.
+    void eachRunWindowIsNamedCopiesItsReportAndEndsWithClose() {
+        CatalogueCommands commands(*services, form->model());
+        struct Case {
+            CatalogueCommands::Command command;
+            QString title;
+            QStringList buttons; // left to right
+        };
+        const Case cases[] = {
+            {CatalogueCommands::Command::Evaluate,
+             QStringLiteral("Evaluate Matching"),
+             {QStringLiteral("Copy to the Clipboard"), QStringLiteral("Save Chart…"),
+              QStringLiteral("Close")}},
+            {CatalogueCommands::Command::Check,
+             QStringLiteral("Check the Catalogue"),
+             {QStringLiteral("Copy to the Clipboard"), QStringLiteral("Show"),
+              QStringLiteral("Close")}},
+        };
+        for (const Case& c : cases) {
+            services->inputAnswers.push_back("");
+            const std::shared_ptr<CatalogueCommands::Run> run = commands.start(c.command);
+            QVERIFY(run);
+            run->run();
+            QVERIFY(commands.finished(*run));
+            std::unique_ptr<QWidget> window;
+            if (c.command == CatalogueCommands::Command::Evaluate)
+                window = std::make_unique<CatalogueReportWindow>(commands, run, form.get());
+            else
+                window = std::make_unique<CatalogueFindingsWindow>(commands, run, form.get());
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+            QVERIFY(window->isWindow());
+            QCOMPARE(window->windowTitle(), c.title);
+            QCOMPARE(accessibleName(window.get()), c.title);
+
+            QList<QPushButton*> buttons = window->findChildren<QPushButton*>();
+            std::sort(buttons.begin(), buttons.end(), [](QPushButton* a, QPushButton* b) {
+                return a->geometry().x() < b->geometry().x();
+            });
+            QStringList names;
+            for (QPushButton* button : buttons)
+                names << accessibleName(button);
+            QCOMPARE(names, c.buttons);
+            // "Close" stands further from the button before it than the others stand apart.
+            auto gap = [&](qsizetype right) {
+                return buttons.at(right)->geometry().left() -
+                       buttons.at(right - 1)->geometry().right();
+            };
+            QVERIFY2(gap(2) > gap(1), qPrintable(QStringLiteral("%1 %2").arg(gap(2)).arg(gap(1))));
+
+            services->setClipboardText("before");
+            QTest::mouseClick(buttons.first(), Qt::LeftButton);
+            QCOMPARE(services->clipboardText(),
+                     run->evaluation() ? run->evaluation()->report() : run->audit()->report());
         }
     }
 

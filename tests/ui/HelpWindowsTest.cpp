@@ -82,6 +82,7 @@ private slots:
         QVERIFY(guide->isWindow());
         QCOMPARE(guide->windowTitle(), QStringLiteral("KORVEX Guide"));
         QCOMPARE(accessibleName(guide), QStringLiteral("KORVEX Guide"));
+        QVERIFY(!guide->isModal()); // the sheet stays usable beside it
         QCOMPARE(accessibleName(guide->browser()), QStringLiteral("Guide"));
 
         // Read as a screen reader reads it, not only as painted.
@@ -118,6 +119,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(about));
         QCOMPARE(about->windowTitle(), QStringLiteral("About KORVEX"));
         QCOMPARE(accessibleName(about), QStringLiteral("About KORVEX"));
+        QVERIFY(!about->isModal());
 
         QStringList read;
         for (QLabel* label : about->labels()) {
