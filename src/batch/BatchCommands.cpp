@@ -1,4 +1,5 @@
 #include "batch/BatchCommands.h"
+#include "model/RecordIdentity.h"
 
 #include "analysis/CaptureHistories.h"
 #include "analysis/Catalogue.h"
@@ -133,7 +134,8 @@ std::string BatchCommands::usage() {
            "  --data FILE.tor | --data-text FILE, --individual PATTERN   as for evaluate\n"
            "  --repeats-text FILE  the repeats, one a line: the record number (from 1, as\n"
            "                     the data set numbers records), TAB, then the repeat as a\n"
-           "                     record line (code and 28 values; the code is ignored)\n"
+           "                     record line (code and 28 values; the code is ignored);\n"
+           "                     without it, the repeats kept in the companion of --data\n"
            "  --operators-text FILE  who made each repeat: line k names the operator of\n"
            "                     line k of the repeats file (an empty line: not known)\n"
            "  Values are read as the comparison reads them. Prints, TAB-separated with 4\n"
@@ -157,7 +159,8 @@ std::string BatchCommands::usage() {
            "  --encounters-text FILE  one line per record: record number TAB date\n"
            "                     (YYYY-MM-DD, optionally THH:MM) TAB site TAB latitude TAB\n"
            "                     longitude (WGS84 decimal degrees) TAB observer [TAB note];\n"
-           "                     fields may be empty, lines starting with # are passed over\n"
+           "                     fields may be empty, lines starting with # are passed over;\n"
+           "                     without it, the encounters kept in the companion of --data\n"
            "  --occasions FIRST..LAST,...  inclusive date ranges in time order, as\n"
            "                     2019-05-01..2019-08-31,2020-05-01..2020-08-31; an animal\n"
            "                     is caught on an occasion when one of its records is dated\n"
@@ -387,8 +390,10 @@ int BatchCommands::audit(const Options& options) {
 
 int BatchCommands::repeatability(const Options& options) {
     const auto repeatsPath = options.values.find("--repeats-text");
-    if (repeatsPath == options.values.end()) {
-        err_ << "korvex-batch: repeatability needs --repeats-text FILE\n";
+    const bool fromFile = repeatsPath != options.values.end();
+    if (!fromFile && !options.values.count("--data")) {
+        err_ << "korvex-batch: repeatability needs --repeats-text FILE, or --data FILE.tor with "
+                "the repeats in its companion\n";
         return kUsage;
     }
     std::string dataSetText;
@@ -396,10 +401,30 @@ int BatchCommands::repeatability(const Options& options) {
     if (const int status = readCatalogue(options, dataSetText, catalogue); status != kOk)
         return status;
     std::string repeatsText;
-    if (!readInput(repeatsPath->second, repeatsText))
-        return kUnreadable;
     std::optional<std::vector<std::string>> operators;
-    if (const auto it = options.values.find("--operators-text"); it != options.values.end()) {
+    std::size_t strays = 0;
+    if (!fromFile) {
+        // The companion's repeats in the repeats text's own form, so that
+        // both are read by the one rule.
+        std::vector<std::string> names;
+        const auto numbers = recordNumbers(dataSetText);
+        if (const PhotoCompanion::ReadResult* read = companion(options))
+            for (const RepeatMeasurement& repeat : read->repeats) {
+                const auto it = numbers.find({repeat.recordLine, repeat.occurrence});
+                if (it == numbers.end()) {
+                    ++strays;
+                    continue;
+                }
+                repeatsText += std::to_string(it->second) + "\trepeat" + repeat.values + "\n";
+                names.push_back(repeat.operatorName);
+            }
+        if (std::any_of(names.begin(), names.end(), [](const auto& n) { return !n.empty(); }))
+            operators = std::move(names);
+    } else if (!readInput(repeatsPath->second, repeatsText)) {
+        return kUnreadable;
+    }
+    if (const auto it = options.values.find("--operators-text");
+        fromFile && it != options.values.end()) {
         std::string operatorsText;
         if (!readInput(it->second, operatorsText))
             return kUnreadable;
@@ -415,11 +440,12 @@ int BatchCommands::repeatability(const Options& options) {
     std::vector<std::string> problems;
     const auto repeats =
         Repeatability::readRepeats(repeatsText, problems, operators ? &*operators : nullptr);
+    const std::string source = fromFile ? repeatsPath->second : "the companion";
     for (const std::string& problem : problems)
-        err_ << "korvex-batch: " << repeatsPath->second << ": " << problem << ", left out\n";
+        err_ << "korvex-batch: " << source << ": " << problem << ", left out\n";
     const auto result = Repeatability::run(*catalogue, repeats);
-    if (result.unmatched > 0)
-        err_ << "korvex-batch: " << result.unmatched
+    if (result.unmatched + strays > 0)
+        err_ << "korvex-batch: " << result.unmatched + strays
              << " repeats name no record of the data set, left out\n";
     out_ << result.report();
     if (const int status = finishOutput(); status != kOk)
@@ -446,14 +472,28 @@ int BatchCommands::readPopulation(const Options& options, Population& population
         return kUsage;
     population.reading = *reading;
     const auto path = options.values.find("--encounters-text");
-    if (path == options.values.end()) {
+    if (path == options.values.end() && !options.values.count("--data")) {
         err_ << "korvex-batch: give --encounters-text FILE: the date, site and position of each "
-                "record\n";
+                "record, or --data FILE.tor with the encounters in its companion\n";
         return kUsage;
     }
     if (const int status = readCatalogue(options, population.dataSetText, population.catalogue);
         status != kOk)
         return status;
+    if (path == options.values.end()) {
+        const PhotoCompanion::ReadResult* read = companion(options);
+        if (!read || read->encounters.empty()) {
+            err_ << "korvex-batch: " << options.values.at("--data")
+                 << " keeps no encounters in its companion; give --encounters-text FILE\n";
+            return kUsage;
+        }
+        const auto numbers = recordNumbers(population.dataSetText);
+        for (const RecordEncounter& held : read->encounters)
+            if (const auto it = numbers.find({held.recordLine, held.occurrence});
+                it != numbers.end())
+                population.encounters.emplace(it->second, held.encounter);
+        return kOk;
+    }
     std::string bytes;
     if (!readInput(path->second, bytes))
         return kUnreadable;
@@ -504,24 +544,47 @@ int BatchCommands::readHistories(const Options& options, Population& population)
     return kOk;
 }
 
-std::map<std::size_t, std::string> BatchCommands::photoNames(const Options& options,
-                                                             std::string_view dataSetText) {
-    std::map<std::size_t, std::string> names;
+const PhotoCompanion::ReadResult* BatchCommands::companion(const Options& options) {
+    if (companion_)
+        return *companion_ ? &**companion_ : nullptr;
+    companion_.emplace();
     const auto tor = options.values.find("--data");
     if (tor == options.values.end())
-        return names;
+        return nullptr;
     std::string error;
     const auto bytes = reader_(PhotoCompanion::companionPathFor(tor->second), error);
     if (!bytes)
-        return names; // a data file without photos
-    const auto companion = PhotoCompanion::read(*bytes, "");
-    if (!companion.ok) {
+        return nullptr; // a data file without photos
+    auto read = PhotoCompanion::read(*bytes, "");
+    if (!read.ok) {
         err_ << "korvex-batch: the photo companion of " << tor->second
-             << " is left aside: " << companion.error << '\n';
-        return names;
+             << " is left aside: " << read.error << '\n';
+        return nullptr;
     }
+    for (const std::string& part : read.leftOut)
+        err_ << "korvex-batch: the photo companion of " << tor->second << ": " << part << '\n';
+    companion_->emplace(std::move(read));
+    return &**companion_;
+}
+
+std::map<std::pair<std::string, std::size_t>, std::size_t>
+BatchCommands::recordNumbers(std::string_view dataSetText) {
+    std::map<std::pair<std::string, std::size_t>, std::size_t> numbers;
+    OccurrenceCounter occurrences;
     const auto pieces = DataSet::splitPieces(dataSetText);
-    const auto entries = PhotoCompanion::entriesForPieces(pieces, companion.entries);
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        numbers.emplace(std::pair{std::string(pieces[i]), occurrences.next(pieces[i])}, i + 1);
+    return numbers;
+}
+
+std::map<std::size_t, std::string> BatchCommands::photoNames(const Options& options,
+                                                             std::string_view dataSetText) {
+    std::map<std::size_t, std::string> names;
+    const PhotoCompanion::ReadResult* read = companion(options);
+    if (!read)
+        return names;
+    const auto pieces = DataSet::splitPieces(dataSetText);
+    const auto entries = PhotoCompanion::entriesForPieces(pieces, read->entries);
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (!entries[i])
             continue;

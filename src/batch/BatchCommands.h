@@ -2,6 +2,7 @@
 
 #include "analysis/Catalogue.h"
 #include "analysis/Individuals.h"
+#include "exchange/PhotoCompanion.h"
 
 #include <functional>
 #include <iosfwd>
@@ -76,10 +77,18 @@ private:
     // its companion; empty for --data-text or without a companion.
     std::map<std::size_t, std::string> photoNames(const Options& options,
                                                   std::string_view dataSetText);
+    // The companion beside a --data file, read once; nothing for --data-text,
+    // without a companion, or after a message when it cannot be read. A
+    // section of it that cannot be read is said and left out.
+    const PhotoCompanion::ReadResult* companion(const Options& options);
+    // The record number (from 1) of each record identity of the data set.
+    static std::map<std::pair<std::string, std::size_t>, std::size_t>
+    recordNumbers(std::string_view dataSetText);
 
     std::ostream& out_;
     std::ostream& err_;
     FileReader reader_;
+    std::optional<std::optional<PhotoCompanion::ReadResult>> companion_;
 };
 
 } // namespace korvex

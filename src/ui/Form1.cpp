@@ -497,7 +497,7 @@ void Form1::buildMenus() {
 }
 
 void Form1::buildPhotoMenu() {
-    // A menu of its own: nothing here changes what the specified menus do.
+    // A menu of its own: nothing here changes what the other menus do.
     QMenu* photo = menuBar()->addMenu(QStringLiteral("&Photo"));
     photo->menuAction()->setObjectName(QStringLiteral("photoMenu"));
 

@@ -507,5 +507,83 @@ TEST(BatchCommands, EvaluateInTimeOrderCountsTheUndatedRecords) {
     EXPECT_NE(batch.err.str().find("1 record has no date"), std::string::npos);
 }
 
+// A data file's companion holds the repeats and the encounters the text
+// options otherwise give: the same figures come out either way.
+TEST(BatchCommands, ADataFileGivesTheRepeatsAndEncountersOfItsCompanion) {
+    const std::string dataSet = record("T1", 0.06, 0.08) + "\r\n" + record("T2", 0.2, 0.3) +
+                                "\r\n" + record("T1", 0.06, 0.08) + "\r\n";
+    DataSet set;
+    set.setText(dataSet);
+    const auto repeatOf = [](std::string line, std::size_t occurrence, std::string values,
+                             std::string who) {
+        RepeatMeasurement r;
+        r.recordLine = std::move(line);
+        r.occurrence = occurrence;
+        r.values = std::move(values);
+        r.operatorName = std::move(who);
+        return r;
+    };
+    const auto seen = [](std::string line, std::size_t occurrence, const char* date,
+                         const char* site) {
+        RecordEncounter held{std::move(line), occurrence, {}};
+        std::string error;
+        EXPECT_TRUE(held.encounter.setDateText(date, error)) << error;
+        held.encounter.site = site;
+        return held;
+    };
+    const std::string t1 = record("T1", 0.06, 0.08);
+    const std::string t2 = record("T2", 0.2, 0.3);
+    Batch fromCompanion;
+    fromCompanion.files = {
+        {"k.tor", TorFile::write(MeasurementSheet(), set)},
+        {"k.tor.photos.json",
+         PhotoCompanion::write({}, "", {},
+                               {repeatOf(t1, 2, record("", 0.061, 0.081), "ann"),
+                                repeatOf(t2, 1, record("", 0.21, 0.3), ""),
+                                repeatOf("gone", 1, record("", 0.1, 0.1), "bo")},
+                               {seen(t1, 1, "2019-06-01", "A"), seen(t2, 1, "2020-06-02", "B"),
+                                seen(t1, 2, "2020-06-03", "A")})}};
+    Batch fromText;
+    fromText.files = {{"c", dataSet},
+                      {"r", "3\t" + record("", 0.061, 0.081) + "\n2\t" + record("", 0.21, 0.3)},
+                      {"who", "ann\n\n"},
+                      {"e", "1\t2019-06-01\tA\n2\t2020-06-02\tB\n3\t2020-06-03\tA\n"}};
+
+    ASSERT_EQ(fromCompanion.run({"repeatability", "--data", "k.tor"}), BatchCommands::kOk)
+        << fromCompanion.err.str();
+    ASSERT_EQ(fromText.run({"repeatability", "--data-text", "c", "--repeats-text", "r",
+                            "--operators-text", "who"}),
+              BatchCommands::kOk)
+        << fromText.err.str();
+    EXPECT_EQ(fromCompanion.out.str(), fromText.out.str());
+    EXPECT_NE(fromCompanion.out.str().find("\r\noperator\tann\t1\t2\r\n"), std::string::npos);
+    EXPECT_NE(fromCompanion.err.str().find("1 repeats name no record"), std::string::npos);
+
+    for (const char* format : {"mark", "rcapture", "secr"}) {
+        fromCompanion.out.str("");
+        fromText.out.str("");
+        const std::vector<std::string> common = {"histories", "--format", format, "--occasions",
+                                                 "2019-01-01..2019-12-31,2020-01-01..2020-12-31"};
+        auto viaData = common;
+        viaData.insert(viaData.end(), {"--data", "k.tor", "--individual", "^T[0-9]"});
+        auto viaText = common;
+        viaText.insert(viaText.end(),
+                       {"--data-text", "c", "--encounters-text", "e", "--individual", "^T[0-9]"});
+        ASSERT_EQ(fromCompanion.run(viaData), BatchCommands::kOk) << fromCompanion.err.str();
+        ASSERT_EQ(fromText.run(viaText), BatchCommands::kOk) << fromText.err.str();
+        EXPECT_EQ(fromCompanion.out.str(), fromText.out.str()) << format;
+        EXPECT_FALSE(fromCompanion.out.str().empty()) << format;
+    }
+
+    // A data file whose companion keeps no encounters says so.
+    Batch bare;
+    bare.files = {{"k.tor", TorFile::write(MeasurementSheet(), set)}};
+    EXPECT_EQ(bare.run({"histories", "--format", "mark", "--data", "k.tor", "--occasions",
+                        "2019-01-01..2019-12-31"}),
+              BatchCommands::kUsage);
+    EXPECT_NE(bare.err.str().find("keeps no encounters in its companion"), std::string::npos)
+        << bare.err.str();
+}
+
 } // namespace
 } // namespace korvex

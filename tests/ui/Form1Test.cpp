@@ -556,7 +556,7 @@ private slots:
 
     // "Move Junctions": the pointer shows a marker under it, a drag moves the
     // junction and both seams meeting there get new lengths, Escape puts it
-    // back, "Undo Last Click" takes a move back; the specified clicking is
+    // back, "Undo Last Click" takes a move back; the usual clicking is
     // untouched while it is off.
     void moveJunctionsDragsAMarker() {
         services->fileAnswers.push_back(SAMPLES_DIR "/plastron-demo.jpg");
