@@ -134,10 +134,20 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     damage_->setStyleSheet(QStringLiteral("QLabel { color: rgb(160, 0, 0); font-weight: bold; }"));
     damage_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     damage_->hide();
+    // Where the values of a record opened on its photo came from, when not
+    // all were clicked on the picture as shown.
+    origin_ = new QLabel;
+    origin_->setObjectName(QStringLiteral("photoOrigin"));
+    origin_->setAccessibleName(QStringLiteral("Where the values came from"));
+    origin_->setTextFormat(Qt::PlainText);
+    origin_->setWordWrap(true);
+    origin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    origin_->hide();
     auto* right = new QVBoxLayout;
     right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(2);
     right->addWidget(damage_);
+    right->addWidget(origin_);
     right->addWidget(pictureFrame_, 1);
     row->addLayout(right, 1);
     pictureArea_ = new PictureArea(model_.digitising(), pictureFrame_);
@@ -756,6 +766,10 @@ void Form1::syncDamageNote() {
     damage_->setText(note);
     damage_->setToolTip(note);
     damage_->setVisible(!note.isEmpty());
+    const QString origin = QString::fromStdString(model_.photoRecords().originNote());
+    origin_->setText(origin);
+    origin_->setAccessibleDescription(origin);
+    origin_->setVisible(!origin.isEmpty());
 }
 
 void Form1::syncNextClick() {

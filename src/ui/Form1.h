@@ -137,6 +137,7 @@ private:
     QLabel* label4_ = nullptr;
     QLabel* nextClick_ = nullptr;
     QLabel* damage_ = nullptr;
+    QLabel* origin_ = nullptr;
     // Which groups' boxes are marked as mixing zoom scales.
     std::array<bool, kSeamGroupCount> mixedShown_{};
     // The sites stand side by side on a short screen.

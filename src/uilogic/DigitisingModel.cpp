@@ -404,9 +404,12 @@ void DigitisingModel::setSegment(SeamGroupId group, std::size_t index,
     out().repaintRequested();
 }
 
-void DigitisingModel::restoreSegments(const Segments& segments) {
+void DigitisingModel::restoreSegments(
+    const Segments& segments, const std::array<bool, kLabelledGroups.size()>& measuredInPixels) {
     endClickHistory();
     measured_ = {};
+    for (std::size_t g = 0; g < kLabelledGroups.size(); ++g)
+        measured_[static_cast<std::size_t>(kLabelledGroups[g])] = measuredInPixels[g];
     if (segments == segments_)
         return;
     segments_ = segments;
@@ -575,8 +578,8 @@ bool DigitisingModel::measureFromJunctions(SeamGroupId group) {
 }
 
 bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
-    if (!photoSize_ || !std::isfinite(to.x) || !std::isfinite(to.y) || to.x < 0.0 ||
-        to.y < 0.0 || to.x > photoSize_->width || to.y > photoSize_->height)
+    if (!photoSize_ || !std::isfinite(to.x) || !std::isfinite(to.y) || to.x < 0.0 || to.y < 0.0 ||
+        to.x > photoSize_->width || to.y > photoSize_->height)
         return false;
     Click click = clickBefore();
     rewriting_ = &click.rewrites;
@@ -596,8 +599,7 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
             // was clicked in.
             const double before = distanceOf(*old);
             const double value = readNumber(sheet_.cell(group, i));
-            const double length =
-                before > 0.0 ? value * distanceOf(now) / before : distanceOf(now);
+            const double length = before > 0.0 ? value * distanceOf(now) / before : distanceOf(now);
             rewriteCell(group, i, lengthText(length), now);
             moved = true;
         }
@@ -668,8 +670,9 @@ std::string DigitisingModel::nextClickText() const {
         text = "Next click starts a chain at " + seamName(g, index);
     }
     if (mixesScales(*group))
-        text += ". " + groupRange(g) + " were clicked across a zoom step and mix two scales: "
-                                       "measure them again";
+        text += ". " + groupRange(g) +
+                " were clicked across a zoom step and mix two scales: "
+                "measure them again";
     return text;
 }
 
@@ -738,7 +741,8 @@ bool DigitisingModel::zoomAbout(double steps, float x, float y) {
         return false;
     double maxWidth = kMaxPictureTwips;
     if (photoSize_)
-        maxWidth = std::min(maxWidth, Coordinates::pixelsToTwips(photoSize_->width * kMaxPixelZoom));
+        maxWidth =
+            std::min(maxWidth, Coordinates::pixelsToTwips(photoSize_->width * kMaxPixelZoom));
     const double minWidth = std::max(whole->width, static_cast<double>(kMinPictureTwips));
     const PictureFit::Placement from{view_.left, view_.top, view_.width, view_.height};
     const auto to = PictureFit::zoomedAbout(from, factor, view_.left + static_cast<double>(x),

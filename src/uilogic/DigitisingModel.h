@@ -214,7 +214,10 @@ public:
     std::uint64_t segmentsSerial() const { return segmentsSerial_; }
     // Puts segments back beside a sheet whose values came from them (a
     // stored record shown with its photo). Ends the click history.
-    void restoreSegments(const Segments& segments);
+    // `measuredInPixels` (kLabelledGroups order): the groups whose values were
+    // measured from these junctions.
+    void restoreSegments(const Segments& segments,
+                         const std::array<bool, kLabelledGroups.size()>& measuredInPixels = {});
 
     // Takes back the last click of the current digitising: the box it wrote
     // gets its text, and the model its targetIndex, chain, previous point,

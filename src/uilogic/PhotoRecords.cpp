@@ -24,7 +24,9 @@ void PhotoRecords::message(const std::string& text, PlatformServices::Icon icon)
 
 void PhotoRecords::photoOpened(const std::string& path, const std::string& damage) {
     openPhoto_ = path;
-    damageNote_ = damage.empty() ? std::string() : "The photo " + quoted(path) + " is damaged: " + damage;
+    originNote_.clear();
+    damageNote_ =
+        damage.empty() ? std::string() : "The photo " + quoted(path) + " is damaged: " + damage;
 }
 
 std::optional<PhotoEntry> PhotoRecords::entryForAppend() const {
@@ -38,8 +40,33 @@ std::optional<PhotoEntry> PhotoRecords::entryForAppend() const {
     entry.widthPixels = size->width;
     entry.heightPixels = size->height;
     entry.segments = segments;
+    for (std::size_t g = 0; g < kLabelledGroups.size(); ++g)
+        entry.measuredInPixels[g] = digitising_.measuredInPhotoPixels(kLabelledGroups[g]);
     entry.appendedAt = services_.currentTimeUtc();
     return entry;
+}
+
+std::string PhotoRecords::originOf(const PhotoEntry& entry) {
+    static constexpr std::array<const char*, 4> kNames = {"M1\xE2\x80\x93M8", "M9\xE2\x80\x93M16",
+                                                          "C1\xE2\x80\x93"
+                                                          "C6",
+                                                          "C7\xE2\x80\x93"
+                                                          "C12"};
+    static_assert(kNames.size() == kLabelledGroups.size());
+    std::vector<std::string> groups;
+    for (std::size_t g = 0; g < kNames.size(); ++g)
+        if (entry.measuredInPixels[g])
+            groups.emplace_back(kNames[g]);
+    if (groups.empty())
+        return {};
+    std::string list;
+    for (std::size_t i = 0; i < groups.size(); ++i)
+        list += (i == 0 ? "" : i + 1 == groups.size() ? " and " : ", ") + groups[i];
+    return "This record's " + list + (groups.size() == 1 ? " was" : " were") +
+           " measured in photo pixels from the junctions shown" +
+           (groups.size() == kNames.size() ? "."
+                                           : "; its other values were clicked on the picture "
+                                             "as shown then.");
 }
 
 void PhotoRecords::recordShown(long long recordNumber) {
@@ -131,7 +158,9 @@ void PhotoRecords::openRecordPhoto() {
     photoOpened(*path, picture.damage);
     const auto size = digitising_.photoSize();
     digitising_.restoreSegments(size ? segmentsAtSize(found, size->width, size->height)
-                                     : found.segments);
+                                     : found.segments,
+                                found.measuredInPixels);
+    originNote_ = originOf(found);
 }
 
 } // namespace korvex

@@ -33,6 +33,10 @@ public:
     // damaged, so that its grey part is not taken for the shell: "The photo
     // “…” is damaged: its file ends early, …". Empty for a whole photo.
     const std::string& damageNote() const { return damageNote_; }
+    // Where the values of the record whose photo was opened came from, while
+    // that photo is open: which groups were measured in photo pixels from its
+    // junctions. Empty when every value was clicked on the picture as shown.
+    const std::string& originNote() const { return originNote_; }
 
     // What a record appended now keeps: with a photo open and at least one
     // length clicked on it, the photo and its segments (the Document ties
@@ -63,6 +67,8 @@ public:
     Located locate(const std::string& recordLine, std::size_t occurrence) const;
     // The entry's segments on a copy of its photo `width` x `height` pixels.
     static DigitisingModel::Segments segmentsAtSize(const PhotoEntry& entry, int width, int height);
+    // The origin note for `entry` (originNote()).
+    static std::string originOf(const PhotoEntry& entry);
 
 private:
     void message(const std::string& text, PlatformServices::Icon icon);
@@ -77,6 +83,7 @@ private:
     std::string title_;
     std::optional<std::string> openPhoto_;
     std::string damageNote_;
+    std::string originNote_;
     std::optional<RecordIdentity> shown_;
 };
 

@@ -135,15 +135,59 @@ TEST_F(PhotoRecordsTest, RowsReorderedElsewhereStillOpenTheirPhotoWithItsJunctio
     expectOneMessage({"keeps no photo"});
 }
 
+// A group measured from its junctions is kept as such with the record, saved,
+// and said again when the record's photo is opened: where its values came
+// from is part of the record.
+TEST_F(PhotoRecordsTest, AGroupMeasuredInPhotoPixelsIsKeptAndSaidWithItsRecord) {
+    digitiseOn(kPhoto);
+    ASSERT_TRUE(d.measureFromJunctions(SeamGroupId::LeftMarginal));
+    append("T1");
+    ASSERT_EQ(window.document().photoEntries().size(), 1U);
+    EXPECT_EQ(window.document().photoEntries()[0].measuredInPixels,
+              (std::array<bool, 4>{true, false, false, false}));
+    save();
+    load();
+    ASSERT_EQ(window.document().photoEntries().size(), 1U);
+    EXPECT_TRUE(window.document().photoEntries()[0].measuredInPixels[0]);
+
+    window.NextRecord();
+    window.OpenRecordPhoto();
+    EXPECT_TRUE(d.measuredInPhotoPixels(SeamGroupId::LeftMarginal));
+    EXPECT_FALSE(d.mixesScales(SeamGroupId::LeftMarginal));
+    EXPECT_EQ(window.photoRecords().originNote(),
+              "This record's M1\xE2\x80\x93M8 was measured in photo pixels from the junctions "
+              "shown; its other values were clicked on the picture as shown then.");
+    // Another photo opened: the note was about the record's own.
+    services.fileAnswers.push_back(kPhoto);
+    window.OpenPicture();
+    EXPECT_TRUE(window.photoRecords().originNote().empty());
+
+    PhotoEntry all;
+    all.measuredInPixels = {true, true, true, true};
+    EXPECT_EQ(PhotoRecords::originOf(all),
+              "This record's M1\xE2\x80\x93M8, M9\xE2\x80\x93M16, C1\xE2\x80\x93"
+              "C6 and "
+              "C7\xE2\x80\x93"
+              "C12 were measured in photo pixels from the junctions shown.");
+}
+
 // A photo cut short opens, with a note beside it that says so, as long as it
 // is the photo open: opened by the menu or as a record's photo.
 TEST_F(PhotoRecordsTest, ADamagedPhotoOpensWithANoteAndNoQuestion) {
     const std::string cut = "/data/photos/cut.jpg";
     services.files[cut] = "jpeg bytes";
-    services.pictures.push_back(
-        {cut, {true, 6000 * 15.0F, 4000 * 15.0F, {}, nullptr, "its file ends early, and only about 40 % of the picture could be read; the rest shows grey."}});
+    services.pictures.push_back({cut,
+                                 {true,
+                                  6000 * 15.0F,
+                                  4000 * 15.0F,
+                                  {},
+                                  nullptr,
+                                  "its file ends early, and only about 40 % of the picture could "
+                                  "be read; the rest shows grey."}});
     int told = 0;
-    window.onPhotoChanged = [&] { ++told; };
+    window.onPhotoChanged = [&] {
+        ++told;
+    };
     const std::string note = "The photo \"" + cut +
                              "\" is damaged: its file ends early, and only about 40 % of the "
                              "picture could be read; the rest shows grey.";
@@ -326,8 +370,7 @@ TEST_F(PhotoRecordsTest, AStateHandedOutStaysAsItWasAndComesBackWhole) {
 RecordIdentity identityOf(const MainWindowModel& model, std::size_t number) {
     const auto pieces = model.dataSet().pieces();
     const std::string line(pieces.at(number - 1));
-    return {line.substr(0, line.find('\t')), line,
-            occurrenceOf(pieces, number - 1)};
+    return {line.substr(0, line.find('\t')), line, occurrenceOf(pieces, number - 1)};
 }
 
 Decision decided(RecordIdentity query, RecordIdentity candidate, Verdict verdict, std::string at) {
