@@ -384,6 +384,8 @@ private:
     // "occurrence"); false for any other field.
     bool recordField(std::string_view key, od::value value, std::optional<std::string>& line,
                      std::size_t& occurrence, bool& occurrenceSeen, const Place& at);
+    // The fault of an item that does not name its record whole, if any.
+    void needRecord(const Place& at, bool line, bool occurrence);
     void finishEntry(PendingEntry& pending, const Place& at);
     void readDecision(od::value value);
     void readVerdict(od::value value, std::optional<Verdict>& slot, const Place& at);
@@ -657,6 +659,13 @@ bool CompanionReader::isItem(od::value& value, const Place& at) {
     return false;
 }
 
+void CompanionReader::needRecord(const Place& at, bool line, bool occurrence) {
+    if (!line)
+        fail(at.name() + " needs exactly one of \"line\" and \"lineHex\"");
+    else if (!occurrence)
+        fail(at.name() + " lacks \"occurrence\"");
+}
+
 bool CompanionReader::recordField(std::string_view key, od::value value,
                                   std::optional<std::string>& line, std::size_t& occurrence,
                                   bool& occurrenceSeen, const Place& at) {
@@ -739,15 +748,13 @@ void CompanionReader::readRepeat(od::value value) {
             passOver(v);
         }
     }
-    const char* missing = !p.occurrence     ? "occurrence"
-                          : !p.values       ? "values"
+    const char* missing = !p.values         ? "values"
                           : !p.measured     ? "measured"
                           : !p.operatorName ? "operator"
                           : !p.segments     ? "segments"
                                             : nullptr;
-    if (!p.line)
-        fail(at.name() + " needs exactly one of \"line\" and \"lineHex\"");
-    else if (missing)
+    needRecord(at, p.line.has_value(), p.occurrence);
+    if (missing)
         fail(at.name() + " lacks \"" + missing + "\"");
     if (!error_->empty())
         return;
@@ -800,10 +807,7 @@ void CompanionReader::readEncounter(od::value value) {
             passOver(v);
         }
     }
-    if (!p.line)
-        fail(at.name() + " needs exactly one of \"line\" and \"lineHex\"");
-    else if (!p.occurrence)
-        fail(at.name() + " lacks \"occurrence\"");
+    needRecord(at, p.line.has_value(), p.occurrence);
     std::string error;
     if (p.date && !e.setDateText(*p.date, error))
         fail(at.field("date") + ": " + error);
@@ -927,10 +931,8 @@ void CompanionReader::readIdentity(od::value value, std::optional<PendingIdentit
     }
     if (!id.code)
         fail(at.name() + " needs exactly one of \"code\" and \"codeHex\"");
-    else if (!id.line)
-        fail(at.name() + " needs exactly one of \"line\" and \"lineHex\"");
-    else if (!id.occurrence)
-        fail(at.name() + " lacks \"occurrence\"");
+    else
+        needRecord(at, id.line.has_value(), id.occurrence.has_value());
 }
 
 void CompanionReader::finishDecision(PendingDecision& d, const Place& at) {
