@@ -269,10 +269,6 @@ void PopulationWindowModel::copyEstimates() {
     services_.setClipboardText(text);
 }
 
-std::string PopulationWindowModel::recognitionNote() const {
-    return recognition_ ? recognitionNote_ : std::string("not known");
-}
-
 bool PopulationWindowModel::setRecognitionText(const std::string& text) {
     if (text.empty()) {
         recognition_.reset();

@@ -114,8 +114,6 @@ public:
     // The recognition rate p: typed, or the top-1 rate of D of a leave-one-out
     // evaluation of this catalogue.
     std::optional<double> recognition() const { return recognition_; }
-    // What p is, to show beside it: how it was found, or that it is not known.
-    std::string recognitionNote() const;
     // p as typed; an empty text forgets it. False, after a message, for a
     // text that is no share above 0 and at most 1 (p stays as it was).
     bool setRecognitionText(const std::string& text);
