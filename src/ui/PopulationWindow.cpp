@@ -36,11 +36,13 @@ std::string bytes(const QString& s) {
     return s.toUtf8().toStdString();
 }
 
-QLabel* wrappingLabel(const QString& accessibleName, QWidget* parent) {
+// A text display read by its text: it has no accessible name of its own,
+// which would hide the text from a screen reader.
+QLabel* wrappingLabel(const QString& objectName, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setWordWrap(true);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    label->setAccessibleName(accessibleName);
+    label->setObjectName(objectName);
     return label;
 }
 
@@ -160,7 +162,7 @@ PopulationWindow::PopulationWindow(CatalogueWindows* windows, MainWindowModel& m
     textForm->addRow(QStringLiteral("As &text:"), occasionsText_);
     layout->addLayout(textForm);
 
-    summary_ = wrappingLabel(QStringLiteral("Summary"), content);
+    summary_ = wrappingLabel(QStringLiteral("populationSummary"), content);
     layout->addWidget(summary_);
 
     pages_ = new QTabWidget(content);
@@ -256,7 +258,7 @@ QWidget* PopulationWindow::buildExportPage() {
     species_->setPlaceholderText(QStringLiteral("Testudo graeca"));
     form->addRow(QStringLiteral("&Species:"), species_);
     layout->addLayout(form);
-    positions_ = wrappingLabel(QStringLiteral("Positions"), page);
+    positions_ = wrappingLabel(QStringLiteral("exportPositions"), page);
     layout->addWidget(positions_);
     layout->addStretch(1);
     auto* buttons = new QHBoxLayout;
@@ -308,7 +310,7 @@ QWidget* PopulationWindow::buildEstimatesPage() {
     row->addWidget(learnInTimeOrder_);
     row->addStretch(1);
     layout->addLayout(row);
-    estimates_ = wrappingLabel(QStringLiteral("Estimates"), page);
+    estimates_ = wrappingLabel(QStringLiteral("estimatesText"), page);
     layout->addWidget(estimates_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

@@ -81,6 +81,8 @@ private slots:
         QCOMPARE(window->occasionTable()->item(0, 0)->text().left(4), QStringLiteral("2019"));
         QCOMPARE(window->occasionTable()->item(1, 1)->text().left(4), QStringLiteral("2021"));
         QCOMPARE(window->summaryLabel()->text(), str(window->model().summary()));
+        // A screen reader reads the texts shown.
+        QCOMPARE(accessibleName(window->summaryLabel()), window->summaryLabel()->text());
         for (QWidget* control : std::initializer_list<QWidget*>{
                  window->patternEdit(), window->occasionTable(), window->occasionsEdit(),
                  window->formatBox(), window->speciesEdit(), window->saveButton()})
@@ -115,6 +117,7 @@ private slots:
         QTRY_VERIFY(window->learnButton()->isEnabled());
         QVERIFY(!window->recognitionEdit()->text().isEmpty());
         QCOMPARE(window->estimatesLabel()->text(), str(window->model().estimatesText()));
+        QCOMPARE(accessibleName(window->estimatesLabel()), window->estimatesLabel()->text());
         QVERIFY(window->estimatesLabel()->text().contains(QStringLiteral("Chapman corrected")));
         // p typed takes its place.
         typeInto(window->recognitionEdit(), QStringLiteral("0.5"));
@@ -167,6 +170,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(report->run()->inTimeOrder() && box->isEnabled(), 20000);
         QVERIFY(box->isChecked());
         QVERIFY(!report->undatedLabel()->isHidden());
+        QCOMPARE(accessibleName(report->undatedLabel()), report->undatedLabel()->text());
         QCOMPARE(report->undatedLabel()->text(),
                  QStringLiteral("Records without a date, left out: %1")
                      .arg(*report->run()->evaluation()->undated));
