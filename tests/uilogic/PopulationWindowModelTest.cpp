@@ -7,6 +7,7 @@
 #include "exchange/TorFile.h"
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
+#include "model/NumberText.h"
 #include "uilogic/MainWindowModel.h"
 
 #include <gtest/gtest.h>
@@ -21,12 +22,11 @@ namespace {
 
 using Format = PopulationWindowModel::Format;
 
+// A record of 16 seam lengths from `m` up and 12 from `c` up, in 4 decimals.
 std::string record(const std::string& code, double m, double c) {
     std::string line = code;
-    for (int k = 0; k < 16; ++k)
-        line += "\t" + std::to_string(m + 0.001 * k).substr(0, 6);
-    for (int k = 0; k < 12; ++k)
-        line += "\t" + std::to_string(c * (1 + 0.05 * k)).substr(0, 6);
+    for (int k = 0; k < 28; ++k)
+        line += '\t' + fixedText(k < 16 ? m + 0.001 * k : c * (1 + 0.05 * (k - 16)), 4);
     return line;
 }
 
