@@ -147,6 +147,17 @@ std::optional<MatchEvaluation> MatchEvaluation::run(const Catalogue& catalogue, 
     return result;
 }
 
+std::vector<std::optional<CalendarDate>>
+MatchEvaluation::recordDates(const Catalogue& catalogue,
+                             const std::map<std::size_t, Encounter>& encounters) {
+    std::vector<std::optional<CalendarDate>> dates(catalogue.records.size());
+    for (std::size_t i = 0; i < dates.size(); ++i)
+        if (const auto it = encounters.find(catalogue.records[i].recordNumber);
+            it != encounters.end())
+            dates[i] = it->second.date;
+    return dates;
+}
+
 std::optional<MatchEvaluation>
 MatchEvaluation::runInTimeOrder(const Catalogue& catalogue,
                                 const std::vector<std::optional<CalendarDate>>& dates,

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -60,6 +61,10 @@ struct MatchEvaluation {
     runInTimeOrder(const Catalogue& catalogue,
                    const std::vector<std::optional<CalendarDate>>& dates,
                    SweepControl* control = nullptr);
+    // The dates runInTimeOrder takes: by record index, from the encounters
+    // by record number (a record without one has no date).
+    static std::vector<std::optional<CalendarDate>>
+    recordDates(const Catalogue& catalogue, const std::map<std::size_t, Encounter>& encounters);
 
     // The report as the batch tool prints it and "Copy to the Clipboard" puts
     // it: the rates table, the cumulative match curve of ranks 1..50 and the

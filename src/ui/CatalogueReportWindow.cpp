@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -48,6 +49,15 @@ QValueAxis* axis(QChart* chart, Qt::Alignment alignment, const QString& title) {
     a->setTitleText(title);
     chart->addAxis(a, alignment);
     return a;
+}
+
+// Empties a chart for a new run: the chart hands a removed axis back to be deleted.
+void clearChart(QChart* chart) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* a : chart->axes()) {
+        chart->removeAxis(a);
+        delete a;
+    }
 }
 
 void attach(QChart* chart, QLineSeries* series) {
@@ -113,16 +123,26 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
                                              std::shared_ptr<const CatalogueCommands::Run> run,
                                              QWidget* parent)
     : CatalogueRunWindow(commands, std::move(run), CatalogueCommands::kEvaluateTitle, parent) {
-    const MatchEvaluation& evaluation = *run_->evaluation();
-
     table_ = new QTableWidget(this);
     table_->setAccessibleName(QStringLiteral("Match rates"));
-    buildTable(evaluation);
     column_->addWidget(table_);
-    skipped_ =
-        new QLabel(QStringLiteral("Pieces that are no record: %1").arg(evaluation.skipped), this);
+    auto* counts = new QHBoxLayout;
+    skipped_ = new QLabel(this);
     skipped_->setAccessibleName(QStringLiteral("Skipped pieces"));
-    column_->addWidget(skipped_);
+    undated_ = new QLabel(this);
+    // Read by its text, which says what it counts.
+    counts->addWidget(skipped_);
+    counts->addSpacing(24);
+    counts->addWidget(undated_);
+    counts->addStretch(1);
+    timeOrder_ = new QCheckBox(QStringLiteral("In &time order"), this);
+    timeOrder_->setObjectName(QStringLiteral("catalogueTimeOrder"));
+    timeOrder_->setAccessibleName(QStringLiteral("In time order"));
+    timeOrder_->setAccessibleDescription(
+        QStringLiteral("Ranks each query only against the records dated before it; records "
+                       "without a date are left out and counted"));
+    counts->addWidget(timeOrder_);
+    column_->addLayout(counts);
 
     charts_ = new QWidget(this);
     auto* chartRow = new QHBoxLayout(charts_);
@@ -134,7 +154,6 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     chartRow->addWidget(curveView_);
     chartRow->addWidget(histogramView_);
     column_->addWidget(charts_, 1);
-    buildCurves(evaluation);
 
     auto* distanceLabel = new QLabel(QStringLiteral("&Distance:"), this);
     distance_ = new QComboBox(this);
@@ -154,9 +173,39 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     });
     connect(save, &QPushButton::clicked, this,
             [this] { commands_.saveChart([this](bool svg) { return chartBytes(svg); }); });
+    connect(timeOrder_, &QCheckBox::toggled, this, [this](bool on) {
+        timeOrder_->setEnabled(false);
+        emit timeOrderChanged(on);
+    });
     // D first: the distance the check goes by.
     distance_->setCurrentIndex(static_cast<int>(Measure::D));
+    showEvaluation();
     resize(WindowSize::onScreen(this, QSize(960, 640)));
+}
+
+void CatalogueReportWindow::showRun(std::shared_ptr<const CatalogueCommands::Run> run) {
+    run_ = std::move(run);
+    showEvaluation();
+}
+
+void CatalogueReportWindow::keepRun() {
+    const QSignalBlocker quiet(timeOrder_);
+    timeOrder_->setChecked(run_->inTimeOrder());
+    timeOrder_->setEnabled(true);
+}
+
+void CatalogueReportWindow::showEvaluation() {
+    const MatchEvaluation& evaluation = *run_->evaluation();
+    buildTable(evaluation);
+    skipped_->setText(QStringLiteral("Pieces that are no record: %1").arg(evaluation.skipped));
+    undated_->setText(
+        QStringLiteral("Records without a date, left out: %1").arg(evaluation.undated.value_or(0)));
+    undated_->setVisible(evaluation.undated.has_value());
+    buildCurves(evaluation);
+    // In time order there are no distance histograms to choose from.
+    distance_->setEnabled(!run_->inTimeOrder());
+    showHistogram(static_cast<Measure>(distance_->currentData().toInt()));
+    keepRun();
 }
 
 void CatalogueReportWindow::buildTable(const MatchEvaluation& evaluation) {
@@ -190,6 +239,7 @@ void CatalogueReportWindow::buildTable(const MatchEvaluation& evaluation) {
 
 void CatalogueReportWindow::buildCurves(const MatchEvaluation& evaluation) {
     QChart* chart = curveView_->chart();
+    clearChart(chart);
     QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Rank"));
     x->setRange(1, MatchEvaluation::kCurveRanks);
     x->setLabelFormat(QStringLiteral("%d"));
@@ -234,12 +284,7 @@ void CatalogueReportWindow::showHistogram(Measure kind) {
     const auto h =
         CatalogueCommands::histogram(*run_->evaluation(), kind, std::size_t(kHistogramBars));
     QChart* chart = histogramView_->chart();
-    chart->removeAllSeries();
-    // The chart hands a removed axis back to be deleted.
-    for (QAbstractAxis* a : chart->axes()) {
-        chart->removeAxis(a);
-        delete a;
-    }
+    clearChart(chart);
     const QString name = text(nameOf(kind));
     QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Distance ") + name);
     setRoundRange(x, 0.0, h.barWidth * kHistogramBars);
@@ -266,7 +311,11 @@ void CatalogueReportWindow::showHistogram(Measure kind) {
         top = 1.0;
     setRoundRange(y, 0.0, top * 1.05);
     QString description =
-        QStringLiteral("Distances %1 of pairs of one animal and of two animals").arg(name);
+        run_->inTimeOrder()
+            ? QStringLiteral("No distances of pairs are drawn in time order")
+            : QStringLiteral("Distances %1 of pairs of one animal and of two animals").arg(name);
+    chart->setTitle(run_->inTimeOrder() ? QStringLiteral("Distances of pairs: not in time order")
+                                        : QStringLiteral("Distances of pairs"));
     if (h.threshold) {
         const QString value = text(PairDistances::textOf(kind, *h.threshold));
         auto* marker = new QLineSeries;

@@ -32,7 +32,8 @@ protected:
     void addFoot(std::initializer_list<QWidget*> left, std::initializer_list<QWidget*> right);
 
     CatalogueCommands& commands_;
-    const std::shared_ptr<const CatalogueCommands::Run> run_;
+    // The run shown; a window may be handed another one to show.
+    std::shared_ptr<const CatalogueCommands::Run> run_;
     // The window's layout, top to bottom; the window owns it.
     QVBoxLayout* const column_;
 };

@@ -3,6 +3,7 @@
 #include "ui/CatalogueFindingsWindow.h"
 #include "ui/CatalogueReportWindow.h"
 
+#include <QPointer>
 #include <QProgressDialog>
 #include <QThread>
 #include <QTimer>
@@ -36,12 +37,22 @@ CatalogueWindows::~CatalogueWindows() {
 void CatalogueWindows::start(CatalogueCommands::Command command) {
     if (running())
         return;
-    run_ = commands_.start(command);
-    if (!run_)
+    auto run = commands_.start(command);
+    if (!run)
         return;
     const bool evaluate = command == CatalogueCommands::Command::Evaluate;
     const QString title = QString::fromUtf8(evaluate ? CatalogueCommands::kEvaluateTitle
                                                      : CatalogueCommands::kCheckTitle);
+    launch(std::move(run), title,
+           [this](std::shared_ptr<CatalogueCommands::Run> done) { openWindow(done); });
+}
+
+bool CatalogueWindows::launch(std::shared_ptr<CatalogueCommands::Run> run, const QString& title,
+                              Done done) {
+    if (running() || !run)
+        return false;
+    run_ = std::move(run);
+    done_ = std::move(done);
     progress_ = new QProgressDialog(title + QStringLiteral("…"), QStringLiteral("Cancel"), 0,
                                     kProgressSteps, mainWindow_);
     progress_->setWindowTitle(title);
@@ -57,16 +68,17 @@ void CatalogueWindows::start(CatalogueCommands::Command command) {
     progress_->setAutoReset(false);
     progress_->setMinimumDuration(500);
     progress_->setValue(0);
-    auto run = run_;
+    auto shared = run_;
     connect(progress_, &QProgressDialog::canceled, this,
-            [run] { run->control().cancelled = true; });
+            [shared] { shared->control().cancelled = true; });
 
     // The thread object lives on this thread, so its finished signal is queued here.
-    thread_ = QThread::create([run] { run->run(); });
+    thread_ = QThread::create([shared] { shared->run(); });
     connect(thread_, &QThread::finished, this, &CatalogueWindows::finish);
     thread_->start();
     timer_->start();
     emit runningChanged(true);
+    return true;
 }
 
 void CatalogueWindows::showProgress() {
@@ -88,14 +100,41 @@ void CatalogueWindows::finish() {
     progress_->deleteLater();
     progress_ = nullptr;
     const auto run = std::move(run_);
+    const Done done = std::move(done_);
+    done_ = nullptr;
     emit runningChanged(false);
+    if (done)
+        done(run);
+}
+
+void CatalogueWindows::openWindow(const std::shared_ptr<CatalogueCommands::Run>& run) {
     if (!commands_.finished(*run))
         return;
     QWidget* window = nullptr;
-    if (run->command() == CatalogueCommands::Command::Evaluate)
-        window = new CatalogueReportWindow(commands_, run, mainWindow_);
-    else
+    if (run->command() == CatalogueCommands::Command::Evaluate) {
+        auto* report = new CatalogueReportWindow(commands_, run, mainWindow_);
+        // "In time order" runs the evaluation again; the window keeps its
+        // run until the new one is done.
+        QPointer<CatalogueReportWindow> shown(report);
+        connect(report, &CatalogueReportWindow::timeOrderChanged, this, [this, shown](bool on) {
+            const bool started =
+                shown && launch(commands_.again(*shown->run(), on),
+                                QString::fromUtf8(CatalogueCommands::kEvaluateTitle),
+                                [this, shown](std::shared_ptr<CatalogueCommands::Run> done) {
+                                    if (!shown)
+                                        return;
+                                    if (commands_.finished(*done))
+                                        shown->showRun(done);
+                                    else
+                                        shown->keepRun();
+                                });
+            if (!started && shown)
+                shown->keepRun();
+        });
+        window = report;
+    } else {
         window = new CatalogueFindingsWindow(commands_, run, mainWindow_);
+    }
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     window->raise();

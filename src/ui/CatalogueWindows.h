@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+#include <functional>
 #include <memory>
 
 class QProgressDialog;
@@ -27,6 +28,13 @@ public:
     ~CatalogueWindows() override;
 
     void start(CatalogueCommands::Command command);
+    // Runs `run` on the worker thread behind a progress dialog titled
+    // `title` (shown once it takes more than a moment, with Cancel); `done`
+    // is called on this thread when it has returned, whatever came of it.
+    // False, running nothing, while another run goes on.
+    using Done = std::function<void(std::shared_ptr<CatalogueCommands::Run>)>;
+    bool launch(std::shared_ptr<CatalogueCommands::Run> run, const QString& title, Done done);
+    CatalogueCommands& commands() { return commands_; }
     bool running() const { return thread_ != nullptr; }
     // The progress dialog while a run goes on.
     QProgressDialog* progressDialog() const { return progress_; }
@@ -40,10 +48,13 @@ signals:
 private:
     void finish();
     void showProgress();
+    // The report or findings window of a run that has returned.
+    void openWindow(const std::shared_ptr<CatalogueCommands::Run>& run);
 
     QWidget* mainWindow_;
     CatalogueCommands commands_;
     std::shared_ptr<CatalogueCommands::Run> run_;
+    Done done_;
     QThread* thread_ = nullptr;
     QProgressDialog* progress_ = nullptr;
     QTimer* timer_ = nullptr;

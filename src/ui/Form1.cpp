@@ -9,6 +9,7 @@
 #include "ui/GuideWindow.h"
 #include "ui/OwnedWindow.h"
 #include "ui/PictureArea.h"
+#include "ui/PopulationWindow.h"
 #include "ui/QtPicture.h"
 #include "ui/QtPlatformServices.h"
 #include "ui/SvgPicture.h"
@@ -637,6 +638,9 @@ void Form1::buildCatalogueMenu() {
         evaluate->setEnabled(!running);
         check->setEnabled(!running);
     });
+
+    // Capture histories and population estimates from the records' encounters.
+    PopulationWindow::addMenuEntries(catalogue, this, windows, model_, *services_);
 
     // The log of decisions made on checking candidates.
     catalogue->addSeparator();

@@ -13,13 +13,22 @@
 namespace korvex {
 
 CatalogueCommands::Run::Run(Command command, std::string dataSetText, Individuals individuals)
-    : command_(command), text_(std::move(dataSetText)), individuals_(std::move(individuals)) {}
+    : Run(command, std::move(dataSetText), std::move(individuals), Options()) {}
+
+CatalogueCommands::Run::Run(Command command, std::string dataSetText, Individuals individuals,
+                            Options options)
+    : command_(command), text_(std::move(dataSetText)), individuals_(std::move(individuals)),
+      options_(std::move(options)) {}
 
 CatalogueCommands::Outcome CatalogueCommands::Run::run() {
     try {
         catalogue_ = Catalogue::read(text_, individuals_);
-        if (command_ == Command::Evaluate)
-            evaluation_ = MatchEvaluation::run(*catalogue_, true, &control_);
+        if (command_ == Command::Evaluate && options_.inTimeOrder)
+            evaluation_ = MatchEvaluation::runInTimeOrder(
+                *catalogue_, MatchEvaluation::recordDates(*catalogue_, *options_.inTimeOrder),
+                &control_);
+        else if (command_ == Command::Evaluate)
+            evaluation_ = MatchEvaluation::run(*catalogue_, options_.histograms, &control_);
         else
             audit_ = CatalogueAudit::run(*catalogue_, {}, &control_);
         outcome_ = evaluation_ || audit_ ? Outcome::Done : Outcome::Cancelled;
@@ -69,6 +78,15 @@ std::shared_ptr<CatalogueCommands::Run> CatalogueCommands::start(Command command
                                  std::move(pattern->individuals));
 }
 
+std::shared_ptr<CatalogueCommands::Run> CatalogueCommands::again(const Run& previous,
+                                                                 bool inTimeOrder) {
+    Run::Options options;
+    if (inTimeOrder)
+        options.inTimeOrder = model_.document().encountersByRecord();
+    return std::make_shared<Run>(Command::Evaluate, std::string(model_.dataSet().text()),
+                                 previous.individuals(), std::move(options));
+}
+
 bool CatalogueCommands::finished(const Run& run) {
     const char* title = run.command() == Command::Evaluate ? kEvaluateTitle : kCheckTitle;
     switch (run.outcome()) {
@@ -82,7 +100,8 @@ bool CatalogueCommands::finished(const Run& run) {
         return false;
     }
     if (run.evaluation() && run.evaluation()->queries() == 0) {
-        message(kNothingToCompare, title, PlatformServices::Icon::Information);
+        message(run.inTimeOrder() ? kNothingInTimeOrder : kNothingToCompare, title,
+                PlatformServices::Icon::Information);
         return false;
     }
     return true;
@@ -147,8 +166,7 @@ CatalogueCommands::ratesTable(const MatchEvaluation& evaluation) {
 }
 
 CatalogueCommands::Histogram CatalogueCommands::histogram(const MatchEvaluation& evaluation,
-                                                          Measure kind,
-                                                          std::size_t bars) {
+                                                          Measure kind, std::size_t bars) {
     Histogram h;
     const auto k = static_cast<std::size_t>(kind);
     const auto& same = evaluation.sameHistograms[k];

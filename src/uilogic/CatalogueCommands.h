@@ -6,10 +6,12 @@
 #include "analysis/MatchEvaluation.h"
 #include "analysis/PairDistances.h"
 #include "analysis/PairSweep.h"
+#include "model/Encounter.h"
 #include "uilogic/PlatformServices.h"
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -30,6 +32,9 @@ public:
         "Individual pattern (a regular expression; leave empty to take each code as one animal):";
     static constexpr const char* kNothingToCompare =
         "Nothing to compare: no animal has two records in the loaded data set.";
+    static constexpr const char* kNothingInTimeOrder =
+        "Nothing to compare in time order: no animal has a record dated on a day after another "
+        "of its records.";
     static constexpr const char* kDataSetChanged =
         "The data set has changed since the check. Run \"Check the Catalogue\" again to show "
         "its records.";
@@ -45,13 +50,24 @@ public:
     // from another. The results are read only after `run` has returned.
     class Run {
     public:
+        // How an evaluation runs: with the distance histograms the report
+        // window draws, or, with the encounters by record number, in time
+        // order (each query against the records dated before it; records
+        // without a date counted and left out; no histograms).
+        struct Options {
+            bool histograms = true;
+            std::optional<std::map<std::size_t, Encounter>> inTimeOrder;
+        };
         Run(Command command, std::string dataSetText, Individuals individuals);
+        Run(Command command, std::string dataSetText, Individuals individuals, Options options);
         Run(const Run&) = delete;
         Run& operator=(const Run&) = delete;
 
         Command command() const { return command_; }
         SweepControl& control() { return control_; }
         const std::string& dataSetText() const { return text_; }
+        const Individuals& individuals() const { return individuals_; }
+        bool inTimeOrder() const { return options_.inTimeOrder.has_value(); }
 
         Outcome run();
         Outcome outcome() const { return outcome_; }
@@ -65,6 +81,7 @@ public:
         Command command_;
         std::string text_;
         Individuals individuals_;
+        Options options_;
         SweepControl control_;
         // Views into text_, which never moves: a run is neither copied nor moved.
         std::optional<Catalogue> catalogue_;
@@ -91,9 +108,13 @@ public:
     // expression. (The input box gives an empty text on Cancel, which is the
     // default reading; the progress dialog still offers Cancel.)
     std::shared_ptr<Run> start(Command command);
+    // The evaluation of `previous` again, with its individual pattern, on the
+    // data set and encounters as they are now: in time order or not.
+    std::shared_ptr<Run> again(const Run& previous, bool inTimeOrder);
 
     // Whether a run that has returned has a window to open. A cancelled run
-    // changes nothing; a failed one and an evaluation without a query say why.
+    // changes nothing; a failed one and an evaluation without a query say why
+    // (in time order: that no animal has an earlier dated record).
     bool finished(const Run& run);
 
     // "Copy to the Clipboard": the report as the batch tool prints it.
@@ -122,8 +143,7 @@ public:
         std::vector<double> different;   // empty when there is no pair of two animals
         std::optional<double> threshold; // the equal-error distance, as the check takes it
     };
-    static Histogram histogram(const MatchEvaluation& evaluation, Measure kind,
-                               std::size_t bars);
+    static Histogram histogram(const MatchEvaluation& evaluation, Measure kind, std::size_t bars);
 
 private:
     void message(const std::string& text, const char* title, PlatformServices::Icon icon);

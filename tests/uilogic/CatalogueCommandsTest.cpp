@@ -131,6 +131,58 @@ TEST_F(CatalogueCommandsTest, AnEvaluationWithoutAQuerySaysThereIsNothingToCompa
     EXPECT_EQ(services.messages[0].text, CatalogueCommands::kNothingToCompare);
 }
 
+TEST_F(CatalogueCommandsTest, InTimeOrderRanksEachQueryOnlyAgainstEarlierRecords) {
+    load(catalogue.text);
+    // Every third record undated; the others a day apart, later records first
+    // for the even pieces so that time order is not record order.
+    std::size_t dated = 0;
+    for (std::size_t n = 1; n <= catalogue.pieces.size(); ++n) {
+        if (n % 3 == 0)
+            continue;
+        Encounter e;
+        const int day = int(n % 2 ? n : 200 - n);
+        e.date = CalendarDate{2019 + day / 28, 1 + (day / 2) % 12, 1 + day % 28};
+        dated += window.document().setEncounter(n, e) ? 1 : 0;
+    }
+    ASSERT_GT(dated, 20u);
+    const auto plain = run(Command::Evaluate, "^[A-Za-z]+[0-9]+");
+    ASSERT_TRUE(plain && plain->evaluation());
+    EXPECT_FALSE(plain->inTimeOrder());
+    EXPECT_FALSE(plain->evaluation()->undated);
+
+    const auto timed = commands.again(*plain, true);
+    ASSERT_EQ(timed->run(), Outcome::Done);
+    EXPECT_TRUE(timed->inTimeOrder());
+    std::string error;
+    const Catalogue read =
+        Catalogue::read(catalogue.text, *Individuals::withPattern("^[A-Za-z]+[0-9]+", error));
+    std::vector<std::optional<CalendarDate>> dates(read.records.size());
+    for (std::size_t i = 0; i < dates.size(); ++i)
+        if (const Encounter* e = window.document().encounterOf(read.records[i].recordNumber))
+            dates[i] = e->date;
+    const auto expected = MatchEvaluation::runInTimeOrder(read, dates);
+    EXPECT_EQ(timed->evaluation()->report(), expected->report());
+    EXPECT_EQ(timed->evaluation()->undated, expected->undated);
+    EXPECT_GT(*timed->evaluation()->undated, 0u);
+    EXPECT_NE(timed->evaluation()->report(), plain->evaluation()->report());
+    EXPECT_TRUE(commands.finished(*timed));
+
+    // Unchecked again: the evaluation of today, histograms and all.
+    const auto back = commands.again(*timed, false);
+    ASSERT_EQ(back->run(), Outcome::Done);
+    EXPECT_EQ(back->evaluation()->report(), plain->evaluation()->report());
+    EXPECT_TRUE(back->evaluation()->sameHistograms[2]);
+
+    // Without a date nothing is compared in time order, and the window says so.
+    for (std::size_t n = 1; n <= catalogue.pieces.size(); ++n)
+        window.document().setEncounter(n, Encounter{});
+    const auto undated = commands.again(*plain, true);
+    ASSERT_EQ(undated->run(), Outcome::Done);
+    services.messageAnswers.push_back(PlatformServices::Answer::Ok);
+    EXPECT_FALSE(commands.finished(*undated));
+    EXPECT_EQ(services.messages.back().text, CatalogueCommands::kNothingInTimeOrder);
+}
+
 TEST_F(CatalogueCommandsTest, CopyPutsTheBatchToolsReport) {
     load(catalogue.text);
     const auto evaluation = run(Command::Evaluate);
