@@ -651,21 +651,6 @@ int BatchCommands::histories(const Options& options) {
     return finishOutput();
 }
 
-namespace {
-
-// The record dates of a catalogue, by record index.
-std::vector<std::optional<CalendarDate>>
-datesOf(const Catalogue& catalogue, const std::map<std::size_t, Encounter>& encounters) {
-    std::vector<std::optional<CalendarDate>> dates(catalogue.records.size());
-    for (std::size_t i = 0; i < dates.size(); ++i)
-        if (const auto it = encounters.find(catalogue.records[i].recordNumber);
-            it != encounters.end())
-            dates[i] = it->second.date;
-    return dates;
-}
-
-} // namespace
-
 int BatchCommands::estimate(const Options& options) {
     std::optional<double> recognition;
     if (const auto p = options.values.find("--recognition"); p != options.values.end()) {
@@ -690,7 +675,8 @@ int BatchCommands::estimate(const Options& options) {
         const auto evaluation =
             options.inTimeOrder
                 ? MatchEvaluation::runInTimeOrder(
-                      *population.catalogue, datesOf(*population.catalogue, population.encounters))
+                      *population.catalogue,
+                      MatchEvaluation::recordDates(*population.catalogue, population.encounters))
                 : MatchEvaluation::run(*population.catalogue, false);
         if (evaluation->queries() > 0)
             recognition = evaluation->of(Measure::D).topRate(1);
@@ -709,7 +695,8 @@ int BatchCommands::evaluateInTimeOrder(const Options& options) {
     if (const int status = readPopulation(options, population); status != kOk)
         return status;
     const auto evaluation = MatchEvaluation::runInTimeOrder(
-        *population.catalogue, datesOf(*population.catalogue, population.encounters));
+        *population.catalogue,
+        MatchEvaluation::recordDates(*population.catalogue, population.encounters));
     out_ << evaluation->report();
     if (const int status = finishOutput(); status != kOk)
         return status;
