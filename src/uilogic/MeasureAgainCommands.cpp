@@ -74,40 +74,41 @@ bool MeasureAgainCommands::start() {
         say(kNoPhotos, Icon::Information);
         return false;
     }
-    const auto count = ask(kCountPrompt, std::to_string(MeasureAgainSession::kDefaultCount),
-                           [](const std::string& text) -> std::string {
-                               const auto n = wholeNumber(text);
-                               if (n && *n >= 1)
-                                   return {};
-                               return quoted(text) +
-                                      " is no number of records: give a whole number from 1.";
-                           });
+    const auto count =
+        ask(kCountPrompt, std::to_string(MeasureAgainSession::kDefaultCount),
+            [](const std::string& text) -> std::string {
+                const auto n = wholeNumber(text);
+                if (n && *n >= 1)
+                    return {};
+                return quoted(text) + " is no number of records: give a whole number from 1.";
+            });
     if (!count)
         return false;
-    const auto seed = ask(kSeedPrompt, std::to_string(proposeSeed()),
-                          [](const std::string& text) -> std::string {
-                              if (wholeNumber(text))
-                                  return {};
-                              return quoted(text) + " is no seed: give a whole number of at most "
-                                                    "19 digits.";
-                          });
+    const auto seed =
+        ask(kSeedPrompt, std::to_string(proposeSeed()), [](const std::string& text) -> std::string {
+            if (wholeNumber(text))
+                return {};
+            return quoted(text) + " is no seed: give a whole number of at most "
+                                  "19 digits.";
+        });
     if (!seed)
         return false;
-    const auto who = ask(kOperatorPrompt, lastOperator_, [](const std::string& text) -> std::string {
-        if (text.find_first_of(SpecimenRecord::kFieldBreakers) == std::string::npos)
-            return {};
-        return "A name may not hold a TAB or a line break: the repeats' tables give each "
-               "operator one field.";
-    });
+    const auto who =
+        ask(kOperatorPrompt, lastOperator_, [](const std::string& text) -> std::string {
+            if (text.find_first_of(SpecimenRecord::kFieldBreakers) == std::string::npos)
+                return {};
+            return "A name may not hold a TAB or a line break: the repeats' tables give each "
+                   "operator one field.";
+        });
     if (!who)
         return false;
     lastOperator_ = *who;
 
     pickedFrom_ = std::move(state);
     const std::uint64_t seedValue = *wholeNumber(*seed);
-    auto targets = MeasureAgainSession::pick(document.dataSet(), pickedFrom_->entries,
-                                             static_cast<std::size_t>(*wholeNumber(*count)),
-                                             seedValue);
+    auto targets =
+        MeasureAgainSession::pick(document.dataSet(), pickedFrom_->entries,
+                                  static_cast<std::size_t>(*wholeNumber(*count)), seedValue);
     const DigitisingModel& d = model_.digitising();
     for (const SeamGroup& g : kSeamGroups)
         userCommands_[std::size_t(g.id)] = d.commandEnabled(g.id);
@@ -200,7 +201,8 @@ void MeasureAgainCommands::keep() {
     const auto& open = model_.photoRecords().openPhoto();
     if (!open || *open != shownPath_) {
         say("The photo open is not the photo of record " +
-                std::to_string(session_->current()->recordNumber) + " any more: a repeat is "
+                std::to_string(session_->current()->recordNumber) +
+                " any more: a repeat is "
                 "measured on its record's photo. Choose \"Skip\" to go on without it.",
             Icon::Warning);
         return;
@@ -270,8 +272,8 @@ void MeasureAgainCommands::finish() {
     changed();
     if (model_.onChanged)
         model_.onChanged();
-    std::string text = "Measuring again has ended: " + plural(kept, "repeat was", "repeats were") +
-                       " kept";
+    std::string text =
+        "Measuring again has ended: " + plural(kept, "repeat was", "repeats were") + " kept";
     if (kept < made)
         text += "; " + plural(made - kept, "repeat was", "repeats were") +
                 (made - kept == 1 ? " not, as its record is" : " not, as their records are") +

@@ -33,8 +33,7 @@ RepeatabilityReport::BatchTexts RepeatabilityReport::batchTexts(const Document& 
     for (const auto& [number, repeat] : document.repeatsByRecord()) {
         texts.repeats += std::to_string(number) + '\t' + withoutBreaks(repeat->values, "\r\n");
         texts.repeats += DataSet::kLineEnd;
-        if (repeat->operatorName.find_first_of(SpecimenRecord::kFieldBreakers) ==
-            std::string::npos)
+        if (repeat->operatorName.find_first_of(SpecimenRecord::kFieldBreakers) == std::string::npos)
             texts.operators += repeat->operatorName;
         texts.operators += DataSet::kLineEnd;
     }
@@ -91,16 +90,15 @@ RepeatabilityReport::Rows RepeatabilityReport::seamRows(const Repeatability::Tab
     return rows;
 }
 
-RepeatabilityReport::Rows
-RepeatabilityReport::spreadRows(const Repeatability::Table& table) const {
-    Rows rows{{"Distance D", "Median", "95th percentile", "Count"}};
+RepeatabilityReport::Rows RepeatabilityReport::spreadRows(const Repeatability::Table& table) const {
+    Rows rows{{"D from the original", "Median", "95th percentile", "Count"}};
     const auto row = [&rows](const char* name, const Repeatability::Spread& spread) {
         rows.push_back({name, figure(spread.median()), figure(spread.p95()),
                         std::to_string(spread.sorted.size())});
     };
-    row("Repeat to its original", table.repeatD);
+    row("To its repeats", table.repeatD);
     if (&table == &result_.overall)
-        row("Original to the nearest other animal", result_.nearestOtherD);
+        row("To the nearest other animal", result_.nearestOtherD);
     return rows;
 }
 
@@ -121,7 +119,8 @@ RepeatabilityReport::Rows RepeatabilityReport::biasRows() const {
 
 std::string RepeatabilityReport::measuredText(const Repeatability::Table& table) {
     return std::to_string(table.measured) +
-           (table.measured == 1 ? " record measured again (n), " : " records measured again (n), ") +
+           (table.measured == 1 ? " record measured again (n), "
+                                : " records measured again (n), ") +
            std::to_string(table.measurements) + " measurements with their originals (N)";
 }
 

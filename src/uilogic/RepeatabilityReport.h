@@ -58,8 +58,9 @@ public:
     // empty where they cannot be computed.
     // "Seam", "Mean", "SD within", "Repeatability": one row per seam.
     static Rows seamRows(const Repeatability::Table& table);
-    // "Distance D", "Median", "95th percentile", "Count": the repeat-D of
-    // `table`, then (for the overall table) the nearest-other-D.
+    // "D from the original", "Median", "95th percentile", "Count": the
+    // repeat-D of `table` ("To its repeats"), then for the overall table the
+    // nearest-other-D ("To the nearest other animal").
     Rows spreadRows(const Repeatability::Table& table) const;
     // "Seam", then a column per pair of operators ("ann − bo, 3 records"):
     // the mean difference of the first's values from the second's.

@@ -23,7 +23,9 @@ protected:
 
     void SetUp() override {
         MainWindowFixture::SetUp();
-        commands.proposeSeed = [] { return 48213U; };
+        commands.proposeSeed = [] {
+            return 48213U;
+        };
         for (std::size_t i = 0; i < photos.size(); ++i) {
             services.files[photos[i]] = "jpeg bytes";
             services.pictures.push_back(
@@ -127,12 +129,11 @@ TEST_F(MeasureAgainCommandsTest, KeepIsRefusedWithAReasonAndTheRecordStaysCurren
     };
     const Case cases[] = {
         {"nothing clicked", [] {}, {Answer::Ok}, "Nothing has been measured on the photo yet"},
-        {"not standardised, No",
-         [&] { digitise(3.0F); }, {Answer::No}, "not standardised"},
+        {"not standardised, No", [&] { digitise(3.0F); }, {Answer::No}, "not standardised"},
         {"another photo open",
          [&] {
              services.fileAnswers.push_back(photos[0] == current().entry->photoPath ? photos[1]
-                                                                                     : photos[0]);
+                                                                                    : photos[0]);
              window.OpenPicture();
              digitise(3.0F);
          },
@@ -161,8 +162,8 @@ TEST_F(MeasureAgainCommandsTest, KeepIsRefusedWithAReasonAndTheRecordStaysCurren
 TEST_F(MeasureAgainCommandsTest, APhotoNoLongerFoundIsSaidAndOffersSkipOrStop) {
     for (const char* pressed : {MeasureAgainCommands::kSkip, MeasureAgainCommands::kStop}) {
         // Seed 5 picks the three in one order; the first one's photo goes.
-        const auto order = MeasureAgainSession::pick(window.dataSet(),
-                                                     window.document().photoEntries(), 3, 5);
+        const auto order =
+            MeasureAgainSession::pick(window.dataSet(), window.document().photoEntries(), 3, 5);
         const std::string gone = order[0].entry->photoPath;
         const std::string kept = services.files[gone];
         services.files.erase(gone);
@@ -172,13 +173,12 @@ TEST_F(MeasureAgainCommandsTest, APhotoNoLongerFoundIsSaidAndOffersSkipOrStop) {
             services.messageAnswers.push_back(Answer::Ok);
         startWith({"3", "5", "bo"});
         ASSERT_GE(services.messages.size(), 1U);
-        EXPECT_TRUE(messageSays(0, "The photo of record " +
-                                       std::to_string(order[0].recordNumber) +
+        EXPECT_TRUE(messageSays(0, "The photo of record " + std::to_string(order[0].recordNumber) +
                                        " was not found at \"" + gone + "\""))
             << services.messages[0].text;
-        EXPECT_EQ(services.messages[0].choices,
-                  (std::vector<std::string>{MeasureAgainCommands::kSkip,
-                                            MeasureAgainCommands::kStop}));
+        EXPECT_EQ(
+            services.messages[0].choices,
+            (std::vector<std::string>{MeasureAgainCommands::kSkip, MeasureAgainCommands::kStop}));
         if (std::string(pressed) == MeasureAgainCommands::kSkip) {
             ASSERT_TRUE(commands.running());
             EXPECT_EQ(commands.session()->position(), 1U);
@@ -214,7 +214,9 @@ TEST(MeasureAgainQuestions, BadAnswersAreAskedAgainCancelStartsNothingAndTheName
     MainWindowModel window{services};
     window.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
     MeasureAgainCommands commands{services, window};
-    commands.proposeSeed = [] { return 31337U; };
+    commands.proposeSeed = [] {
+        return 31337U;
+    };
 
     // No record keeps a photo: said at once, nothing asked.
     services.messageAnswers.push_back(Answer::Ok);

@@ -5,6 +5,7 @@
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
+#include "testing/SampleRepeats.h"
 
 #include <gtest/gtest.h>
 
@@ -23,17 +24,6 @@ std::string fileText(const std::string& name) {
     return bytes.str();
 }
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 // The sample catalogue with the sample repeats and their operators kept as
 // a measuring session keeps them, beside what korvex-batch prints for the
 // sample files themselves.
@@ -47,29 +37,17 @@ protected:
 
     void SetUp() override {
         document.takeClipboardText(TorFile::read(tor).dataSetText);
-        const auto pieces = document.dataSet().pieces();
-        const auto who = linesOf(operatorsFile);
-        std::vector<RepeatMeasurement> repeats;
-        const auto lines = linesOf(repeatsFile);
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const std::size_t tab = lines[i].find('\t');
-            const std::string line = lines[i].substr(tab + 1);
-            RepeatMeasurement r;
-            r.recordLine = std::string(pieces.at(std::stoul(lines[i].substr(0, tab)) - 1));
-            r.values = line.substr(line.find('\t'));
-            r.operatorName = who.at(i);
-            r.measuredAt = "2026-12-09T15:00:00Z";
-            repeats.push_back(r);
-        }
-        ASSERT_EQ(document.addRepeats(repeats), lines.size());
+        const auto repeats = fakes::repeatsOf(document.dataSet(), repeatsFile, operatorsFile);
+        ASSERT_EQ(repeats.size(), 7U);
+        ASSERT_EQ(document.addRepeats(repeats), 7U);
     }
     std::string batch(std::vector<std::string> args) {
         std::ostringstream out;
         std::ostringstream err;
         BatchCommands tool(out, err, [this](const std::string& path, std::string&) {
-            return std::optional<std::string>(path == "k.tor"        ? tor
-                                              : path == "r"          ? repeatsFile
-                                                                     : operatorsFile);
+            return std::optional<std::string>(path == "k.tor" ? tor
+                                              : path == "r"   ? repeatsFile
+                                                              : operatorsFile);
         });
         args.insert(args.begin(), {"repeatability", "--data", "k.tor", "--repeats-text", "r",
                                    "--operators-text", "who"});
@@ -145,11 +123,18 @@ TEST(RepeatabilityReport, SaysWhatItCanWhenAFigureCannotBeComputed) {
         std::string said;
     };
     const Case cases[] = {
-        {"no repeat", "A" + values + "\r\nB" + values + "\r\n", {}, RepeatabilityReport::kNoRepeats},
-        {"one animal", "A" + values + "\r\nA" + values + "\r\n", {values},
+        {"no repeat",
+         "A" + values + "\r\nB" + values + "\r\n",
+         {},
+         RepeatabilityReport::kNoRepeats},
+        {"one animal",
+         "A" + values + "\r\nA" + values + "\r\n",
+         {values},
          "Re-digitising moved a record by a median D of 0.00; no record of another animal is in "
          "the data set to compare it with."},
-        {"a repeat cut short", "A" + values + "\r\nB" + values + "\r\n", {"\t0.1\t0.2"},
+        {"a repeat cut short",
+         "A" + values + "\r\nB" + values + "\r\n",
+         {"\t0.1\t0.2"},
          "No repeat could be compared with its record: every repeat was left out."},
     };
     for (const Case& k : cases) {
