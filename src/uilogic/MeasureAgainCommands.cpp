@@ -139,7 +139,7 @@ void MeasureAgainCommands::showCurrent() {
             const auto& tried = located.tried;
             trouble = "The photo of record " + std::to_string(number) + " was not found at " +
                       quoted(shown.photoPath);
-            if (tried.size() > 1)
+            if (tried.size() > 1 && tried.back() != shown.photoPath)
                 trouble += " nor beside the data file at " + quoted(tried.back());
             trouble += ".";
         } else {
@@ -163,6 +163,7 @@ void MeasureAgainCommands::showCurrent() {
         }
         if (trouble.empty())
             trouble = "The photo of record " + std::to_string(number) + " could not be shown.";
+        changed(); // the panel names the record asked about
         const std::size_t choice =
             services_.choiceBox(trouble + " Skip this record, or stop measuring again?", kTitle,
                                 Icon::Warning, {kSkip, kStop});

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -161,36 +162,48 @@ TEST_F(MeasureAgainCommandsTest, KeepIsRefusedWithAReasonAndTheRecordStaysCurren
 
 TEST_F(MeasureAgainCommandsTest, APhotoNoLongerFoundIsSaidAndOffersSkipOrStop) {
     for (const char* pressed : {MeasureAgainCommands::kSkip, MeasureAgainCommands::kStop}) {
-        // Seed 5 picks the three in one order; the first one's photo goes.
+        // Seed 5 picks the three in one order; the second one's photo goes.
         const auto order =
             MeasureAgainSession::pick(window.dataSet(), window.document().photoEntries(), 3, 5);
-        const std::string gone = order[0].entry->photoPath;
+        const std::string gone = order[1].entry->photoPath;
         const std::string kept = services.files[gone];
         services.files.erase(gone);
+        startWith({"3", "5", "bo"});
+        EXPECT_EQ(current().recordNumber, order[0].recordNumber);
+        std::vector<std::string> panel;
+        commands.onChanged = [&] {
+            panel.push_back(commands.panelText());
+        };
         services.messages.clear();
         services.choiceAnswers.push_back(pressed);
-        if (std::string(pressed) == MeasureAgainCommands::kStop)
+        const bool stops = std::string(pressed) == MeasureAgainCommands::kStop;
+        if (stops)
             services.messageAnswers.push_back(Answer::Ok);
-        startWith({"3", "5", "bo"});
+        commands.skip();
         ASSERT_GE(services.messages.size(), 1U);
-        EXPECT_TRUE(messageSays(0, "The photo of record " + std::to_string(order[0].recordNumber) +
-                                       " was not found at \"" + gone + "\""))
+        EXPECT_TRUE(messageSays(0, "The photo of record " + std::to_string(order[1].recordNumber) +
+                                       " was not found at \"" + gone + "\"."))
             << services.messages[0].text;
         EXPECT_EQ(
             services.messages[0].choices,
             (std::vector<std::string>{MeasureAgainCommands::kSkip, MeasureAgainCommands::kStop}));
-        if (std::string(pressed) == MeasureAgainCommands::kSkip) {
-            ASSERT_TRUE(commands.running());
-            EXPECT_EQ(commands.session()->position(), 1U);
-            EXPECT_EQ(current().recordNumber, order[1].recordNumber);
-            EXPECT_EQ(d.caption(), order[1].entry->photoPath);
-            services.messageAnswers.push_back(Answer::Ok);
-            commands.stop();
-        } else {
+        // While it is asked about, the panel names the record whose photo is gone.
+        ASSERT_FALSE(panel.empty());
+        EXPECT_EQ(panel.front(), "Measuring again: record " +
+                                     std::to_string(order[1].recordNumber) + ", 2 of 3; seed 5");
+        if (stops) {
             EXPECT_FALSE(commands.running());
             EXPECT_TRUE(messageSays(1, "0 repeats were kept"));
+        } else {
+            ASSERT_TRUE(commands.running());
+            EXPECT_EQ(commands.session()->position(), 2U);
+            EXPECT_EQ(current().recordNumber, order[2].recordNumber);
+            EXPECT_EQ(d.caption(), order[2].entry->photoPath);
+            services.messageAnswers.push_back(Answer::Ok);
+            commands.stop();
         }
         services.files[gone] = kept;
+        commands.onChanged = {};
     }
 }
 
