@@ -1,14 +1,13 @@
 #include "ui/CatalogueReportWindow.h"
 
+#include "ui/ReportParts.h"
 #include "ui/WindowSize.h"
-#include "uilogic/AxisTicks.h"
 
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -64,18 +63,6 @@ void attach(QChart* chart, QLineSeries* series) {
     chart->addSeries(series);
     for (QAbstractAxis* a : chart->axes())
         series->attachAxis(a);
-}
-
-// The axis from `low` to `high`, its ticks at round values.
-void setRoundRange(QValueAxis* axis, double low, double high) {
-    axis->setRange(low, high);
-    const auto ticks = AxisTicks::round(low, high);
-    if (!ticks)
-        return;
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(ticks->first);
-    axis->setTickInterval(ticks->step);
-    axis->setLabelFormat(QStringLiteral("%.%1f").arg(ticks->decimals));
 }
 
 // How each distance's curve is told apart without its colour: curves that
@@ -212,25 +199,7 @@ void CatalogueReportWindow::buildTable(const MatchEvaluation& evaluation) {
     const auto rows = CatalogueCommands::ratesTable(evaluation);
     if (rows.empty())
         return;
-    table_->setColumnCount(static_cast<int>(rows.front().size()));
-    table_->setRowCount(static_cast<int>(rows.size()) - 1);
-    QStringList header;
-    for (const auto& field : rows.front())
-        header << text(field);
-    table_->setHorizontalHeaderLabels(header);
-    table_->verticalHeader()->hide();
-    for (std::size_t r = 1; r < rows.size(); ++r) {
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            auto* item = new QTableWidgetItem(text(rows[r][c]));
-            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            if (c > 0)
-                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            table_->setItem(static_cast<int>(r) - 1, static_cast<int>(c), item);
-        }
-    }
-    table_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    table_->resizeColumnsToContents();
-    table_->resizeRowsToContents();
+    ReportParts::fillTable(table_, rows);
     // Three rows: the table takes their height, the charts the rest.
     table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     table_->setFixedHeight(table_->horizontalHeader()->height() +
@@ -287,29 +256,21 @@ void CatalogueReportWindow::showHistogram(Measure kind) {
     clearChart(chart);
     const QString name = text(nameOf(kind));
     QValueAxis* x = axis(chart, Qt::AlignBottom, QStringLiteral("Distance ") + name);
-    setRoundRange(x, 0.0, h.barWidth * kHistogramBars);
+    ReportParts::setRoundRange(x, 0.0, h.barWidth * kHistogramBars);
     QValueAxis* y = axis(chart, Qt::AlignLeft, QStringLiteral("Share of pairs"));
     double top = 0.0;
     // Each distribution as the outline of its bars.
     auto bars = [&](const std::vector<double>& shares, const QString& caption) {
         if (shares.empty())
             return;
-        auto* series = new QLineSeries;
-        series->setName(caption);
-        series->append(0.0, 0.0);
-        for (std::size_t b = 0; b < shares.size(); ++b) {
-            series->append(double(b) * h.barWidth, shares[b]);
-            series->append(double(b + 1) * h.barWidth, shares[b]);
-            top = std::max(top, shares[b]);
-        }
-        series->append(double(shares.size()) * h.barWidth, 0.0);
-        attach(chart, series);
+        attach(chart, ReportParts::outlineOfBars(shares, h.barWidth, caption));
+        top = std::max(top, *std::max_element(shares.begin(), shares.end()));
     };
     bars(h.same, QStringLiteral("Same animal"));
     bars(h.different, QStringLiteral("Different animals"));
     if (top <= 0.0)
         top = 1.0;
-    setRoundRange(y, 0.0, top * 1.05);
+    ReportParts::setRoundRange(y, 0.0, top * 1.05);
     QString description =
         run_->inTimeOrder()
             ? QStringLiteral("No distances of pairs are drawn in time order")

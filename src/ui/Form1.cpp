@@ -7,6 +7,7 @@
 #include "ui/DecisionsWindow.h"
 #include "ui/Form2.h"
 #include "ui/GuideWindow.h"
+#include "ui/MeasureAgainBar.h"
 #include "ui/OwnedWindow.h"
 #include "ui/PictureArea.h"
 #include "ui/PopulationWindow.h"
@@ -670,6 +671,9 @@ void Form1::buildCatalogueMenu() {
                          &MainWindowModel::UndoRecordChange);
     connect(catalogue, &QMenu::aboutToShow, undo,
             [this, undo] { undo->setEnabled(model_.document().canUndo()); });
+
+    // Records measured again, blind, and how far the repeats lie from them.
+    MeasureAgainBar::addCatalogueEntries(this, catalogue, *services_, model_);
 }
 
 void Form1::buildHelpMenu() {
