@@ -113,6 +113,7 @@ bool MeasureAgainCommands::start() {
     for (const SeamGroup& g : kSeamGroups)
         userCommands_[std::size_t(g.id)] = d.commandEnabled(g.id);
     session_.emplace(std::move(targets), seedValue, d.sheet(), *who);
+    taken_ = made_ = 0;
     changed();
     showCurrent();
     return true;
@@ -237,6 +238,8 @@ void MeasureAgainCommands::keep() {
         segments = PhotoRecords::segmentsAtSize(atSize, stored.widthPixels, stored.heightPixels);
     }
     session_->keep(sheet, segments, services_.currentTimeUtc());
+    ++made_;
+    taken_ += model_.document().addRepeats({session_->kept().back()});
     showCurrent();
 }
 
@@ -268,8 +271,8 @@ void MeasureAgainCommands::finish() {
         d.setLabelsLower(g.id, ended.userSheet().labelsLower(g.id));
         d.setCommandEnabled(g.id, userCommands_[std::size_t(g.id)]);
     }
-    const std::size_t made = ended.kept().size();
-    const std::size_t kept = made == 0 ? 0 : model_.document().addRepeats(ended.kept());
+    const std::size_t made = made_;
+    const std::size_t kept = taken_;
     changed();
     if (model_.onChanged)
         model_.onChanged();

@@ -19,14 +19,14 @@ class MainWindowModel;
 // Catalogue › "Measure Again…" on the main window, free of any window
 // toolkit: the three questions, then one record after another on the main
 // window's own photo and sheet, while a panel there says which record is
-// being measured and offers "Keep the Repeat", "Skip" and "Stop". At the end
-// the user's sheet comes back and the repeats kept go to the Document; the
-// data set never changes.
+// being measured and offers "Keep the Repeat", "Skip" and "Stop". Each repeat
+// goes to the Document as it is kept; at the end the user's sheet comes back.
+// The data set never changes.
 //
 // The records are picked from the catalogue as it was at the start, which
 // this keeps alive: the user may go on changing the data set meanwhile, and
-// a repeat whose record is gone by the end is not kept (the final message
-// says so).
+// a repeat whose record is gone by the time it is kept is not kept (the
+// final message says so).
 class MeasureAgainCommands {
 public:
     static constexpr const char* kTitle = "Measure Again";
@@ -85,6 +85,11 @@ private:
     PlatformServices& services_;
     MainWindowModel& model_;
     std::optional<MeasureAgainSession> session_;
+    // Each repeat goes to the catalogue as it is kept, so that a recovery
+    // copy holds it should the program end before the session does: how
+    // many the catalogue took, of how many kept.
+    std::size_t taken_ = 0;
+    std::size_t made_ = 0;
     // The catalogue the targets were picked from: their entries live in it.
     std::shared_ptr<const CatalogueState> pickedFrom_;
     // The photo shown for the current record and its size in pixels.
