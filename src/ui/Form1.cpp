@@ -5,6 +5,7 @@
 #include "ui/CheckWindow.h"
 #include "uilogic/Coordinates.h"
 #include "ui/DecisionsWindow.h"
+#include "ui/EncountersWindow.h"
 #include "ui/Form2.h"
 #include "ui/GuideWindow.h"
 #include "ui/OwnedWindow.h"
@@ -651,6 +652,8 @@ void Form1::buildCatalogueMenu() {
                          &MainWindowModel::UndoRecordChange);
     connect(catalogue, &QMenu::aboutToShow, undo,
             [this, undo] { undo->setEnabled(model_.document().canUndo()); });
+
+    EncountersWindow::addMenuEntries(catalogue, this, model_, *services_);
 }
 
 void Form1::buildHelpMenu() {
