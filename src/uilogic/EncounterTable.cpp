@@ -130,11 +130,9 @@ void EncounterTable::refreshValues() {
         row.individual = r.individual;
         row.encounter = r.encounter ? *r.encounter : Encounter{};
         row.photo = r.photo;
-        // An empty code names no animal: its record counts only its own site.
+        // Records with empty codes are one animal, as the Catalogue commands read them.
         const auto it = sites.find(r.individual);
-        row.sitesOfIndividual = r.individual.empty()
-                                    ? (row.encounter.site.empty() ? 0 : 1)
-                                    : (it == sites.end() ? 0 : it->second.size());
+        row.sitesOfIndividual = it == sites.end() ? 0 : it->second.size();
     }
 }
 

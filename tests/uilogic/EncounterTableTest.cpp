@@ -115,12 +115,14 @@ TEST_F(EncounterTableTest, AnAnimalSeenAtTwoSitesIsShownAsSuch) {
     add("T3", at("2019-05-01", "Pond"));
     add("T3", at("2020-05-01", ""));
     add("T3");
+    add("", at("2019-05-01", "Pond"));
+    add("", at("2019-05-01", "Meadow")); // empty codes are one animal like any other
     Table table(services, window);
     // Each code is one animal by default.
     EXPECT_EQ(column(table, Table::SitesColumn),
-              (std::vector<std::string>{"1", "1", "2", "2", "1", "1", "1"}));
-    EXPECT_EQ(table.individualsAtSeveralSites(), 1U);
-    EXPECT_EQ(table.summary(), "7 records; 1 individual was seen at more than one site");
+              (std::vector<std::string>{"1", "1", "2", "2", "1", "1", "1", "2", "2"}));
+    EXPECT_EQ(table.individualsAtSeveralSites(), 2U);
+    EXPECT_EQ(table.summary(), "9 records; 2 individuals were seen at more than one site");
 
     // The pattern given to the Catalogue commands makes T1 and T1r2 one animal.
     window.setIndividualPattern("^T[0-9]+");
@@ -129,13 +131,13 @@ TEST_F(EncounterTableTest, AnAnimalSeenAtTwoSitesIsShownAsSuch) {
     EXPECT_TRUE(byPattern.seenAtSeveralSites(0));
     EXPECT_TRUE(byPattern.seenAtSeveralSites(1));
     EXPECT_FALSE(byPattern.seenAtSeveralSites(6));
-    EXPECT_EQ(byPattern.summary(), "7 records; 2 individuals were seen at more than one site");
+    EXPECT_EQ(byPattern.summary(), "9 records; 3 individuals were seen at more than one site");
 
     // "Individual Pattern…" changes it for the table and for the commands.
     services.inputAnswers.push_back("");
     ASSERT_TRUE(byPattern.changePattern());
     EXPECT_EQ(window.individualPattern(), "");
-    EXPECT_EQ(byPattern.individualsAtSeveralSites(), 1U);
+    EXPECT_EQ(byPattern.individualsAtSeveralSites(), 2U);
 }
 
 TEST_F(EncounterTableTest, AnEditGoesThroughTheRulesAndARefusedOneChangesNothing) {
