@@ -193,6 +193,21 @@ private slots:
         test::saveScreenshot(window, QStringLiteral("encounters-window.png"));
     }
 
+    void escapeInACellEndsTheEditNotTheWindow() {
+        EncountersWindow* window = openTable();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        const QModelIndex site = window->view()->model()->index(0, EncounterTable::SiteColumn);
+        window->view()->setCurrentIndex(site);
+        window->view()->edit(site);
+        auto* editor = qobject_cast<QLineEdit*>(window->view()->indexWidget(site));
+        QVERIFY(editor);
+        QTest::keyClicks(editor, QStringLiteral("Pond"));
+        QTest::keyClick(editor, Qt::Key_Escape);
+        QCoreApplication::processEvents();
+        QVERIFY(window->isVisible());
+        QVERIFY(!encounterOf(1));
+    }
+
     void everyWayOutClosesTheTable() {
         test::expectEveryWayOut([this]() -> QWidget* { return openTable(); });
     }
