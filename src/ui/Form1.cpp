@@ -5,6 +5,7 @@
 #include "ui/CheckWindow.h"
 #include "uilogic/Coordinates.h"
 #include "ui/DecisionsWindow.h"
+#include "ui/EncountersWindow.h"
 #include "ui/Form2.h"
 #include "ui/GuideWindow.h"
 #include "ui/MeasureAgainBar.h"
@@ -674,6 +675,8 @@ void Form1::buildCatalogueMenu() {
 
     // Records measured again, blind, and how far the repeats lie from them.
     MeasureAgainBar::addCatalogueEntries(this, catalogue, *services_, model_);
+    // When and where each record's animal was seen.
+    EncountersWindow::addMenuEntries(catalogue, this, model_, *services_);
 }
 
 void Form1::buildHelpMenu() {

@@ -3,6 +3,7 @@
 #include "analysis/Distributions.h"
 #include "analysis/RecordSelection.h"
 #include "exchange/ClipboardForms.h"
+#include "exchange/PhotoExif.h"
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
@@ -167,9 +168,25 @@ std::string MainWindowModel::askCode() {
 void MainWindowModel::AppendToList() {
     const std::string code = askCode();
     const std::string line = SpecimenRecord::BuildRecordLine(code, digitising_.sheet());
-    document_.appendRecord(line, photoRecords_.entryForAppend());
+    auto photo = photoRecords_.entryForAppend();
+    auto encounter = encounterForAppend(code, photo);
+    document_.appendRecord(line, std::move(photo), std::move(encounter));
     display_.countText = std::to_string(dataSet().RecordCount());
     displayChanged();
+}
+
+std::optional<Encounter> MainWindowModel::encounterForAppend(const std::string& code,
+                                                             const std::optional<PhotoEntry>& photo) {
+    Encounter encounter;
+    std::optional<std::string> photoPath;
+    if (photo) {
+        photoPath = photo->photoPath;
+        PhotoExif::read(*photoPath).fillBlanks(encounter);
+    }
+    if (askEncounterAtAppend_ && onAskEncounter)
+        if (auto typed = onAskEncounter(code, encounter, photoPath))
+            return typed;
+    return encounter;
 }
 
 void MainWindowModel::SaveRecordToClipboard() {

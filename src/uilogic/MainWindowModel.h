@@ -4,6 +4,7 @@
 #include "exchange/RecoverySnapshot.h"
 #include "model/DataSet.h"
 #include "model/DataSetDisplay.h"
+#include "model/Encounter.h"
 #include "model/RecordLine.h"
 #include "uilogic/DigitisingModel.h"
 #include "uilogic/Document.h"
@@ -106,6 +107,12 @@ public:
     std::function<void()> onChanged;
     // A photo may have been opened: its damage note (photoRecords()) may be another.
     std::function<void()> onPhotoChanged;
+    // "Append to the List" while asksEncounterAtAppend(): the encounter of the
+    // record with code `code`, asked for with `offered` (what the photo at
+    // `photoPath` gave through its Exif, if any); nothing on Cancel.
+    std::function<std::optional<Encounter>(const std::string& code, const Encounter& offered,
+                                           const std::optional<std::string>& photoPath)>
+        onAskEncounter;
 
     // --- recovery after a crash ---------------------------------------------
     RecoverySnapshot snapshot() const;
@@ -148,7 +155,13 @@ public:
     void ShowRecord(long long k);
     void PreviousRecord();
     void NextRecord();
+    // "Append to the List": a record appended with a photo gets the date and
+    // position of the photo's Exif as its encounter; while
+    // asksEncounterAtAppend() the encounter is asked for (onAskEncounter)
+    // after the code, and Cancel there keeps what the photo gave.
     void AppendToList();
+    bool asksEncounterAtAppend() const { return askEncounterAtAppend_; }
+    void setAskEncounterAtAppend(bool on) { askEncounterAtAppend_ = on; }
     void SaveRecordToClipboard();
 
     // The menu arrays: each delivers its index; unknown indices do nothing.
@@ -258,6 +271,9 @@ private:
     // The identification code prompt, asked again after a message while the
     // answer would break the record line; Cancel gives the empty code.
     std::string askCode();
+    // What a record appended now with `photo` is to have as its encounter.
+    std::optional<Encounter> encounterForAppend(const std::string& code,
+                                                const std::optional<PhotoEntry>& photo);
     enum class Replace { Go, GoAfterSave, Keep };
     // Before a load replaces the data set: data not saved to a file are
     // saved, discarded or kept as the user answers; nothing is asked when
@@ -285,6 +301,7 @@ private:
     ComparisonState comparison_;
     std::int16_t selectMode_ = 0;
     std::string individualPattern_;
+    bool askEncounterAtAppend_ = false;
 };
 
 } // namespace korvex

@@ -1,5 +1,7 @@
 #include "exchange/PhotoExif.h"
 
+#include "testing/TaggedJpeg.h"
+
 #include <exiv2/exiv2.hpp>
 #include <gtest/gtest.h>
 
@@ -47,14 +49,7 @@ protected:
     // written into it by exiv2.
     std::string photoWith(const Tags& tags) const {
         const fs::path path = folder_ / "tagged.jpg";
-        fs::copy_file(fs::path(TEST_DATA_DIR) / "exchange" / "tiny.jpg", path,
-                      fs::copy_options::overwrite_existing);
-        auto image = Exiv2::ImageFactory::open(path.string());
-        Exiv2::ExifData exif;
-        for (const auto& [key, value] : tags)
-            exif[key] = std::string(value);
-        image->setExifData(exif);
-        image->writeMetadata();
+        fakes::writeTaggedJpeg(fs::path(TEST_DATA_DIR) / "exchange" / "tiny.jpg", path, tags);
         return fileBytes(path);
     }
 
