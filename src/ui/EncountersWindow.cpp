@@ -41,7 +41,7 @@ void EncountersWindow::addMenuEntries(QMenu* catalogue, QWidget* mainWindow,
     QObject::connect(table, &QAction::triggered, mainWindow, [mainWindow, &model, &services] {
         open(mainWindow, model, services);
     });
-    QAction* ask = catalogue->addAction(QStringLiteral("Ask for the Encounter at A&ppend"));
+    QAction* ask = catalogue->addAction(QStringLiteral("As&k for the Encounter at Append"));
     ask->setObjectName(QStringLiteral("catalogueAskEncounter"));
     ask->setCheckable(true);
     ask->setChecked(QSettings().value(QString::fromLatin1(kAskSetting), false).toBool());

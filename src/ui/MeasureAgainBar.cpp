@@ -72,7 +72,7 @@ MeasureAgainBar* MeasureAgainBar::addCatalogueEntries(QMainWindow* mainWindow, Q
     connect(again, &QAction::triggered, bar, [bar] { bar->commands().start(); });
     connect(catalogue, &QMenu::aboutToShow, again,
             [bar, again] { again->setEnabled(!bar->commands().running()); });
-    QAction* report = catalogue->addAction(QStringLiteral("Re&peatability"));
+    QAction* report = catalogue->addAction(QStringLiteral("Repeatab&ility"));
     report->setObjectName(QStringLiteral("catalogueRepeatability"));
     connect(report, &QAction::triggered, mainWindow, [mainWindow, &services, &model] {
         RepeatabilityWindow::open(mainWindow, services, model);
