@@ -455,6 +455,10 @@ ReadResult CompanionReader::read(std::string_view bytes) {
         first != std::string_view::npos && bytes[first] != '{' && bytes[first] != '[';
     const std::string wrapped = scalar ? "[" + std::string(bytes) + "]" : std::string();
     const simdjson::padded_string text(scalar ? std::string_view(wrapped) : bytes);
+    // The program writes one item a line: room for as many entries as there
+    // are lines spares moving ten thousand large entries while they are read.
+    entries_.reserve(std::min<std::size_t>(std::size_t(std::count(bytes.begin(), bytes.end(), '\n')),
+                                           bytes.size() / 256));
     od::parser parser;
     od::document document;
     // Room beyond the depth refused, so that the parser's own limit is never met.
