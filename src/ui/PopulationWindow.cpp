@@ -240,7 +240,13 @@ PopulationWindow::PopulationWindow(CatalogueWindows* windows, MainWindowModel& m
     resize(WindowSize::onScreen(this, QSize(760, 720)));
 }
 
-PopulationWindow::~PopulationWindow() = default;
+PopulationWindow::~PopulationWindow() {
+    // The fields lose the focus while the window's children are destroyed,
+    // after this part of it is gone: what they then say must reach nothing.
+    for (QLineEdit* field : {pattern_, occasionsText_, recognition_})
+        if (field)
+            field->disconnect(this);
+}
 
 QWidget* PopulationWindow::buildExportPage() {
     auto* page = new QWidget;
