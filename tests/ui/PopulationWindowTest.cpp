@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTableWidget>
 #include <QTest>
 
@@ -52,11 +53,17 @@ class PopulationWindowTest : public QObject {
 private:
     std::unique_ptr<Form1> form;
     ScriptedServices* services = nullptr;
+    // A copy of the sample, so that the lock kept beside an open data file
+    // meets no other test run at the same time.
+    std::unique_ptr<QTemporaryDir> folder;
 
 private slots:
     void init() {
         form = test::startedForm(services);
-        services->fileAnswers.push_back(std::string(SAMPLES_DIR "/tortoises.tor"));
+        folder = std::make_unique<QTemporaryDir>();
+        const QString tor = folder->filePath(QStringLiteral("tortoises.tor"));
+        QVERIFY(QFile::copy(QStringLiteral(SAMPLES_DIR "/tortoises.tor"), tor));
+        services->fileAnswers.push_back(tor.toStdString());
         form->model().LoadDataFile();
         QVERIFY(form->model().dataSet().pieceCount() > 20);
         QFile file(str(SAMPLES_DIR "/tortoises-encounters.txt"));
@@ -67,7 +74,10 @@ private slots:
             QVERIFY(form->model().document().setEncounter(number, encounter));
         form->model().setIndividualPattern(kPattern);
     }
-    void cleanup() { form.reset(); }
+    void cleanup() {
+        form.reset();
+        folder.reset();
+    }
 
     void bothEntriesOpenOneWindowAtTheirPage() {
         trigger(*form, "catalogueExport");
