@@ -391,6 +391,11 @@ int BatchCommands::audit(const Options& options) {
 int BatchCommands::repeatability(const Options& options) {
     const auto repeatsPath = options.values.find("--repeats-text");
     const bool fromFile = repeatsPath != options.values.end();
+    if (!fromFile && options.values.count("--operators-text")) {
+        err_ << "korvex-batch: --operators-text goes with --repeats-text; the repeats in a "
+                "companion name their operators themselves\n";
+        return kUsage;
+    }
     if (!fromFile && !options.values.count("--data")) {
         err_ << "korvex-batch: repeatability needs --repeats-text FILE, or --data FILE.tor with "
                 "the repeats in its companion\n";
@@ -413,6 +418,12 @@ int BatchCommands::repeatability(const Options& options) {
                 const auto it = numbers.find({repeat.recordLine, repeat.occurrence});
                 if (it == numbers.end()) {
                     ++strays;
+                    continue;
+                }
+                // A line break would split the repeat over two lines of the text.
+                if (repeat.values.find_first_of("\r\n") != std::string::npos) {
+                    err_ << "korvex-batch: the companion: a repeat of record " << it->second
+                         << " holds a line break in its values, left out\n";
                     continue;
                 }
                 repeatsText += std::to_string(it->second) + "\trepeat" + repeat.values + "\n";

@@ -7,8 +7,10 @@
 // through, so that a newer format version is told as such even where its items
 // look different, and so that any fault in the JSON itself, wherever it lies,
 // refuses the document as not being JSON. The repeats and the encounters are
-// sections apart: a fault in one, even in its JSON, leaves out that section
-// only, since the photos and the decisions do not depend on it.
+// sections apart: a fault in one leaves out that section only, since the
+// photos and the decisions do not depend on it. So does a fault in its JSON
+// met while reading it, which also ends the reading there; the parser's first
+// pass over the whole text still refuses a document cut short or not UTF-8.
 #include "analysis/Measure.h"
 #include "exchange/PhotoCompanion.h"
 #include "exchange/PhotoCompanionTokens.h"
@@ -22,6 +24,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -441,6 +444,7 @@ private:
     std::vector<Decision> decisions_;
     std::vector<RepeatMeasurement> repeats_;
     std::vector<RecordEncounter> encounters_;
+    std::set<std::pair<std::string, std::size_t>> encountered_; // their records
 };
 
 ReadResult CompanionReader::read(std::string_view bytes) {
@@ -825,12 +829,8 @@ void CompanionReader::readEncounter(od::value value) {
     if (!error_->empty())
         return;
     held.recordLine = std::move(*p.line);
-    for (std::size_t i = 0; i + 1 < encounters_.size(); ++i)
-        if (encounters_[i].occurrence == held.occurrence &&
-            encounters_[i].recordLine == held.recordLine) {
-            fail(at.name() + " is the second of its record");
-            return;
-        }
+    if (!encountered_.insert({held.recordLine, held.occurrence}).second)
+        fail(at.name() + " is the second of its record");
 }
 
 void CompanionReader::finishEntry(PendingEntry& p, const Place& at) {

@@ -62,24 +62,48 @@ void addRepeatsAndEncounters(Missing& missing, const std::vector<std::string_vie
                              const std::vector<RepeatMeasurement>& heldRepeats,
                              const std::vector<RecordEncounter>& heldEncounters,
                              const std::vector<RepeatMeasurement>& otherRepeats,
-                             const std::vector<RecordEncounter>& otherEncounters) {
+                             const std::vector<RecordEncounter>& otherEncounters,
+                             const std::vector<RecordEncounter>& sharedEncounters) {
     using Identity = std::pair<std::string_view, std::size_t>;
     std::set<Identity> records;
     OccurrenceCounter occurrences;
     for (const std::string_view piece : otherPieces)
         if (!piece.empty())
             records.insert({piece, occurrences.next(piece)});
+    const auto sameRepeat = [](const RepeatMeasurement& a, const RepeatMeasurement& b) {
+        return a.occurrence == b.occurrence && a.recordLine == b.recordLine &&
+               a.values == b.values && a.measuredAt == b.measuredAt &&
+               a.operatorName == b.operatorName;
+    };
     for (const RepeatMeasurement& repeat : otherRepeats)
         if (records.contains({repeat.recordLine, repeat.occurrence}) &&
-            std::find(heldRepeats.begin(), heldRepeats.end(), repeat) == heldRepeats.end())
+            std::none_of(heldRepeats.begin(), heldRepeats.end(),
+                         [&](const RepeatMeasurement& held) { return sameRepeat(held, repeat); }))
             missing.repeats.push_back(repeat);
-    std::set<Identity> encountered;
-    for (const RecordEncounter& held : heldEncounters)
-        encountered.insert({held.recordLine, held.occurrence});
-    for (const RecordEncounter& other : otherEncounters)
-        if (records.contains({other.recordLine, other.occurrence}) &&
-            encountered.insert({other.recordLine, other.occurrence}).second)
+    const auto byRecord = [](const std::vector<RecordEncounter>& all) {
+        std::map<Identity, const Encounter*> found;
+        for (const RecordEncounter& e : all)
+            found.emplace(Identity{e.recordLine, e.occurrence}, &e.encounter);
+        return found;
+    };
+    const auto held = byRecord(heldEncounters);
+    const auto shared = byRecord(sharedEncounters);
+    for (const RecordEncounter& other : otherEncounters) {
+        const Identity record{other.recordLine, other.occurrence};
+        if (!records.contains(record))
+            continue;
+        const auto here = held.find(record);
+        const auto before = shared.find(record);
+        const Encounter* common = before == shared.end() ? nullptr : before->second;
+        const bool take =
+            here == held.end()
+                // Not here: new there, or changed there since this copy removed it.
+                ? !common || !(*common == other.encounter)
+                // Here: taken only where this copy left it as it was.
+                : !(*here->second == other.encounter) && common && *here->second == *common;
+        if (take)
             missing.encounters.push_back(other);
+    }
 }
 
 } // namespace korvex::CatalogueMerge

@@ -37,8 +37,10 @@ struct Missing {
     // equal one not already matched.
     std::vector<Decision> decisions;
     // Of the other copy's records, in its order: repeats with no equal one
-    // here, and encounters of records that have none here (an encounter here
-    // is kept as it is).
+    // here (the same record, values, time and operator: junctions are stored
+    // rounded), and encounters to take: of records that have none here, or
+    // whose encounter here is still the one both copies last shared (an
+    // encounter changed here as well is kept as it is here).
     std::vector<RepeatMeasurement> repeats;
     std::vector<RecordEncounter> encounters;
 
@@ -61,12 +63,16 @@ Missing missingHere(const std::vector<std::string_view>& heldPieces,
 
 // Adds to `missing` the repeats and encounters of the other copy's records
 // (those of `otherPieces`) that are not here. Records missing here keep their
-// identity when merged, so theirs count too.
+// identity when merged, so theirs count too. `sharedEncounters` are the
+// encounters as both copies last had them (the companion as loaded or saved
+// here): one removed here since is not taken back unless the other copy
+// changed it.
 void addRepeatsAndEncounters(Missing& missing, const std::vector<std::string_view>& otherPieces,
                              const std::vector<RepeatMeasurement>& heldRepeats,
                              const std::vector<RecordEncounter>& heldEncounters,
                              const std::vector<RepeatMeasurement>& otherRepeats,
-                             const std::vector<RecordEncounter>& otherEncounters);
+                             const std::vector<RecordEncounter>& otherEncounters,
+                             const std::vector<RecordEncounter>& sharedEncounters = {});
 
 } // namespace CatalogueMerge
 

@@ -205,7 +205,9 @@ void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> pho
                             std::optional<Encounter> encounter) {
     dataSet_.AppendRecord(line);
     modified_ = true;
-    if (encounter && *encounter == Encounter{})
+    // An unsound encounter would be refused with all the others when the
+    // companion is read again; the record is appended without it.
+    if (encounter && (*encounter == Encounter{} || encounter->problem()))
         encounter.reset();
     if (!photo && !encounter)
         return;
@@ -494,6 +496,7 @@ void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     dataSet_.setText(std::move(dataSetText));
     modified_ = false;
     companionChanged_ = false;
+    sharedEncounters_.clear();
     CatalogueState loaded;
     loaded.dataFilePath = path;
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
@@ -561,6 +564,7 @@ void Document::loadCompanion() {
     const auto records = identitiesOf(dataSet_.pieces());
     loaded.repeats = ofRecords(read.repeats, records);
     loaded.encounters = ofRecords(read.encounters, records);
+    sharedEncounters_ = loaded.encounters;
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
     companionChanged_ = false;
     if (!read.leftOut.empty()) {
@@ -626,9 +630,16 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         dataSet_.pieces(), state_->entries, state_->decisions, otherPieces,
         PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
     CatalogueMerge::addRepeatsAndEncounters(missing, otherPieces, state_->repeats,
-                                            state_->encounters, other.repeats, other.encounters);
-    if (!data.changed)
+                                            state_->encounters, other.repeats, other.encounters,
+                                            sharedEncounters_);
+    if (!data.changed) {
+        // An unchanged data file adds no records: what belongs to records
+        // removed here stays removed.
         missing.records.clear();
+        const auto held = identitiesOf(dataSet_.pieces());
+        missing.repeats = ofRecords(missing.repeats, held);
+        missing.encounters = ofRecords(missing.encounters, held);
+    }
     const FileGuard::OnDisk& changed = data.changed ? data : photos;
     // Files that hold nothing this program lacks (rows reordered or removed
     // elsewhere, a save of the same data by another copy) lose nothing when
@@ -689,8 +700,17 @@ void Document::merge(const CatalogueMerge::Missing& missing) {
         for (const Decision& decision : missing.decisions)
             next.decisions.recordDecision(decision);
         next.repeats.insert(next.repeats.end(), missing.repeats.begin(), missing.repeats.end());
-        next.encounters.insert(next.encounters.end(), missing.encounters.begin(),
-                               missing.encounters.end());
+        // An encounter taken replaces the one its record has here.
+        for (const RecordEncounter& taken : missing.encounters) {
+            const auto it = std::find_if(
+                next.encounters.begin(), next.encounters.end(), [&](const RecordEncounter& e) {
+                    return e.occurrence == taken.occurrence && e.recordLine == taken.recordLine;
+                });
+            if (it != next.encounters.end())
+                it->encounter = taken.encounter;
+            else
+                next.encounters.push_back(taken);
+        }
     });
 }
 
@@ -749,6 +769,7 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
         saved.decisionCount = decisions.size();
         next.entries = std::move(kept);
         next.repeats = std::move(repeats);
+        sharedEncounters_ = encounters;
         next.encounters = std::move(encounters);
         next.saved = std::move(saved);
     });

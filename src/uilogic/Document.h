@@ -242,6 +242,10 @@ private:
     // Repeats or encounters changed since the companion was last read or
     // written: they are no part of the data-set text, yet a load loses them.
     bool companionChanged_ = false;
+    // The encounters of the companion as last read or written here: what a
+    // copy elsewhere also started from, so that its changes can be told from
+    // those made here.
+    std::vector<RecordEncounter> sharedEncounters_;
     // Oldest first; only the last may be taken back (canUndo()).
     std::vector<UndoStep> undo_;
     FileGuard guard_{services_};

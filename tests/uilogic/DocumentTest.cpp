@@ -1,6 +1,7 @@
 #include "uilogic/Document.h"
 
 #include "FakePlatformServices.h"
+#include "exchange/PhotoCompanion.h"
 #include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
@@ -447,6 +448,52 @@ TEST_F(DocumentTest, RepeatsAndEncountersAreSavedAndAFaultInThemLosesNothingElse
         << services.messages[0].text;
     ASSERT_EQ(third.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
     EXPECT_EQ(services.files.at(companion + std::string(Document::kBrokenSuffix)), damaged);
+}
+
+// Two copies of the program save the same file in turn: what the other saved
+// is taken, once, and what was changed here stays.
+TEST_F(DocumentTest, ASaveOverAnotherCopysSaveTakesItsEncounterEditsAndNoRepeatTwice) {
+    const std::string path = "/field/catalogue.tor";
+    hold({kA, kB, kC, ""});
+    CatalogueState photos = *document.state();
+    for (PhotoEntry& entry : photos.entries)
+        entry.widthPixels = entry.heightPixels = 10;
+    document.restore(document.dataSet().text(), std::make_shared<const CatalogueState>(photos),
+                     false);
+    RepeatMeasurement clicked = repeatOf(kA, 1, "Ana");
+    clicked.segments[0] = PhotoSegment{{1.234567, 2.0}, {3.0, 4.0}}; // finer than the file keeps
+    document.addRepeats({clicked});
+    ASSERT_TRUE(document.setEncounter(1, seenAt("Ridge")));
+    ASSERT_TRUE(document.setEncounter(2, seenAt("Ridge")));
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+
+    Document other{services, "KORVEX"};
+    const auto read = other.readDataFile(path);
+    ASSERT_TRUE(read.has_value());
+    other.takeDataFile(path, read->dataSetText);
+    other.loadCompanion();
+    ASSERT_TRUE(other.setEncounter(2, seenAt("Marsh")));
+    ASSERT_TRUE(other.setEncounter(3, seenAt("Marsh")));
+    ASSERT_EQ(other.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+
+    // Here record 1 changes; record 3 goes, its encounter there with it.
+    ASSERT_TRUE(document.setEncounter(1, seenAt("Dune")));
+    ASSERT_TRUE(document.deleteRecord(3));
+    services.choiceAnswers = {Document::kMergeAndSave};
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("It holds 1 encounter that is not here"),
+              std::string::npos)
+        << services.messages[0].text;
+    EXPECT_EQ(document.repeats().size(), 1U);
+    ASSERT_NE(document.encounterOf(1), nullptr);
+    EXPECT_EQ(document.encounterOf(1)->site, "Dune");  // changed here: kept
+    EXPECT_EQ(document.encounterOf(2)->site, "Marsh"); // changed there only: taken
+    EXPECT_EQ(document.encounters().size(), 2U);
+    const auto back = PhotoCompanion::read(services.files.at(path + ".photos.json"), "/field");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.repeats.size(), 1U);
+    EXPECT_EQ(back.encounters, document.encounters());
 }
 
 } // namespace korvex
