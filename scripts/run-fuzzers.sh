@@ -24,7 +24,13 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DKORVEX_BUILD_UI=OFF -DKORVEX_BUILD_TESTS=OFF -DKORVEX_BUILD_BENCH=OFF \
     -DKORVEX_BUILD_FUZZERS=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build"
+# Only the fuzzers (one a corpus folder) and what they link: the batch tool
+# is no fuzzer's.
+targets=()
+for corpus in "$root"/fuzz/corpus/*/; do
+  targets+=("$(basename "$corpus")")
+done
+cmake --build "$build" --target "${targets[@]}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/korvex-fuzz.XXXXXX")
 failed=()
