@@ -7,6 +7,7 @@
 #include "model/RecordLine.h"
 
 #include <algorithm>
+#include <string_view>
 #include <cmath>
 #include <map>
 #include <set>
@@ -380,6 +381,25 @@ std::string Repeatability::report() const {
         }
     }
     return out;
+}
+
+Repeatability::Texts
+Repeatability::textsOf(
+    const std::vector<std::pair<std::size_t, const RepeatMeasurement*>>& numbered) {
+    const auto withoutBreaks = [](std::string text) {
+        std::replace_if(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; },
+                        ' ');
+        return text;
+    };
+    Texts texts;
+    for (const auto& [number, repeat] : numbered) {
+        texts.repeats += std::to_string(number) + '\t' + withoutBreaks(repeat->values);
+        texts.repeats += DataSet::kLineEnd;
+        if (repeat->operatorName.find_first_of(SpecimenRecord::kFieldBreakers) == std::string::npos)
+            texts.operators += repeat->operatorName;
+        texts.operators += DataSet::kLineEnd;
+    }
+    return texts;
 }
 
 } // namespace korvex

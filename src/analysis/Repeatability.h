@@ -2,6 +2,7 @@
 
 #include "analysis/Catalogue.h"
 #include "analysis/DistancePasses.h"
+#include "model/RepeatMeasurement.h"
 #include "model/SeamGroup.h"
 
 #include <array>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -42,6 +44,18 @@ public:
     // The lines of an operators text, without their line ends; a final line
     // end does not start another line.
     static std::vector<std::string> operatorLines(std::string_view text);
+
+    // Kept repeats, each with its record's number, as a repeats text and an
+    // operators text take them: per repeat, in the given order, its record's
+    // number, TAB and its values after an empty code; and who made it (an
+    // empty line: not known). A name or value that would break its line (TAB
+    // in a name, CR or LF anywhere) is written as not known or blank.
+    struct Texts {
+        std::string repeats;
+        std::string operators;
+    };
+    static Texts
+    textsOf(const std::vector<std::pair<std::size_t, const RepeatMeasurement*>>& numbered);
 
     // The figures of one seam; a figure that cannot be computed (fewer than
     // two measured records, no record measured twice, a zero denominator) is

@@ -410,27 +410,20 @@ int BatchCommands::repeatability(const Options& options) {
     std::size_t strays = 0;
     if (!fromFile) {
         // The companion's repeats in the repeats text's own form, so that
-        // both are read by the one rule.
-        std::vector<std::string> names;
+        // both are read by the one rule, as the window reads them.
+        std::vector<std::pair<std::size_t, const RepeatMeasurement*>> numbered;
         const auto numbers = recordNumbers(dataSetText);
         if (const PhotoCompanion::ReadResult* read = companion(options))
             for (const RepeatMeasurement& repeat : read->repeats) {
                 const auto it = numbers.find({repeat.recordLine, repeat.occurrence});
-                if (it == numbers.end()) {
+                if (it == numbers.end())
                     ++strays;
-                    continue;
-                }
-                // A line break would split the repeat over two lines of the text.
-                if (repeat.values.find_first_of("\r\n") != std::string::npos) {
-                    err_ << "korvex-batch: the companion: a repeat of record " << it->second
-                         << " holds a line break in its values, left out\n";
-                    continue;
-                }
-                repeatsText += std::to_string(it->second) + "\trepeat" + repeat.values + "\n";
-                names.push_back(repeat.operatorName);
+                else
+                    numbered.emplace_back(it->second, &repeat);
             }
-        if (std::any_of(names.begin(), names.end(), [](const auto& n) { return !n.empty(); }))
-            operators = std::move(names);
+        const auto texts = Repeatability::textsOf(numbered);
+        repeatsText = texts.repeats;
+        operators = Repeatability::operatorLines(texts.operators);
     } else if (!readInput(repeatsPath->second, repeatsText)) {
         return kUnreadable;
     }

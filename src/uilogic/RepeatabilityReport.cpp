@@ -19,25 +19,10 @@ std::string figure(const std::optional<double>& value) {
     return value ? fixedText(*value, kDecimals) : std::string();
 }
 
-std::string withoutBreaks(std::string text, std::string_view breakers) {
-    std::replace_if(
-        text.begin(), text.end(),
-        [breakers](char c) { return breakers.find(c) != std::string_view::npos; }, ' ');
-    return text;
-}
-
 } // namespace
 
 RepeatabilityReport::BatchTexts RepeatabilityReport::batchTexts(const Document& document) {
-    BatchTexts texts;
-    for (const auto& [number, repeat] : document.repeatsByRecord()) {
-        texts.repeats += std::to_string(number) + '\t' + withoutBreaks(repeat->values, "\r\n");
-        texts.repeats += DataSet::kLineEnd;
-        if (repeat->operatorName.find_first_of(SpecimenRecord::kFieldBreakers) == std::string::npos)
-            texts.operators += repeat->operatorName;
-        texts.operators += DataSet::kLineEnd;
-    }
-    return texts;
+    return Repeatability::textsOf(document.repeatsByRecord());
 }
 
 RepeatabilityReport::RepeatabilityReport(const Document& document, const std::string& pattern)

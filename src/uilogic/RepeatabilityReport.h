@@ -22,14 +22,8 @@ public:
         "No record has been measured again yet: use Catalogue › Measure Again…";
 
     // The Document's repeats as the batch tool's --repeats-text and
-    // --operators-text take them: per repeat, in the order kept, its record's
-    // number, TAB, and its values after an empty code; and who made it (an
-    // empty line: not known). A name or value that would break its line
-    // (TAB in a name, CR or LF anywhere) is written as not known or blank.
-    struct BatchTexts {
-        std::string repeats;
-        std::string operators;
-    };
+    // --operators-text take them (Repeatability::textsOf), in the order kept.
+    using BatchTexts = Repeatability::Texts;
     static BatchTexts batchTexts(const Document& document);
 
     // The report on `document`, its records' animals read by `pattern` (the
