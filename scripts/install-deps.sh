@@ -2,7 +2,7 @@
 # Installs, with apt-get, whatever the build, the tests and the program need and the machine lacks.
 # Safe to run again: it installs nothing when every package is present.
 # clang builds the fuzzers; libclang-rt-dev holds libFuzzer and clang's sanitizer runtimes,
-# which clang alone (installed without recommends) lacks.
+# which clang alone (installed without recommends) lacks. lld links the test programs faster.
 # Qt Charts' CMake package needs Qt OpenGL's, which Debian ships in libqt6opengl6-dev.
 # OpenCV comes as its two modules only: the meta-package libopencv-dev would bring Qt 5.
 set -euo pipefail
@@ -16,7 +16,7 @@ packages=(
   libopencv-imgproc-dev
   libexiv2-dev
   fonts-liberation2
-  clang libclang-rt-dev
+  clang libclang-rt-dev lld
 )
 # Without a display the program can still be run under a virtual X server.
 if [ "${1:-}" = "--run" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -1,0 +1,2 @@
+// Empty: the target exists to precompile the test framework header for the
+// test programs (tests/CMakeLists.txt).
