@@ -452,6 +452,13 @@ TEST(PhotoCompanion, ReadsWhatJsonAllows) {
     std::string escapedKey = document("1", kGoodEntry);
     escapedKey.replace(escapedKey.find("\"format\""), 8, R"("\u0066ormat")");
     EXPECT_EQ(line(PhotoCompanion::read(escapedKey, kFolder)), "A1\t1");
+    // Keys are mostly read where they lie; one with an escape means the same.
+    std::string escapedInEntry = kGoodEntry;
+    escapedInEntry.replace(escapedInEntry.find("\"M1\""), 4, R"("M\u0031")");
+    escapedInEntry.replace(escapedInEntry.find("\"photo\""), 7, R"("phot\u006f")");
+    const auto escapedRead = readEntry(escapedInEntry);
+    ASSERT_TRUE(escapedRead.ok) << escapedRead.error;
+    EXPECT_EQ(escapedRead.entries, readEntry(kGoodEntry).entries);
     EXPECT_EQ(
         line(PhotoCompanion::read(
             withField("\"later\": " + std::string(100, '[') + std::string(100, ']')), kFolder)),
