@@ -222,12 +222,51 @@ std::string CaptureHistories::secrName(std::string_view name) {
     return out.empty() ? std::string("_") : out;
 }
 
+std::vector<std::string> CaptureHistories::secrNames(const std::vector<std::string_view>& names) {
+    std::vector<std::string> out;
+    out.reserve(names.size());
+    std::set<std::string> taken;
+    for (const std::string_view name : names)
+        taken.insert(secrName(name));
+    std::set<std::string> given;
+    for (const std::string_view name : names) {
+        std::string written = secrName(name);
+        if (!given.insert(written).second) {
+            int n = 2;
+            while (taken.count(written + '_' + std::to_string(n)) != 0)
+                ++n;
+            std::string unique = written + '_' + std::to_string(n);
+            taken.insert(unique);
+            given.insert(unique);
+            written = std::move(unique);
+        }
+        out.push_back(std::move(written));
+    }
+    return out;
+}
+
+std::vector<std::string> CaptureHistories::secrSiteNames() const {
+    std::vector<std::string_view> names;
+    for (const Site& s : sites_)
+        names.push_back(s.name);
+    return secrNames(names);
+}
+
 std::string CaptureHistories::secrCaptures() const {
+    std::vector<std::string_view> names;
+    for (const Individual& i : individuals_)
+        names.push_back(i.name);
+    const std::vector<std::string> individuals = secrNames(names);
+    const std::vector<std::string> siteNames = secrSiteNames();
+    std::map<std::string_view, std::string_view> sites;
+    for (std::size_t i = 0; i < sites_.size(); ++i)
+        sites.emplace(sites_[i].name, siteNames[i]);
     std::string out = "# Session ID Occasion Detector";
     out += kLineEnd;
     for (const Detection& d : detections_) {
-        out += "1 " + secrName(individuals_[d.individual].name) + ' ' +
-               std::to_string(d.occasion + 1) + ' ' + secrName(d.site);
+        const auto site = sites.find(d.site);
+        out += "1 " + individuals[d.individual] + ' ' + std::to_string(d.occasion + 1) + ' ' +
+               (site != sites.end() ? std::string(site->second) : secrName(d.site));
         out += kLineEnd;
     }
     return out;
@@ -247,16 +286,18 @@ std::string CaptureHistories::secrTraps(std::vector<std::string>& unpositioned) 
     const double radians = std::numbers::pi / 180.0;
     const double cosine =
         positioned == 0 ? 1.0 : std::cos(sumLat / static_cast<double>(positioned) * radians);
+    const std::vector<std::string> names = secrSiteNames();
     std::string out = "# Detector x y";
     out += kLineEnd;
-    for (const Site& s : sites_) {
+    for (std::size_t i = 0; i < sites_.size(); ++i) {
+        const Site& s = sites_[i];
         if (!s.latitude || !s.longitude) {
             unpositioned.push_back(s.name);
             continue;
         }
         const double x = (*s.longitude - minLon) * radians * kEarthRadius * cosine;
         const double y = (*s.latitude - minLat) * radians * kEarthRadius;
-        out += secrName(s.name) + ' ' + fixedText(x, 2) + ' ' + fixedText(y, 2);
+        out += names[i] + ' ' + fixedText(x, 2) + ' ' + fixedText(y, 2);
         out += kLineEnd;
     }
     return out;

@@ -81,7 +81,9 @@ public:
     std::string rcapture() const;
     // secr capture file, "Session ID Occasion Detector", one detection per
     // line, session 1, occasions from 1, the site as detector. Blanks in
-    // names become '_' so that each line stays four fields.
+    // names become '_' so that each line stays four fields; two individuals
+    // or sites that would then be written alike ("T 1" and "T_1") are told
+    // apart, the later one by "_2", "_3", ..., rather than made one.
     std::string secrCaptures() const;
     // secr trap file, "Detector x y": each site with a position, in metres
     // east and north of the south-west corner of the sites (an equirectangular
@@ -103,6 +105,11 @@ public:
     static std::string secrName(std::string_view name);
 
 private:
+    // secrName of each of `names` (distinct), made unique as secrCaptures says.
+    static std::vector<std::string> secrNames(const std::vector<std::string_view>& names);
+    // Those of sites(), the same in the capture and the trap file.
+    std::vector<std::string> secrSiteNames() const;
+
     std::vector<Occasion> occasions_;
     std::vector<Individual> individuals_;
     std::vector<Detection> detections_;

@@ -150,4 +150,21 @@ TEST(CaptureHistories, NamesStayWholeInEveryFormat) {
               "# Session ID Occasion Detector\r\n1 q_r,s 1 Big_Oak\r\n1 t_1*/x 1 Big_Oak\r\n");
 }
 
+TEST(CaptureHistories, NamesSecrWouldWriteAlikeStayApartInBothFiles) {
+    const std::string text = recordLine("T 1") + recordLine("T_1") + recordLine("T_1_2");
+    const Encounter oak = at("2019-05-01", "Big Oak", 36.9, -5.3);
+    const Encounter oak2 = at("2019-05-01", "Big_Oak", 36.9, -5.2);
+    const auto h = CaptureHistories::build(
+        Catalogue::read(text, Individuals()), Individuals(), {{1, oak}, {2, oak2}, {3, oak}},
+        {{CalendarDate{2019, 1, 1}, CalendarDate{2019, 12, 31}}});
+    EXPECT_EQ(h.secrCaptures(), "# Session ID Occasion Detector\r\n"
+                                "1 t_1 1 Big_Oak\r\n"
+                                "1 t_1_3 1 Big_Oak_2\r\n"
+                                "1 t_1_2 1 Big_Oak\r\n");
+    std::vector<std::string> unpositioned;
+    const std::string traps = h.secrTraps(unpositioned);
+    EXPECT_EQ(traps.substr(0, traps.find(' ', traps.find("\r\n"))), "# Detector x y\r\nBig_Oak");
+    EXPECT_NE(traps.find("\r\nBig_Oak_2 "), std::string::npos) << traps;
+}
+
 } // namespace
