@@ -145,9 +145,15 @@ CaptureHistories CaptureHistories::build(const Catalogue& catalogue, const Indiv
         position[order[k]] = k;
         h.individuals_.push_back({names[order[k]], caught[order[k]]});
     }
-    for (const auto& [individual, occasion, site] : seen) {
+    for (auto it = seen.begin(); it != seen.end(); ++it) {
+        const auto& [individual, occasion, site] = *it;
         if (site.empty()) {
-            ++h.withoutSite_;
+            // Sorted first among the animal's sites of that occasion: a
+            // capture is lost only when none of its records names one.
+            const auto next = std::next(it);
+            if (next == seen.end() || std::get<0>(*next) != individual ||
+                std::get<1>(*next) != occasion)
+                ++h.withoutSite_;
             continue;
         }
         h.detections_.push_back({position[individual], occasion, site});

@@ -71,7 +71,8 @@ public:
     std::size_t undated() const { return undated_; }
     // Records with a date in no occasion.
     std::size_t outside() const { return outside_; }
-    // Detections dropped from the secr capture file for want of a site.
+    // Captures (an individual on an occasion) missing from the secr capture
+    // file because none of the individual's records of that occasion names a site.
     std::size_t withoutSite() const { return withoutSite_; }
 
     // All texts end every line with CR LF.

@@ -150,6 +150,16 @@ TEST(CaptureHistories, NamesStayWholeInEveryFormat) {
               "# Session ID Occasion Detector\r\n1 q_r,s 1 Big_Oak\r\n1 t_1*/x 1 Big_Oak\r\n");
 }
 
+TEST(CaptureHistories, ACaptureLacksASiteOnlyWhenNoneOfItsRecordsNamesOne) {
+    const std::string text = recordLine("A") + recordLine("A") + recordLine("B");
+    const auto h = CaptureHistories::build(
+        Catalogue::read(text, Individuals()), Individuals(),
+        {{1, at("2019-05-01")}, {2, at("2019-05-02", "Oak")}, {3, at("2019-05-01")}},
+        {{CalendarDate{2019, 1, 1}, CalendarDate{2019, 12, 31}}});
+    EXPECT_EQ(h.secrCaptures(), "# Session ID Occasion Detector\r\n1 a 1 Oak\r\n");
+    EXPECT_EQ(h.withoutSite(), 1u) << "b's capture only";
+}
+
 TEST(CaptureHistories, NamesSecrWouldWriteAlikeStayApartInBothFiles) {
     const std::string text = recordLine("T 1") + recordLine("T_1") + recordLine("T_1_2");
     const Encounter oak = at("2019-05-01", "Big Oak", 36.9, -5.3);
@@ -161,6 +171,7 @@ TEST(CaptureHistories, NamesSecrWouldWriteAlikeStayApartInBothFiles) {
                                 "1 t_1 1 Big_Oak\r\n"
                                 "1 t_1_3 1 Big_Oak_2\r\n"
                                 "1 t_1_2 1 Big_Oak\r\n");
+    EXPECT_EQ(h.withoutSite(), 0u);
     std::vector<std::string> unpositioned;
     const std::string traps = h.secrTraps(unpositioned);
     EXPECT_EQ(traps.substr(0, traps.find(' ', traps.find("\r\n"))), "# Detector x y\r\nBig_Oak");
