@@ -104,7 +104,9 @@ public:
 
     Table overall;
     Spread nearestOtherD; // per measured record, D from its original to the nearest other animal
-    std::optional<double> ratio;          // repeat-D median / nearest-other-D median
+    // repeat-D median / nearest-other-D median; empty without both, when the
+    // second is 0, or when either is +infinity (distances not computed)
+    std::optional<double> ratio;
     std::vector<OperatorTable> operators; // by name, byte order; only repeats that name one
     std::vector<Bias> biases;             // every pair of operators with a record in common
     std::size_t unmatched = 0;            // repeats whose record number names no record
@@ -127,7 +129,8 @@ public:
     // median D of 0.21; the nearest other animal lies at a median D of 1.87:
     // 9 times farther." (medians to 2 decimals, the quotient of the two
     // medians as a whole number, to 1 decimal below 1). Without the
-    // quotient (a median of 0 moved) the sentence ends after the second
+    // quotient (a median of 0 moved, or of +infinity: distances that could
+    // not be computed) the sentence ends after the second
     // median; empty without both medians.
     std::string sentence() const;
 

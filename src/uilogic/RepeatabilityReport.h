@@ -66,7 +66,8 @@ public:
     std::string ratioText() const;
 
     // Both distributions of D as shares of their distances in `bars` equal
-    // bars from 0 to the largest distance of either, for one chart.
+    // bars from 0 to the largest distance of either, for one chart; a
+    // distance that could not be computed (+infinity) is in the last bar.
     struct Histogram {
         double barWidth = 0.0;
         std::vector<double> repeatD;       // empty without a repeat

@@ -64,10 +64,9 @@ TEST(Encounter, TheCalendarCheckTakesAnyNumbers) {
         int year, month, day;
         bool real;
     } cases[] = {
-        {2019, 1, 31, true},   {2019, 1, 32, false},  {2019, 1, 257, false},
-        {2019, 1, 513, false}, {2019, 1, -255, false}, {2019, 257, 1, false},
-        {2019, 0, 1, false},   {1, 1, 1, true},        {9999, 12, 31, true},
-        {10000, 1, 1, false},  {2000, 2, 29, true},   {1900, 2, 29, false},
+        {2019, 1, 31, true},    {2019, 1, 32, false},  {2019, 1, 257, false}, {2019, 1, 513, false},
+        {2019, 1, -255, false}, {2019, 257, 1, false}, {2019, 0, 1, false},   {1, 1, 1, true},
+        {9999, 12, 31, true},   {10000, 1, 1, false},  {2000, 2, 29, true},   {1900, 2, 29, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(CalendarDate::isReal(c.year, c.month, c.day), c.real)

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <numeric>
 #include <sstream>
@@ -132,6 +133,12 @@ TEST(RepeatabilityReport, SaysWhatItCanWhenAFigureCannotBeComputed) {
          {values},
          "Re-digitising moved a record by a median D of 0.00; no record of another animal is in "
          "the data set to compare it with."},
+        // Its one value read as infinite: no distance to it can be computed.
+        {"another animal beyond comparison",
+         "A" + values + "\r\nB\t1e400" + values.substr(4) + "\r\n",
+         {values},
+         "Re-digitising moved a record by a median D of 0.00; the nearest other animal lies at "
+         "a median D of Infinity."},
         {"a repeat cut short",
          "A" + values + "\r\nB" + values + "\r\n",
          {"\t0.1\t0.2"},
@@ -165,6 +172,14 @@ TEST(RepeatabilityReport, SaysWhatItCanWhenAFigureCannotBeComputed) {
                 EXPECT_NEAR(std::accumulate(shares->begin(), shares->end(), 0.0), 1.0, 1e-12);
             }
         EXPECT_GT(h.barWidth, 0.0);
+        EXPECT_TRUE(std::isfinite(h.barWidth)) << k.what;
+        if (std::string(k.what) == "another animal beyond comparison") {
+            // The chart spans the distances there are; the one that could
+            // not be computed stands in the last bar, as it ranks last.
+            ASSERT_EQ(h.nearestOtherD.size(), 20U);
+            EXPECT_EQ(h.nearestOtherD.back(), 1.0);
+            EXPECT_EQ(h.repeatD.front(), 1.0);
+        }
     }
 }
 
