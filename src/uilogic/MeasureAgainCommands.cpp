@@ -129,14 +129,36 @@ std::string MeasureAgainCommands::panelText() const {
            std::to_string(session_->seed());
 }
 
+const PhotoEntry* MeasureAgainCommands::entryNow(const PhotoEntry& picked) const {
+    const PhotoEntry* found = nullptr;
+    std::size_t alike = 0;
+    for (const PhotoEntry& entry : model_.document().photoEntries()) {
+        PhotoEntry asPicked = entry;
+        asPicked.recordLine = picked.recordLine;
+        asPicked.occurrence = picked.occurrence;
+        if (!(asPicked == picked))
+            continue;
+        if (entry.occurrence == picked.occurrence && entry.recordLine == picked.recordLine)
+            return &entry;
+        found = &entry;
+        ++alike;
+    }
+    // Two records appended alike on one photo cannot be told apart.
+    return alike == 1 ? found : nullptr;
+}
+
 void MeasureAgainCommands::showCurrent() {
     while (session_ && !session_->finished()) {
         const PhotoEntry shown = *session_->photoToShow();
         const std::size_t number = session_->current()->recordNumber;
-        const auto located = model_.photoRecords().locate(shown.recordLine, shown.occurrence);
+        const PhotoEntry* now = entryNow(*session_->current()->entry);
+        const auto located = now ? model_.photoRecords().locate(now->recordLine, now->occurrence)
+                                 : model_.photoRecords().locate(shown.recordLine, shown.occurrence);
         std::string trouble;
         std::optional<PlatformServices::PictureResult> picture;
-        if (!located.path) {
+        if (!located.entry) {
+            trouble = "Record " + std::to_string(number) + " is no longer in the data set.";
+        } else if (!located.path) {
             const auto& tried = located.tried;
             trouble = "The photo of record " + std::to_string(number) + " was not found at " +
                       quoted(shown.photoPath);
@@ -237,9 +259,15 @@ void MeasureAgainCommands::keep() {
         atSize.segments = clicked;
         segments = PhotoRecords::segmentsAtSize(atSize, stored.widthPixels, stored.heightPixels);
     }
+    const PhotoEntry* now = entryNow(*session_->current()->entry);
     session_->keep(sheet, segments, services_.currentTimeUtc());
     ++made_;
-    taken_ += model_.document().addRepeats({session_->kept().back()});
+    RepeatMeasurement repeat = session_->kept().back();
+    if (now) {
+        repeat.recordLine = now->recordLine;
+        repeat.occurrence = now->occurrence;
+    }
+    taken_ += model_.document().addRepeats({repeat});
     showCurrent();
 }
 

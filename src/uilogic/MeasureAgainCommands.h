@@ -26,7 +26,8 @@ class MainWindowModel;
 // The records are picked from the catalogue as it was at the start, which
 // this keeps alive: the user may go on changing the data set meanwhile, and
 // a repeat whose record is gone by the time it is kept is not kept (the
-// final message says so).
+// final message says so), and one whose record was renamed or moved
+// meanwhile is kept for that record as it is now.
 class MeasureAgainCommands {
 public:
     static constexpr const char* kTitle = "Measure Again";
@@ -71,6 +72,11 @@ public:
     void stop();
 
 private:
+    // The photo entry of a target as the Document holds it now: entries
+    // follow their records when these are renamed or move, so this names the
+    // record as it is now. Nothing when no entry is that one (its record is
+    // gone, or was stored again on another photo).
+    const PhotoEntry* entryNow(const PhotoEntry& picked) const;
     // Opens the photo of the session's current record, asking Skip or Stop
     // while one cannot be found or opened; ends the session once finished.
     void showCurrent();
