@@ -153,7 +153,7 @@ std::string EncounterTable::text(std::size_t row, Column column) const {
         return when;
     }
     case SiteColumn:
-        return e.site;
+        return TextEncoding::toDisplayUtf8(e.site);
     case SitesColumn:
         return std::to_string(r.sitesOfIndividual);
     case LatitudeColumn:
@@ -161,9 +161,9 @@ std::string EncounterTable::text(std::size_t row, Column column) const {
     case LongitudeColumn:
         return Encounter::degreesText(e.longitude);
     case ObserverColumn:
-        return e.observer;
+        return TextEncoding::toDisplayUtf8(e.observer);
     case NoteColumn:
-        return e.note;
+        return TextEncoding::toDisplayUtf8(e.note);
     case PhotoColumn:
         return TextEncoding::toDisplayUtf8(r.photo);
     case kColumnCount:

@@ -58,6 +58,8 @@ TEST_F(EncounterTableTest, CsvQuotesOnlyTheFieldsThatNeedIt) {
         {"two\r\nlines", "\"two\r\nlines\""},
         {"line\nfeed", "\"line\nfeed\""},
         {"Žabník", "Žabník"},
+        // Bytes from an 8-bit file (Windows-1250) are shown, and written, as UTF-8.
+        {"\x8E" "abn\xEDk", "Žabník"},
     };
     std::string want = kHeaderCsv;
     std::size_t record = 0;
