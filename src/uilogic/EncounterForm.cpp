@@ -1,5 +1,6 @@
 #include "uilogic/EncounterForm.h"
 
+#include "exchange/TextEncoding.h"
 #include "model/RecordLine.h"
 #include "uilogic/MainWindowModel.h"
 #include "uilogic/PathText.h"
@@ -52,11 +53,13 @@ EncounterForm::Fields EncounterForm::fieldsOf(const Encounter& encounter) {
     fields.date = when.substr(0, 10);
     if (when.size() > 11)
         fields.time = when.substr(11);
-    fields.site = encounter.site;
+    // The dialog shows UTF-8: bytes from an 8-bit file would come back from
+    // it as replacement marks.
+    fields.site = TextEncoding::toDisplayUtf8(encounter.site);
     fields.latitude = Encounter::degreesText(encounter.latitude);
     fields.longitude = Encounter::degreesText(encounter.longitude);
-    fields.observer = encounter.observer;
-    fields.note = encounter.note;
+    fields.observer = TextEncoding::toDisplayUtf8(encounter.observer);
+    fields.note = TextEncoding::toDisplayUtf8(encounter.note);
     return fields;
 }
 

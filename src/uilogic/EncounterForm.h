@@ -46,6 +46,7 @@ public:
 
         bool operator==(const Fields&) const = default;
     };
+    // Texts that are not UTF-8 (from an 8-bit file) as the windows show them.
     static Fields fieldsOf(const Encounter& encounter);
 
     // What the fields say, blanks around each text dropped: the encounter,

@@ -86,6 +86,16 @@ TEST(EncounterForm, FieldsOfAnEncounterReadBackAsTheSameEncounter) {
     EXPECT_EQ(EncounterForm::read(fields).encounter, e);
     e.secondsOfDay.reset();
     EXPECT_EQ(EncounterForm::fieldsOf(e).time, "");
+
+    // Texts from an 8-bit file (Windows-1250) open as the UTF-8 the dialog
+    // shows, so that OK stores the same words rather than replacement marks.
+    e.site = "\x8E" "abn\xEDk";
+    e.observer = "Du\x9A" "an";
+    e.note = "\xE8" "erven\xFD";
+    const Fields eightBit = EncounterForm::fieldsOf(e);
+    EXPECT_EQ(eightBit.site, "Žabník");
+    EXPECT_EQ(eightBit.observer, "Dušan");
+    EXPECT_EQ(eightBit.note, "červený");
 }
 
 // A photo with Exif as a camera writes it, in a folder of its own; the
