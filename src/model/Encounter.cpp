@@ -174,8 +174,10 @@ std::optional<std::string> Encounter::problem() const {
     if (longitude && !isLongitude(*longitude))
         return std::string("The longitude lies beyond \xC2\xB1"
                            "180 degrees.");
-    if (secondsOfDay && (!date || *secondsOfDay < 0 || *secondsOfDay >= 86400))
+    if (secondsOfDay && !date)
         return std::string("A time of day needs a date.");
+    if (secondsOfDay && (*secondsOfDay < 0 || *secondsOfDay >= 86400))
+        return std::string("The time of day lies beyond 23:59:59.");
     if (date && !CalendarDate::isReal(date->year, date->month, date->day))
         return std::string("The date does not exist in the calendar.");
     return std::nullopt;

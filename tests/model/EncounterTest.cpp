@@ -77,6 +77,27 @@ TEST(Encounter, TheCalendarCheckTakesAnyNumbers) {
     }
 }
 
+TEST(Encounter, AProblemSaysWhatIsWrong) {
+    const CalendarDate day{2019, 5, 1};
+    const struct {
+        std::optional<CalendarDate> date;
+        std::optional<int> seconds;
+        const char* problem; // empty: sound
+    } cases[] = {
+        {day, 0, ""},
+        {day, 86399, ""},
+        {std::nullopt, 0, "A time of day needs a date."},
+        {day, 86400, "The time of day lies beyond 23:59:59."},
+        {day, -1, "The time of day lies beyond 23:59:59."},
+    };
+    for (const auto& c : cases) {
+        Encounter e;
+        e.date = c.date;
+        e.secondsOfDay = c.seconds;
+        EXPECT_EQ(e.problem().value_or(""), c.problem) << *c.seconds;
+    }
+}
+
 TEST(Encounter, PositionsStayWithinTheirDegrees) {
     const struct {
         bool latitude;
