@@ -121,6 +121,10 @@ Repeatability::SeamFigures seamFigures(const std::vector<Measured>& records, std
         if (denominator != 0.0)
             figures.repeatability = (msb - *msw) / denominator;
     }
+    // A value read as infinite leaves nothing to compute but NaN.
+    for (auto* figure : {&figures.mean, &figures.sdWithin, &figures.repeatability})
+        if (*figure && !std::isfinite(**figure))
+            figure->reset();
     return figures;
 }
 

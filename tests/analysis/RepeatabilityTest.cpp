@@ -116,10 +116,12 @@ TEST(Repeatability, NoRatioFromADistanceThatCannotBeComputed) {
         const char* what;
         std::string original; // M1 of record 1, measured again at 0.2
         std::string other;    // M1 of record 2, another animal
+        const char* m1;       // the report's M1 line
     };
     const Case cases[] = {
-        {"the other animal", "0.1", "1e400"},
-        {"the record itself", "1e400", "0.5"},
+        {"the other animal", "0.1", "1e400", "M1\t0.1500\t0.0707\t"},
+        // Figures of an infinite value cannot be computed: empty, not NaN.
+        {"the record itself", "1e400", "0.5", "M1\t\t\t"},
     };
     for (const Case& c : cases) {
         RepeatRun r;
@@ -131,6 +133,8 @@ TEST(Repeatability, NoRatioFromADistanceThatCannotBeComputed) {
         const auto lines = reportLines(result.report());
         ASSERT_EQ(lines.size(), 32u) << c.what;
         EXPECT_EQ(lines[31], "ratio\t") << c.what;
+        EXPECT_EQ(lines[1], c.m1) << c.what;
+        EXPECT_EQ(lines[2], "M2\t0.1000\t0.0000\t") << c.what;
         EXPECT_EQ(result.sentence().find("times farther"), std::string::npos) << c.what;
     }
 }
