@@ -6,6 +6,7 @@
 #include "uilogic/PathText.h"
 
 #include <filesystem>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -118,6 +119,13 @@ std::optional<EncounterForm> EncounterForm::forShownRecord(PlatformServices& ser
     const RecordIdentity record = model.document().identityOf(*n);
     auto photo = model.photoRecords().locate(record.recordLine, record.occurrence).path;
     return EncounterForm(services, model.document(), *n, std::move(photo));
+}
+
+std::vector<std::string> EncounterForm::siteChoices() const {
+    std::set<std::string> shown;
+    for (const std::string& name : document_.siteNames())
+        shown.insert(TextEncoding::toDisplayUtf8(name));
+    return {shown.begin(), shown.end()};
 }
 
 void EncounterForm::say(const std::string& text, PlatformServices::Icon icon) {

@@ -98,6 +98,19 @@ TEST(EncounterForm, FieldsOfAnEncounterReadBackAsTheSameEncounter) {
     EXPECT_EQ(eightBit.note, "červený");
 }
 
+TEST(EncounterForm, EachSiteIsOfferedOnceAsTheDialogShowsIt) {
+    test::FakePlatformServices services;
+    Document document(services, "KORVEX");
+    const char* sites[] = {"Pond", "\x8E" "abn\xEDk", "Žabník", ""};
+    for (std::size_t i = 0; i < std::size(sites); ++i) {
+        Encounter e;
+        e.site = sites[i];
+        document.appendRecord("T" + std::to_string(i) + "\t1\t2", std::nullopt, e);
+    }
+    const EncounterForm form(services, document, "T9", Encounter{}, std::nullopt);
+    EXPECT_EQ(form.siteChoices(), (std::vector<std::string>{"Pond", "Žabník"}));
+}
+
 // A photo with Exif as a camera writes it, in a folder of its own; the
 // fake services know it as a picture of 6000 x 4000 pixels.
 class EncounterAppendTest : public test::MainWindowFixture {
