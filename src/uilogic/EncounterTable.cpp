@@ -118,8 +118,9 @@ void EncounterTable::refreshValues() {
         r.individual = individuals_.individualOf(SpecimenRecord::codeOf(pieces[i]));
         if (const auto it = encounters.find(i + 1); it != encounters.end()) {
             r.encounter = &it->second;
+            // Counted as shown: one site in either encoding is one site.
             if (!it->second.site.empty())
-                sites[r.individual].insert(it->second.site);
+                sites[r.individual].insert(TextEncoding::toDisplayUtf8(it->second.site));
         }
         if (const auto it = photos.find({pieces[i], occurrence}); it != photos.end())
             r.photo = std::filesystem::path(it->second->photoPath).filename().string();

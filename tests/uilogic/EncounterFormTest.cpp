@@ -52,8 +52,8 @@ TEST(EncounterForm, ReadsTheFieldsAndNamesTheFirstOneThatIsWrong) {
     };
     for (const auto& c : cases) {
         const auto reading = EncounterForm::read(c.typed);
-        const std::string label = c.typed.date + "|" + c.typed.time + "|" + c.typed.latitude +
-                                  "|" + c.typed.longitude;
+        const std::string label =
+            c.typed.date + "|" + c.typed.time + "|" + c.typed.latitude + "|" + c.typed.longitude;
         EXPECT_EQ(reading.field, c.wrong) << label;
         EXPECT_EQ(reading.encounter.has_value(), !c.wrong.has_value()) << label;
         EXPECT_NE(reading.message.find(c.says), std::string::npos)
@@ -89,9 +89,9 @@ TEST(EncounterForm, FieldsOfAnEncounterReadBackAsTheSameEncounter) {
 
     // Texts from an 8-bit file (Windows-1250) open as the UTF-8 the dialog
     // shows, so that OK stores the same words rather than replacement marks.
-    e.site = "\x8E" "abn\xEDk";
-    e.observer = "Du\x9A" "an";
-    e.note = "\xE8" "erven\xFD";
+    e.site = "\216abn\355k";
+    e.observer = "Du\232an";
+    e.note = "\350erven\375";
     const Fields eightBit = EncounterForm::fieldsOf(e);
     EXPECT_EQ(eightBit.site, "Žabník");
     EXPECT_EQ(eightBit.observer, "Dušan");
@@ -101,7 +101,7 @@ TEST(EncounterForm, FieldsOfAnEncounterReadBackAsTheSameEncounter) {
 TEST(EncounterForm, EachSiteIsOfferedOnceAsTheDialogShowsIt) {
     test::FakePlatformServices services;
     Document document(services, "KORVEX");
-    const char* sites[] = {"Pond", "\x8E" "abn\xEDk", "Žabník", ""};
+    const char* sites[] = {"Pond", "\216abn\355k", "Žabník", ""};
     for (std::size_t i = 0; i < std::size(sites); ++i) {
         Encounter e;
         e.site = sites[i];
