@@ -46,6 +46,12 @@ RepeatabilityReport::RepeatabilityReport(const Document& document, const std::st
     const auto repeats = Repeatability::readRepeats(texts.repeats, problems_, &operators);
     const std::string& dataSetText = document.dataSet().text();
     result_ = Repeatability::run(Catalogue::read(dataSetText, *individuals), repeats);
+    // Every repeat here names a record of the data set, so one the core found
+    // no record for belongs to a line the comparison does not read as one.
+    if (const std::size_t n = result_.unmatched; n > 0)
+        problems_.push_back(n == 1 ? "1 repeat: its record has fewer than a code and 28 values"
+                                   : std::to_string(n) + " repeats: their records have fewer "
+                                                         "than a code and 28 values");
 }
 
 std::string RepeatabilityReport::sentence() const {

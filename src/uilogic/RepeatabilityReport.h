@@ -35,7 +35,8 @@ public:
     const Repeatability& result() const { return result_; }
     // Repeats the Document holds; not all need be readable.
     std::size_t repeatCount() const { return repeatCount_; }
-    // Repeats left out, each with why (as the batch tool says on stderr).
+    // Repeats left out, each with why (as the batch tool says on stderr);
+    // those of records cut short in one sentence at the end.
     const std::vector<std::string>& problems() const { return problems_; }
     // How the records' animals were told apart.
     const std::string& animalsText() const { return animals_; }
