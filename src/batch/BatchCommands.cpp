@@ -685,8 +685,11 @@ int BatchCommands::estimate(const Options& options) {
         if (evaluation->queries() > 0)
             recognition = evaluation->of(Measure::D).topRate(1);
         else
-            err_ << "korvex-batch: no animal has two records to learn the recognition rate "
-                    "from; give --recognition p for a corrected estimate\n";
+            err_ << "korvex-batch: no animal has "
+                 << (options.inTimeOrder ? "a record dated after another of its records"
+                                         : "two records")
+                 << " to learn the recognition rate from; give --recognition p for a corrected "
+                    "estimate\n";
     }
     if (recognition && *recognition == 0.0)
         err_ << "korvex-batch: the recognition rate is 0: no corrected estimate\n";

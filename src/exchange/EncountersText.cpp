@@ -1,5 +1,6 @@
 #include "exchange/EncountersText.h"
 
+#include "model/Characters.h"
 #include "model/TextSplit.h"
 
 #include <charconv>
@@ -21,6 +22,7 @@ std::string flat(std::string_view text) {
 } // namespace
 
 ReadResult read(std::string_view text) {
+    text = Characters::withoutByteOrderMark(text);
     ReadResult result;
     std::size_t lineNumber = 0;
     std::size_t start = 0;

@@ -15,7 +15,8 @@ namespace korvex {
 // Any field after the record number may be empty or left off; the date is
 // YYYY-MM-DD, optionally with a time (Encounter::setDateText), positions are
 // WGS84 decimal degrees. Lines end in LF or CR LF; empty lines and lines
-// beginning with '#' are passed over. Text is UTF-8 and kept as it is.
+// beginning with '#' are passed over. Text is UTF-8 and kept as it is; a
+// byte order mark before the first line is no part of it.
 namespace EncountersText {
 
 struct ReadResult {

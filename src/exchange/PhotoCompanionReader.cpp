@@ -45,8 +45,6 @@ constexpr std::int64_t kMaxPointsPerPixel = 1'000'000;
 // nested deeper than this is refused rather than risking the stack. The
 // program's own documents nest five deep.
 constexpr std::int32_t kMaxDepth = 1024;
-// Some editors put one before a JSON text; it is no part of the document.
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -477,8 +475,7 @@ private:
 
 ReadResult CompanionReader::read(std::string_view bytes) {
     const std::string_view whole = bytes;
-    if (bytes.starts_with(kByteOrderMark))
-        bytes.remove_prefix(kByteOrderMark.size());
+    bytes = Characters::withoutByteOrderMark(bytes);
     // The parser reads a document that is a lone scalar by rules of its own,
     // laxer at its end. Such a document is never a companion; it is read as
     // the one item of a list instead, by the rules any other value is read by.

@@ -14,6 +14,13 @@ namespace Characters {
 
 bool isValidUtf8(std::string_view bytes);
 
+// A text without the byte order mark some editors put before UTF-8; it is no
+// part of what the file says.
+constexpr std::string_view withoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return text.starts_with(kMark) ? text.substr(kMark.size()) : text;
+}
+
 // How codes are compared without regard to case, everywhere: A-Z fold to
 // a-z, every other byte stays.
 constexpr char foldCase(char c) {

@@ -159,8 +159,10 @@ std::string Encounter::dateText() const {
 std::string Encounter::degreesText(const std::optional<double>& degrees) {
     if (!degrees)
         return {};
-    char out[32];
-    // Fixed notation, which the readers take: 1e-05 would not read back.
+    // Fixed notation, which the readers take: 1e-05 would not read back. The
+    // smallest double takes 324 places after the point, and a short buffer
+    // would leave the text unwritten.
+    char out[400];
     const auto res = std::to_chars(out, out + sizeof out, *degrees, std::chars_format::fixed);
     return std::string(out, res.ptr);
 }

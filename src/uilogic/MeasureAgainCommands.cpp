@@ -112,6 +112,13 @@ bool MeasureAgainCommands::start() {
     const DigitisingModel& d = model_.digitising();
     for (const SeamGroup& g : kSeamGroups)
         userCommands_[std::size_t(g.id)] = d.commandEnabled(g.id);
+    userPhoto_.reset();
+    photoReplaced_ = false;
+    if (const auto& open = model_.photoRecords().openPhoto()) {
+        UserPhoto& photo = userPhoto_.emplace(UserPhoto{*open, d.segments(), {}});
+        for (std::size_t g = 0; g < kLabelledGroups.size(); ++g)
+            photo.measuredInPixels[g] = d.measuredInPhotoPixels(kLabelledGroups[g]);
+    }
     session_.emplace(std::move(targets), seedValue, d.sheet(), *who);
     taken_ = made_ = 0;
     changed();
@@ -178,6 +185,7 @@ void MeasureAgainCommands::showCurrent() {
             // put back: they would guide the new clicks.
             model_.photoRecords().photoOpened(*located.path, picture->damage);
             shownPath_ = *located.path;
+            photoReplaced_ = true;
             model_.ClearSheet();
             if (model_.onPhotoChanged)
                 model_.onPhotoChanged();
@@ -292,6 +300,7 @@ void MeasureAgainCommands::finish() {
     session_.reset();
     pickedFrom_.reset();
     shownPath_.clear();
+    const std::string photoNote = photoReplaced_ ? reopenUserPhoto() : std::string();
     DigitisingModel& d = model_.digitising();
     for (const SeamGroup& g : kSeamGroups) {
         for (std::size_t i = 0; i < g.count; ++i)
@@ -299,6 +308,9 @@ void MeasureAgainCommands::finish() {
         d.setLabelsLower(g.id, ended.userSheet().labelsLower(g.id));
         d.setCommandEnabled(g.id, userCommands_[std::size_t(g.id)]);
     }
+    // After the values: a box given another text forgets its junctions.
+    if (userPhoto_ && photoReplaced_ && photoNote.empty())
+        d.restoreSegments(userPhoto_->segments, userPhoto_->measuredInPixels);
     const std::size_t made = made_;
     const std::size_t kept = taken_;
     changed();
@@ -310,7 +322,24 @@ void MeasureAgainCommands::finish() {
         text += "; " + plural(made - kept, "repeat was", "repeats were") +
                 (made - kept == 1 ? " not, as its record is" : " not, as their records are") +
                 " no longer in the data set";
-    say(text + ". Your sheet is back as it was.", Icon::Information);
+    say(text + ". Your sheet is back as it was." + photoNote, Icon::Information);
+}
+
+std::string MeasureAgainCommands::reopenUserPhoto() {
+    if (!userPhoto_)
+        return " The photo of the last record measured is still open.";
+    const std::string& path = userPhoto_->path;
+    const auto picture = services_.loadPicture(path);
+    DigitisingModel& d = model_.digitising();
+    if (!picture.ok || !d.OpenPicture(path, picture.widthTwips, picture.heightTwips,
+                                      picture.picture))
+        return " Your photo " + quoted(path) + " could not be opened again" +
+               (picture.ok ? std::string(".") : ": " + picture.error) +
+               " The photo of the last record measured is still open.";
+    model_.photoRecords().photoOpened(path, picture.damage);
+    if (model_.onPhotoChanged)
+        model_.onPhotoChanged();
+    return {};
 }
 
 } // namespace korvex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/CatalogueState.h"
+#include "model/PhotoGeometry.h"
 #include "model/SeamGroup.h"
 #include "uilogic/MeasureAgainSession.h"
 #include "uilogic/PlatformServices.h"
@@ -20,8 +21,9 @@ class MainWindowModel;
 // toolkit: the three questions, then one record after another on the main
 // window's own photo and sheet, while a panel there says which record is
 // being measured and offers "Keep the Repeat", "Skip" and "Stop". Each repeat
-// goes to the Document as it is kept; at the end the user's sheet comes back.
-// The data set never changes.
+// goes to the Document as it is kept; at the end the user's sheet comes
+// back, and the photo the user had open with its junctions. The data set
+// never changes.
 //
 // The records are picked from the catalogue as it was at the start, which
 // this keeps alive: the user may go on changing the data set meanwhile, and
@@ -100,6 +102,18 @@ private:
     std::shared_ptr<const CatalogueState> pickedFrom_;
     // The photo shown for the current record and its size in pixels.
     std::string shownPath_;
+    // The photo the user had open when the session started, with the
+    // junctions clicked on it, opened again at the end once the session has
+    // opened another: the sheet that comes back belongs to it.
+    struct UserPhoto {
+        std::string path;
+        PhotoSegments segments;
+        std::array<bool, kLabelledGroups.size()> measuredInPixels{};
+    };
+    std::optional<UserPhoto> userPhoto_;
+    bool photoReplaced_ = false;
+    // Opens the user's photo again; the sentence the final message adds.
+    std::string reopenUserPhoto();
     std::array<bool, kSeamGroupCount> userCommands_{};
     std::string lastOperator_;
 };

@@ -1,5 +1,6 @@
 #include "uilogic/PhotoRecords.h"
 
+#include "exchange/PhotoExif.h"
 #include "uilogic/PathText.h"
 
 #include <algorithm>
@@ -27,6 +28,10 @@ void PhotoRecords::photoOpened(const std::string& path, const std::string& damag
     originNote_.clear();
     damageNote_ =
         damage.empty() ? std::string() : "The photo " + quoted(path) + " is damaged: " + damage;
+    if (const std::string refused = PhotoExif::read(path).problem; !refused.empty())
+        damageNote_ += (damageNote_.empty() ? "" : " ") + refused +
+                       " A record appended on this photo gets its encounter without that "
+                       "value: give it with Catalogue › \"Encounter…\".";
 }
 
 std::optional<PhotoEntry> PhotoRecords::entryForAppend() const {

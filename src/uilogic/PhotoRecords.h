@@ -31,7 +31,10 @@ public:
     void photoOpened(const std::string& path, const std::string& damage = {});
     // What the window says beside the photo open now while its file is
     // damaged, so that its grey part is not taken for the shell: "The photo
-    // “…” is damaged: its file ends early, …". Empty for a whole photo.
+    // “…” is damaged: its file ends early, …". Then, when its Exif holds a
+    // date or position that cannot be right, what a record appended on it
+    // will lack, so that it is noticed before rather than found missing in a
+    // capture history. Empty for a whole photo with sound Exif or none.
     const std::string& damageNote() const { return damageNote_; }
     // Where the values of the record whose photo was opened came from, while
     // that photo is open: which groups were measured in photo pixels from its

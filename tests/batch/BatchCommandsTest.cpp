@@ -450,6 +450,18 @@ TEST(BatchCommands, EstimateWithTheRecognitionRateOfTheSameCatalogue) {
     // R / p = 2: 3*3/3 - 1.
     EXPECT_TRUE(given.out.str().ends_with("recognition\t0.50\r\nchapman-corrected\t2.00\r\n"))
         << given.out.str();
+
+    // In time order T1's second record, dated the day of its first, meets
+    // nothing: the reason is that one, not a want of second records.
+    PopulationBatch sameDay;
+    sameDay.files["e.txt"] = "1\t2019-06-01\r\n2\t2019-06-02\r\n3\t2019-06-01\r\n"
+                             "4\t2020-06-03\r\n";
+    ASSERT_EQ(sameDay.run(sameDay.args({"estimate", "--in-time-order"})), BatchCommands::kOk)
+        << sameDay.err.str();
+    EXPECT_NE(sameDay.err.str().find("no animal has a record dated after another of its records"),
+              std::string::npos)
+        << sameDay.err.str();
+    EXPECT_EQ(sameDay.out.str().find("recognition"), std::string::npos) << sameDay.out.str();
 }
 
 TEST(BatchCommands, PopulationInputIsCheckedBeforeAnythingIsPrinted) {

@@ -33,6 +33,10 @@ TEST(EncountersText, ReadsEveryFieldAndWritesItBack) {
     const auto again = EncountersText::read(written);
     EXPECT_TRUE(again.errors.empty());
     EXPECT_EQ(again.byRecord, read.byRecord);
+    // As an editor may save it, with a byte order mark before the first line.
+    const auto marked = EncountersText::read("\xEF\xBB\xBF" + written);
+    EXPECT_TRUE(marked.errors.empty()) << marked.errors.front();
+    EXPECT_EQ(marked.byRecord, read.byRecord);
 }
 
 TEST(EncountersText, ABadLineGivesNothingAndSaysWhereItIs) {

@@ -148,6 +148,13 @@ TEST(Encounter, PositionsStayWithinTheirDegrees) {
     std::string error;
     EXPECT_TRUE(small.setLatitudeText(Encounter::degreesText(1e-7), error)) << error;
     EXPECT_EQ(*small.latitude, 1e-7);
+    // However many zeros the fixed form needs, it is written whole and reads back.
+    for (const double tiny : {-1.234567e-29, 4.9406564584124654e-324}) {
+        Encounter read;
+        const std::string text = Encounter::degreesText(tiny);
+        EXPECT_TRUE(read.setLatitudeText(text, error)) << error;
+        EXPECT_EQ(read.latitude, tiny) << text;
+    }
     EXPECT_EQ(Encounter::degreesText(std::nullopt), "");
 }
 

@@ -186,9 +186,30 @@ TEST_F(EncounterAppendTest, AppendOnAPhotoKeepsItsExifDateAndPosition) {
     EXPECT_EQ(encounterOf(2), nullptr);
     // Nor has one on a photo without Exif.
     digitiseOn(photo("plain.jpg", {}));
+    EXPECT_EQ(window.photoRecords().damageNote(), "");
     appendAs("T3");
     EXPECT_EQ(window.document().photoEntries().size(), 2U);
     EXPECT_EQ(encounterOf(3), nullptr);
+}
+
+TEST_F(EncounterAppendTest, AnExifValueThatCannotBeRightIsSaidWhenThePhotoOpens) {
+    digitiseOn(photo("leap.jpg", {{"Exif.Photo.DateTimeOriginal", "2019:02:29 09:30:15"},
+                                  {"Exif.GPSInfo.GPSLatitude", "39/1 3/1 247/100"},
+                                  {"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                                  {"Exif.GPSInfo.GPSLongitude", "76/1 48/1 3267/100"},
+                                  {"Exif.GPSInfo.GPSLongitudeRef", "W"}}));
+    const std::string& note = window.photoRecords().damageNote();
+    EXPECT_NE(note.find("'2019:02:29 09:30:15' does not exist in the calendar"), std::string::npos)
+        << note;
+    EXPECT_NE(note.find("give it with Catalogue › \"Encounter…\""), std::string::npos) << note;
+    appendAs("T1");
+    const Encounter* e = encounterOf(1);
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->dateText(), "") << "no date is guessed";
+    EXPECT_NEAR(e->latitude.value_or(0), kLatitude, 1e-12);
+    // A sound photo opened next says nothing.
+    digitiseOn(cameraPhoto());
+    EXPECT_EQ(window.photoRecords().damageNote(), "");
 }
 
 TEST_F(EncounterAppendTest, AskingAtAppendOffersTheExifAndCancelKeepsIt) {

@@ -255,6 +255,43 @@ TEST_F(MeasureAgainCommandsTest, ARecordRenamedMeanwhileKeepsItsRepeatAndOneDele
     EXPECT_EQ(byRecord[1].second->recordLine, second);
 }
 
+TEST_F(MeasureAgainCommandsTest, TheUsersPhotoComesBackWithItsJunctionsOrIsSaidToBeGone) {
+    // The user is digitising the photo still open from the set-up.
+    const std::string userPhoto = *window.photoRecords().openPhoto();
+    digitise(3.0F);
+    const auto userSegments = d.segments();
+    const std::string userValue = d.sheet().value(0);
+    ASSERT_TRUE(userSegments[0]);
+
+    startWith({"3", "5", "ann"});
+    EXPECT_NE(d.segments(), userSegments);
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.skip();
+    commands.stop();
+    EXPECT_EQ(window.photoRecords().openPhoto(), userPhoto);
+    EXPECT_EQ(d.caption(), userPhoto);
+    EXPECT_EQ(d.segments(), userSegments) << "the junctions clicked on it come back";
+    EXPECT_EQ(d.sheet().value(0), userValue);
+    ASSERT_TRUE(messageSays(services.messages.size() - 1, "Your sheet is back as it was."));
+    EXPECT_FALSE(messageSays(services.messages.size() - 1, "still open"));
+
+    // Gone from the disk meanwhile: said, and the sheet still comes back.
+    startWith({"3", "5", "ann"});
+    const std::string shown = *window.photoRecords().openPhoto();
+    std::erase_if(services.pictures, [&](const auto& p) { return p.first == userPhoto; });
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.stop();
+    if (shown != userPhoto) {
+        EXPECT_EQ(window.photoRecords().openPhoto(), shown);
+    }
+    EXPECT_EQ(d.sheet().value(0), userValue);
+    EXPECT_TRUE(messageSays(services.messages.size() - 1,
+                            "Your photo \"" + userPhoto + "\" could not be opened again: "
+                            "not a JPEG picture. The photo of the last record measured is "
+                            "still open."))
+        << services.messages.back().text;
+}
+
 // Records what each question offered.
 class OfferingServices : public test::FakePlatformServices {
 public:
