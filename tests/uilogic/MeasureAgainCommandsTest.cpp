@@ -255,6 +255,33 @@ TEST_F(MeasureAgainCommandsTest, ARecordRenamedMeanwhileKeepsItsRepeatAndOneDele
     EXPECT_EQ(byRecord[1].second->recordLine, second);
 }
 
+// A record deleted before the one measured moves it up: the panel and the
+// messages name it by the number it has now, the one the user would look up.
+TEST_F(MeasureAgainCommandsTest, TheRecordMeasuredIsNamedByItsNumberNow) {
+    startWith({"3", "5", ""});
+    if (current().recordNumber == 1)
+        commands.skip();
+    const std::size_t number = current().recordNumber;
+    ASSERT_GT(number, 1U);
+    ASSERT_TRUE(window.document().deleteRecord(1));
+    EXPECT_TRUE(commands.panelText().starts_with("Measuring again: record " +
+                                                 std::to_string(number - 1) + ", "))
+        << commands.panelText();
+    services.messages.clear();
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.keep(); // nothing clicked yet
+    EXPECT_TRUE(messageSays(0, "Nothing has been measured")) << services.messages[0].text;
+    services.fileAnswers.push_back(photos[0] == current().entry->photoPath ? photos[1] : photos[0]);
+    window.OpenPicture();
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.keep();
+    EXPECT_TRUE(
+        messageSays(1, "is not the photo of record " + std::to_string(number - 1) + " any more"))
+        << services.messages[1].text;
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.stop();
+}
+
 TEST_F(MeasureAgainCommandsTest, TheUsersPhotoComesBackWithItsJunctionsOrIsSaidToBeGone) {
     // The user is digitising the photo still open from the set-up.
     const std::string userPhoto = *window.photoRecords().openPhoto();
