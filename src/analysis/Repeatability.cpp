@@ -121,6 +121,10 @@ Repeatability::SeamFigures seamFigures(const std::vector<Measured>& records, std
         if (denominator != 0.0)
             figures.repeatability = (msb - *msw) / denominator;
     }
+    // A value read as infinite leaves nothing to compute but NaN.
+    for (auto* figure : {&figures.mean, &figures.sdWithin, &figures.repeatability})
+        if (*figure && !std::isfinite(**figure))
+            figure->reset();
     return figures;
 }
 
@@ -288,11 +292,11 @@ Repeatability Repeatability::run(const Catalogue& catalogue, const std::vector<R
     std::sort(result.nearestOtherD.sorted.begin(), result.nearestOtherD.sorted.end());
     const auto repeatMedian = result.overall.repeatD.median();
     const auto otherMedian = result.nearestOtherD.median();
-    if (repeatMedian && otherMedian && *otherMedian != 0.0) {
-        const double ratio = *repeatMedian / *otherMedian;
-        if (!std::isnan(ratio))
-            result.ratio = ratio;
-    }
+    // A median of +infinity stands for distances that could not be computed:
+    // a quotient with it (0 or infinity) would be no ratio.
+    if (repeatMedian && otherMedian && *otherMedian != 0.0 && std::isfinite(*repeatMedian) &&
+        std::isfinite(*otherMedian))
+        result.ratio = *repeatMedian / *otherMedian;
 
     // Per operator: the records they measured again, with the mean of their
     // repeats of each for the biases.
@@ -347,7 +351,7 @@ std::string Repeatability::sentence() const {
     std::string out = "Re-digitising moved a record by a median D of " + fixedText(*moved, 2) +
                       "; the nearest other animal lies at a median D of " + fixedText(*other, 2);
     const double times = *other / *moved;
-    if (*moved > 0.0 && std::isfinite(times))
+    if (*moved > 0.0 && std::isfinite(*moved) && std::isfinite(times))
         out += ": " + fixedText(times, times < 1.0 ? 1 : 0) + " times farther";
     return out + ".";
 }

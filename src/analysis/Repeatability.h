@@ -58,8 +58,8 @@ public:
     textsOf(const std::vector<std::pair<std::size_t, const RepeatMeasurement*>>& numbered);
 
     // The figures of one seam; a figure that cannot be computed (fewer than
-    // two measured records, no record measured twice, a zero denominator) is
-    // empty. With k_i measurements of record i, n records and N measurements:
+    // two measured records, no record measured twice, a zero denominator, a
+    // value read as infinite) is empty. With k_i measurements of record i, n records and N measurements:
     // MSW = sum (x_ij - mean_i)^2 / (N - n), MSB = sum k_i (mean_i - mean)^2 /
     // (n - 1), k0 = (N - sum k_i^2 / N) / (n - 1), repeatability = (MSB - MSW)
     // / (MSB + (k0 - 1) MSW), sd-within = sqrt(MSW), mean over all N.
@@ -104,7 +104,9 @@ public:
 
     Table overall;
     Spread nearestOtherD; // per measured record, D from its original to the nearest other animal
-    std::optional<double> ratio;          // repeat-D median / nearest-other-D median
+    // repeat-D median / nearest-other-D median; empty without both, when the
+    // second is 0, or when either is +infinity (distances not computed)
+    std::optional<double> ratio;
     std::vector<OperatorTable> operators; // by name, byte order; only repeats that name one
     std::vector<Bias> biases;             // every pair of operators with a record in common
     std::size_t unmatched = 0;            // repeats whose record number names no record
@@ -127,7 +129,8 @@ public:
     // median D of 0.21; the nearest other animal lies at a median D of 1.87:
     // 9 times farther." (medians to 2 decimals, the quotient of the two
     // medians as a whole number, to 1 decimal below 1). Without the
-    // quotient (a median of 0 moved) the sentence ends after the second
+    // quotient (a median of 0 moved, or of +infinity: distances that could
+    // not be computed) the sentence ends after the second
     // median; empty without both medians.
     std::string sentence() const;
 

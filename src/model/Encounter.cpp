@@ -75,12 +75,14 @@ bool setDegrees(std::optional<double>& target, std::string_view text, const char
 } // namespace
 
 bool CalendarDate::isReal(int year, int month, int day) {
-    if (year < 1 || year > 9999)
+    // std::chrono keeps a month and a day in one byte each: a day of 257
+    // would be held as 1, so the ranges are checked before it sees them.
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31)
         return false;
     const std::chrono::year_month_day ymd{std::chrono::year(year),
                                           std::chrono::month(static_cast<unsigned>(month)),
                                           std::chrono::day(static_cast<unsigned>(day))};
-    return month >= 1 && month <= 12 && day >= 1 && ymd.ok();
+    return ymd.ok();
 }
 
 std::optional<CalendarDate> CalendarDate::parse(std::string_view text, std::string& error) {
@@ -174,8 +176,10 @@ std::optional<std::string> Encounter::problem() const {
     if (longitude && !isLongitude(*longitude))
         return std::string("The longitude lies beyond \xC2\xB1"
                            "180 degrees.");
-    if (secondsOfDay && (!date || *secondsOfDay < 0 || *secondsOfDay >= 86400))
+    if (secondsOfDay && !date)
         return std::string("A time of day needs a date.");
+    if (secondsOfDay && (*secondsOfDay < 0 || *secondsOfDay >= 86400))
+        return std::string("The time of day lies beyond 23:59:59.");
     if (date && !CalendarDate::isReal(date->year, date->month, date->day))
         return std::string("The date does not exist in the calendar.");
     return std::nullopt;

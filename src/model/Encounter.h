@@ -64,7 +64,8 @@ struct Encounter {
     static std::string degreesText(const std::optional<double>& degrees);
 
     // Nothing when the encounter is sound, otherwise why not (a position
-    // given by half, a degree value out of range, a time without a date).
+    // given by half, a degree value out of range, a time without a date or
+    // beyond the day).
     std::optional<std::string> problem() const;
 };
 

@@ -1,10 +1,12 @@
 #include "uilogic/EncounterForm.h"
 
+#include "exchange/TextEncoding.h"
 #include "model/RecordLine.h"
 #include "uilogic/MainWindowModel.h"
 #include "uilogic/PathText.h"
 
 #include <filesystem>
+#include <set>
 #include <string_view>
 #include <utility>
 
@@ -52,11 +54,13 @@ EncounterForm::Fields EncounterForm::fieldsOf(const Encounter& encounter) {
     fields.date = when.substr(0, 10);
     if (when.size() > 11)
         fields.time = when.substr(11);
-    fields.site = encounter.site;
+    // The dialog shows UTF-8: bytes from an 8-bit file would come back from
+    // it as replacement marks.
+    fields.site = TextEncoding::toDisplayUtf8(encounter.site);
     fields.latitude = Encounter::degreesText(encounter.latitude);
     fields.longitude = Encounter::degreesText(encounter.longitude);
-    fields.observer = encounter.observer;
-    fields.note = encounter.note;
+    fields.observer = TextEncoding::toDisplayUtf8(encounter.observer);
+    fields.note = TextEncoding::toDisplayUtf8(encounter.note);
     return fields;
 }
 
@@ -115,6 +119,13 @@ std::optional<EncounterForm> EncounterForm::forShownRecord(PlatformServices& ser
     const RecordIdentity record = model.document().identityOf(*n);
     auto photo = model.photoRecords().locate(record.recordLine, record.occurrence).path;
     return EncounterForm(services, model.document(), *n, std::move(photo));
+}
+
+std::vector<std::string> EncounterForm::siteChoices() const {
+    std::set<std::string> shown;
+    for (const std::string& name : document_.siteNames())
+        shown.insert(TextEncoding::toDisplayUtf8(name));
+    return {shown.begin(), shown.end()};
 }
 
 void EncounterForm::say(const std::string& text, PlatformServices::Icon icon) {

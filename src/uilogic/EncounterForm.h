@@ -46,6 +46,7 @@ public:
 
         bool operator==(const Fields&) const = default;
     };
+    // Texts that are not UTF-8 (from an 8-bit file) as the windows show them.
     static Fields fieldsOf(const Encounter& encounter);
 
     // What the fields say, blanks around each text dropped: the encounter,
@@ -78,8 +79,9 @@ public:
     const std::string& heading() const { return heading_; }
     // The texts the dialog opens with.
     const Fields& fields() const { return fields_; }
-    // What the site field offers: every site named so far.
-    std::vector<std::string> siteChoices() const { return document_.siteNames(); }
+    // What the site field offers: every site named so far, once each as the
+    // dialog shows it (fieldsOf), in byte order.
+    std::vector<std::string> siteChoices() const;
     // Whether "From the Photo" has a photo to read.
     bool hasPhoto() const { return photoPath_.has_value(); }
 

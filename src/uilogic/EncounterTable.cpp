@@ -118,8 +118,9 @@ void EncounterTable::refreshValues() {
         r.individual = individuals_.individualOf(SpecimenRecord::codeOf(pieces[i]));
         if (const auto it = encounters.find(i + 1); it != encounters.end()) {
             r.encounter = &it->second;
+            // Counted as shown: one site in either encoding is one site.
             if (!it->second.site.empty())
-                sites[r.individual].insert(it->second.site);
+                sites[r.individual].insert(TextEncoding::toDisplayUtf8(it->second.site));
         }
         if (const auto it = photos.find({pieces[i], occurrence}); it != photos.end())
             r.photo = std::filesystem::path(it->second->photoPath).filename().string();
@@ -153,7 +154,7 @@ std::string EncounterTable::text(std::size_t row, Column column) const {
         return when;
     }
     case SiteColumn:
-        return e.site;
+        return TextEncoding::toDisplayUtf8(e.site);
     case SitesColumn:
         return std::to_string(r.sitesOfIndividual);
     case LatitudeColumn:
@@ -161,9 +162,9 @@ std::string EncounterTable::text(std::size_t row, Column column) const {
     case LongitudeColumn:
         return Encounter::degreesText(e.longitude);
     case ObserverColumn:
-        return e.observer;
+        return TextEncoding::toDisplayUtf8(e.observer);
     case NoteColumn:
-        return e.note;
+        return TextEncoding::toDisplayUtf8(e.note);
     case PhotoColumn:
         return TextEncoding::toDisplayUtf8(r.photo);
     case kColumnCount:

@@ -20,8 +20,9 @@ class MainWindowModel;
 // how many sites that animal was seen at, sortable by any column and edited
 // in place through the same rules as the "Encounter…" dialog.
 //
-// Texts are UTF-8: codes, which are the program's bytes, are shown as the
-// windows show them (TextEncoding::toDisplayUtf8).
+// Texts are UTF-8: codes, which are the program's bytes, and sites, observers
+// and notes, which an encounters text from an 8-bit file may have brought,
+// are shown as the windows show them (TextEncoding::toDisplayUtf8).
 class EncounterTable {
 public:
     static constexpr const char* kTitle = "Encounters";

@@ -1,5 +1,6 @@
 #include "uilogic/MeasureAgainCommands.h"
 
+#include "model/RecordIdentity.h"
 #include "model/RecordLine.h"
 #include "uilogic/MainWindowModel.h"
 #include "uilogic/PathText.h"
@@ -130,20 +131,53 @@ std::string MeasureAgainCommands::panelText() const {
     const auto* target = session_ ? session_->current() : nullptr;
     if (!target)
         return {};
-    return "Measuring again: record " + std::to_string(target->recordNumber) + ", " +
+    return "Measuring again: record " + std::to_string(numberNow()) + ", " +
            std::to_string(session_->position() + 1) + " of " +
            std::to_string(session_->targets().size()) + "; seed " +
            std::to_string(session_->seed());
 }
 
+const PhotoEntry* MeasureAgainCommands::entryNow(const PhotoEntry& picked) const {
+    const PhotoEntry* found = nullptr;
+    std::size_t alike = 0;
+    for (const PhotoEntry& entry : model_.document().photoEntries()) {
+        PhotoEntry asPicked = entry;
+        asPicked.recordLine = picked.recordLine;
+        asPicked.occurrence = picked.occurrence;
+        if (!(asPicked == picked))
+            continue;
+        if (entry.occurrence == picked.occurrence && entry.recordLine == picked.recordLine)
+            return &entry;
+        found = &entry;
+        ++alike;
+    }
+    // Two records appended alike on one photo cannot be told apart.
+    return alike == 1 ? found : nullptr;
+}
+
+std::size_t MeasureAgainCommands::numberNow() const {
+    const MeasureAgainSession::Target& target = *session_->current();
+    if (const PhotoEntry* now = entryNow(*target.entry)) {
+        const auto pieces = model_.document().dataSet().pieces();
+        if (const std::size_t i = indexOfOccurrence(pieces, now->recordLine, now->occurrence);
+            i < pieces.size())
+            return i + 1;
+    }
+    return target.recordNumber;
+}
+
 void MeasureAgainCommands::showCurrent() {
     while (session_ && !session_->finished()) {
         const PhotoEntry shown = *session_->photoToShow();
-        const std::size_t number = session_->current()->recordNumber;
-        const auto located = model_.photoRecords().locate(shown.recordLine, shown.occurrence);
+        const std::size_t number = numberNow();
+        const PhotoEntry* now = entryNow(*session_->current()->entry);
+        const auto located = now ? model_.photoRecords().locate(now->recordLine, now->occurrence)
+                                 : model_.photoRecords().locate(shown.recordLine, shown.occurrence);
         std::string trouble;
         std::optional<PlatformServices::PictureResult> picture;
-        if (!located.path) {
+        if (!located.entry) {
+            trouble = "Record " + std::to_string(number) + " is no longer in the data set.";
+        } else if (!located.path) {
             const auto& tried = located.tried;
             trouble = "The photo of record " + std::to_string(number) + " was not found at " +
                       quoted(shown.photoPath);
@@ -210,8 +244,7 @@ void MeasureAgainCommands::keep() {
     const DigitisingModel& d = model_.digitising();
     const auto& open = model_.photoRecords().openPhoto();
     if (!open || *open != shownPath_) {
-        say("The photo open is not the photo of record " +
-                std::to_string(session_->current()->recordNumber) +
+        say("The photo open is not the photo of record " + std::to_string(numberNow()) +
                 " any more: a repeat is "
                 "measured on its record's photo. Choose \"Skip\" to go on without it.",
             Icon::Warning);
@@ -245,9 +278,15 @@ void MeasureAgainCommands::keep() {
         atSize.segments = clicked;
         segments = PhotoRecords::segmentsAtSize(atSize, stored.widthPixels, stored.heightPixels);
     }
+    const PhotoEntry* now = entryNow(*session_->current()->entry);
     session_->keep(sheet, segments, services_.currentTimeUtc());
     ++made_;
-    taken_ += model_.document().addRepeats({session_->kept().back()});
+    RepeatMeasurement repeat = session_->kept().back();
+    if (now) {
+        repeat.recordLine = now->recordLine;
+        repeat.occurrence = now->occurrence;
+    }
+    taken_ += model_.document().addRepeats({repeat});
     showCurrent();
 }
 

@@ -28,7 +28,8 @@ class MainWindowModel;
 // The records are picked from the catalogue as it was at the start, which
 // this keeps alive: the user may go on changing the data set meanwhile, and
 // a repeat whose record is gone by the time it is kept is not kept (the
-// final message says so).
+// final message says so), and one whose record was renamed or moved
+// meanwhile is kept for that record as it is now.
 class MeasureAgainCommands {
 public:
     static constexpr const char* kTitle = "Measure Again";
@@ -59,8 +60,8 @@ public:
     bool start();
     bool running() const { return session_.has_value(); }
     const MeasureAgainSession* session() const { return session_ ? &*session_ : nullptr; }
-    // "Measuring again: record 12, 3 of 10; seed 48213"; empty when no
-    // session is running.
+    // "Measuring again: record 12, 3 of 10; seed 48213" (the record's number
+    // now); empty when no session is running.
     std::string panelText() const;
 
     // "Keep the Repeat": the repeat of the record shown, from the sheet and
@@ -73,6 +74,14 @@ public:
     void stop();
 
 private:
+    // The photo entry of a target as the Document holds it now: entries
+    // follow their records when these are renamed or move, so this names the
+    // record as it is now. Nothing when no entry is that one (its record is
+    // gone, or was stored again on another photo).
+    const PhotoEntry* entryNow(const PhotoEntry& picked) const;
+    // The current target's record number in the data set as it is now; the
+    // number it had at the pick once it is gone.
+    std::size_t numberNow() const;
     // Opens the photo of the session's current record, asking Skip or Stop
     // while one cannot be found or opened; ends the session once finished.
     void showCurrent();

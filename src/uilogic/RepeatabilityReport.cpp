@@ -7,6 +7,7 @@
 #include "uilogic/PathText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace korvex {
@@ -45,6 +46,12 @@ RepeatabilityReport::RepeatabilityReport(const Document& document, const std::st
     const auto repeats = Repeatability::readRepeats(texts.repeats, problems_, &operators);
     const std::string& dataSetText = document.dataSet().text();
     result_ = Repeatability::run(Catalogue::read(dataSetText, *individuals), repeats);
+    // Every repeat here names a record of the data set, so one the core found
+    // no record for belongs to a line the comparison does not read as one.
+    if (const std::size_t n = result_.unmatched; n > 0)
+        problems_.push_back(n == 1 ? "1 repeat: its record has fewer than a code and 28 values"
+                                   : std::to_string(n) + " repeats: their records have fewer "
+                                                         "than a code and 28 values");
 }
 
 std::string RepeatabilityReport::sentence() const {
@@ -120,10 +127,15 @@ RepeatabilityReport::Histogram RepeatabilityReport::histogram(std::size_t bars) 
     const auto& other = result_.nearestOtherD.sorted;
     if (bars == 0)
         return h;
+    // The largest distance computed: one that could not be (+infinity) has
+    // no place on the axis and stands in the last bar, as it ranks last.
     double top = 0.0;
     for (const auto* sorted : {&moved, &other})
-        if (!sorted->empty())
-            top = std::max(top, sorted->back());
+        for (auto d = sorted->rbegin(); d != sorted->rend(); ++d)
+            if (std::isfinite(*d)) {
+                top = std::max(top, *d);
+                break;
+            }
     // All at 0: one bar's width still shows them.
     h.barWidth = top > 0.0 ? top / static_cast<double>(bars) : 1.0 / static_cast<double>(bars);
     const auto shares = [&](const std::vector<double>& sorted) {
@@ -133,8 +145,10 @@ RepeatabilityReport::Histogram RepeatabilityReport::histogram(std::size_t bars) 
         out.assign(bars, 0.0);
         for (const double d : sorted) {
             // The largest distance closes the last bar.
-            const auto bar =
-                d > 0.0 ? std::min(bars - 1, static_cast<std::size_t>(d / h.barWidth)) : 0;
+            const auto bar = !std::isfinite(d) ? bars - 1
+                             : d > 0.0
+                                 ? std::min(bars - 1, static_cast<std::size_t>(d / h.barWidth))
+                                 : 0;
             out[bar] += 1.0;
         }
         for (double& share : out)

@@ -35,7 +35,8 @@ public:
     const Repeatability& result() const { return result_; }
     // Repeats the Document holds; not all need be readable.
     std::size_t repeatCount() const { return repeatCount_; }
-    // Repeats left out, each with why (as the batch tool says on stderr).
+    // Repeats left out, each with why (as the batch tool says on stderr);
+    // those of records cut short in one sentence at the end.
     const std::vector<std::string>& problems() const { return problems_; }
     // How the records' animals were told apart.
     const std::string& animalsText() const { return animals_; }
@@ -66,7 +67,8 @@ public:
     std::string ratioText() const;
 
     // Both distributions of D as shares of their distances in `bars` equal
-    // bars from 0 to the largest distance of either, for one chart.
+    // bars from 0 to the largest distance of either, for one chart; a
+    // distance that could not be computed (+infinity) is in the last bar.
     struct Histogram {
         double barWidth = 0.0;
         std::vector<double> repeatD;       // empty without a repeat

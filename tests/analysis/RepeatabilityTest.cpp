@@ -109,6 +109,36 @@ TEST(Repeatability, FiguresThatCannotBeComputedAreEmpty) {
     }
 }
 
+// A distance that cannot be computed (a value read as infinite) ranks as
+// +infinity; a quotient with it is no ratio a user could quote.
+TEST(Repeatability, NoRatioFromADistanceThatCannotBeComputed) {
+    struct Case {
+        const char* what;
+        std::string original; // M1 of record 1, measured again at 0.2
+        std::string other;    // M1 of record 2, another animal
+        const char* m1;       // the report's M1 line
+    };
+    const Case cases[] = {
+        {"the other animal", "0.1", "1e400", "M1\t0.1500\t0.0707\t"},
+        // Figures of an infinite value cannot be computed: empty, not NaN.
+        {"the record itself", "1e400", "0.5", "M1\t\t\t"},
+    };
+    for (const Case& c : cases) {
+        RepeatRun r;
+        r.dataSet = line("A", c.original) + "\r\n" + line("B", c.other) + "\r\n";
+        r.repeatsText = "1\t" + line("", "0.2") + "\r\n";
+        const auto result = r.run();
+        ASSERT_EQ(result.overall.measured, 1u) << c.what;
+        EXPECT_FALSE(result.ratio) << c.what << ": " << *result.ratio;
+        const auto lines = reportLines(result.report());
+        ASSERT_EQ(lines.size(), 32u) << c.what;
+        EXPECT_EQ(lines[31], "ratio\t") << c.what;
+        EXPECT_EQ(lines[1], c.m1) << c.what;
+        EXPECT_EQ(lines[2], "M2\t0.1000\t0.0000\t") << c.what;
+        EXPECT_EQ(result.sentence().find("times farther"), std::string::npos) << c.what;
+    }
+}
+
 TEST(Repeatability, ValuesAreReadAsTheComparisonReadsThem) {
     // The leading number of the field, marginal seams to 4 decimals and
     // central ones to 5: these repeats are the original as compared.
@@ -241,6 +271,15 @@ TEST(Repeatability, TheSentenceAUserCanQuote) {
          "a median D of 1.00."},
         {{}, {1.0}, ""},
         {{0.1}, {}, ""},
+        // +infinity: distances that could not be computed give no quotient.
+        {{HUGE_VAL},
+         {1.0},
+         "Re-digitising moved a record by a median D of Infinity; the nearest other animal "
+         "lies at a median D of 1.00."},
+        {{0.5},
+         {HUGE_VAL},
+         "Re-digitising moved a record by a median D of 0.50; the nearest other animal lies at "
+         "a median D of Infinity."},
     };
     for (const Case& c : cases) {
         Repeatability r;

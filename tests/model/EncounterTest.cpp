@@ -28,6 +28,8 @@ TEST(Encounter, OnlyRealDaysAndTimesAreDates) {
         {"01/05/2019", false, ""},
         {"2019-05-01T09:30", true, "2019-05-01T09:30"},
         {"2019-05-01 09:30:15", true, "2019-05-01T09:30:15"},
+        {"2019-05-01T00:00:00", true, "2019-05-01T00:00"}, // midnight is a time, not none
+        {"2019-12-31T23:59:59", true, "2019-12-31T23:59:59"},
         {"2019-05-01T24:00", false, ""},
         {"2019-05-01T09:60", false, ""},
         {"2019-05-01T9:30", false, ""},
@@ -53,6 +55,47 @@ TEST(Encounter, OnlyRealDaysAndTimesAreDates) {
     ASSERT_TRUE(e.setDateText("", error));
     EXPECT_FALSE(e.date);
     EXPECT_FALSE(e.secondsOfDay);
+}
+
+// The calendar check is public: readers of other files and hand-built dates
+// reach it with any ints, not only the two digits a typed date can hold.
+TEST(Encounter, TheCalendarCheckTakesAnyNumbers) {
+    const struct {
+        int year, month, day;
+        bool real;
+    } cases[] = {
+        {2019, 1, 31, true},    {2019, 1, 32, false},  {2019, 1, 257, false}, {2019, 1, 513, false},
+        {2019, 1, -255, false}, {2019, 257, 1, false}, {2019, 0, 1, false},   {1, 1, 1, true},
+        {9999, 12, 31, true},   {10000, 1, 1, false},  {2000, 2, 29, true},   {1900, 2, 29, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CalendarDate::isReal(c.year, c.month, c.day), c.real)
+            << c.year << "-" << c.month << "-" << c.day;
+        Encounter e;
+        e.date = CalendarDate{c.year, c.month, c.day};
+        EXPECT_EQ(e.problem().has_value(), !c.real) << c.year << "-" << c.month << "-" << c.day;
+    }
+}
+
+TEST(Encounter, AProblemSaysWhatIsWrong) {
+    const CalendarDate day{2019, 5, 1};
+    const struct {
+        std::optional<CalendarDate> date;
+        std::optional<int> seconds;
+        const char* problem; // empty: sound
+    } cases[] = {
+        {day, 0, ""},
+        {day, 86399, ""},
+        {std::nullopt, 0, "A time of day needs a date."},
+        {day, 86400, "The time of day lies beyond 23:59:59."},
+        {day, -1, "The time of day lies beyond 23:59:59."},
+    };
+    for (const auto& c : cases) {
+        Encounter e;
+        e.date = c.date;
+        e.secondsOfDay = c.seconds;
+        EXPECT_EQ(e.problem().value_or(""), c.problem) << *c.seconds;
+    }
 }
 
 TEST(Encounter, PositionsStayWithinTheirDegrees) {

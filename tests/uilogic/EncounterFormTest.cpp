@@ -52,8 +52,8 @@ TEST(EncounterForm, ReadsTheFieldsAndNamesTheFirstOneThatIsWrong) {
     };
     for (const auto& c : cases) {
         const auto reading = EncounterForm::read(c.typed);
-        const std::string label = c.typed.date + "|" + c.typed.time + "|" + c.typed.latitude +
-                                  "|" + c.typed.longitude;
+        const std::string label =
+            c.typed.date + "|" + c.typed.time + "|" + c.typed.latitude + "|" + c.typed.longitude;
         EXPECT_EQ(reading.field, c.wrong) << label;
         EXPECT_EQ(reading.encounter.has_value(), !c.wrong.has_value()) << label;
         EXPECT_NE(reading.message.find(c.says), std::string::npos)
@@ -86,6 +86,29 @@ TEST(EncounterForm, FieldsOfAnEncounterReadBackAsTheSameEncounter) {
     EXPECT_EQ(EncounterForm::read(fields).encounter, e);
     e.secondsOfDay.reset();
     EXPECT_EQ(EncounterForm::fieldsOf(e).time, "");
+
+    // Texts from an 8-bit file (Windows-1250) open as the UTF-8 the dialog
+    // shows, so that OK stores the same words rather than replacement marks.
+    e.site = "\216abn\355k";
+    e.observer = "Du\232an";
+    e.note = "\350erven\375";
+    const Fields eightBit = EncounterForm::fieldsOf(e);
+    EXPECT_EQ(eightBit.site, "Žabník");
+    EXPECT_EQ(eightBit.observer, "Dušan");
+    EXPECT_EQ(eightBit.note, "červený");
+}
+
+TEST(EncounterForm, EachSiteIsOfferedOnceAsTheDialogShowsIt) {
+    test::FakePlatformServices services;
+    Document document(services, "KORVEX");
+    const char* sites[] = {"Pond", "\216abn\355k", "Žabník", ""};
+    for (std::size_t i = 0; i < std::size(sites); ++i) {
+        Encounter e;
+        e.site = sites[i];
+        document.appendRecord("T" + std::to_string(i) + "\t1\t2", std::nullopt, e);
+    }
+    const EncounterForm form(services, document, "T9", Encounter{}, std::nullopt);
+    EXPECT_EQ(form.siteChoices(), (std::vector<std::string>{"Pond", "Žabník"}));
 }
 
 // A photo with Exif as a camera writes it, in a folder of its own; the

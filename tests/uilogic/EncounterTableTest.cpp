@@ -58,6 +58,8 @@ TEST_F(EncounterTableTest, CsvQuotesOnlyTheFieldsThatNeedIt) {
         {"two\r\nlines", "\"two\r\nlines\""},
         {"line\nfeed", "\"line\nfeed\""},
         {"Žabník", "Žabník"},
+        // Bytes from an 8-bit file (Windows-1250) are shown, and written, as UTF-8.
+        {"\216abn\355k", "Žabník"},
     };
     std::string want = kHeaderCsv;
     std::size_t record = 0;
@@ -66,7 +68,8 @@ TEST_F(EncounterTableTest, CsvQuotesOnlyTheFieldsThatNeedIt) {
         e.observer = "Ana";
         add("T" + std::to_string(++record), e);
         want += std::to_string(record) + ",T" + std::to_string(record) + ",t" +
-                std::to_string(record) + ",2021-05-24 14:18:10," + c.field + ",1,39.05,-76.8,Ana,,\r\n";
+                std::to_string(record) + ",2021-05-24 14:18:10," + c.field +
+                ",1,39.05,-76.8,Ana,,\r\n";
     }
     Table table(services, window);
     EXPECT_EQ(table.csvText(), want);
@@ -105,6 +108,17 @@ TEST_F(EncounterTableTest, DatesAndNumbersSortAsDatesAndNumbers) {
     table.sort(Table::CodeColumn, false);
     EXPECT_EQ(column(table, Table::CodeColumn)[0], "F");
     EXPECT_EQ(column(table, Table::CodeColumn)[10], "A");
+}
+
+// One site spelt in the bytes of an 8-bit file and in UTF-8 is one site: the
+// table shows both alike, and an animal seen there twice has not moved.
+TEST_F(EncounterTableTest, ASiteIsTheSameSiteInEitherEncoding) {
+    add("T1", at("2019-05-01", "\216abn\355k"));
+    add("T1", at("2020-05-01", "Žabník"));
+    Table table(services, window);
+    EXPECT_EQ(column(table, Table::SiteColumn), (std::vector<std::string>{"Žabník", "Žabník"}));
+    EXPECT_EQ(column(table, Table::SitesColumn), (std::vector<std::string>{"1", "1"}));
+    EXPECT_EQ(table.individualsAtSeveralSites(), 0U);
 }
 
 TEST_F(EncounterTableTest, AnAnimalSeenAtTwoSitesIsShownAsSuch) {

@@ -1,6 +1,7 @@
 #include "uilogic/MeasureAgainCommands.h"
 
 #include "MainWindowFixture.h"
+#include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 
@@ -207,6 +208,78 @@ TEST_F(MeasureAgainCommandsTest, APhotoNoLongerFoundIsSaidAndOffersSkipOrStop) {
         services.files[gone] = kept;
         commands.onChanged = {};
     }
+}
+
+// The user goes on working meanwhile: a record renamed keeps its photo entry,
+// so its repeat is kept for it as it is now and its photo is still found; a
+// record deleted is said, not searched for.
+TEST_F(MeasureAgainCommandsTest, ARecordRenamedMeanwhileKeepsItsRepeatAndOneDeletedIsSaid) {
+    const auto order =
+        MeasureAgainSession::pick(window.dataSet(), window.document().photoEntries(), 3, 5);
+    startWith({"3", "5", "ann"});
+    const auto renamed = [&](std::size_t number, const std::string& code) {
+        const std::string now(SpecimenRecord::withCode(window.dataSet().piece(number - 1), code));
+        EXPECT_TRUE(window.document().replaceRecord(number, now));
+        return now;
+    };
+    // The record measured now, and the next one, both renamed.
+    const std::string first = renamed(order[0].recordNumber, "R0");
+    const std::string second = renamed(order[1].recordNumber, "R1");
+    digitise(7.0F);
+    services.messageAnswers.push_back(Answer::Yes); // kept though not standardised
+    commands.keep();
+    auto byRecord = window.document().repeatsByRecord();
+    ASSERT_EQ(byRecord.size(), 1U);
+    EXPECT_EQ(byRecord[0].first, order[0].recordNumber);
+    EXPECT_EQ(byRecord[0].second->recordLine, first);
+    ASSERT_TRUE(commands.running());
+    EXPECT_EQ(d.caption(), order[1].entry->photoPath) << "the renamed record's photo is shown";
+
+    // The second kept too; the third record deleted before its turn.
+    digitise(5.0F);
+    ASSERT_TRUE(window.document().deleteRecord(order[2].recordNumber));
+    services.messageAnswers.push_back(Answer::Yes);
+    services.messages.clear();
+    services.choiceAnswers.push_back(MeasureAgainCommands::kSkip);
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.keep();
+    ASSERT_GE(services.messages.size(), 3U);
+    EXPECT_TRUE(messageSays(1, "Record " + std::to_string(order[2].recordNumber) +
+                                   " is no longer in the data set."))
+        << services.messages[1].text;
+    EXPECT_FALSE(commands.running());
+    EXPECT_TRUE(messageSays(2, "Measuring again has ended: 2 repeats were kept."))
+        << services.messages[2].text;
+    byRecord = window.document().repeatsByRecord();
+    ASSERT_EQ(byRecord.size(), 2U);
+    EXPECT_EQ(byRecord[1].second->recordLine, second);
+}
+
+// A record deleted before the one measured moves it up: the panel and the
+// messages name it by the number it has now, the one the user would look up.
+TEST_F(MeasureAgainCommandsTest, TheRecordMeasuredIsNamedByItsNumberNow) {
+    startWith({"3", "5", ""});
+    if (current().recordNumber == 1)
+        commands.skip();
+    const std::size_t number = current().recordNumber;
+    ASSERT_GT(number, 1U);
+    ASSERT_TRUE(window.document().deleteRecord(1));
+    EXPECT_TRUE(commands.panelText().starts_with("Measuring again: record " +
+                                                 std::to_string(number - 1) + ", "))
+        << commands.panelText();
+    services.messages.clear();
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.keep(); // nothing clicked yet
+    EXPECT_TRUE(messageSays(0, "Nothing has been measured")) << services.messages[0].text;
+    services.fileAnswers.push_back(photos[0] == current().entry->photoPath ? photos[1] : photos[0]);
+    window.OpenPicture();
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.keep();
+    EXPECT_TRUE(
+        messageSays(1, "is not the photo of record " + std::to_string(number - 1) + " any more"))
+        << services.messages[1].text;
+    services.messageAnswers.push_back(Answer::Ok);
+    commands.stop();
 }
 
 TEST_F(MeasureAgainCommandsTest, TheUsersPhotoComesBackWithItsJunctionsOrIsSaidToBeGone) {

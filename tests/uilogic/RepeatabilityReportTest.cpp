@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <fstream>
 #include <numeric>
 #include <sstream>
@@ -132,9 +133,19 @@ TEST(RepeatabilityReport, SaysWhatItCanWhenAFigureCannotBeComputed) {
          {values},
          "Re-digitising moved a record by a median D of 0.00; no record of another animal is in "
          "the data set to compare it with."},
+        // Its one value read as infinite: no distance to it can be computed.
+        {"another animal beyond comparison",
+         "A" + values + "\r\nB\t1e400" + values.substr(4) + "\r\n",
+         {values},
+         "Re-digitising moved a record by a median D of 0.00; the nearest other animal lies at "
+         "a median D of Infinity."},
         {"a repeat cut short",
          "A" + values + "\r\nB" + values + "\r\n",
          {"\t0.1\t0.2"},
+         "No repeat could be compared with its record: every repeat was left out."},
+        {"its record cut short",
+         "A\t0.1\t0.2\r\nB" + values + "\r\n",
+         {values, values},
          "No repeat could be compared with its record: every repeat was left out."},
     };
     for (const Case& k : cases) {
@@ -157,7 +168,14 @@ TEST(RepeatabilityReport, SaysWhatItCanWhenAFigureCannotBeComputed) {
         for (std::size_t i = 0; i < k.repeatValues.size(); ++i)
             unnamed += "\r\n";
         EXPECT_EQ(RepeatabilityReport::batchTexts(document).operators, unnamed) << k.what;
-        EXPECT_EQ(report.problems().size(), std::string(k.what) == "a repeat cut short" ? 1U : 0U);
+        const bool cut = std::string(k.what).ends_with("cut short");
+        EXPECT_EQ(report.problems().size(), cut ? 1U : 0U) << k.what;
+        if (std::string(k.what) == "its record cut short") {
+            // Said in the window as the batch tool says it on stderr.
+            ASSERT_EQ(report.problems().size(), 1U);
+            EXPECT_EQ(report.problems()[0],
+                      "2 repeats: their records have fewer than a code and 28 values");
+        }
         // The distributions on one chart: each adds up to the whole.
         const auto h = report.histogram(20);
         for (const auto* shares : {&h.repeatD, &h.nearestOtherD})
@@ -165,6 +183,14 @@ TEST(RepeatabilityReport, SaysWhatItCanWhenAFigureCannotBeComputed) {
                 EXPECT_NEAR(std::accumulate(shares->begin(), shares->end(), 0.0), 1.0, 1e-12);
             }
         EXPECT_GT(h.barWidth, 0.0);
+        EXPECT_TRUE(std::isfinite(h.barWidth)) << k.what;
+        if (std::string(k.what) == "another animal beyond comparison") {
+            // The chart spans the distances there are; the one that could
+            // not be computed stands in the last bar, as it ranks last.
+            ASSERT_EQ(h.nearestOtherD.size(), 20U);
+            EXPECT_EQ(h.nearestOtherD.back(), 1.0);
+            EXPECT_EQ(h.repeatD.front(), 1.0);
+        }
     }
 }
 
