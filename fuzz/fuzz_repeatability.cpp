@@ -9,6 +9,7 @@
 #include "model/DataSet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -57,9 +58,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       result.overall.measured + repeats.size());
     KORVEX_FUZZ_CHECK(result.overall.repeatD.sorted.size() + result.unmatched == repeats.size());
     KORVEX_FUZZ_CHECK(result.nearestOtherD.sorted.size() <= result.overall.measured);
-    for (const auto& seam : result.overall.seams) {
-        KORVEX_FUZZ_CHECK(seam.mean.has_value() == (result.overall.measured > 0));
-        KORVEX_FUZZ_CHECK(!seam.sdWithin || !(*seam.sdWithin < 0.0));
+    // A seam's figures are empty where nothing was measured, or where a value
+    // read as infinite (or one so large that a sum overflows) leaves nothing
+    // to compute; never infinite nor NaN.
+    const auto valueAt = [](const DistancePasses::ParsedRecord& values, std::size_t seam) {
+        return seam < RecordLayout::kMarginalCount
+                   ? values.marginal[seam]
+                   : values.central[seam - RecordLayout::kMarginalCount];
+    };
+    for (std::size_t i = 0; i < result.overall.seams.size(); ++i) {
+        const auto& seam = result.overall.seams[i];
+        const auto modest = [&](const DistancePasses::ParsedRecord& values) {
+            return std::fabs(valueAt(values, i)) < 1e300;
+        };
+        const bool allModest = std::all_of(catalogue.records.begin(), catalogue.records.end(),
+                                           [&](const auto& r) { return modest(r.values); }) &&
+                               std::all_of(repeats.begin(), repeats.end(),
+                                           [&](const auto& r) { return modest(r.values); });
+        KORVEX_FUZZ_CHECK(!seam.mean || (result.overall.measured > 0 && std::isfinite(*seam.mean)));
+        KORVEX_FUZZ_CHECK(seam.mean || result.overall.measured == 0 || !allModest);
+        KORVEX_FUZZ_CHECK(!seam.sdWithin ||
+                          (*seam.sdWithin >= 0.0 && std::isfinite(*seam.sdWithin)));
     }
 
     const std::string report = result.report();
