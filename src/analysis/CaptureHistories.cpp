@@ -270,9 +270,9 @@ std::string CaptureHistories::secrCaptures() const {
     std::string out = "# Session ID Occasion Detector";
     out += kLineEnd;
     for (const Detection& d : detections_) {
-        const auto site = sites.find(d.site);
+        // Every site a detection names is one of sites().
         out += "1 " + individuals[d.individual] + ' ' + std::to_string(d.occasion + 1) + ' ' +
-               (site != sites.end() ? std::string(site->second) : secrName(d.site));
+               std::string(sites.at(d.site));
         out += kLineEnd;
     }
     return out;

@@ -7,10 +7,10 @@
 #include "model/RecordLine.h"
 
 #include <algorithm>
-#include <string_view>
 #include <cmath>
 #include <map>
 #include <set>
+#include <string_view>
 
 namespace korvex {
 

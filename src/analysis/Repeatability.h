@@ -59,7 +59,8 @@ public:
 
     // The figures of one seam; a figure that cannot be computed (fewer than
     // two measured records, no record measured twice, a zero denominator, a
-    // value read as infinite) is empty. With k_i measurements of record i, n records and N measurements:
+    // value read as infinite) is empty. With k_i measurements of record i,
+    // n records and N measurements:
     // MSW = sum (x_ij - mean_i)^2 / (N - n), MSB = sum k_i (mean_i - mean)^2 /
     // (n - 1), k0 = (N - sum k_i^2 / N) / (n - 1), repeatability = (MSB - MSW)
     // / (MSB + (k0 - 1) MSW), sd-within = sqrt(MSW), mean over all N.

@@ -141,6 +141,9 @@ const PhotoEntry* MeasureAgainCommands::entryNow(const PhotoEntry& picked) const
     const PhotoEntry* found = nullptr;
     std::size_t alike = 0;
     for (const PhotoEntry& entry : model_.document().photoEntries()) {
+        // Told apart cheaply first: the panel asks this at every change.
+        if (entry.photoPath != picked.photoPath || entry.appendedAt != picked.appendedAt)
+            continue;
         PhotoEntry asPicked = entry;
         asPicked.recordLine = picked.recordLine;
         asPicked.occurrence = picked.occurrence;
