@@ -152,7 +152,7 @@ Number numberAt(od::value value) {
 // holds one is unescaped, into the parser's buffer. The parser's first pass
 // has already refused a text that is not closed or holds a bare control
 // character, so the scan ends at the key's closing quote.
-std::string_view keyOf(od::field& field) {
+simdjson_inline std::string_view keyOf(od::field& field) {
     const char* start = field.key().raw();
     for (const char* c = start;; ++c) {
         if (*c == '"')
@@ -194,7 +194,7 @@ void passOver(od::value value) {
     }
 }
 
-bool isKind(od::value& value, od::json_type kind) {
+simdjson_inline bool isKind(od::value& value, od::json_type kind) {
     return od::json_type(value.type()) == kind;
 }
 
