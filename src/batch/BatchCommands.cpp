@@ -27,7 +27,6 @@
 #include <map>
 #include <ostream>
 #include <regex>
-#include <sstream>
 
 namespace korvex {
 
@@ -39,13 +38,19 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string& e
         error = std::strerror(errno);
         return std::nullopt;
     }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
+    // Read through the stream itself: copying its buffer into another stream
+    // would swallow a read that fails, as it does on a folder, and hand back
+    // an empty text as if the file were empty.
+    std::string bytes;
+    char buffer[1 << 16];
+    errno = 0;
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
     if (in.bad()) {
-        error = "read error";
+        error = errno != 0 ? std::strerror(errno) : "read error";
         return std::nullopt;
     }
-    return bytes.str();
+    return bytes;
 }
 
 // Messages a window would show in a message box go to standard error.

@@ -10,11 +10,16 @@
 #include "version/Version.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 
 #include <gtest/gtest.h>
 
 #include <map>
 #include <sstream>
+
+#include <unistd.h>
 
 namespace korvex {
 namespace {
@@ -37,6 +42,12 @@ struct Batch {
         return commands.run(args);
     }
 };
+
+// A temporary folder even where TMPDIR is set but empty.
+std::filesystem::path temporaryFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    return tmp && *tmp ? tmp : "/tmp";
+}
 
 std::string record(const std::string& code, double m, double c) {
     std::string line = code;
@@ -164,6 +175,50 @@ TEST(BatchCommands, BadArgumentsAndUnreadableFilesFailClearly) {
     for (const char* named : {"--data-text", "evaluate", "audit", "--individual", "--threshold",
                               "--version", "repeatability", "--repeats-text", "--operators-text"})
         EXPECT_NE(help.out.str().find(named), std::string::npos) << named;
+}
+
+// The tool's own file reading, on disk: a folder given for a file was once
+// read as an empty text, so that compare ranked the data against a sheet of
+// zeros and said nothing.
+TEST(BatchCommands, FilesOnDiskAreReadWholeAndAFolderIsRefused) {
+    namespace fs = std::filesystem;
+    const fs::path folder = temporaryFolder() / ("korvex-batch-read-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const auto write = [&](const char* name, const std::string& bytes) {
+        std::ofstream(folder / name, std::ios::binary) << bytes;
+        return (folder / name).string();
+    };
+    // Larger than one read, so that pieces are joined in order.
+    std::string dataSet;
+    for (int r = 0; dataSet.size() < 200'000; ++r)
+        dataSet += record("T" + std::to_string(r), 0.06 + 0.0001 * (r % 50), 0.08) + "\r\n";
+    const std::string sheet = write("sheet.txt", record("probe", 0.0612, 0.0811));
+    const std::string data = write("data.txt", dataSet);
+
+    std::ostringstream out, err;
+    EXPECT_EQ(BatchCommands(out, err, {})
+                  .run({"compare", "--by", "D", "--ranked", "--sheet", sheet, "--data-text", data}),
+              BatchCommands::kOk)
+        << err.str();
+    Batch inMemory;
+    inMemory.files = {{sheet, record("probe", 0.0612, 0.0811)}, {data, dataSet}};
+    ASSERT_EQ(
+        inMemory.run({"compare", "--by", "D", "--ranked", "--sheet", sheet, "--data-text", data}),
+        BatchCommands::kOk);
+    EXPECT_EQ(out.str(), inMemory.out.str());
+    EXPECT_GT(out.str().size(), 1000u);
+
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"compare", "--by", "D", "--sheet", folder.string(), "--data-text", data},
+             {"compare", "--by", "D", "--sheet", sheet, "--data", folder.string()}}) {
+        std::ostringstream o, e;
+        EXPECT_EQ(BatchCommands(o, e, {}).run(args), BatchCommands::kUnreadable);
+        EXPECT_NE(e.str().find("cannot read " + folder.string() + ": Is a directory"),
+                  std::string::npos)
+            << e.str();
+        EXPECT_TRUE(o.str().empty());
+    }
+    fs::remove_all(folder);
 }
 
 // The version the build sets, as the About box shows it; a manual page is made
@@ -403,10 +458,8 @@ TEST(BatchCommands, HistoriesInEveryFormat) {
     }
 
     PopulationBatch secr;
-    // A temporary folder even where TMPDIR is set but empty.
-    const char* tmp = std::getenv("TMPDIR");
-    const auto traps = std::filesystem::path(tmp && *tmp ? tmp : "/tmp") /
-                       ("korvex-batch-traps-" + std::to_string(::getpid()) + ".txt");
+    const auto traps =
+        temporaryFolder() / ("korvex-batch-traps-" + std::to_string(::getpid()) + ".txt");
     auto args = secr.args({"histories", "--format", "secr", "--traps", traps.string()});
     ASSERT_EQ(secr.run(args), BatchCommands::kOk) << secr.err.str();
     std::ifstream written(traps, std::ios::binary);
