@@ -440,9 +440,10 @@ int BatchCommands::repeatability(const Options& options) {
         operators = Repeatability::operatorLines(operatorsText);
         const std::size_t repeatLines = Repeatability::operatorLines(repeatsText).size();
         if (operators->size() != repeatLines) {
-            err_ << "korvex-batch: " << it->second << " has " << operators->size()
-                 << " lines and the repeats " << repeatLines
-                 << ": give one operator a line for each line of " << repeatsPath->second << "\n";
+            err_ << "korvex-batch: " << it->second << " has "
+                 << counted(operators->size(), "line", "lines") << " and the repeats "
+                 << repeatLines << ": give one operator a line for each line of "
+                 << repeatsPath->second << "\n";
             return kUsage;
         }
     }

@@ -354,14 +354,20 @@ TEST(BatchCommands, RepeatabilityWithoutARepeatOrWithBadArguments) {
         {{"repeatability", "--data-text", "c", "--repeats-text", "r", "--operators-text", "who"},
          BatchCommands::kUsage,
          "who has 2 lines and the repeats 1"},
+        {{"repeatability", "--data-text", "c", "--repeats-text", "r2", "--operators-text", "one"},
+         BatchCommands::kUsage,
+         "one has 1 line and the repeats 2"},
         {{"repeatability", "--data-text", "c", "--repeats-text", "r", "--individual", "("},
          BatchCommands::kUsage,
          "regular expression"},
     };
     for (const auto& c : cases) {
         Batch batch;
-        batch.files = {
-            {"c", dataSet}, {"r", "1\t" + record("", 0.06, 0.08) + "\r\n"}, {"who", "ann\nbo\n"}};
+        batch.files = {{"c", dataSet},
+                       {"r", "1\t" + record("", 0.06, 0.08) + "\r\n"},
+                       {"who", "ann\nbo\n"},
+                       {"one", "ann\n"}};
+        batch.files["r2"] = batch.files["r"] + batch.files["r"];
         EXPECT_EQ(batch.run(c.args), c.code) << c.says;
         EXPECT_NE(batch.err.str().find(c.says), std::string::npos) << batch.err.str();
         EXPECT_TRUE(batch.out.str().empty()) << c.says;
