@@ -88,7 +88,8 @@ public:
     // "From the Photo": `typed` with its date, time and position replaced by
     // those of the photo's Exif, the other fields as typed. A photo whose
     // Exif holds neither, or refuses a value, is said in a message; what it
-    // does not hold stays as typed.
+    // does not hold stays as typed, but for the time: a date read without a
+    // time leaves the time empty, since the time typed went with another date.
     Fields fromPhoto(const Fields& typed);
 
     // OK: true when `typed` is sound and, for a record held, stored. False

@@ -306,5 +306,21 @@ TEST_F(EncounterAppendTest, FromThePhotoReplacesTheDateAndPositionOnly) {
     EXPECT_TRUE(window.document().encounters().empty());
 }
 
+// A camera that wrote the day but blanked the time: the typed time belonged to
+// the typed day, so it goes with it rather than standing beside another day.
+TEST_F(EncounterAppendTest, FromThePhotoWithADayAloneLeavesNoTime) {
+    const std::string path =
+        photo("day.jpg", {{"Exif.Photo.DateTimeOriginal", "2021:05:24   :  :  "}});
+    EncounterForm form(services, window.document(), "T9", Encounter{}, path);
+    const Fields typed{"2000-01-01", "08:00", "Pond", "1", "2", "Ana", "note"};
+    const Fields refilled = form.fromPhoto(typed);
+    EXPECT_EQ(refilled.date, "2021-05-24");
+    EXPECT_EQ(refilled.time, "");
+    EXPECT_EQ(refilled.latitude, "1"); // the photo holds no position
+    EXPECT_EQ(refilled.longitude, "2");
+    EXPECT_TRUE(form.accept(refilled));
+    EXPECT_EQ(form.accepted()->dateText(), "2021-05-24");
+}
+
 } // namespace
 } // namespace korvex
