@@ -1,5 +1,6 @@
 #include "uilogic/CheckWindowModel.h"
 
+#include "analysis/ComparisonRun.h"
 #include "exchange/TextEncoding.h"
 #include "model/RecordLine.h"
 #include "uilogic/MainWindowModel.h"
@@ -82,12 +83,23 @@ bool CheckWindowModel::step(int delta) {
 }
 
 bool CheckWindowModel::isCurrent() const {
-    if (!check_ || check_->run != main_.comparison().run ||
-        !std::as_const(main_.listWindow()).exists())
+    const ComparisonState& comparison = main_.comparison();
+    const ListWindowModel& list = std::as_const(main_.listWindow());
+    if (!check_ || check_->run != comparison.run || !list.exists())
         return false;
+    // Select Record refills the list without a comparison.
+    if (ComparisonRun::recordOfRankedLine(comparison, list.list(), check_->position) !=
+        check_->recordNumber)
+        return false;
+    // The check names its records by their lines and occurrences among the
+    // records compared. A record changed or taken out since may hand an
+    // occurrence to another record of the same text; records appended change
+    // none of them.
     auto pieces = main_.dataSet().pieces();
     pieces.pop_back(); // the piece after the last CR LF is no record
-    return indexOfOccurrence(pieces, check_->recordLine, check_->occurrence) < pieces.size();
+    const auto& compared = comparison.recordLines;
+    return pieces.size() >= compared.size() &&
+           std::equal(compared.begin(), compared.end(), pieces.begin());
 }
 
 bool CheckWindowModel::canStep(int delta) const {

@@ -64,8 +64,10 @@ public:
     bool step(int delta);
 
     // Whether the line shown is still of the list shown and of this data set:
-    // no comparison ran since, the list window is open and the data set holds
-    // the candidate's record. Only such a line can be stepped from or decided.
+    // no comparison ran since, the list window is open and still holds that
+    // comparison's lines, and the data set still begins with the records
+    // compared (records appended since change nothing). Only such a line can
+    // be stepped from or decided.
     bool isCurrent() const;
     bool canStep(int delta) const;
     // Current and not the sheet's own record.

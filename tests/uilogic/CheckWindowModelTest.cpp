@@ -178,6 +178,16 @@ TEST_F(CheckWindowModelTest, AStaleCheckCanNeitherStepNorDecide) {
          [&] {
              loadText(line("A", 0.1) + "\r\n" + line("C", 0.4) + "\r\n");
          }},
+        {"the list refilled with the codes to pick from",
+         [&] {
+             window.aha_Click(MainWindowModel::SelectRecord);
+         }},
+        // A verdict now would name the sheet's record by a line it no longer has.
+        {"the sheet's record under another code",
+         [&] {
+             services.inputAnswers.push_back("A2");
+             window.ChangeCode();
+         }},
     };
     for (const auto& [name, stale] : ways) {
         SCOPED_TRACE(name);
@@ -191,6 +201,32 @@ TEST_F(CheckWindowModelTest, AStaleCheckCanNeitherStepNorDecide) {
         EXPECT_EQ(checks.decide(Verdict::DifferentAnimal), nullptr);
     }
     EXPECT_TRUE(window.document().decisions().all().empty());
+}
+
+// Of two records with the same line, the first is checked; once it is taken
+// out, that line's first occurrence is the other record, which was not looked
+// at. A record appended changes no record compared, and the check holds.
+TEST_F(CheckWindowModelTest, ACheckHoldsOnlyWhileTheRecordsComparedStay) {
+    const std::string b = line("B", 0.2);
+    loadText(line("A", 0.1) + "\r\n" + b + "\r\n" + b + "\r\n");
+    ASSERT_TRUE(window.ShowPickedRecord(1));
+    window.comp_Click(MainWindowModel::MarginalD1);
+    ASSERT_TRUE(checks.checkSelected(1));
+    ASSERT_EQ(checks.check()->recordNumber, 2U);
+    ASSERT_EQ(checks.check()->occurrence, 1U);
+
+    window.FillSheetFromText(line("", 0.3));
+    appendAs("N");
+    EXPECT_TRUE(checks.isCurrent());
+    expectShown(true, true, true, CheckWindowModel::kUndecidedText);
+
+    ASSERT_TRUE(window.ShowPickedRecord(2));
+    services.messageAnswers.push_back(PlatformServices::Answer::Yes);
+    window.DeleteRecord();
+    ASSERT_EQ(window.dataSet().RecordCount(), 3U);
+    expectShown(false, false, false, CheckWindowModel::kStaleText);
+    EXPECT_EQ(checks.decide(Verdict::SameAnimal), nullptr);
+    EXPECT_TRUE(window.document().decisions().empty());
 }
 
 TEST_F(CheckWindowModelTest, SteppingStopsAtBothEndsAndStartsTheLineAfresh) {
