@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 namespace korvex {
@@ -125,15 +126,26 @@ const Decision* CheckWindowModel::decision() const {
     if (!check_)
         return nullptr;
     const DecisionLog& records = main_.document().decisions();
+    const RecordIdentity& query = check_->query;
     const RecordIdentity candidate = check_->candidate();
-    if (const Decision* last = records.latestFor(check_->query, candidate))
-        return last;
-    // Decided while the sheet was not stored yet: then its values alone named it.
-    const std::string& line = check_->query.recordLine;
-    const std::size_t tab = line.find(SpecimenRecord::kFieldSeparator);
-    if (!check_->query.isStored() || tab == std::string::npos)
-        return nullptr;
-    return records.latestFor({"", line.substr(tab), 0}, candidate);
+    // Decided while either record was a sheet not stored yet: then its values
+    // alone named it. Of all the ways the pair was named, the last decision wins.
+    const auto byValues = [](const RecordIdentity& record) -> std::optional<RecordIdentity> {
+        const std::size_t tab = record.recordLine.find(SpecimenRecord::kFieldSeparator);
+        if (!record.isStored() || tab == std::string::npos)
+            return std::nullopt;
+        return RecordIdentity{"", record.recordLine.substr(tab), 0};
+    };
+    const Decision* last = records.latestFor(query, candidate);
+    const auto keepLater = [&](const Decision* d) {
+        if (d && (!last || std::less<>()(last, d)))
+            last = d;
+    };
+    if (const auto sheet = byValues(query))
+        keepLater(records.latestFor(*sheet, candidate));
+    if (const auto other = byValues(candidate))
+        keepLater(records.latestFor(query, *other));
+    return last;
 }
 
 std::string CheckWindowModel::decisionText() const {

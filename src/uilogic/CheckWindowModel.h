@@ -77,7 +77,7 @@ public:
     // pair shown with the time; nothing unless canDecide().
     const Decision* decide(Verdict verdict);
     // The last verdict on the pair shown, in either orientation, also one
-    // made while the sheet was not stored yet.
+    // made while either record of it was a sheet not stored yet.
     const Decision* decision() const;
     // The line under the photos: why nothing can be decided, or the verdict.
     std::string decisionText() const;

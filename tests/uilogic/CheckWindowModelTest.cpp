@@ -136,6 +136,51 @@ TEST_F(CheckWindowModelTest, ADecisionShowsAgainInTheOtherDirection) {
               "Decided: Same Animal (2026-12-09T11:00:00Z, at D1 = " + listed + ").");
 }
 
+// A verdict given while the sheet was never stored names the sheet by its
+// values: once stored, the sheet's record finds it from either side of the
+// pair, and whichever verdict on the pair came last is the one shown.
+TEST_F(CheckWindowModelTest, AVerdictOnASheetNeverStoredIsFoundFromBothSidesAndTheLastWins) {
+    loadText(line("A", 0.1) + "\r\n" + line("B", 0.2) + "\r\n");
+    const auto checkCode = [&](const std::string& code) {
+        for (std::size_t p = 0; p < window.listWindow().list().count(); ++p)
+            if (checks.checkSelected(p) && checks.check()->code == code)
+                return true;
+        return false;
+    };
+    // A checked from the sheet's values, which no record holds.
+    const auto decideFromTheSheet = [&](const char* now, Verdict verdict) {
+        window.FillSheetFromText(line("", 0.3));
+        window.comp_Click(MainWindowModel::MarginalD1);
+        ASSERT_TRUE(checkCode("A"));
+        ASSERT_FALSE(checks.check()->query.isStored());
+        services.now = now;
+        ASSERT_TRUE(checks.decide(verdict));
+        appendAs("S");
+    };
+    decideFromTheSheet("2026-12-09T10:00:00Z", Verdict::DifferentAnimal);
+
+    ASSERT_TRUE(window.ShowPickedRecord(1));
+    window.comp_Click(MainWindowModel::MarginalD1);
+    ASSERT_TRUE(checkCode("S"));
+    ASSERT_TRUE(checks.decision());
+    EXPECT_EQ(checks.decision()->verdict, Verdict::DifferentAnimal);
+    services.now = "2026-12-09T10:30:00Z";
+    ASSERT_TRUE(checks.decide(Verdict::Unsure));
+
+    // S taken out, its values are a sheet never stored again; a new verdict
+    // then, and S appended once more with the very same line.
+    ASSERT_TRUE(window.ShowPickedRecord(3));
+    services.messageAnswers.push_back(PlatformServices::Answer::Yes);
+    window.DeleteRecord();
+    decideFromTheSheet("2026-12-09T11:00:00Z", Verdict::SameAnimal);
+    window.comp_Click(MainWindowModel::MarginalD1);
+    ASSERT_TRUE(checkCode("A"));
+    ASSERT_TRUE(checks.check()->query.isStored());
+    ASSERT_TRUE(checks.decision());
+    EXPECT_EQ(checks.decision()->decidedAt, "2026-12-09T11:00:00Z");
+    EXPECT_EQ(checks.decision()->verdict, Verdict::SameAnimal);
+}
+
 // A check stays with the list it was made on: after another comparison, with
 // another sheet, or once the list is gone, it can no longer be decided, so no
 // verdict is ever logged against a sheet it was not measured from.
