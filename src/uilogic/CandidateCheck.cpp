@@ -27,11 +27,6 @@ std::string junctionLabel(std::size_t j) {
            std::to_string(j + 1 + kCentralGroupSize);
 }
 
-std::string_view valuesOf(std::string_view line) {
-    const std::size_t tab = line.find(SpecimenRecord::kFieldSeparator);
-    return tab == std::string_view::npos ? std::string_view() : line.substr(tab);
-}
-
 } // namespace
 
 std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
@@ -90,6 +85,17 @@ std::optional<CandidateCheck> CandidateCheck::of(const ComparisonState& state,
         }
     }
     return c;
+}
+
+std::string_view CandidateCheck::valuesOf(std::string_view line) {
+    constexpr auto kNone = std::string_view::npos;
+    const std::size_t first = line.find(SpecimenRecord::kFieldSeparator);
+    if (first == kNone)
+        return {};
+    std::size_t end = first;
+    for (std::size_t field = 1; field <= kLastRecordField && end != kNone; ++field)
+        end = line.find(SpecimenRecord::kFieldSeparator, end + 1);
+    return line.substr(first, end == kNone ? kNone : end - first);
 }
 
 CandidateCheck::Specimen CandidateCheck::sheetSpecimen(const ComparisonState& state,

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvex {
@@ -82,6 +83,12 @@ struct CandidateCheck {
         std::size_t occurrence = 0;
     };
     static Specimen sheetSpecimen(const ComparisonState& state, long long shownRecord);
+
+    // A line's record values as a sheet never stored is named by them: from
+    // the TAB before the first value to the end of the last, so without the
+    // code and without any field another program wrote after the values.
+    // Empty for a line without a TAB.
+    static std::string_view valuesOf(std::string_view line);
 };
 
 } // namespace korvex

@@ -131,10 +131,10 @@ const Decision* CheckWindowModel::decision() const {
     // Decided while either record was a sheet not stored yet: then its values
     // alone named it. Of all the ways the pair was named, the last decision wins.
     const auto byValues = [](const RecordIdentity& record) -> std::optional<RecordIdentity> {
-        const std::size_t tab = record.recordLine.find(SpecimenRecord::kFieldSeparator);
-        if (!record.isStored() || tab == std::string::npos)
+        const std::string_view values = CandidateCheck::valuesOf(record.recordLine);
+        if (!record.isStored() || values.empty())
             return std::nullopt;
-        return RecordIdentity{"", record.recordLine.substr(tab), 0};
+        return RecordIdentity{"", std::string(values), 0};
     };
     const Decision* last = records.latestFor(query, candidate);
     const auto keepLater = [&](const Decision* d) {

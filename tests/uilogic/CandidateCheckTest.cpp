@@ -163,6 +163,16 @@ TEST(CandidateCheck, TheSheetsSpecimenIsTheRecordHoldingItsValues) {
     comp_Click(MarginalD1, sheet, text, state, list, host);
     EXPECT_EQ(CandidateCheck::sheetSpecimen(state, 2).recordNumber, 0U);
     EXPECT_EQ(CandidateCheck::sheetSpecimen(state, 2).occurrence, 0U);
+
+    // Fields after the 28 values are no values: a line written by another
+    // program with a note after them still holds the sheet's values.
+    const std::string noted = SpecimenRecord::BuildRecordLine("N", sheet) + "\tseen twice";
+    comp_Click(MarginalD1, sheet,
+               SpecimenRecord::BuildRecordLine("A", other) + "\r\n" + noted + "\r\n", state, list,
+               host);
+    const auto n = CandidateCheck::sheetSpecimen(state, 1);
+    EXPECT_EQ(n.recordNumber, 2U);
+    EXPECT_EQ(n.recordLine, noted);
 }
 
 // --- the panes' geometry -----------------------------------------------------
