@@ -82,6 +82,21 @@ TEST(MatchEvaluation, TheNearestOwnRecordSetsTheRank) {
     EXPECT_EQ(result.of(Measure::D1).ranks, (std::vector<std::size_t>{1, 2, 2, 0}));
 }
 
+// A distance that cannot be computed shows as "NaN", which the list ranks
+// after every number: a query whose own record is that far meets every other
+// animal first, and a candidate that far never comes before its own record.
+TEST(MatchEvaluation, ADistanceThatCannotBeComputedRanksLast) {
+    std::string unreadable = zeroed("X", {});
+    unreadable.replace(unreadable.find("\t0.0625"), 7, "\t1e999"); // M1 beyond any double
+    const std::string text = zeroed("A", {}) + zeroed("A", {0, 1}) + unreadable +
+                             zeroed("X", {}) + zeroed("B", {2});
+    const auto result = evaluate(text);
+    EXPECT_EQ(result.of(Measure::D1).ranks, (std::vector<std::size_t>{3, 2, 4, 4, 0}));
+    EXPECT_EQ(result.of(Measure::D2).ranks, (std::vector<std::size_t>{4, 4, 4, 4, 0}));
+    // D is the root of D1 x D2: "NaN" wherever D1 is.
+    EXPECT_EQ(result.of(Measure::D).ranks, (std::vector<std::size_t>{3, 3, 4, 4, 0}));
+}
+
 TEST(MatchEvaluation, WithoutAQueryTheReportHasEmptyRates) {
     const std::string text = zeroed("A", {}) + zeroed("B", {1}) + "\r\nshort\t1\r\n";
     const auto result = evaluate(text);
