@@ -227,7 +227,9 @@ TEST_F(CheckWindowModelTest, AStaleCheckCanNeitherStepNorDecide) {
          [&] {
              window.aha_Click(MainWindowModel::SelectRecord);
          }},
-        // A verdict now would name the sheet's record by a line it no longer has.
+        // A verdict now would name the sheet's record by a line it no longer
+        // has. Last of the ways: it leaves the data unsaved, and loading
+        // would ask about them.
         {"the sheet's record under another code",
          [&] {
              services.inputAnswers.push_back("A2");
