@@ -297,6 +297,16 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     // A copy does not say whether its repeats and encounters were saved.
     companionChanged_ = modified && (!state_->repeats.empty() || !state_->encounters.empty());
     fromClipboard_.reset();
+    sharedEncounters_.clear();
+    // A copy names its data file but not the bytes it held: another program
+    // may have changed it since. Taken for a file that appeared, it and its
+    // companion are compared before a save over them, which then asks only
+    // when they hold what is not here.
+    if (state_->dataFilePath) {
+        const auto unknown = FileGuard::Copy::of(std::nullopt);
+        guard_.remember(*state_->dataFilePath, unknown);
+        guard_.remember(PhotoCompanion::companionPathFor(*state_->dataFilePath), unknown);
+    }
 }
 
 bool Document::replaceRecord(std::size_t recordNumber, std::string_view line,

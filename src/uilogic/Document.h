@@ -120,7 +120,9 @@ public:
     // is no such record or the encounter is not sound (Encounter::problem).
     bool setEncounter(std::size_t recordNumber, const Encounter& encounter);
     // Takes back a data set and a state as a recovery copy kept them; a null
-    // state is an empty one.
+    // state is an empty one. The copy does not say what the data file and its
+    // companion on disk held: a save over them compares them first, as files
+    // that appeared since.
     void restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
                  bool modified);
 
