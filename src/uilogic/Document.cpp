@@ -630,8 +630,15 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     // changed data file (an unchanged one holds none that this program did
     // not have), photos and decisions only from a changed companion.
     std::string otherText;
-    if (data.bytes)
-        otherText = TorFile::read(*data.bytes).dataSetText;
+    std::string dataError = data.error;
+    if (data.bytes) {
+        TorFile::ReadResult read = TorFile::read(*data.bytes);
+        // Read in part (another program's line ends, or cut short), it may
+        // hold records that cannot be told from here.
+        if (data.changed && !read.allRecords)
+            dataError = "it does not read as a whole data file";
+        otherText = std::move(read.dataSetText);
+    }
     const auto otherPieces = DataSet::splitPieces(otherText);
     PhotoCompanion::ReadResult other;
     if (photos.changed && photos.bytes)
@@ -651,10 +658,11 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         missing.encounters = ofRecords(missing.encounters, held);
     }
     const FileGuard::OnDisk& changed = data.changed ? data : photos;
+    const std::string& error = data.changed ? dataError : photos.error;
     // Files that hold nothing this program lacks (rows reordered or removed
     // elsewhere, a save of the same data by another copy) lose nothing when
     // saved over. A companion that cannot be read is kept aside by the save.
-    if (missing.empty() && changed.error.empty())
+    if (missing.empty() && error.empty())
         return SaveOutcome::Saved;
 
     const auto holder = guard_.otherHolder(path);
@@ -676,7 +684,7 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
                      : " that are not here; saving over it loses them.") +
                 " Merge and Save adds what is missing to the data here, then saves.";
     else
-        text += "It cannot be read to compare (" + changed.error +
+        text += "It cannot be read to compare (" + error +
                 "); saving over it replaces what it holds now.";
 
     std::vector<std::string> choices;

@@ -282,26 +282,48 @@ TEST_F(FileGuardTest, AChangedCompanionAloneIsAskedAboutByItsName) {
 // A file on disk that holds nothing this program lacks loses nothing when
 // saved over; one that cannot be read cannot be told the same.
 TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
+    // How the file on disk came to be: written whole, unreadable, or in a
+    // form this program reads only in part (another program's line ends, or
+    // cut short before the records its count line announces).
+    enum Form { Whole, Unreadable, LfLineEnds, CutShort };
+    const std::vector<std::string> asked{Document::kSaveOver, Document::kSaveUnderAnotherName,
+                                         Document::kCancel};
     const struct {
         const char* name;
         std::vector<std::string> onDisk;
-        bool unreadable;
+        Form form;
         std::vector<std::string> choices;
+        std::string reason;
     } cases[] = {
-        {"unchanged", {"A", "B"}, false, {}},
-        {"rows reordered elsewhere", {"B", "A"}, false, {}},
-        {"a row removed elsewhere", {"B"}, false, {}},
-        {"cannot be read",
+        {"unchanged", {"A", "B"}, Whole, {}, ""},
+        {"rows reordered elsewhere", {"B", "A"}, Whole, {}, ""},
+        {"a row removed elsewhere", {"B"}, Whole, {}, ""},
+        {"cannot be read", {"A", "B", "T1"}, Unreadable, asked, "Permission denied"},
+        {"saved elsewhere with LF line ends",
          {"A", "B", "T1"},
-         true,
-         {Document::kSaveOver, Document::kSaveUnderAnotherName, Document::kCancel}},
+         LfLineEnds,
+         asked,
+         "it does not read as a whole data file"},
+        {"cut short before its last records",
+         {"A", "B", "T1"},
+         CutShort,
+         asked,
+         "it does not read as a whole data file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         loadAAndBThenAppendM1();
         writeOnDisk(c.onDisk);
-        if (c.unreadable)
+        std::string& bytes = services.files.at(kData);
+        if (c.form == Unreadable)
             services.unreadable[kData] = "Permission denied";
+        if (c.form == LfLineEnds)
+            for (std::size_t at = bytes.find("\r\n"); at != std::string::npos;
+                 at = bytes.find("\r\n", at))
+                bytes.erase(at, 1);
+        if (c.form == CutShort)
+            bytes.resize(bytes.find(line("T1")));
+        const std::string before = bytes;
         if (!c.choices.empty())
             services.choiceAnswers = {Document::kCancel};
         EXPECT_EQ(save(), c.choices.empty());
@@ -311,9 +333,11 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
         } else {
             ASSERT_EQ(services.messages.size(), 1U);
             EXPECT_EQ(services.messages[0].choices, c.choices);
-            EXPECT_NE(
-                services.messages[0].text.find("cannot be read to compare (Permission denied)"),
-                std::string::npos);
+            EXPECT_NE(services.messages[0].text.find("cannot be read to compare (" + c.reason +
+                                                     ")"),
+                      std::string::npos)
+                << services.messages[0].text;
+            EXPECT_EQ(services.files.at(kData), before);
         }
     }
 }
