@@ -614,12 +614,31 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
                                              const MeasurementSheet& sheet) {
     const auto data = guard_.onDisk(path);
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
-    if (data.changed || photos.changed) {
-        const SaveOutcome answer = askBeforeSavingOver(path, data, photos);
-        if (answer != SaveOutcome::Saved)
-            return answer;
+    if (!data.changed && !photos.changed)
+        return writeDataFile(path, sheet) == Written::Whole ? SaveOutcome::Saved
+                                                            : SaveOutcome::Failed;
+    // What a merge changes, put back when the data file cannot be written:
+    // Merge and Save is one step, and the file on disk is still another's.
+    const std::string text = dataSet_.text();
+    const auto state = state_;
+    const bool modified = modified_;
+    const bool companionChanged = companionChanged_;
+    const SaveOutcome answer = askBeforeSavingOver(path, data, photos);
+    if (answer != SaveOutcome::Saved)
+        return answer;
+    switch (writeDataFile(path, sheet)) {
+    case Written::Whole:
+        return SaveOutcome::Saved;
+    case Written::Nothing:
+        dataSet_.setText(text);
+        state_ = state;
+        modified_ = modified;
+        companionChanged_ = companionChanged;
+        return SaveOutcome::Failed;
+    case Written::DataFileOnly:
+        break; // the merge stays with the data file that holds it
     }
-    return writeDataFile(path, sheet) ? SaveOutcome::Saved : SaveOutcome::Failed;
+    return SaveOutcome::Failed;
 }
 
 Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
@@ -732,13 +751,14 @@ void Document::merge(const CatalogueMerge::Missing& missing) {
     });
 }
 
-bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sheet) {
+Document::Written Document::writeDataFile(const std::string& path,
+                                          const MeasurementSheet& sheet) {
     const std::string dataBytes = TorFile::write(sheet, dataSet_);
     const auto written = services_.writeFile(path, dataBytes);
     if (!written.ok) {
         message("The data could not be saved to " + quoted(path) + ": " + written.error,
                 Icon::Critical);
-        return false;
+        return Written::Nothing;
     }
     fromClipboard_.reset();
     tellUnguarded(path, guard_.open(path));
@@ -763,11 +783,11 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
         guard_.remember(companion, FileGuard::Copy::of(std::nullopt));
         modified_ = false;
         companionChanged_ = false;
-        return true;
+        return Written::Whole;
     }
     if (exists && !keepAside(companion)) {
         change(savedWithout);
-        return false;
+        return Written::DataFileOnly;
     }
     const std::string bytes =
         PhotoCompanion::write(kept, folderOf(path), decisions, repeats, encounters);
@@ -777,7 +797,7 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
         message("The data were saved, but the photos of the records could not be saved to " +
                     quoted(companion) + ": " + companionWritten.error,
                 Icon::Critical);
-        return false;
+        return Written::DataFileOnly;
     }
     change([&](CatalogueState& next) {
         next.dataFilePath = path;
@@ -794,7 +814,7 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
     guard_.remember(companion, FileGuard::Copy::of(bytes));
     modified_ = false;
     companionChanged_ = false;
-    return true;
+    return Written::Whole;
 }
 
 } // namespace korvex

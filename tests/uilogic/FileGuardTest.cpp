@@ -363,3 +363,61 @@ TEST_F(FileGuardTest, ANewNameIsNeverAskedAbout) {
 
 } // namespace
 } // namespace korvex
+
+namespace korvex {
+namespace {
+
+// Merge and Save is one step: when the data file cannot be written, the data
+// here are as they were before the answer, and the file on disk too; once the
+// data file is written, the merge stays with it even if its companion is not.
+TEST_F(FileGuardTest, AMergeWhoseSaveFailsLeavesBothCataloguesAsTheyWere) {
+    writeOnDisk({"A", "B"}, {photoOf("A", "/share/a.jpg")}, {decisionOn("A", "B")});
+    load();
+    append("M1");
+    window.LogDecision(decisionOn("M1", "A"));
+    writeOnDisk({"A", "B", "T1"}, {photoOf("A", "/share/a.jpg"), photoOf("T1", "/share/t1.jpg")},
+                {decisionOn("A", "B"), decisionOn("T1", "A")});
+    const std::string dataOnDisk = services.files.at(kData);
+    const std::string companionOnDisk = services.files.at(kCompanion);
+    const std::string text = window.dataSet().text();
+    const CatalogueState state = *window.document().state();
+
+    services.unwritable[kData] = "No space left on device";
+    services.choiceAnswers = {Document::kMergeAndSave};
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 2U);
+    EXPECT_NE(services.messages[1].text.find("No space left on device"), std::string::npos);
+    EXPECT_EQ(window.dataSet().text(), text);
+    EXPECT_EQ(*window.document().state(), state);
+    EXPECT_TRUE(window.document().holdsUnsavedChanges());
+    EXPECT_EQ(window.display().countText, "3");
+    EXPECT_EQ(services.files.at(kData), dataOnDisk);
+    EXPECT_EQ(services.files.at(kCompanion), companionOnDisk);
+
+    // The file is still another's: the next save asks again and merges once.
+    services.unwritable.clear();
+    services.unwritable[kCompanion] = "Permission denied";
+    services.choiceAnswers = {Document::kMergeAndSave};
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 4U);
+    EXPECT_NE(services.messages[2].text.find("It holds 1 record, 1 photo and 1 decision"),
+              std::string::npos)
+        << services.messages[2].text;
+    EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1", "T1"}));
+    EXPECT_EQ(window.dataSet().text(), dataSetOf({"A", "B", "M1", "T1"}).text());
+    EXPECT_EQ(window.document().decisions().size(), 3U);
+    EXPECT_TRUE(window.document().holdsUnsavedChanges());
+
+    services.unwritable.clear();
+    ASSERT_TRUE(save());
+    EXPECT_EQ(services.messages.size(), 4U);
+    const auto back = PhotoCompanion::read(services.files.at(kCompanion), "/share");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries.size(), 2U);
+    EXPECT_EQ(back.decisions.size(), 3U);
+}
+
+} // namespace
+} // namespace korvex
