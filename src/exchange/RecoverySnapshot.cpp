@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -359,13 +361,17 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         } else {
             // Nothing the file holds now is dropped: its entries of rows the
             // data set still has, and every decision, come before those made since.
+            // A record given an entry since keeps that one: the first found wins.
             found = SavedPhotos::Changed;
             now.size = companion->size();
             now.hash = hashOfBytes(*companion);
             now.keptEntries.clear();
+            std::set<std::pair<std::string_view, std::size_t>> madeSince;
+            for (const PhotoEntry& entry : photos->entries)
+                madeSince.insert({entry.recordLine, entry.occurrence});
             for (const PhotoEntry* entry :
                  PhotoCompanion::entriesForPieces(DataSet::splitPieces(dataSet), read.entries))
-                if (entry) {
+                if (entry && !madeSince.contains({entry->recordLine, entry->occurrence})) {
                     whole.entries.push_back(*entry);
                     now.keptEntries.push_back(
                         static_cast<std::size_t>(entry - read.entries.data()));
