@@ -660,8 +660,16 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     }
     const auto otherPieces = DataSet::splitPieces(otherText);
     PhotoCompanion::ReadResult other;
-    if (photos.changed && photos.bytes)
+    std::string photosError = photos.error;
+    if (photos.changed && photos.bytes) {
         other = PhotoCompanion::read(*photos.bytes, folderOf(path));
+        // Damaged or of a newer version, it may hold what cannot be seen here.
+        if (!other.ok) {
+            photosError = other.error;
+            if (!photosError.empty() && photosError.back() == '.')
+                photosError.pop_back();
+        }
+    }
     auto missing = CatalogueMerge::missingHere(
         dataSet_.pieces(), state_->entries, state_->decisions, otherPieces,
         PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
@@ -676,8 +684,12 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         missing.repeats = ofRecords(missing.repeats, held);
         missing.encounters = ofRecords(missing.encounters, held);
     }
-    const FileGuard::OnDisk& changed = data.changed ? data : photos;
-    const std::string& error = data.changed ? dataError : photos.error;
+    // The question names the file that holds what is missing, or else the
+    // one that cannot be read to compare.
+    const bool aboutData =
+        data.changed && (!missing.empty() || !dataError.empty() || photosError.empty());
+    const FileGuard::OnDisk& changed = aboutData ? data : photos;
+    const std::string& error = aboutData ? dataError : photosError;
     // Files that hold nothing this program lacks (rows reordered or removed
     // elsewhere, a save of the same data by another copy) lose nothing when
     // saved over. A companion that cannot be read is kept aside by the save.
@@ -686,7 +698,7 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
 
     const auto holder = guard_.otherHolder(path);
     std::string text =
-        (data.changed
+        (aboutData
              ? "The data file " + quoted(path)
              : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
         " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +

@@ -421,3 +421,61 @@ TEST_F(FileGuardTest, AMergeWhoseSaveFailsLeavesBothCataloguesAsTheyWere) {
 
 } // namespace
 } // namespace korvex
+
+namespace korvex {
+namespace {
+
+// A companion changed on disk that this program cannot read (damaged, or
+// written by a newer version) may hold photos and decisions it cannot see:
+// the save asks, naming that file, also when the data file changed as well.
+TEST_F(FileGuardTest, AChangedCompanionThatCannotBeReadIsAskedAbout) {
+    const struct {
+        const char* name;
+        bool dataChanged;
+        std::string companion;
+        std::string reason;
+    } cases[] = {
+        {"damaged", false, "{", "it is not valid JSON"},
+        {"newer, with the data file reordered", true,
+         R"({"format": "korvex-photos", "version": 99, "entries": []})",
+         "it was written in format version 99 by a newer version of the program"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.files.clear();
+        services.messages.clear();
+        writeOnDisk({"A", "B"}, {photoOf("A", "/share/a.jpg")}, {decisionOn("A", "B")});
+        services.choiceAnswers = {MainWindowModel::kDiscardThem}; // the case before's M1
+        load();
+        services.choiceAnswers.clear();
+        services.messages.clear();
+        append("M1");
+        if (c.dataChanged)
+            services.writeFile(kData, TorFile::write(MeasurementSheet{}, dataSetOf({"B", "A"})));
+        services.writeFile(kCompanion, c.companion);
+        const std::string data = services.files.at(kData);
+
+        services.choiceAnswers = {Document::kCancel};
+        EXPECT_FALSE(save());
+        ASSERT_EQ(services.messages.size(), 1U);
+        const auto& question = services.messages[0];
+        for (const std::string& part :
+             {std::string("The photos file \"/share/catalogue.tor.photos.json\""),
+              "It cannot be read to compare (" + c.reason})
+            EXPECT_NE(question.text.find(part), std::string::npos) << part << ": " << question.text;
+        EXPECT_EQ(question.choices,
+                  (std::vector<std::string>{Document::kSaveOver, Document::kSaveUnderAnotherName,
+                                            Document::kCancel}));
+        EXPECT_EQ(services.files.at(kData), data);
+        EXPECT_EQ(services.files.at(kCompanion), c.companion);
+
+        // Saved over by choice, the file is kept aside first.
+        services.choiceAnswers = {Document::kSaveOver};
+        ASSERT_TRUE(save());
+        EXPECT_EQ(services.files.at(kCompanion + std::string(Document::kBrokenSuffix)),
+                  c.companion);
+    }
+}
+
+} // namespace
+} // namespace korvex
