@@ -698,9 +698,8 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
 
     const auto holder = guard_.otherHolder(path);
     std::string text =
-        (aboutData
-             ? "The data file " + quoted(path)
-             : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
+        (aboutData ? "The data file " + quoted(path)
+                   : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
         " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +
         " after it was loaded or last saved here." +
         (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
@@ -763,8 +762,7 @@ void Document::merge(const CatalogueMerge::Missing& missing) {
     });
 }
 
-Document::Written Document::writeDataFile(const std::string& path,
-                                          const MeasurementSheet& sheet) {
+Document::Written Document::writeDataFile(const std::string& path, const MeasurementSheet& sheet) {
     const std::string dataBytes = TorFile::write(sheet, dataSet_);
     const auto written = services_.writeFile(path, dataBytes);
     if (!written.ok) {

@@ -262,14 +262,15 @@ TEST(RecoverySnapshotTest, AnEntryMadeSinceOutranksTheChangedCompanionsEntryOfIt
     // The photo of A was replaced in its entry's place: the entries from it on
     // are no longer the file's.
     state.entries = {replaced, b, c};
-    state.saved = SavedCompanion{"/data/cat.tor.photos.json", companion.size(),
-                                 hashOfBytes(companion), {}, 0};
+    state.saved = SavedCompanion{
+        "/data/cat.tor.photos.json", companion.size(), hashOfBytes(companion), {}, 0};
     s.photos = std::make_shared<const CatalogueState>(std::move(state));
     auto copy = RecoverySnapshot::read(s.write());
     ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(copy));
 
-    const Decision decided{{"B", "B\t2", 1}, {"C", "C\t3", 1}, Verdict::SameAnimal, "D1",
-                           "0.1",         "2026-05-24T09:31:00Z"};
+    const Decision decided{
+        {"B", "B\t2", 1},      {"C", "C\t3", 1}, Verdict::SameAnimal, "D1", "0.1",
+        "2026-05-24T09:31:00Z"};
     const std::string changed = PhotoCompanion::write({a, b, c}, "/data", {decided});
     RecoverySnapshot read = std::get<RecoverySnapshot>(copy);
     EXPECT_EQ(read.takeSavedPhotos(changed, "/data"), RecoverySnapshot::SavedPhotos::Changed);

@@ -333,9 +333,9 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
         } else {
             ASSERT_EQ(services.messages.size(), 1U);
             EXPECT_EQ(services.messages[0].choices, c.choices);
-            EXPECT_NE(services.messages[0].text.find("cannot be read to compare (" + c.reason +
-                                                     ")"),
-                      std::string::npos)
+            EXPECT_NE(
+                services.messages[0].text.find("cannot be read to compare (" + c.reason + ")"),
+                std::string::npos)
                 << services.messages[0].text;
             EXPECT_EQ(services.files.at(kData), before);
         }

@@ -355,8 +355,7 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         services.files[kData] = TorFile::write(MeasurementSheet{}, later);
 
         MainWindowModel restarted(services);
-        restarted.StartUp(
-            [] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
         services.messageAnswers.push_back(Answer::Yes);
         ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }),
                   Outcome::Restored);
