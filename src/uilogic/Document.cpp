@@ -771,9 +771,14 @@ Document::Written Document::writeDataFile(const std::string& path, const Measure
         return Written::Nothing;
     }
     fromClipboard_.reset();
+    const std::string companion = PhotoCompanion::companionPathFor(path);
+    // Until it is written, the companion on disk is what it was: a change
+    // made to it meanwhile must still be noticed.
+    const auto companionKnown = guard_.known(companion);
     tellUnguarded(path, guard_.open(path));
     guard_.remember(path, FileGuard::Copy::of(dataBytes));
-    const std::string companion = PhotoCompanion::companionPathFor(path);
+    if (companionKnown)
+        guard_.remember(companion, *companionKnown);
     std::vector<PhotoEntry> kept;
     for (const PhotoEntry* entry :
          PhotoCompanion::entriesForPieces(dataSet_.pieces(), state_->entries))

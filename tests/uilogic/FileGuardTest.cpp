@@ -479,3 +479,37 @@ TEST_F(FileGuardTest, AChangedCompanionThatCannotBeReadIsAskedAbout) {
 
 } // namespace
 } // namespace korvex
+
+namespace korvex {
+namespace {
+
+// A save whose companion could not be written leaves that file as it was on
+// disk, and still known as such: a change another copy makes to it before
+// the next save is asked about, not saved over.
+TEST_F(FileGuardTest, ACompanionNotWrittenIsStillComparedAtTheNextSave) {
+    writeOnDisk({"A", "B"}, {photoOf("A", "/share/a.jpg")}, {decisionOn("A", "B")});
+    load();
+    append("M1");
+    services.unwritable[kCompanion] = "Permission denied";
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("could not be saved to"), std::string::npos);
+    services.unwritable.clear();
+
+    services.writeFile(kCompanion, PhotoCompanion::write({photoOf("A", "/share/a.jpg")}, "/share",
+                                                         {decisionOn("A", "B"),
+                                                          decisionOn("B", "A")}));
+    services.choiceAnswers = {Document::kMergeAndSave};
+    ASSERT_TRUE(save());
+    ASSERT_EQ(services.messages.size(), 2U);
+    EXPECT_NE(services.messages[1].text.find("It holds 1 decision that is not here"),
+              std::string::npos)
+        << services.messages[1].text;
+    const auto back = PhotoCompanion::read(services.files.at(kCompanion), "/share");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.decisions, (std::vector<Decision>{decisionOn("A", "B"), decisionOn("B", "A")}));
+}
+
+} // namespace
+} // namespace korvex
