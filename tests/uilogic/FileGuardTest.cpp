@@ -497,9 +497,9 @@ TEST_F(FileGuardTest, ACompanionNotWrittenIsStillComparedAtTheNextSave) {
     EXPECT_NE(services.messages[0].text.find("could not be saved to"), std::string::npos);
     services.unwritable.clear();
 
-    services.writeFile(kCompanion, PhotoCompanion::write({photoOf("A", "/share/a.jpg")}, "/share",
-                                                         {decisionOn("A", "B"),
-                                                          decisionOn("B", "A")}));
+    services.writeFile(kCompanion,
+                       PhotoCompanion::write({photoOf("A", "/share/a.jpg")}, "/share",
+                                             {decisionOn("A", "B"), decisionOn("B", "A")}));
     services.choiceAnswers = {Document::kMergeAndSave};
     ASSERT_TRUE(save());
     ASSERT_EQ(services.messages.size(), 2U);
