@@ -342,6 +342,7 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         companion ? PhotoCompanion::read(*companion, dataFolder) : PhotoCompanion::ReadResult{};
     SavedPhotos found = SavedPhotos::Missing;
     std::vector<Decision> decisions;
+    std::vector<Decision> decisionsSince = photos->decisions.all();
     // The copy keeps every repeat and encounter itself.
     whole.repeats = photos->repeats;
     whole.encounters = photos->encounters;
@@ -378,6 +379,11 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
                 }
             decisions = read.decisions;
             now.decisionCount = decisions.size();
+            // Those the copy kept only because a mend changed one before them
+            // are the file's own: each decision is taken once.
+            decisionsSince = CatalogueMerge::missingHere({}, {}, DecisionLog(read.decisions), {},
+                                                         {}, decisionsSince)
+                                 .decisions;
             CatalogueMerge::Missing added;
             CatalogueMerge::addRepeatsAndEncounters(added, DataSet::splitPieces(dataSet),
                                                     whole.repeats, whole.encounters, read.repeats,
@@ -389,8 +395,7 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         whole.saved = std::move(now);
     }
     whole.entries.insert(whole.entries.end(), photos->entries.begin(), photos->entries.end());
-    decisions.insert(decisions.end(), photos->decisions.all().begin(),
-                     photos->decisions.all().end());
+    decisions.insert(decisions.end(), decisionsSince.begin(), decisionsSince.end());
     whole.decisions = DecisionLog(std::move(decisions));
     photos = std::make_shared<const CatalogueState>(std::move(whole));
     return found;

@@ -283,6 +283,40 @@ TEST(RecoverySnapshotTest, AnEntryMadeSinceOutranksTheChangedCompanionsEntryOfIt
     EXPECT_EQ(read.photos->savedEntryCount(), 0U);
 }
 
+// Decisions the copy kept itself only because a mend changed one before them
+// are the file's too: a companion changed on disk meanwhile gives each of its
+// decisions once, then those made since, each as often as made.
+TEST(RecoverySnapshotTest, DecisionsOfTheChangedCompanionAreNotTakenTwice) {
+    const auto decided = [](const std::string& query, Verdict verdict, const std::string& at) {
+        return Decision{{query, query + "\t1", 1}, {"B", "B\t2", 1}, verdict, "D1", "0.1", at};
+    };
+    const Decision first = decided("A", Verdict::SameAnimal, "2026-05-24T09:31:00Z");
+    const Decision second = decided("C", Verdict::Unsure, "2026-05-24T09:32:00Z");
+    const Decision elsewhere = decided("C", Verdict::SameAnimal, "2026-05-24T09:40:00Z");
+    Decision followed = first; // its record's line was mended here
+    followed.query = {"A", "A\t9", 1};
+    const Decision madeSince = decided("C", Verdict::DifferentAnimal, "2026-05-24T09:35:00Z");
+    const std::string companion = PhotoCompanion::write({}, "/data", {first, second});
+
+    RecoverySnapshot s = sample();
+    s.dataSet = "A\t9\r\nB\t2\r\nC\t1\r\n";
+    CatalogueState state;
+    state.dataFilePath = "/data/cat.tor";
+    state.decisions = DecisionLog({followed, second, madeSince, madeSince});
+    state.saved = SavedCompanion{
+        "/data/cat.tor.photos.json", companion.size(), hashOfBytes(companion), {}, 0};
+    s.photos = std::make_shared<const CatalogueState>(std::move(state));
+    auto copy = RecoverySnapshot::read(s.write());
+    ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(copy));
+
+    RecoverySnapshot read = std::get<RecoverySnapshot>(copy);
+    const std::string changed = PhotoCompanion::write({}, "/data", {first, second, elsewhere});
+    EXPECT_EQ(read.takeSavedPhotos(changed, "/data"), RecoverySnapshot::SavedPhotos::Changed);
+    EXPECT_EQ(read.photos->decisions.all(),
+              (std::vector<Decision>{first, second, elsewhere, followed, madeSince, madeSince}));
+    EXPECT_EQ(read.photos->savedDecisionCount(), 3U);
+}
+
 TEST(RecoverySnapshotTest, AReferenceToTheCompanionThatMakesNoSenseIsRefused) {
     const RecoverySnapshot whole = sample();
     const std::string companion =
