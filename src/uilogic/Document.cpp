@@ -652,9 +652,9 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     std::string dataError = data.error;
     if (data.bytes) {
         TorFile::ReadResult read = TorFile::read(*data.bytes);
-        // Read in part (another program's line ends, or cut short), it may
-        // hold records that cannot be told from here.
-        if (data.changed && !read.allRecords)
+        // Read in part (another program's line ends, records beyond its
+        // count, cut short), it may hold records that cannot be told from here.
+        if (data.changed && !read.allRead)
             dataError = "it does not read as a whole data file";
         otherText = std::move(read.dataSetText);
     }
@@ -695,6 +695,9 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     // saved over. A companion that cannot be read is kept aside by the save.
     if (missing.empty() && error.empty())
         return SaveOutcome::Saved;
+    // A merge of what could be read of a file read only in part would still
+    // lose the rest: it is not offered as if it kept everything.
+    const bool canMerge = !missing.empty() && error.empty();
 
     const auto holder = guard_.otherHolder(path);
     std::string text =
@@ -705,7 +708,7 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
                 : std::string()) +
         "\n\n";
-    if (!missing.empty())
+    if (canMerge)
         text += "It holds " + listed(missing) +
                 (missing.records.size() + missing.photoCount() + missing.decisions.size() +
                              missing.repeats.size() + missing.encounters.size() ==
@@ -718,7 +721,7 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
                 "); saving over it replaces what it holds now.";
 
     std::vector<std::string> choices;
-    if (!missing.empty())
+    if (canMerge)
         choices.push_back(kMergeAndSave);
     for (const char* choice : {kSaveOver, kSaveUnderAnotherName, kCancel})
         choices.push_back(choice);

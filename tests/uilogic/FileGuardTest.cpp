@@ -285,7 +285,7 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
     // How the file on disk came to be: written whole, unreadable, or in a
     // form this program reads only in part (another program's line ends, or
     // cut short before the records its count line announces).
-    enum Form { Whole, Unreadable, LfLineEnds, CutShort };
+    enum Form { Whole, Unreadable, LfLineEnds, CutShort, CountTooSmall, CrCrLf };
     const std::vector<std::string> asked{Document::kSaveOver, Document::kSaveUnderAnotherName,
                                          Document::kCancel};
     const struct {
@@ -309,6 +309,16 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
          CutShort,
          asked,
          "it does not read as a whole data file"},
+        {"a record appended elsewhere without counting it",
+         {"A", "B", "T1"},
+         CountTooSmall,
+         asked,
+         "it does not read as a whole data file"},
+        {"saved elsewhere with CR CR LF line ends",
+         {"A", "B", "T1"},
+         CrCrLf,
+         asked,
+         "it does not read as a whole data file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -323,6 +333,12 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
                 bytes.erase(at, 1);
         if (c.form == CutShort)
             bytes.resize(bytes.find(line("T1")));
+        if (c.form == CountTooSmall)
+            bytes.replace(bytes.find("\r\n 3 \r\n"), 7, "\r\n 2 \r\n");
+        if (c.form == CrCrLf)
+            for (std::size_t at = bytes.find("\r\n"); at != std::string::npos;
+                 at = bytes.find("\r\n", at + 3))
+                bytes.insert(at, 1, '\r');
         const std::string before = bytes;
         if (!c.choices.empty())
             services.choiceAnswers = {Document::kCancel};
