@@ -10,6 +10,8 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace korvex {
@@ -340,6 +342,7 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         companion ? PhotoCompanion::read(*companion, dataFolder) : PhotoCompanion::ReadResult{};
     SavedPhotos found = SavedPhotos::Missing;
     std::vector<Decision> decisions;
+    std::vector<Decision> decisionsSince = photos->decisions.all();
     // The copy keeps every repeat and encounter itself.
     whole.repeats = photos->repeats;
     whole.encounters = photos->encounters;
@@ -359,19 +362,28 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         } else {
             // Nothing the file holds now is dropped: its entries of rows the
             // data set still has, and every decision, come before those made since.
+            // A record given an entry since keeps that one: the first found wins.
             found = SavedPhotos::Changed;
             now.size = companion->size();
             now.hash = hashOfBytes(*companion);
             now.keptEntries.clear();
+            std::set<std::pair<std::string_view, std::size_t>> madeSince;
+            for (const PhotoEntry& entry : photos->entries)
+                madeSince.insert({entry.recordLine, entry.occurrence});
             for (const PhotoEntry* entry :
                  PhotoCompanion::entriesForPieces(DataSet::splitPieces(dataSet), read.entries))
-                if (entry) {
+                if (entry && !madeSince.contains({entry->recordLine, entry->occurrence})) {
                     whole.entries.push_back(*entry);
                     now.keptEntries.push_back(
                         static_cast<std::size_t>(entry - read.entries.data()));
                 }
             decisions = read.decisions;
             now.decisionCount = decisions.size();
+            // Those the copy kept only because a mend changed one before them
+            // are the file's own: each decision is taken once.
+            decisionsSince = CatalogueMerge::missingHere({}, {}, DecisionLog(read.decisions), {},
+                                                         {}, decisionsSince)
+                                 .decisions;
             CatalogueMerge::Missing added;
             CatalogueMerge::addRepeatsAndEncounters(added, DataSet::splitPieces(dataSet),
                                                     whole.repeats, whole.encounters, read.repeats,
@@ -383,8 +395,7 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         whole.saved = std::move(now);
     }
     whole.entries.insert(whole.entries.end(), photos->entries.begin(), photos->entries.end());
-    decisions.insert(decisions.end(), photos->decisions.all().begin(),
-                     photos->decisions.all().end());
+    decisions.insert(decisions.end(), decisionsSince.begin(), decisionsSince.end());
     whole.decisions = DecisionLog(std::move(decisions));
     photos = std::make_shared<const CatalogueState>(std::move(whole));
     return found;

@@ -74,7 +74,8 @@ struct RecoverySnapshot {
     // How the companion on disk that a copy refers to was found again.
     enum class SavedPhotos {
         Same,    // the very bytes the copy refers to: restored exactly
-        Changed, // other bytes: its entries of rows still there and all its decisions
+        Changed, // other bytes: its entries of rows still there that were given no
+                 // entry since, and all its decisions, each taken once
         Missing  // none to read (nothing of it can come back)
     };
     // Puts the part of `photosOnDisk` back into `photos`, from `companion`,

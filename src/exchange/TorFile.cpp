@@ -121,10 +121,13 @@ ReadResult read(std::string_view bytes) {
     }
     result.allRecords = true;
 
-    if (!lines.next(line))
+    if (!lines.next(line)) {
+        result.allRead = true;
         return result;
+    }
     result.dataSetText += line;
     result.complete = true;
+    result.allRead = lines.remaining() == 0;
     return result;
 }
 

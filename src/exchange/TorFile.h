@@ -29,6 +29,9 @@ struct ReadResult {
     std::string dataSetText;              // the data lines read, as the new data-set text
     bool complete = false;                // every expected line was there
     bool allRecords = false;              // the count line and every record it announces were there
+    // Those, and no line after the one that follows them: nothing of the
+    // file was left unread.
+    bool allRead = false;
 };
 
 // Reads a file's bytes. Lines end at CR LF or at a lone CR; a lone LF stays in

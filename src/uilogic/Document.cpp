@@ -297,6 +297,16 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     // A copy does not say whether its repeats and encounters were saved.
     companionChanged_ = modified && (!state_->repeats.empty() || !state_->encounters.empty());
     fromClipboard_.reset();
+    sharedEncounters_.clear();
+    // A copy names its data file but not the bytes it held: another program
+    // may have changed it since. Taken for a file that appeared, it and its
+    // companion are compared before a save over them, which then asks only
+    // when they hold what is not here.
+    if (state_->dataFilePath) {
+        const auto unknown = FileGuard::Copy::of(std::nullopt);
+        guard_.remember(*state_->dataFilePath, unknown);
+        guard_.remember(PhotoCompanion::companionPathFor(*state_->dataFilePath), unknown);
+    }
 }
 
 bool Document::replaceRecord(std::size_t recordNumber, std::string_view line,
@@ -604,12 +614,31 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
                                              const MeasurementSheet& sheet) {
     const auto data = guard_.onDisk(path);
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
-    if (data.changed || photos.changed) {
-        const SaveOutcome answer = askBeforeSavingOver(path, data, photos);
-        if (answer != SaveOutcome::Saved)
-            return answer;
+    if (!data.changed && !photos.changed)
+        return writeDataFile(path, sheet) == Written::Whole ? SaveOutcome::Saved
+                                                            : SaveOutcome::Failed;
+    // What a merge changes, put back when the data file cannot be written:
+    // Merge and Save is one step, and the file on disk is still another's.
+    const std::string text = dataSet_.text();
+    const auto state = state_;
+    const bool modified = modified_;
+    const bool companionChanged = companionChanged_;
+    const SaveOutcome answer = askBeforeSavingOver(path, data, photos);
+    if (answer != SaveOutcome::Saved)
+        return answer;
+    switch (writeDataFile(path, sheet)) {
+    case Written::Whole:
+        return SaveOutcome::Saved;
+    case Written::Nothing:
+        dataSet_.setText(text);
+        state_ = state;
+        modified_ = modified;
+        companionChanged_ = companionChanged;
+        return SaveOutcome::Failed;
+    case Written::DataFileOnly:
+        break; // the merge stays with the data file that holds it
     }
-    return writeDataFile(path, sheet) ? SaveOutcome::Saved : SaveOutcome::Failed;
+    return SaveOutcome::Failed;
 }
 
 Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
@@ -620,12 +649,27 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     // changed data file (an unchanged one holds none that this program did
     // not have), photos and decisions only from a changed companion.
     std::string otherText;
-    if (data.bytes)
-        otherText = TorFile::read(*data.bytes).dataSetText;
+    std::string dataError = data.error;
+    if (data.bytes) {
+        TorFile::ReadResult read = TorFile::read(*data.bytes);
+        // Read in part (another program's line ends, records beyond its
+        // count, cut short), it may hold records that cannot be told from here.
+        if (data.changed && !read.allRead)
+            dataError = "it does not read as a whole data file";
+        otherText = std::move(read.dataSetText);
+    }
     const auto otherPieces = DataSet::splitPieces(otherText);
     PhotoCompanion::ReadResult other;
-    if (photos.changed && photos.bytes)
+    std::string photosError = photos.error;
+    if (photos.changed && photos.bytes) {
         other = PhotoCompanion::read(*photos.bytes, folderOf(path));
+        // Damaged or of a newer version, it may hold what cannot be seen here.
+        if (!other.ok) {
+            photosError = other.error;
+            if (!photosError.empty() && photosError.back() == '.')
+                photosError.pop_back();
+        }
+    }
     auto missing = CatalogueMerge::missingHere(
         dataSet_.pieces(), state_->entries, state_->decisions, otherPieces,
         PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
@@ -640,24 +684,31 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         missing.repeats = ofRecords(missing.repeats, held);
         missing.encounters = ofRecords(missing.encounters, held);
     }
-    const FileGuard::OnDisk& changed = data.changed ? data : photos;
+    // The question names the file that holds what is missing, or else the
+    // one that cannot be read to compare.
+    const bool aboutData =
+        data.changed && (!missing.empty() || !dataError.empty() || photosError.empty());
+    const FileGuard::OnDisk& changed = aboutData ? data : photos;
+    const std::string& error = aboutData ? dataError : photosError;
     // Files that hold nothing this program lacks (rows reordered or removed
     // elsewhere, a save of the same data by another copy) lose nothing when
     // saved over. A companion that cannot be read is kept aside by the save.
-    if (missing.empty() && changed.error.empty())
+    if (missing.empty() && error.empty())
         return SaveOutcome::Saved;
+    // A merge of what could be read of a file read only in part would still
+    // lose the rest: it is not offered as if it kept everything.
+    const bool canMerge = !missing.empty() && error.empty();
 
     const auto holder = guard_.otherHolder(path);
     std::string text =
-        (data.changed
-             ? "The data file " + quoted(path)
-             : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
+        (aboutData ? "The data file " + quoted(path)
+                   : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
         " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +
         " after it was loaded or last saved here." +
         (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
                 : std::string()) +
         "\n\n";
-    if (!missing.empty())
+    if (canMerge)
         text += "It holds " + listed(missing) +
                 (missing.records.size() + missing.photoCount() + missing.decisions.size() +
                              missing.repeats.size() + missing.encounters.size() ==
@@ -666,11 +717,11 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
                      : " that are not here; saving over it loses them.") +
                 " Merge and Save adds what is missing to the data here, then saves.";
     else
-        text += "It cannot be read to compare (" + changed.error +
+        text += "It cannot be read to compare (" + error +
                 "); saving over it replaces what it holds now.";
 
     std::vector<std::string> choices;
-    if (!missing.empty())
+    if (canMerge)
         choices.push_back(kMergeAndSave);
     for (const char* choice : {kSaveOver, kSaveUnderAnotherName, kCancel})
         choices.push_back(choice);
@@ -714,18 +765,23 @@ void Document::merge(const CatalogueMerge::Missing& missing) {
     });
 }
 
-bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sheet) {
+Document::Written Document::writeDataFile(const std::string& path, const MeasurementSheet& sheet) {
     const std::string dataBytes = TorFile::write(sheet, dataSet_);
     const auto written = services_.writeFile(path, dataBytes);
     if (!written.ok) {
         message("The data could not be saved to " + quoted(path) + ": " + written.error,
                 Icon::Critical);
-        return false;
+        return Written::Nothing;
     }
     fromClipboard_.reset();
+    const std::string companion = PhotoCompanion::companionPathFor(path);
+    // Until it is written, the companion on disk is what it was: a change
+    // made to it meanwhile must still be noticed.
+    const auto companionKnown = guard_.known(companion);
     tellUnguarded(path, guard_.open(path));
     guard_.remember(path, FileGuard::Copy::of(dataBytes));
-    const std::string companion = PhotoCompanion::companionPathFor(path);
+    if (companionKnown)
+        guard_.remember(companion, *companionKnown);
     std::vector<PhotoEntry> kept;
     for (const PhotoEntry* entry :
          PhotoCompanion::entriesForPieces(dataSet_.pieces(), state_->entries))
@@ -745,11 +801,11 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
         guard_.remember(companion, FileGuard::Copy::of(std::nullopt));
         modified_ = false;
         companionChanged_ = false;
-        return true;
+        return Written::Whole;
     }
     if (exists && !keepAside(companion)) {
         change(savedWithout);
-        return false;
+        return Written::DataFileOnly;
     }
     const std::string bytes =
         PhotoCompanion::write(kept, folderOf(path), decisions, repeats, encounters);
@@ -759,7 +815,7 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
         message("The data were saved, but the photos of the records could not be saved to " +
                     quoted(companion) + ": " + companionWritten.error,
                 Icon::Critical);
-        return false;
+        return Written::DataFileOnly;
     }
     change([&](CatalogueState& next) {
         next.dataFilePath = path;
@@ -776,7 +832,7 @@ bool Document::writeDataFile(const std::string& path, const MeasurementSheet& sh
     guard_.remember(companion, FileGuard::Copy::of(bytes));
     modified_ = false;
     companionChanged_ = false;
-    return true;
+    return Written::Whole;
 }
 
 } // namespace korvex

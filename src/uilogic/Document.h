@@ -120,7 +120,9 @@ public:
     // is no such record or the encounter is not sound (Encounter::problem).
     bool setEncounter(std::size_t recordNumber, const Encounter& encounter);
     // Takes back a data set and a state as a recovery copy kept them; a null
-    // state is an empty one.
+    // state is an empty one. The copy does not say what the data file and its
+    // companion on disk held: a save over them compares them first, as files
+    // that appeared since.
     void restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
                  bool modified);
 
@@ -191,13 +193,17 @@ public:
     // then the whole is saved), save over it, save under another name, or
     // cancel. A file on disk that holds nothing more than this program is
     // saved over without a question: nothing of it is lost. A file that is
-    // not the open one is not compared: choosing a new name never asks.
+    // not the open one is not compared: choosing a new name never asks. A
+    // merge whose data file then cannot be written is taken back: the data
+    // here are as they were before the answer.
     SaveOutcome saveDataFile(const std::string& path, const MeasurementSheet& sheet);
 
 private:
     void message(const std::string& text, PlatformServices::Icon icon);
     bool keepAside(const std::string& companion);
-    bool writeDataFile(const std::string& path, const MeasurementSheet& sheet);
+    // How far a save got: the data file, then its companion.
+    enum class Written { Nothing, DataFileOnly, Whole };
+    Written writeDataFile(const std::string& path, const MeasurementSheet& sheet);
     // The question before a save over a file that another copy has open or
     // that changed on disk; on Merge, the merge is done.
     SaveOutcome askBeforeSavingOver(const std::string& path, const FileGuard::OnDisk& data,

@@ -67,6 +67,11 @@ public:
     void remember(const std::string& path, const Copy& copy) { seen_[path] = copy; }
     // Forgets `path`: nothing is known of it, and nothing is asked about it.
     void forget(const std::string& path) { seen_.erase(path); }
+    // What this program last read or wrote of `path`, or nothing.
+    std::optional<Copy> known(const std::string& path) const {
+        const auto it = seen_.find(path);
+        return it == seen_.end() ? std::nullopt : std::optional<Copy>(it->second);
+    }
     // Whether the file at `path` is not what this program last read or wrote
     // of it, by its size and the hash of its bytes. A file this program knows
     // nothing of, or one that is gone, is not changed: saving over it loses

@@ -2,6 +2,7 @@
 
 #include "exchange/PhotoCompanion.h"
 #include "model/ByteHash.h"
+#include "model/DataSet.h"
 #include "version/Version.h"
 
 #include <gtest/gtest.h>
@@ -234,6 +235,86 @@ TEST(RecoverySnapshotTest, ACopyKeepsOnlyWhatCameAfterTheCompanionOnDisk) {
         EXPECT_EQ(lost.photos->decisions.size(), 1U);
         EXPECT_EQ(lost.photos->saved, std::nullopt);
     }
+}
+
+// A record whose photo was replaced after the save keeps the new one when the
+// companion changed on disk meanwhile: the file's older entry of that record
+// would otherwise be the one found first.
+TEST(RecoverySnapshotTest, AnEntryMadeSinceOutranksTheChangedCompanionsEntryOfItsRecord) {
+    const auto entryOf = [](const std::string& line, const std::string& photo) {
+        PhotoEntry entry;
+        entry.recordLine = line;
+        entry.occurrence = 1;
+        entry.photoPath = photo;
+        entry.widthPixels = 6000;
+        entry.heightPixels = 4000;
+        return entry;
+    };
+    const PhotoEntry a = entryOf("A\t1", "/data/a.jpg");
+    const PhotoEntry b = entryOf("B\t2", "/data/b.jpg");
+    const PhotoEntry c = entryOf("C\t3", "/data/c.jpg");
+    const PhotoEntry replaced = entryOf("A\t1", "/data/a-again.jpg");
+    const std::string companion = PhotoCompanion::write({a, b, c}, "/data", {});
+    RecoverySnapshot s = sample();
+    s.dataSet = "A\t1\r\nB\t2\r\nC\t3\r\n";
+    CatalogueState state;
+    state.dataFilePath = "/data/cat.tor";
+    // The photo of A was replaced in its entry's place: the entries from it on
+    // are no longer the file's.
+    state.entries = {replaced, b, c};
+    state.saved = SavedCompanion{
+        "/data/cat.tor.photos.json", companion.size(), hashOfBytes(companion), {}, 0};
+    s.photos = std::make_shared<const CatalogueState>(std::move(state));
+    auto copy = RecoverySnapshot::read(s.write());
+    ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(copy));
+
+    const Decision decided{
+        {"B", "B\t2", 1},      {"C", "C\t3", 1}, Verdict::SameAnimal, "D1", "0.1",
+        "2026-05-24T09:31:00Z"};
+    const std::string changed = PhotoCompanion::write({a, b, c}, "/data", {decided});
+    RecoverySnapshot read = std::get<RecoverySnapshot>(copy);
+    EXPECT_EQ(read.takeSavedPhotos(changed, "/data"), RecoverySnapshot::SavedPhotos::Changed);
+    const auto found =
+        PhotoCompanion::entriesForPieces(DataSet::splitPieces(read.dataSet), read.photos->entries);
+    ASSERT_TRUE(found[0] && found[1] && found[2]);
+    EXPECT_EQ(found[0]->photoPath, "/data/a-again.jpg");
+    EXPECT_EQ(read.photos->entries.size(), 3U); // one entry for each record
+    EXPECT_EQ(read.photos->decisions.all(), std::vector<Decision>{decided});
+    EXPECT_EQ(read.photos->savedEntryCount(), 0U);
+}
+
+// Decisions the copy kept itself only because a mend changed one before them
+// are the file's too: a companion changed on disk meanwhile gives each of its
+// decisions once, then those made since, each as often as made.
+TEST(RecoverySnapshotTest, DecisionsOfTheChangedCompanionAreNotTakenTwice) {
+    const auto decided = [](const std::string& query, Verdict verdict, const std::string& at) {
+        return Decision{{query, query + "\t1", 1}, {"B", "B\t2", 1}, verdict, "D1", "0.1", at};
+    };
+    const Decision first = decided("A", Verdict::SameAnimal, "2026-05-24T09:31:00Z");
+    const Decision second = decided("C", Verdict::Unsure, "2026-05-24T09:32:00Z");
+    const Decision elsewhere = decided("C", Verdict::SameAnimal, "2026-05-24T09:40:00Z");
+    Decision followed = first; // its record's line was mended here
+    followed.query = {"A", "A\t9", 1};
+    const Decision madeSince = decided("C", Verdict::DifferentAnimal, "2026-05-24T09:35:00Z");
+    const std::string companion = PhotoCompanion::write({}, "/data", {first, second});
+
+    RecoverySnapshot s = sample();
+    s.dataSet = "A\t9\r\nB\t2\r\nC\t1\r\n";
+    CatalogueState state;
+    state.dataFilePath = "/data/cat.tor";
+    state.decisions = DecisionLog({followed, second, madeSince, madeSince});
+    state.saved = SavedCompanion{
+        "/data/cat.tor.photos.json", companion.size(), hashOfBytes(companion), {}, 0};
+    s.photos = std::make_shared<const CatalogueState>(std::move(state));
+    auto copy = RecoverySnapshot::read(s.write());
+    ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(copy));
+
+    RecoverySnapshot read = std::get<RecoverySnapshot>(copy);
+    const std::string changed = PhotoCompanion::write({}, "/data", {first, second, elsewhere});
+    EXPECT_EQ(read.takeSavedPhotos(changed, "/data"), RecoverySnapshot::SavedPhotos::Changed);
+    EXPECT_EQ(read.photos->decisions.all(),
+              (std::vector<Decision>{first, second, elsewhere, followed, madeSince, madeSince}));
+    EXPECT_EQ(read.photos->savedDecisionCount(), 3U);
 }
 
 TEST(RecoverySnapshotTest, AReferenceToTheCompanionThatMakesNoSenseIsRefused) {

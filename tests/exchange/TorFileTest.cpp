@@ -223,4 +223,27 @@ TEST(TorFile, ReadsWhatADamagedOrForeignFileHoldsAndSaysWhetherItWasAll) {
         expectRead(TorFile::read(c.bytes), c.want, c.name);
 }
 
+// Whether every byte of a file went into what was read: a save over a file
+// changed on disk compares what it holds only when nothing of it was left.
+TEST(TorFile, SaysWhetherNothingOfTheFileWasLeftUnread) {
+    const std::string head = "S\r\n\r\n";
+    const struct {
+        std::string name, bytes;
+        bool allRead;
+    } cases[] = {
+        {"as written", head + " 2 \r\nA\r\nB\r\n\r\n", true},
+        {"without its final line end", head + " 2 \r\nA\r\nB\r\n", true},
+        {"last record without its line end", head + " 1 \r\nA\r\nB", true},
+        {"lone CR line ends", "S\r\r 2 \rA\rB\r\r", true},
+        {"records beyond the count", head + " 1 \r\nA\r\nB\r\nC\r\n\r\n", false},
+        {"a byte after the last line", head + " 1 \r\nA\r\n\r\n\x1A", false},
+        {"CR CR LF line ends", "S\r\r\n\r\r\n 1 \r\r\nA\r\r\n\r\r\n", false},
+        {"LF line ends", "S\n\n 1 \nA\n\n", false},
+        {"cut short", head + " 2 \r\nA\r\n", false},
+        {"empty file", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TorFile::read(c.bytes).allRead, c.allRead) << c.name;
+}
+
 } // namespace

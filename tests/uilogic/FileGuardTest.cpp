@@ -282,26 +282,64 @@ TEST_F(FileGuardTest, AChangedCompanionAloneIsAskedAboutByItsName) {
 // A file on disk that holds nothing this program lacks loses nothing when
 // saved over; one that cannot be read cannot be told the same.
 TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
+    // How the file on disk came to be: written whole, unreadable, or in a
+    // form this program reads only in part (another program's line ends, or
+    // cut short before the records its count line announces).
+    enum Form { Whole, Unreadable, LfLineEnds, CutShort, CountTooSmall, CrCrLf };
+    const std::vector<std::string> asked{Document::kSaveOver, Document::kSaveUnderAnotherName,
+                                         Document::kCancel};
     const struct {
         const char* name;
         std::vector<std::string> onDisk;
-        bool unreadable;
+        Form form;
         std::vector<std::string> choices;
+        std::string reason;
     } cases[] = {
-        {"unchanged", {"A", "B"}, false, {}},
-        {"rows reordered elsewhere", {"B", "A"}, false, {}},
-        {"a row removed elsewhere", {"B"}, false, {}},
-        {"cannot be read",
+        {"unchanged", {"A", "B"}, Whole, {}, ""},
+        {"rows reordered elsewhere", {"B", "A"}, Whole, {}, ""},
+        {"a row removed elsewhere", {"B"}, Whole, {}, ""},
+        {"cannot be read", {"A", "B", "T1"}, Unreadable, asked, "Permission denied"},
+        {"saved elsewhere with LF line ends",
          {"A", "B", "T1"},
-         true,
-         {Document::kSaveOver, Document::kSaveUnderAnotherName, Document::kCancel}},
+         LfLineEnds,
+         asked,
+         "it does not read as a whole data file"},
+        {"cut short before its last records",
+         {"A", "B", "T1"},
+         CutShort,
+         asked,
+         "it does not read as a whole data file"},
+        {"a record appended elsewhere without counting it",
+         {"A", "B", "T1"},
+         CountTooSmall,
+         asked,
+         "it does not read as a whole data file"},
+        {"saved elsewhere with CR CR LF line ends",
+         {"A", "B", "T1"},
+         CrCrLf,
+         asked,
+         "it does not read as a whole data file"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         loadAAndBThenAppendM1();
         writeOnDisk(c.onDisk);
-        if (c.unreadable)
+        std::string& bytes = services.files.at(kData);
+        if (c.form == Unreadable)
             services.unreadable[kData] = "Permission denied";
+        if (c.form == LfLineEnds)
+            for (std::size_t at = bytes.find("\r\n"); at != std::string::npos;
+                 at = bytes.find("\r\n", at))
+                bytes.erase(at, 1);
+        if (c.form == CutShort)
+            bytes.resize(bytes.find(line("T1")));
+        if (c.form == CountTooSmall)
+            bytes.replace(bytes.find("\r\n 3 \r\n"), 7, "\r\n 2 \r\n");
+        if (c.form == CrCrLf)
+            for (std::size_t at = bytes.find("\r\n"); at != std::string::npos;
+                 at = bytes.find("\r\n", at + 3))
+                bytes.insert(at, 1, '\r');
+        const std::string before = bytes;
         if (!c.choices.empty())
             services.choiceAnswers = {Document::kCancel};
         EXPECT_EQ(save(), c.choices.empty());
@@ -312,8 +350,10 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
             ASSERT_EQ(services.messages.size(), 1U);
             EXPECT_EQ(services.messages[0].choices, c.choices);
             EXPECT_NE(
-                services.messages[0].text.find("cannot be read to compare (Permission denied)"),
-                std::string::npos);
+                services.messages[0].text.find("cannot be read to compare (" + c.reason + ")"),
+                std::string::npos)
+                << services.messages[0].text;
+            EXPECT_EQ(services.files.at(kData), before);
         }
     }
 }
@@ -335,6 +375,156 @@ TEST_F(FileGuardTest, ANewNameIsNeverAskedAbout) {
     services.choiceAnswers = {Document::kCancel};
     EXPECT_FALSE(save());
     EXPECT_EQ(services.messages.size(), 1U);
+}
+
+} // namespace
+} // namespace korvex
+
+namespace korvex {
+namespace {
+
+// Merge and Save is one step: when the data file cannot be written, the data
+// here are as they were before the answer, and the file on disk too; once the
+// data file is written, the merge stays with it even if its companion is not.
+TEST_F(FileGuardTest, AMergeWhoseSaveFailsLeavesBothCataloguesAsTheyWere) {
+    writeOnDisk({"A", "B"}, {photoOf("A", "/share/a.jpg")}, {decisionOn("A", "B")});
+    load();
+    append("M1");
+    window.LogDecision(decisionOn("M1", "A"));
+    writeOnDisk({"A", "B", "T1"}, {photoOf("A", "/share/a.jpg"), photoOf("T1", "/share/t1.jpg")},
+                {decisionOn("A", "B"), decisionOn("T1", "A")});
+    const std::string dataOnDisk = services.files.at(kData);
+    const std::string companionOnDisk = services.files.at(kCompanion);
+    const std::string text = window.dataSet().text();
+    const CatalogueState state = *window.document().state();
+
+    services.unwritable[kData] = "No space left on device";
+    services.choiceAnswers = {Document::kMergeAndSave};
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 2U);
+    EXPECT_NE(services.messages[1].text.find("No space left on device"), std::string::npos);
+    EXPECT_EQ(window.dataSet().text(), text);
+    EXPECT_EQ(*window.document().state(), state);
+    EXPECT_TRUE(window.document().holdsUnsavedChanges());
+    EXPECT_EQ(window.display().countText, "3");
+    EXPECT_EQ(services.files.at(kData), dataOnDisk);
+    EXPECT_EQ(services.files.at(kCompanion), companionOnDisk);
+
+    // The file is still another's: the next save asks again and merges once.
+    services.unwritable.clear();
+    services.unwritable[kCompanion] = "Permission denied";
+    services.choiceAnswers = {Document::kMergeAndSave};
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 4U);
+    EXPECT_NE(services.messages[2].text.find("It holds 1 record, 1 photo and 1 decision"),
+              std::string::npos)
+        << services.messages[2].text;
+    EXPECT_EQ(services.files.at(kData), written({"A", "B", "M1", "T1"}));
+    EXPECT_EQ(window.dataSet().text(), dataSetOf({"A", "B", "M1", "T1"}).text());
+    EXPECT_EQ(window.document().decisions().size(), 3U);
+    EXPECT_TRUE(window.document().holdsUnsavedChanges());
+
+    services.unwritable.clear();
+    ASSERT_TRUE(save());
+    EXPECT_EQ(services.messages.size(), 4U);
+    const auto back = PhotoCompanion::read(services.files.at(kCompanion), "/share");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries.size(), 2U);
+    EXPECT_EQ(back.decisions.size(), 3U);
+}
+
+} // namespace
+} // namespace korvex
+
+namespace korvex {
+namespace {
+
+// A companion changed on disk that this program cannot read (damaged, or
+// written by a newer version) may hold photos and decisions it cannot see:
+// the save asks, naming that file, also when the data file changed as well.
+TEST_F(FileGuardTest, AChangedCompanionThatCannotBeReadIsAskedAbout) {
+    const struct {
+        const char* name;
+        bool dataChanged;
+        std::string companion;
+        std::string reason;
+    } cases[] = {
+        {"damaged", false, "{", "it is not valid JSON"},
+        {"newer, with the data file reordered", true,
+         R"({"format": "korvex-photos", "version": 99, "entries": []})",
+         "it was written in format version 99 by a newer version of the program"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.files.clear();
+        services.messages.clear();
+        writeOnDisk({"A", "B"}, {photoOf("A", "/share/a.jpg")}, {decisionOn("A", "B")});
+        services.choiceAnswers = {MainWindowModel::kDiscardThem}; // the case before's M1
+        load();
+        services.choiceAnswers.clear();
+        services.messages.clear();
+        append("M1");
+        if (c.dataChanged)
+            services.writeFile(kData, TorFile::write(MeasurementSheet{}, dataSetOf({"B", "A"})));
+        services.writeFile(kCompanion, c.companion);
+        const std::string data = services.files.at(kData);
+
+        services.choiceAnswers = {Document::kCancel};
+        EXPECT_FALSE(save());
+        ASSERT_EQ(services.messages.size(), 1U);
+        const auto& question = services.messages[0];
+        for (const std::string& part :
+             {std::string("The photos file \"/share/catalogue.tor.photos.json\""),
+              "It cannot be read to compare (" + c.reason})
+            EXPECT_NE(question.text.find(part), std::string::npos) << part << ": " << question.text;
+        EXPECT_EQ(question.choices,
+                  (std::vector<std::string>{Document::kSaveOver, Document::kSaveUnderAnotherName,
+                                            Document::kCancel}));
+        EXPECT_EQ(services.files.at(kData), data);
+        EXPECT_EQ(services.files.at(kCompanion), c.companion);
+
+        // Saved over by choice, the file is kept aside first.
+        services.choiceAnswers = {Document::kSaveOver};
+        ASSERT_TRUE(save());
+        EXPECT_EQ(services.files.at(kCompanion + std::string(Document::kBrokenSuffix)),
+                  c.companion);
+    }
+}
+
+} // namespace
+} // namespace korvex
+
+namespace korvex {
+namespace {
+
+// A save whose companion could not be written leaves that file as it was on
+// disk, and still known as such: a change another copy makes to it before
+// the next save is asked about, not saved over.
+TEST_F(FileGuardTest, ACompanionNotWrittenIsStillComparedAtTheNextSave) {
+    writeOnDisk({"A", "B"}, {photoOf("A", "/share/a.jpg")}, {decisionOn("A", "B")});
+    load();
+    append("M1");
+    services.unwritable[kCompanion] = "Permission denied";
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("could not be saved to"), std::string::npos);
+    services.unwritable.clear();
+
+    services.writeFile(kCompanion,
+                       PhotoCompanion::write({photoOf("A", "/share/a.jpg")}, "/share",
+                                             {decisionOn("A", "B"), decisionOn("B", "A")}));
+    services.choiceAnswers = {Document::kMergeAndSave};
+    ASSERT_TRUE(save());
+    ASSERT_EQ(services.messages.size(), 2U);
+    EXPECT_NE(services.messages[1].text.find("It holds 1 decision that is not here"),
+              std::string::npos)
+        << services.messages[1].text;
+    const auto back = PhotoCompanion::read(services.files.at(kCompanion), "/share");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.decisions, (std::vector<Decision>{decisionOn("A", "B"), decisionOn("B", "A")}));
 }
 
 } // namespace

@@ -310,3 +310,76 @@ TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLos
 
 } // namespace
 } // namespace korvex
+
+namespace korvex {
+namespace {
+
+// After a crash the data file may be changed by another program before the
+// copy is restored: a save over it must not lose what that program added,
+// nor ask when nothing was added.
+TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
+    const std::string a = recordLine("A", 0.1);
+    const std::string b = recordLine("B", 0.2);
+    const std::string added = recordLine("T", 0.4);
+    const struct {
+        const char* name;
+        std::vector<std::string> onDiskAfterCrash;
+        bool asked;
+    } cases[] = {
+        {"unchanged since", {a, b}, false},
+        {"a record added since", {a, b, added}, true},
+        {"a record removed since", {a}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.files.clear();
+        services.messages.clear();
+        DataSet onDisk;
+        onDisk.AppendRecord(a);
+        onDisk.AppendRecord(b);
+        services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+
+        MainWindowModel crashed(services);
+        crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.fileAnswers.push_back(kData);
+        crashed.LoadDataFile();
+        crashed.FillSheetFromText(recordLine("", 0.3));
+        services.inputAnswers.push_back("C");
+        crashed.AppendToList();
+        const std::string copy = crashed.snapshot().write();
+        const std::string appended(crashed.dataSet().pieces()[2]);
+
+        DataSet later;
+        for (const std::string& line : c.onDiskAfterCrash)
+            later.AppendRecord(line);
+        services.files[kData] = TorFile::write(MeasurementSheet{}, later);
+
+        MainWindowModel restarted(services);
+        restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.messageAnswers.push_back(Answer::Yes);
+        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }),
+                  Outcome::Restored);
+        if (c.asked)
+            services.choiceAnswers.push_back(Document::kMergeAndSave);
+        services.fileAnswers.push_back(kData);
+        ASSERT_TRUE(restarted.SaveDataFile());
+        ASSERT_EQ(services.messages.size(), c.asked ? 2U : 1U);
+        if (c.asked) {
+            EXPECT_NE(services.messages[1].text.find("It holds 1 record that is not here"),
+                      std::string::npos)
+                << services.messages[1].text;
+        }
+        std::vector<std::string> expected{a, b, appended};
+        if (c.asked)
+            expected.push_back(added);
+        const auto saved = TorFile::read(services.files.at(kData));
+        std::vector<std::string> lines;
+        for (const std::string_view piece : DataSet::splitPieces(saved.dataSetText))
+            if (!piece.empty())
+                lines.emplace_back(piece);
+        EXPECT_EQ(lines, expected);
+    }
+}
+
+} // namespace
+} // namespace korvex
