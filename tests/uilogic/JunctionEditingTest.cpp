@@ -50,6 +50,9 @@ protected:
         return m.segments().at(seamGroup(group).firstSheetIndex + i);
     }
     double value(G group, std::size_t i) const { return readNumber(cell(group, i)); }
+    static double distance(const std::optional<PhotoSegment>& s) {
+        return std::hypot(s->to.x - s->from.x, s->to.y - s->from.y);
+    }
 
     DigitisingModel m;
 };
@@ -154,6 +157,60 @@ TEST_F(JunctionEditingTest, AGroupClickedAcrossAZoomStepIsFlaggedUntilMeasured) 
     m.setBoxText(G::LeftCentral, 0, "0.3");
     EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftCentral));
     EXPECT_FALSE(m.canMeasureFromJunctions(G::LeftCentral));
+}
+
+// Two clicks a fraction of a twip apart (a click snapped twice onto one
+// junction) make a seam whose value is mostly the rounding of the first
+// click: moved apart, it keeps the unit of its zoom step, 1.5 twips per
+// photo pixel here, like every other seam of the group.
+TEST_F(JunctionEditingTest, ASeamOfTwoCloseClicksKeepsItsUnitWhenMoved) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0}, {3000.4F, 0}, {3000.41F, 0}, {3000.41F, 1500}});
+    const PhotoPixel end = segment(G::LeftMarginal, 1)->to;
+    const PhotoPixel to{end.x + 100.0, end.y};
+    ASSERT_TRUE(m.moveJunction(end, to));
+    EXPECT_NEAR(value(G::LeftMarginal, 0), 3000.4, 0.01);
+    EXPECT_NEAR(value(G::LeftMarginal, 1), 1.5 * distance(segment(G::LeftMarginal, 1)), 0.01);
+    EXPECT_NEAR(value(G::LeftMarginal, 2), 1.5 * distance(segment(G::LeftMarginal, 2)), 0.01);
+}
+
+// A group measured in photo pixels, then one of its seams clicked again in
+// twips, mixes two units: it is said so until it is measured again, and
+// taking the click back gives the group measured as it was.
+TEST_F(JunctionEditingTest, ASeamClickedAgainAfterMeasuringIsFlaggedUntilMeasuredAgain) {
+    clickCentralGroup();
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    ASSERT_EQ(cell(G::LeftCentral, 0), "1000");
+    clicks({{0, 0}, {1500, 0}});
+    ASSERT_EQ(cell(G::LeftCentral, 0), "1500");
+    EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
+
+    ASSERT_TRUE(m.undoLastClick());
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(cell(G::LeftCentral, 0), "1000");
+    EXPECT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+
+    clicks({{0, 0}, {1500, 0}});
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+    EXPECT_EQ(cell(G::LeftCentral, 0), "1000");
+    // Taking the measuring back leaves the mixed group said so again.
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
+
+    // A measured group put back beside its values (a record shown with its
+    // photo) is in photo pixels as well.
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    const DigitisingModel::Segments kept = m.segments();
+    for (std::size_t i = 0; i < 6; ++i)
+        m.setBoxText(G::LeftCentral, i, std::string(cell(G::LeftCentral, i)));
+    m.restoreSegments(kept, {false, false, true, false});
+    ASSERT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
+    m.endChain();
+    clicks({{0, 0}, {1500, 0}});
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
 }
 
 TEST_F(JunctionEditingTest, WhatCannotBeMovedOrMeasuredChangesNothing) {
