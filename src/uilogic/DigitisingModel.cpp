@@ -590,8 +590,10 @@ bool DigitisingModel::measureFromJunctions(SeamGroupId group) {
 }
 
 bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
-    if (!photoSize_ || !std::isfinite(to.x) || !std::isfinite(to.y) || to.x < 0.0 || to.y < 0.0 ||
-        to.x > photoSize_->width || to.y > photoSize_->height)
+    // A junction dropped where it was is no correction: its seams keep their
+    // values and their group its unit.
+    if (!photoSize_ || to == from || !std::isfinite(to.x) || !std::isfinite(to.y) || to.x < 0.0 ||
+        to.y < 0.0 || to.x > photoSize_->width || to.y > photoSize_->height)
         return false;
     Click click = clickBefore();
     rewriting_ = &click.rewrites;

@@ -94,6 +94,10 @@ TEST_F(JunctionEditingTest, MovingAJunctionOfAFinishedGroupMeasuresItInPhotoPixe
     clickCentralGroup();
     ASSERT_TRUE(m.canMeasureFromJunctions(G::LeftCentral));
     ASSERT_EQ(cell(G::LeftCentral, 0), "1500");
+    // A junction dropped where it was moves nothing, and measures nothing.
+    EXPECT_FALSE(m.moveJunction({1000, 0}, {1000, 0}));
+    EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_EQ(cell(G::LeftCentral, 0), "1500");
 
     ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 100}));
     EXPECT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
@@ -221,9 +225,10 @@ TEST_F(JunctionEditingTest, WhatCannotBeMovedOrMeasuredChangesNothing) {
         PhotoPixel from;
         PhotoPixel to;
     };
-    for (const Move& move : {Move{{10, 10}, {20, 20}},       // no junction there
-                             Move{{2000, 0}, {-1, 0}},       // off the photo
-                             Move{{2000, 0}, {2000, 4001}},  // off the photo
+    for (const Move& move : {Move{{10, 10}, {20, 20}},      // no junction there
+                             Move{{2000, 0}, {2000, 0}},    // a drop where it was
+                             Move{{2000, 0}, {-1, 0}},      // off the photo
+                             Move{{2000, 0}, {2000, 4001}}, // off the photo
                              Move{{2000, 0}, {NAN, 10}}}) {
         EXPECT_FALSE(m.moveJunction(move.from, move.to));
     }
