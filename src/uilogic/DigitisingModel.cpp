@@ -626,8 +626,17 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
             rewriteCell(group, i, lengthText(length), now);
             moved = true;
         }
-        if (moved && canMeasureFromJunctions(group))
+        if (moved && canMeasureFromJunctions(group)) {
             measureFromJunctions(group);
+        } else if (moved && sheet_.labelsLower(group)) {
+            // Proportions of one total: the moved seams changed it, so every
+            // share is taken of the new one, and the group still adds up to 1.
+            for (std::size_t i = 0; i < g.count; ++i)
+                rewriteCell(group, i, sheet_.cell(group, i), segments_[g.firstSheetIndex + i]);
+            standardiseCells(sheet_, group);
+            for (std::size_t i = 0; i < g.count; ++i)
+                out().boxTextChanged(group, i);
+        }
     }
     rewriting_ = nullptr;
     if (click.rewrites.empty())

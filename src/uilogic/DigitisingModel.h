@@ -243,9 +243,10 @@ public:
     // still being clicked, the moved seams keep the unit they were clicked in:
     // a raw length clicked at one zoom step becomes the new distance in the
     // twips per photo pixel of that step, any other value changes by the ratio
-    // of the distances. The chain goes on from the moved point. "Undo Last
-    // Click" takes the move back. False, changing nothing, when no segment
-    // ends at `from`, `to` is `from`, or `to` is not on the photo.
+    // of the distances, and a standardised group is standardised again. The
+    // chain goes on from the moved point. "Undo Last Click" takes the move
+    // back. False, changing nothing, when no segment ends at `from`, `to` is
+    // `from`, or `to` is not on the photo.
     bool moveJunction(PhotoPixel from, PhotoPixel to);
     // Every seam of the group has its two junctions.
     bool canMeasureFromJunctions(SeamGroupId group) const;

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace korvex {
 namespace {
@@ -50,6 +51,16 @@ protected:
         return m.segments().at(seamGroup(group).firstSheetIndex + i);
     }
     double value(G group, std::size_t i) const { return readNumber(cell(group, i)); }
+    // The sum of a standardised group's values, each checked to be a
+    // "0.0000" text.
+    double shareTotal(G group) const {
+        double total = 0.0;
+        for (std::size_t i = 0; i < seamGroup(group).count; ++i) {
+            EXPECT_EQ(cell(group, i).size(), 6U) << cell(group, i);
+            total += value(group, i);
+        }
+        return total;
+    }
     static double distance(const std::optional<PhotoSegment>& s) {
         return std::hypot(s->to.x - s->from.x, s->to.y - s->from.y);
     }
@@ -120,17 +131,49 @@ TEST_F(JunctionEditingTest, AStandardisedGroupIsStandardisedAgain) {
     const std::string before = cell(G::LeftCentral, 0);
 
     ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 100}));
-    double total = 0.0;
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(cell(G::LeftCentral, i).size(), 6U) << cell(G::LeftCentral, i); // "0.0000"
-        total += value(G::LeftCentral, i);
-    }
-    EXPECT_NEAR(total, 1.0, 6e-4);
+    EXPECT_NEAR(shareTotal(G::LeftCentral), 1.0, 6e-4);
     EXPECT_NE(cell(G::LeftCentral, 0), before);
     EXPECT_TRUE(m.sheet().labelsLower(G::LeftCentral));
 
     ASSERT_TRUE(m.undoLastClick());
     EXPECT_EQ(cell(G::LeftCentral, 0), before);
+}
+
+// A standardised group with a value that has no junctions (typed before
+// standardising) cannot be measured from them; a move still leaves its
+// proportions adding up to 1, and undo gives every one of them back.
+TEST_F(JunctionEditingTest, AStandardisedGroupWithATypedValueStillAddsUpToOne) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0},
+            {1500, 0},
+            {1500, 600},
+            {3000, 600},
+            {3000, 1500},
+            {4500, 1500},
+            {4500, 3000},
+            {6000, 3000},
+            {6000, 4500}});
+    m.setBoxText(G::LeftMarginal, 2, "700");
+    m.standardise(G::LeftMarginal);
+    ASSERT_TRUE(m.sheet().labelsLower(G::LeftMarginal));
+    std::vector<std::string> before;
+    for (std::size_t i = 0; i < 8; ++i)
+        before.push_back(cell(G::LeftMarginal, i));
+
+    ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 200}));
+    EXPECT_NEAR(shareTotal(G::LeftMarginal), 1.0, 8e-4);
+    EXPECT_TRUE(m.sheet().labelsLower(G::LeftMarginal));
+    // M1 grew and M2 shrank against the other seams, M3 kept its share of them.
+    EXPECT_GT(value(G::LeftMarginal, 0) / value(G::LeftMarginal, 3),
+              readNumber(before[0]) / readNumber(before[3]));
+    EXPECT_LT(value(G::LeftMarginal, 1) / value(G::LeftMarginal, 3),
+              readNumber(before[1]) / readNumber(before[3]));
+    EXPECT_NEAR(value(G::LeftMarginal, 2) / value(G::LeftMarginal, 3),
+                readNumber(before[2]) / readNumber(before[3]), 2e-3);
+
+    ASSERT_TRUE(m.undoLastClick());
+    for (std::size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(cell(G::LeftMarginal, i), before[i]) << i;
 }
 
 TEST_F(JunctionEditingTest, AGroupClickedAcrossAZoomStepIsFlaggedUntilMeasured) {
