@@ -132,19 +132,28 @@ std::optional<PhotoPixel> JunctionSnapper::snap(const GreyPatch& patch, PhotoPix
         !std::isfinite(click.y) || click.x < 0.0 || click.y < 0.0 || click.x > patch.width ||
         click.y > patch.height)
         return std::nullopt;
+    // Every point of the photo lies within its diagonal of the click; a wider
+    // radius would only look for seams wider than the photo, and its sums
+    // would leave the range of the indices.
+    const double searched = std::min(radius, std::hypot(patch.width, patch.height));
 
     // Pixel-centre coordinates from here on.
     const double cx = click.x - 0.5;
     const double cy = click.y - 0.5;
     // Seams up to about as wide as the radius; at a wide radius (a photo shown
     // small) seams too thin to see on screen are not looked for.
-    const double minSigma = std::max(1.0, radius / 20.0);
-    const double maxSigma = std::max(minSigma, radius / 2.5);
-    const int reach = static_cast<int>(std::ceil(2.0 * radius + 3.0 * maxSigma)) + 4;
-    const int left = std::clamp(static_cast<int>(std::floor(cx)) - reach, 0, patch.width);
-    const int top = std::clamp(static_cast<int>(std::floor(cy)) - reach, 0, patch.height);
-    const int right = std::clamp(static_cast<int>(std::floor(cx)) + reach + 1, 0, patch.width);
-    const int bottom = std::clamp(static_cast<int>(std::floor(cy)) + reach + 1, 0, patch.height);
+    const double minSigma = std::max(1.0, searched / 20.0);
+    const double maxSigma = std::max(minSigma, searched / 2.5);
+    const double reach = std::ceil(2.0 * searched + 3.0 * maxSigma) + 4.0;
+    // Bounded in double first: a click on a very large photo plus the reach
+    // may not fit an int.
+    const auto bound = [](double at, int size) {
+        return static_cast<int>(std::clamp(at, 0.0, static_cast<double>(size)));
+    };
+    const int left = bound(std::floor(cx) - reach, patch.width);
+    const int top = bound(std::floor(cy) - reach, patch.height);
+    const int right = bound(std::floor(cx) + reach + 1.0, patch.width);
+    const int bottom = bound(std::floor(cy) + reach + 1.0, patch.height);
     if (right - left < 8 || bottom - top < 8)
         return std::nullopt;
 
@@ -174,7 +183,7 @@ std::optional<PhotoPixel> JunctionSnapper::snap(const GreyPatch& patch, PhotoPix
         const double levelSigma =
             std::sqrt(std::max(0.25, (sigma / scale) * (sigma / scale) - carried * carried));
         const std::vector<RidgePoint> points = ridgePoints(level, levelSigma, minStrength);
-        const double window = std::max(radius / scale / 1.5, 2.0 * sigma / scale);
+        const double window = std::max(searched / scale / 1.5, 2.0 * sigma / scale);
         if (const std::optional<Solution> s =
                 closestPoint(points, (cx - left) / scale, (cy - top) / scale, window))
             found.push_back({*s, scale});
@@ -200,7 +209,11 @@ std::optional<PhotoPixel> JunctionSnapper::snap(const GreyPatch& patch, PhotoPix
         return std::nullopt;
     const PhotoPixel snapped{left + chosen->solution.x * chosen->scale + 0.5,
                             top + chosen->solution.y * chosen->scale + 0.5};
-    if (std::hypot(snapped.x - click.x, snapped.y - click.y) > radius)
+    // Seams that meet just beyond the photo's edge are no junction the user
+    // can see or mean. Written so that a point that is no number fails too.
+    const bool onPhoto = snapped.x >= 0.0 && snapped.x <= patch.width && snapped.y >= 0.0 &&
+                         snapped.y <= patch.height;
+    if (!onPhoto || !(std::hypot(snapped.x - click.x, snapped.y - click.y) <= radius))
         return std::nullopt;
     return snapped;
 }

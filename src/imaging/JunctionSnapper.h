@@ -21,10 +21,12 @@ public:
     // texture.
     static constexpr double kMinContrast = 12.0;
 
-    // `click` and the result are in the patch's pixels (see GreyPatch);
-    // `radius` in the same pixels bounds how far the result may lie from
-    // the click. Nothing for an invalid patch, a click outside it, a radius
-    // not positive and finite, or where no junction stands out.
+    // `click` and the result are in the patch's pixels (see GreyPatch), and
+    // the result lies on the patch; `radius` in the same pixels bounds how
+    // far the result may lie from the click (a radius beyond the patch's
+    // diagonal searches as that diagonal does). Nothing for an invalid patch,
+    // a click outside it, a radius not positive and finite, or where no
+    // junction stands out on the patch.
     std::optional<PhotoPixel> snap(const GreyPatch& patch, PhotoPixel click, double radius) const;
 };
 

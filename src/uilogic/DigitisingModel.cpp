@@ -221,8 +221,11 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
             click.previousSteps = lengthSteps_[g.firstSheetIndex + index];
             sheet_.setCell(group, index, lengthText(std::sqrt(dx * dx + dy * dy)));
             measured_[static_cast<std::size_t>(group)] = false;
-            lengthSteps_[g.firstSheetIndex + index] = LengthSteps{previousZoomStep_, zoomSteps_};
             const auto to = photoPixelOf({x, y});
+            lengthSteps_[g.firstSheetIndex + index] = LengthSteps{
+                previousZoomStep_, zoomSteps_,
+                photoSize_ ? static_cast<double>(view_.width) / photoSize_->width : 1.0,
+                photoSize_ ? static_cast<double>(view_.height) / photoSize_->height : 1.0};
             setSegment(group, index,
                        previousPhotoPoint_ && to
                            ? std::optional(PhotoSegment{*previousPhotoPoint_, *to})
@@ -408,8 +411,14 @@ void DigitisingModel::restoreSegments(
     const Segments& segments, const std::array<bool, kLabelledGroups.size()>& measuredInPixels) {
     endClickHistory();
     measured_ = {};
-    for (std::size_t g = 0; g < kLabelledGroups.size(); ++g)
+    for (std::size_t g = 0; g < kLabelledGroups.size(); ++g) {
         measured_[static_cast<std::size_t>(kLabelledGroups[g])] = measuredInPixels[g];
+        // So that a seam clicked again in twips shows the group mixing scales.
+        const SeamGroup& group = seamGroup(kLabelledGroups[g]);
+        for (std::size_t i = 0; measuredInPixels[g] && i < group.count; ++i)
+            if (segments[group.firstSheetIndex + i])
+                lengthSteps_[group.firstSheetIndex + i] = kInPhotoPixels;
+    }
     if (segments == segments_)
         return;
     segments_ = segments;
@@ -437,6 +446,7 @@ bool DigitisingModel::undoLastClick() {
     for (auto r = click.rewrites.rbegin(); r != click.rewrites.rend(); ++r) {
         sheet_.setCell(r->box.group, r->box.index, r->previousText);
         setSegment(r->box.group, r->box.index, r->previousSegment);
+        lengthSteps_[seamGroup(r->box.group).firstSheetIndex + r->box.index] = r->previousSteps;
         out().boxTextChanged(r->box.group, r->box.index);
     }
     if (!click.rewrites.empty())
@@ -533,9 +543,10 @@ std::optional<PhotoPixel> DigitisingModel::junctionNear(PhotoPixel point, double
 
 void DigitisingModel::rewriteCell(SeamGroupId group, std::size_t index, std::string text,
                                   std::optional<PhotoSegment> segment) {
+    const std::size_t at = seamGroup(group).firstSheetIndex + index;
     if (rewriting_)
-        rewriting_->push_back({BoxRef{group, index}, sheet_.cell(group, index),
-                               segments_[seamGroup(group).firstSheetIndex + index]});
+        rewriting_->push_back(
+            {BoxRef{group, index}, sheet_.cell(group, index), segments_[at], lengthSteps_[at]});
     sheet_.setCell(group, index, std::move(text));
     setSegment(group, index, segment);
     out().boxTextChanged(group, index);
@@ -562,6 +573,7 @@ bool DigitisingModel::measureFromJunctions(SeamGroupId group) {
     for (std::size_t i = 0; i < g.count; ++i) {
         const std::optional<PhotoSegment> s = segments_[g.firstSheetIndex + i];
         rewriteCell(group, i, lengthText(distanceOf(*s)), s);
+        lengthSteps_[g.firstSheetIndex + i] = kInPhotoPixels;
     }
     // The sheet never shows raw and standardised values side by side.
     if (standardised) {
@@ -578,8 +590,10 @@ bool DigitisingModel::measureFromJunctions(SeamGroupId group) {
 }
 
 bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
-    if (!photoSize_ || !std::isfinite(to.x) || !std::isfinite(to.y) || to.x < 0.0 || to.y < 0.0 ||
-        to.x > photoSize_->width || to.y > photoSize_->height)
+    // A junction dropped where it was is no correction: its seams keep their
+    // values and their group its unit.
+    if (!photoSize_ || to == from || !std::isfinite(to.x) || !std::isfinite(to.y) || to.x < 0.0 ||
+        to.y < 0.0 || to.x > photoSize_->width || to.y > photoSize_->height)
         return false;
     Click click = clickBefore();
     rewriting_ = &click.rewrites;
@@ -596,15 +610,33 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
             if (now.to == from)
                 now.to = to;
             // Until the group has all its junctions, a seam keeps the unit it
-            // was clicked in.
+            // was clicked in. A raw length clicked at one zoom step is the
+            // distance in that step's twips: scaling its value instead would
+            // scale the rounding of its first click too, which outweighs a
+            // seam a few twips long.
+            const std::optional<LengthSteps>& steps = lengthSteps_[g.firstSheetIndex + i];
             const double before = distanceOf(*old);
-            const double value = readNumber(sheet_.cell(group, i));
-            const double length = before > 0.0 ? value * distanceOf(now) / before : distanceOf(now);
+            double length = 0.0;
+            if (steps && steps->from == steps->to && !sheet_.labelsLower(group))
+                length = std::hypot((now.to.x - now.from.x) * steps->unitX,
+                                    (now.to.y - now.from.y) * steps->unitY);
+            else
+                length = before > 0.0 ? readNumber(sheet_.cell(group, i)) * distanceOf(now) / before
+                                      : distanceOf(now);
             rewriteCell(group, i, lengthText(length), now);
             moved = true;
         }
-        if (moved && canMeasureFromJunctions(group))
+        if (moved && canMeasureFromJunctions(group)) {
             measureFromJunctions(group);
+        } else if (moved && sheet_.labelsLower(group)) {
+            // Proportions of one total: the moved seams changed it, so every
+            // share is taken of the new one, and the group still adds up to 1.
+            for (std::size_t i = 0; i < g.count; ++i)
+                rewriteCell(group, i, sheet_.cell(group, i), segments_[g.firstSheetIndex + i]);
+            standardiseCells(sheet_, group);
+            for (std::size_t i = 0; i < g.count; ++i)
+                out().boxTextChanged(group, i);
+        }
     }
     rewriting_ = nullptr;
     if (click.rewrites.empty())

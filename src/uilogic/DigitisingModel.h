@@ -240,11 +240,13 @@ public:
     std::optional<PhotoPixel> junctionNear(PhotoPixel point, double radius) const;
     // Moves every segment end at `from` to `to`. Each group with a moved seam
     // is measured from its junctions when all its seams have them; in a group
-    // still being clicked, the moved seams keep the unit they were clicked in
-    // (their length changes by the ratio of the distances). The chain goes on
-    // from the moved point. "Undo Last Click" takes the move back. False,
-    // changing nothing, when no segment ends at `from` or `to` is not on the
-    // photo.
+    // still being clicked, the moved seams keep the unit they were clicked in:
+    // a raw length clicked at one zoom step becomes the new distance in the
+    // twips per photo pixel of that step, any other value changes by the ratio
+    // of the distances, and a standardised group is standardised again. The
+    // chain goes on from the moved point. "Undo Last Click" takes the move
+    // back. False, changing nothing, when no segment ends at `from`, `to` is
+    // `from`, or `to` is not on the photo.
     bool moveJunction(PhotoPixel from, PhotoPixel to);
     // Every seam of the group has its two junctions.
     bool canMeasureFromJunctions(SeamGroupId group) const;
@@ -252,6 +254,8 @@ public:
     // junctions, the same unit for every seam whatever the zoom when it was
     // clicked; a standardised group is standardised again. Undone like a
     // click. False, changing nothing, when the group cannot be measured so.
+    // A seam of the group clicked again afterwards is in twips: the group
+    // then mixes two scales (mixesScales) until it is measured again.
     bool measureFromJunctions(SeamGroupId group);
     // The group's values were last written by measuring from the junctions.
     bool measuredInPhotoPixels(SeamGroupId group) const {
@@ -361,11 +365,24 @@ private:
     // The previous click of the chain on the photo, converted when it was made.
     std::optional<PhotoPixel> previousPhotoPoint_;
     std::array<bool, kSeamGroupCount> measured_{};
+    // For each record value (sheet order) made by a click: the zoom steps of
+    // its two clicks, and the twips per photo pixel, along x and y, of the
+    // view at the second; for a value measured from its junctions, a step no
+    // zoom reaches and a unit of one photo pixel.
+    struct LengthSteps {
+        std::uint64_t from = 0;
+        std::uint64_t to = 0;
+        double unitX = 1.0;
+        double unitY = 1.0;
+        bool operator==(const LengthSteps&) const = default;
+    };
+    static constexpr LengthSteps kInPhotoPixels{UINT64_MAX, UINT64_MAX, 1.0, 1.0};
     // What a click, a move or a measuring changed, to take it back.
     struct Rewrite {
         BoxRef box;
         std::string previousText;
         std::optional<PhotoSegment> previousSegment;
+        std::optional<LengthSteps> previousSteps;
     };
 
     // The first click of the chain under way.
@@ -375,13 +392,7 @@ private:
     std::uint64_t zoomSteps_ = 0;
     // The zoom step of the chain's previous click.
     std::uint64_t previousZoomStep_ = 0;
-    // For each record value (sheet order) made by a click: the zoom steps of
-    // its two clicks.
-    struct LengthSteps {
-        std::uint64_t from = 0;
-        std::uint64_t to = 0;
-        bool operator==(const LengthSteps&) const = default;
-    };
+    // Per record value, in sheet order; nothing for a value not clicked.
     std::array<std::optional<LengthSteps>, MeasurementSheet::kRecordValueCount> lengthSteps_{};
     // What a click changed, to take it back.
     struct Click {

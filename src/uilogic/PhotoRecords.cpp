@@ -1,10 +1,14 @@
 #include "uilogic/PhotoRecords.h"
 
 #include "exchange/PhotoExif.h"
+#include "model/SheetFill.h"
 #include "uilogic/PathText.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
+#include <optional>
+#include <string_view>
 #include <utility>
 
 namespace korvex {
@@ -12,6 +16,32 @@ namespace korvex {
 namespace {
 
 using Icon = PlatformServices::Icon;
+
+// The sheet may have changed since the record was shown (a value typed, a
+// group clicked on the scheme, another record filled in): a junction goes
+// back only beside a value that is still the record's own, so that moving
+// it or measuring from it never rewrites what the user gave the sheet since;
+// a group counts as measured from its junctions only while all its values are
+// the record's.
+void keepBesideOwnValues(const MeasurementSheet& sheet, std::string_view recordLine,
+                         DigitisingModel::Segments& segments,
+                         std::array<bool, kLabelledGroups.size()>& measured) {
+    std::array<std::optional<std::string_view>, MeasurementSheet::kRecordValueCount> own{};
+    fillRecordValues(recordLine, [&own](std::size_t at, std::string_view value) {
+        if (at < own.size())
+            own[at] = value;
+    });
+    for (std::size_t g = 0; g < kLabelledGroups.size(); ++g) {
+        const SeamGroup& group = seamGroup(kLabelledGroups[g]);
+        for (std::size_t i = 0; i < group.count; ++i) {
+            const std::size_t at = group.firstSheetIndex + i;
+            if (own[at] && sheet.cell(group.id, i) == *own[at])
+                continue;
+            segments[at].reset();
+            measured[g] = false;
+        }
+    }
+}
 
 } // namespace
 
@@ -162,9 +192,11 @@ void PhotoRecords::openRecordPhoto() {
         return;
     photoOpened(*path, picture.damage);
     const auto size = digitising_.photoSize();
-    digitising_.restoreSegments(size ? segmentsAtSize(found, size->width, size->height)
-                                     : found.segments,
-                                found.measuredInPixels);
+    DigitisingModel::Segments segments =
+        size ? segmentsAtSize(found, size->width, size->height) : found.segments;
+    std::array<bool, kLabelledGroups.size()> measured = found.measuredInPixels;
+    keepBesideOwnValues(digitising_.sheet(), found.recordLine, segments, measured);
+    digitising_.restoreSegments(segments, measured);
     originNote_ = originOf(found);
 }
 

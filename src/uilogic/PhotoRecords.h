@@ -55,8 +55,10 @@ public:
     const std::optional<RecordIdentity>& shown() const { return shown_; }
 
     // "Open the Record's Photo": the photo of the record shown last, with its
-    // remembered junctions. A photo that is no longer at its path is looked
-    // for by file name beside the data file; every failure is a message.
+    // remembered junctions beside those of the sheet's values that are still
+    // the record's own (a value changed since it was shown keeps none). A
+    // photo that is no longer at its path is looked for by file name beside
+    // the data file; every failure is a message.
     void openRecordPhoto();
 
     // Where the photo of a record is, looked for as openRecordPhoto looks but

@@ -116,6 +116,83 @@ TEST(JunctionSnapper, AWindowIntoThePictureFindsTheSameJunction) {
     EXPECT_NEAR(part->y + top, whole->y, 1e-6);
 }
 
+// Two straight dark seams crossing at right angles at `centre`, which may lie
+// off the picture, each `half` pixels either side of its centre line.
+struct Crossing {
+    int width;
+    int height;
+    std::vector<std::uint8_t> pixels;
+    GreyPatch patch() const {
+        return {width, height, pixels.data(), static_cast<std::size_t>(width)};
+    }
+};
+
+Crossing drawCrossing(int width, int height, PhotoPixel centre, double half) {
+    Crossing c{width, height,
+               std::vector<std::uint8_t>(static_cast<std::size_t>(width) * height, 200)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double u = x + 0.5 - centre.x;
+            const double v = y + 0.5 - centre.y;
+            if (std::min(std::abs(u - v), std::abs(u + v)) / std::numbers::sqrt2 < half)
+                c.pixels[static_cast<std::size_t>(y) * width + x] = 60;
+        }
+    return c;
+}
+
+// Near the photo's edges a junction on the photo is found, and seams that
+// only meet beyond it give nothing: a junction the user cannot see is never
+// where a click lands.
+TEST(JunctionSnapper, AJunctionIsFoundOnThePhotoOnly) {
+    struct Case {
+        const char* name;
+        PhotoPixel centre;
+        PhotoPixel click;
+        bool found;
+    };
+    const JunctionSnapper snapper;
+    for (const Case& c : {Case{"just inside the left edge", {3.0, 100.0}, {1.0, 100.0}, true},
+                          Case{"just inside the right edge", {197.0, 100.0}, {199.0, 101.0}, true},
+                          Case{"beyond the left edge", {-4.0, 100.0}, {0.5, 100.0}, false},
+                          Case{"beyond the right edge", {204.0, 100.0}, {199.0, 100.0}, false},
+                          Case{"beyond the top edge", {100.0, -4.0}, {100.0, 0.5}, false},
+                          Case{"beyond the bottom edge", {100.0, 204.0}, {100.0, 200.0}, false}}) {
+        const Crossing picture = drawCrossing(200, 200, c.centre, 1.5);
+        const std::optional<PhotoPixel> snapped = snapper.snap(picture.patch(), c.click, kRadius);
+        ASSERT_EQ(snapped.has_value(), c.found) << c.name;
+        if (snapped) {
+            EXPECT_LT(distance(*snapped, c.centre), 0.5) << c.name;
+        }
+    }
+}
+
+// However large the radius, the snap runs over no more than the photo and
+// finds what a radius of the photo's diagonal finds; tiny and flat photos give
+// nothing.
+TEST(JunctionSnapper, ARadiusBeyondThePhotoSearchesThePhoto) {
+    const JunctionSnapper snapper;
+    const Crossing picture = drawCrossing(64, 64, {32.0, 32.0}, 5.0);
+    const PhotoPixel click{34.0, 31.0};
+    const double diagonal = std::hypot(64.0, 64.0);
+    const std::optional<PhotoPixel> whole = snapper.snap(picture.patch(), click, diagonal);
+    ASSERT_TRUE(whole);
+    EXPECT_LT(distance(*whole, {32.0, 32.0}), 0.5);
+    for (const double radius :
+         {4.0 * diagonal, 1e6, 1e9, 1e12, 1e300, std::numeric_limits<double>::max()}) {
+        const std::optional<PhotoPixel> snapped = snapper.snap(picture.patch(), click, radius);
+        ASSERT_TRUE(snapped) << radius;
+        EXPECT_EQ(*snapped, *whole) << radius;
+    }
+
+    for (const int side : {1, 2, 3, 8, 300}) {
+        const std::vector<std::uint8_t> grey(static_cast<std::size_t>(side) * side, 128);
+        const GreyPatch flat{side, side, grey.data(), static_cast<std::size_t>(side)};
+        for (const double radius : {kRadius, 1e12}) {
+            EXPECT_FALSE(snapper.snap(flat, {side / 2.0, side / 2.0}, radius)) << side;
+        }
+    }
+}
+
 // Repeated noisy clicks of one shell: its standardised midline lengths vary
 // far less when every click is snapped.
 TEST(JunctionSnapper, SnappingSteadiesStandardisedValues) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <initializer_list>
 #include <string>
+#include <vector>
 
 namespace korvex {
 namespace {
@@ -50,6 +51,19 @@ protected:
         return m.segments().at(seamGroup(group).firstSheetIndex + i);
     }
     double value(G group, std::size_t i) const { return readNumber(cell(group, i)); }
+    // The sum of a standardised group's values, each checked to be a
+    // "0.0000" text.
+    double shareTotal(G group) const {
+        double total = 0.0;
+        for (std::size_t i = 0; i < seamGroup(group).count; ++i) {
+            EXPECT_EQ(cell(group, i).size(), 6U) << cell(group, i);
+            total += value(group, i);
+        }
+        return total;
+    }
+    static double distance(const std::optional<PhotoSegment>& s) {
+        return std::hypot(s->to.x - s->from.x, s->to.y - s->from.y);
+    }
 
     DigitisingModel m;
 };
@@ -91,6 +105,10 @@ TEST_F(JunctionEditingTest, MovingAJunctionOfAFinishedGroupMeasuresItInPhotoPixe
     clickCentralGroup();
     ASSERT_TRUE(m.canMeasureFromJunctions(G::LeftCentral));
     ASSERT_EQ(cell(G::LeftCentral, 0), "1500");
+    // A junction dropped where it was moves nothing, and measures nothing.
+    EXPECT_FALSE(m.moveJunction({1000, 0}, {1000, 0}));
+    EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_EQ(cell(G::LeftCentral, 0), "1500");
 
     ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 100}));
     EXPECT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
@@ -113,17 +131,49 @@ TEST_F(JunctionEditingTest, AStandardisedGroupIsStandardisedAgain) {
     const std::string before = cell(G::LeftCentral, 0);
 
     ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 100}));
-    double total = 0.0;
-    for (std::size_t i = 0; i < 6; ++i) {
-        EXPECT_EQ(cell(G::LeftCentral, i).size(), 6U) << cell(G::LeftCentral, i); // "0.0000"
-        total += value(G::LeftCentral, i);
-    }
-    EXPECT_NEAR(total, 1.0, 6e-4);
+    EXPECT_NEAR(shareTotal(G::LeftCentral), 1.0, 6e-4);
     EXPECT_NE(cell(G::LeftCentral, 0), before);
     EXPECT_TRUE(m.sheet().labelsLower(G::LeftCentral));
 
     ASSERT_TRUE(m.undoLastClick());
     EXPECT_EQ(cell(G::LeftCentral, 0), before);
+}
+
+// A standardised group with a value that has no junctions (typed before
+// standardising) cannot be measured from them; a move still leaves its
+// proportions adding up to 1, and undo gives every one of them back.
+TEST_F(JunctionEditingTest, AStandardisedGroupWithATypedValueStillAddsUpToOne) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0},
+            {1500, 0},
+            {1500, 600},
+            {3000, 600},
+            {3000, 1500},
+            {4500, 1500},
+            {4500, 3000},
+            {6000, 3000},
+            {6000, 4500}});
+    m.setBoxText(G::LeftMarginal, 2, "700");
+    m.standardise(G::LeftMarginal);
+    ASSERT_TRUE(m.sheet().labelsLower(G::LeftMarginal));
+    std::vector<std::string> before;
+    for (std::size_t i = 0; i < 8; ++i)
+        before.push_back(cell(G::LeftMarginal, i));
+
+    ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 200}));
+    EXPECT_NEAR(shareTotal(G::LeftMarginal), 1.0, 8e-4);
+    EXPECT_TRUE(m.sheet().labelsLower(G::LeftMarginal));
+    // M1 grew and M2 shrank against the other seams, M3 kept its share of them.
+    EXPECT_GT(value(G::LeftMarginal, 0) / value(G::LeftMarginal, 3),
+              readNumber(before[0]) / readNumber(before[3]));
+    EXPECT_LT(value(G::LeftMarginal, 1) / value(G::LeftMarginal, 3),
+              readNumber(before[1]) / readNumber(before[3]));
+    EXPECT_NEAR(value(G::LeftMarginal, 2) / value(G::LeftMarginal, 3),
+                readNumber(before[2]) / readNumber(before[3]), 2e-3);
+
+    ASSERT_TRUE(m.undoLastClick());
+    for (std::size_t i = 0; i < 8; ++i)
+        EXPECT_EQ(cell(G::LeftMarginal, i), before[i]) << i;
 }
 
 TEST_F(JunctionEditingTest, AGroupClickedAcrossAZoomStepIsFlaggedUntilMeasured) {
@@ -156,6 +206,60 @@ TEST_F(JunctionEditingTest, AGroupClickedAcrossAZoomStepIsFlaggedUntilMeasured) 
     EXPECT_FALSE(m.canMeasureFromJunctions(G::LeftCentral));
 }
 
+// Two clicks a fraction of a twip apart (a click snapped twice onto one
+// junction) make a seam whose value is mostly the rounding of the first
+// click: moved apart, it keeps the unit of its zoom step, 1.5 twips per
+// photo pixel here, like every other seam of the group.
+TEST_F(JunctionEditingTest, ASeamOfTwoCloseClicksKeepsItsUnitWhenMoved) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0}, {3000.4F, 0}, {3000.41F, 0}, {3000.41F, 1500}});
+    const PhotoPixel end = segment(G::LeftMarginal, 1)->to;
+    const PhotoPixel to{end.x + 100.0, end.y};
+    ASSERT_TRUE(m.moveJunction(end, to));
+    EXPECT_NEAR(value(G::LeftMarginal, 0), 3000.4, 0.01);
+    EXPECT_NEAR(value(G::LeftMarginal, 1), 1.5 * distance(segment(G::LeftMarginal, 1)), 0.01);
+    EXPECT_NEAR(value(G::LeftMarginal, 2), 1.5 * distance(segment(G::LeftMarginal, 2)), 0.01);
+}
+
+// A group measured in photo pixels, then one of its seams clicked again in
+// twips, mixes two units: it is said so until it is measured again, and
+// taking the click back gives the group measured as it was.
+TEST_F(JunctionEditingTest, ASeamClickedAgainAfterMeasuringIsFlaggedUntilMeasuredAgain) {
+    clickCentralGroup();
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    ASSERT_EQ(cell(G::LeftCentral, 0), "1000");
+    clicks({{0, 0}, {1500, 0}});
+    ASSERT_EQ(cell(G::LeftCentral, 0), "1500");
+    EXPECT_FALSE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
+
+    ASSERT_TRUE(m.undoLastClick());
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(cell(G::LeftCentral, 0), "1000");
+    EXPECT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+
+    clicks({{0, 0}, {1500, 0}});
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    EXPECT_FALSE(m.mixesScales(G::LeftCentral));
+    EXPECT_EQ(cell(G::LeftCentral, 0), "1000");
+    // Taking the measuring back leaves the mixed group said so again.
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
+
+    // A measured group put back beside its values (a record shown with its
+    // photo) is in photo pixels as well.
+    ASSERT_TRUE(m.measureFromJunctions(G::LeftCentral));
+    const DigitisingModel::Segments kept = m.segments();
+    for (std::size_t i = 0; i < 6; ++i)
+        m.setBoxText(G::LeftCentral, i, std::string(cell(G::LeftCentral, i)));
+    m.restoreSegments(kept, {false, false, true, false});
+    ASSERT_TRUE(m.measuredInPhotoPixels(G::LeftCentral));
+    m.endChain();
+    clicks({{0, 0}, {1500, 0}});
+    EXPECT_TRUE(m.mixesScales(G::LeftCentral));
+}
+
 TEST_F(JunctionEditingTest, WhatCannotBeMovedOrMeasuredChangesNothing) {
     startGroup(kLeftMarginalBox, G::LeftMarginal);
     clicks({{0, 0}, {3000, 0}, {3000, 1500}});
@@ -164,9 +268,10 @@ TEST_F(JunctionEditingTest, WhatCannotBeMovedOrMeasuredChangesNothing) {
         PhotoPixel from;
         PhotoPixel to;
     };
-    for (const Move& move : {Move{{10, 10}, {20, 20}},       // no junction there
-                             Move{{2000, 0}, {-1, 0}},       // off the photo
-                             Move{{2000, 0}, {2000, 4001}},  // off the photo
+    for (const Move& move : {Move{{10, 10}, {20, 20}},      // no junction there
+                             Move{{2000, 0}, {2000, 0}},    // a drop where it was
+                             Move{{2000, 0}, {-1, 0}},      // off the photo
+                             Move{{2000, 0}, {2000, 4001}}, // off the photo
                              Move{{2000, 0}, {NAN, 10}}}) {
         EXPECT_FALSE(m.moveJunction(move.from, move.to));
     }

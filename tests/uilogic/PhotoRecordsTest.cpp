@@ -171,6 +171,36 @@ TEST_F(PhotoRecordsTest, AGroupMeasuredInPhotoPixelsIsKeptAndSaidWithItsRecord) 
               "C12 were measured in photo pixels from the junctions shown.");
 }
 
+// A record's photo opened after its values were changed on the sheet (typed,
+// clicked on the scheme, filled from another record) puts its junctions back
+// beside the values still its own only: moving a junction or measuring from
+// them must never rewrite a value the user gave the sheet since.
+TEST_F(PhotoRecordsTest, TheRecordsJunctionsComeBackOnlyBesideItsOwnValues) {
+    digitiseOn(kPhoto);
+    ASSERT_TRUE(d.measureFromJunctions(LM));
+    append("T1");
+    const auto segments = d.segments();
+    window.ShowRecord(1);
+    const std::string second = d.sheet().cell(LM, 1);
+    const std::string third = d.sheet().cell(LM, 2);
+    d.setBoxText(LM, 0, "123");
+    window.OpenRecordPhoto();
+    ASSERT_EQ(d.caption(), kPhoto);
+    const std::size_t first = seamGroup(LM).firstSheetIndex;
+    EXPECT_FALSE(d.segments()[first]);
+    for (std::size_t i = 1; i < seamGroup(LM).count; ++i)
+        EXPECT_EQ(d.segments()[first + i].has_value(), segments[first + i].has_value()) << i;
+    // Its values are no longer all measured from the junctions.
+    EXPECT_FALSE(d.measuredInPhotoPixels(LM));
+    EXPECT_FALSE(d.canMeasureFromJunctions(LM));
+
+    const PhotoPixel shared = segments[first]->to; // the end of M1, the start of M2
+    EXPECT_TRUE(d.moveJunction(shared, {shared.x + 5.0, shared.y}));
+    EXPECT_EQ(d.sheet().cell(LM, 0), "123");
+    EXPECT_NE(d.sheet().cell(LM, 1), second);
+    EXPECT_EQ(d.sheet().cell(LM, 2), third);
+}
+
 // A photo cut short opens, with a note beside it that says so, as long as it
 // is the photo open: opened by the menu or as a record's photo.
 TEST_F(PhotoRecordsTest, ADamagedPhotoOpensWithANoteAndNoQuestion) {
