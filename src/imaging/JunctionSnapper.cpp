@@ -159,18 +159,28 @@ std::optional<PhotoPixel> JunctionSnapper::snap(const GreyPatch& patch, PhotoPix
 
     const cv::Mat whole(patch.height, patch.width, CV_8UC1,
                         const_cast<std::uint8_t*>(patch.bytes), patch.stride);
-    cv::Mat level;
-    whole(cv::Rect(left, top, right - left, bottom - top)).convertTo(level, CV_32F);
 
     // Wide seams are looked for on halved copies, so that every scale costs
     // about the same: pyrDown puts pixel i of a level over pixel 2i below it.
+    // Halvings that even the finest scale smooths over are made on the grey
+    // bytes themselves: at a wide radius the region is most of the photo, and
+    // as floats it would take four times its bytes, twice over.
+    cv::Mat level = whole(cv::Rect(left, top, right - left, bottom - top));
+    double scale = 1.0;
+    while (minSigma / scale >= 4.0 && level.cols >= 16 && level.rows >= 16) {
+        cv::Mat half;
+        cv::pyrDown(level, half);
+        level = half;
+        scale *= 2.0;
+    }
+    level.convertTo(level, CV_32F);
+
     const double minStrength = 0.48 * kMinContrast;
     struct Found {
         Solution solution;
         double scale;
     };
     std::vector<Found> found;
-    double scale = 1.0;
     for (double sigma = minSigma; sigma <= maxSigma + 1e-9; sigma *= 1.5) {
         while (sigma / scale >= 2.0 && level.cols >= 16 && level.rows >= 16) {
             cv::Mat half;

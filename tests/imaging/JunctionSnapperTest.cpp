@@ -193,6 +193,20 @@ TEST(JunctionSnapper, ARadiusBeyondThePhotoSearchesThePhoto) {
     }
 }
 
+// A photo shown small asks for a wide radius: the junction is still found
+// where it is, far closer than a pixel of the screen (a twelfth of the
+// radius), though the region searched is then most of the photo and is
+// halved as grey bytes before it is searched.
+TEST(JunctionSnapper, AWideRadiusFindsTheJunctionToo) {
+    const JunctionSnapper snapper;
+    const Crossing picture = drawCrossing(1500, 1500, {700.0, 760.0}, 12.0);
+    for (const double radius : {100.0, 300.0, 1000.0, 3000.0}) {
+        const auto snapped = snapper.snap(picture.patch(), {730.0, 735.0}, radius);
+        ASSERT_TRUE(snapped) << radius;
+        EXPECT_LT(distance(*snapped, {700.0, 760.0}), 1.0 + radius / 1000.0) << radius;
+    }
+}
+
 // Repeated noisy clicks of one shell: its standardised midline lengths vary
 // far less when every click is snapped.
 TEST(JunctionSnapper, SnappingSteadiesStandardisedValues) {
