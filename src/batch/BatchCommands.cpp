@@ -498,10 +498,20 @@ int BatchCommands::readPopulation(const Options& options, Population& population
             return kUsage;
         }
         const auto numbers = recordNumbers(population.dataSetText);
-        for (const RecordEncounter& held : read->encounters)
-            if (const auto it = numbers.find({held.recordLine, held.occurrence});
-                it != numbers.end())
+        std::size_t strays = 0;
+        for (const RecordEncounter& held : read->encounters) {
+            const auto it = numbers.find({held.recordLine, held.occurrence});
+            if (it == numbers.end())
+                ++strays; // its record was changed or taken out elsewhere
+            else
                 population.encounters.emplace(it->second, held.encounter);
+        }
+        if (strays > 0)
+            err_ << "korvex-batch: "
+                 << counted(strays, "encounter of the companion names",
+                            "encounters of the companion name")
+                 << " no record of the data set and " << (strays == 1 ? "is" : "are")
+                 << " left out\n";
         return kOk;
     }
     std::string bytes;

@@ -613,7 +613,8 @@ TEST(BatchCommands, ADataFileGivesTheRepeatsAndEncountersOfItsCompanion) {
                                 repeatOf(t2, 1, record("", 0.21, 0.3), ""),
                                 repeatOf("gone", 1, record("", 0.1, 0.1), "bo")},
                                {seen(t1, 1, "2019-06-01", "A"), seen(t2, 1, "2020-06-02", "B"),
-                                seen(t1, 2, "2020-06-03", "A")})}};
+                                seen(t1, 2, "2020-06-03", "A"),
+                                seen("gone", 1, "2020-06-04", "C")})}};
     Batch fromText;
     fromText.files = {{"c", dataSet},
                       {"r", "3\t" + record("", 0.061, 0.081) + "\n2\t" + record("", 0.21, 0.3)},
@@ -645,6 +646,11 @@ TEST(BatchCommands, ADataFileGivesTheRepeatsAndEncountersOfItsCompanion) {
         EXPECT_EQ(fromCompanion.out.str(), fromText.out.str()) << format;
         EXPECT_FALSE(fromCompanion.out.str().empty()) << format;
     }
+    // The encounter of a record changed or taken out elsewhere is said to be left out.
+    EXPECT_NE(fromCompanion.err.str().find("korvex-batch: 1 encounter of the companion names no "
+                                           "record of the data set and is left out\n"),
+              std::string::npos)
+        << fromCompanion.err.str();
 
     // A data file whose companion keeps no encounters says so.
     Batch bare;
