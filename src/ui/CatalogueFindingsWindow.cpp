@@ -27,8 +27,8 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
     const CatalogueAudit& audit = *run_->audit();
 
     const std::string report = audit.report();
+    // This label and the count below are read by their text, which says what each is.
     threshold_ = new QLabel(shown(report.substr(0, report.find('\r'))), this);
-    threshold_->setAccessibleName(QStringLiteral("Threshold"));
     column_->addWidget(threshold_);
 
     QStringList lines;
@@ -47,7 +47,6 @@ CatalogueFindingsWindow::CatalogueFindingsWindow(CatalogueCommands& commands,
                                  ? QStringLiteral("No findings.")
                                  : QStringLiteral("%1 findings").arg(audit.findings.size()),
                              this);
-    count->setAccessibleName(QStringLiteral("Number of findings"));
     show_ = new QPushButton(QStringLiteral("&Show"), this);
     show_->setObjectName(QStringLiteral("catalogueShow"));
     show_->setAccessibleName(QStringLiteral("Show"));

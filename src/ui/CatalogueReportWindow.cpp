@@ -114,10 +114,9 @@ CatalogueReportWindow::CatalogueReportWindow(CatalogueCommands& commands,
     table_->setAccessibleName(QStringLiteral("Match rates"));
     column_->addWidget(table_);
     auto* counts = new QHBoxLayout;
+    // Both read by their text, which says what each counts.
     skipped_ = new QLabel(this);
-    skipped_->setAccessibleName(QStringLiteral("Skipped pieces"));
     undated_ = new QLabel(this);
-    // Read by its text, which says what it counts.
     counts->addWidget(skipped_);
     counts->addSpacing(24);
     counts->addWidget(undated_);

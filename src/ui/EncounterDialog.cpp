@@ -56,6 +56,8 @@ EncounterDialog::EncounterDialog(EncounterForm& form, QWidget* parent)
     site_->setEditable(true);
     site_->setInsertPolicy(QComboBox::NoInsert);
     site_->setAccessibleName(QStringLiteral("Site"));
+    // A reader that lands in the typed part names it as the box.
+    site_->lineEdit()->setAccessibleName(site_->accessibleName());
     for (const std::string& name : form.siteChoices())
         site_->addItem(utf8(name));
     fields->addRow(QStringLiteral("&Site:"), site_);

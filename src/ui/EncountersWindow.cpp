@@ -95,7 +95,6 @@ EncountersWindow::EncountersWindow(MainWindowModel& model, PlatformServices& ser
     // Read by its text: how many animals were seen at more than one site.
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("encountersSummary"));
-    summary_->setAccessibleName(QStringLiteral("Summary"));
     summary_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     summary_->setFocusPolicy(Qt::TabFocus);
     layout->addWidget(summary_);

@@ -4,18 +4,16 @@
 #include "ui/Form1.h"
 
 #include "WindowTestHelpers.h"
-#include "exchange/EncountersText.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -61,17 +59,9 @@ private slots:
     void init() {
         form = test::startedForm(services);
         folder = std::make_unique<QTemporaryDir>();
-        const QString tor = folder->filePath(QStringLiteral("tortoises.tor"));
-        QVERIFY(QFile::copy(QStringLiteral(SAMPLES_DIR "/tortoises.tor"), tor));
-        services->fileAnswers.push_back(tor.toStdString());
-        form->model().LoadDataFile();
-        QVERIFY(form->model().dataSet().pieceCount() > 20);
-        QFile file(str(SAMPLES_DIR "/tortoises-encounters.txt"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const auto read = EncountersText::read(file.readAll().toStdString());
-        QVERIFY(read.errors.empty());
-        for (const auto& [number, encounter] : read.byRecord)
-            QVERIFY(form->model().document().setEncounter(number, encounter));
+        test::loadTheSampleCatalogue(*form, *services, *folder);
+        if (QTest::currentTestFailed())
+            return;
         form->model().setIndividualPattern(kPattern);
     }
     void cleanup() {

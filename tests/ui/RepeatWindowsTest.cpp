@@ -37,21 +37,7 @@ private:
         entry("catalogueRepeatability")->trigger();
         return form->findChild<RepeatabilityWindow*>();
     }
-    // Records T0 and T1 appended on the sample photo, M1..M8 clicked for each.
-    void appendOnThePhoto() {
-        DigitisingModel& d = form->model().digitising();
-        for (int r = 0; r < 2; ++r) {
-            services->fileAnswers.push_back(SAMPLES_DIR "/plastron-demo.jpg");
-            form->menuEntry(str("open"), 0)->trigger();
-            d.setChecked(1, true);
-            d.setChecked(1, true);
-            for (int i = 0; i <= 8; ++i)
-                d.PointerDown(DigitisingModel::kLeftButton, 300.0F * float(i + r),
-                              200.0F * float(i % 2));
-            services->inputAnswers.push_back("T" + std::to_string(r));
-            form->model().AppendToList();
-        }
-    }
+    void appendOnThePhoto() { test::appendTwoOnThePhoto(*form, *services); }
 
 private slots:
     void init() { form = test::startedForm(services); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ScriptedServices.h"
+#include "exchange/EncountersText.h"
 #include "ui/Form1.h"
 
 #include <QAccessible>
@@ -8,15 +9,18 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QKeySequence>
 #include <QPointer>
 #include <QPushButton>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace korvex::test {
@@ -39,6 +43,40 @@ inline std::unique_ptr<Form1> startedForm(ScriptedServices*& services) {
     auto form = std::make_unique<Form1>(std::move(scripted));
     form->startUp();
     return form;
+}
+
+// Records T0 and T1 appended on the sample photo, M1..M8 clicked for each.
+inline void appendTwoOnThePhoto(Form1& form, ScriptedServices& services) {
+    DigitisingModel& d = form.model().digitising();
+    for (int r = 0; r < 2; ++r) {
+        services.fileAnswers.push_back(SAMPLES_DIR "/plastron-demo.jpg");
+        form.menuEntry(str("open"), 0)->trigger();
+        d.setChecked(1, true);
+        d.setChecked(1, true);
+        for (int i = 0; i <= 8; ++i)
+            d.PointerDown(DigitisingModel::kLeftButton, 300.0F * float(i + r),
+                          200.0F * float(i % 2));
+        services.inputAnswers.push_back("T" + std::to_string(r));
+        form.model().AppendToList();
+    }
+}
+
+// The sample catalogue opened from a copy in `folder`, so that the lock kept
+// beside an open data file meets no other test run at the same time, with the
+// sample encounters set on its records.
+inline void loadTheSampleCatalogue(Form1& form, ScriptedServices& services,
+                                   const QTemporaryDir& folder) {
+    const QString tor = folder.filePath(QStringLiteral("tortoises.tor"));
+    QVERIFY(QFile::copy(QStringLiteral(SAMPLES_DIR "/tortoises.tor"), tor));
+    services.fileAnswers.push_back(tor.toStdString());
+    form.model().LoadDataFile();
+    QVERIFY(form.model().dataSet().pieceCount() > 20);
+    QFile file(str(SAMPLES_DIR "/tortoises-encounters.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const auto read = EncountersText::read(file.readAll().toStdString());
+    QVERIFY(read.errors.empty());
+    for (const auto& [number, encounter] : read.byRecord)
+        QVERIFY(form.model().document().setEncounter(number, encounter));
 }
 
 // Keeps a picture of `window` in the build's screenshot folder.
