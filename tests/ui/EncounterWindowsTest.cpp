@@ -41,6 +41,7 @@ class EncounterWindowsTest : public QObject {
     Q_OBJECT
 
 private:
+    QTemporaryDir settingsFolder;
     std::unique_ptr<Form1> form;
     ScriptedServices* services = nullptr;
 
@@ -75,8 +76,11 @@ private:
 
 private slots:
     void initTestCase() {
-        // The setting the test turns on stays out of the user's own.
+        // The setting the test turns on stays out of the user's own, and out of
+        // the other functions of this test, which run beside it as tests of their own.
         QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(settingsFolder.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
         QSettings().remove(QStringLiteral("catalogue/askEncounterAtAppend"));
     }
     void init() {
