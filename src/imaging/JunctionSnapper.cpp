@@ -167,12 +167,16 @@ std::optional<PhotoPixel> JunctionSnapper::snap(const GreyPatch& patch, PhotoPix
     // as floats it would take four times its bytes, twice over.
     cv::Mat level = whole(cv::Rect(left, top, right - left, bottom - top));
     double scale = 1.0;
-    while (minSigma / scale >= 4.0 && level.cols >= 16 && level.rows >= 16) {
-        cv::Mat half;
-        cv::pyrDown(level, half);
-        level = half;
-        scale *= 2.0;
-    }
+    // Halves `level` until `sigma` spans fewer than two of its pixels.
+    const auto halveFor = [&](double sigma) {
+        while (sigma / scale >= 2.0 && level.cols >= 16 && level.rows >= 16) {
+            cv::Mat half;
+            cv::pyrDown(level, half);
+            level = half;
+            scale *= 2.0;
+        }
+    };
+    halveFor(minSigma / 2.0);
     level.convertTo(level, CV_32F);
 
     const double minStrength = 0.48 * kMinContrast;
@@ -182,12 +186,7 @@ std::optional<PhotoPixel> JunctionSnapper::snap(const GreyPatch& patch, PhotoPix
     };
     std::vector<Found> found;
     for (double sigma = minSigma; sigma <= maxSigma + 1e-9; sigma *= 1.5) {
-        while (sigma / scale >= 2.0 && level.cols >= 16 && level.rows >= 16) {
-            cv::Mat half;
-            cv::pyrDown(level, half);
-            level = half;
-            scale *= 2.0;
-        }
+        halveFor(sigma);
         // pyrDown smooths by about one pixel of its input at each halving.
         const double carried = scale > 1.0 ? std::sqrt((scale * scale - 1.0) / 3.0) / scale : 0.0;
         const double levelSigma =

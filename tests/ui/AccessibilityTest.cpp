@@ -18,13 +18,10 @@
 
 #include "../analysis/CatalogueFixtures.h"
 #include "WindowTestHelpers.h"
-#include "exchange/TorFile.h"
-#include "testing/SampleRepeats.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QListView>
 #include <QProgressDialog>
@@ -169,11 +166,6 @@ QStringList gapsOf(QWidget* window, bool settle = true) {
         QVERIFY2(gaps.isEmpty(), qPrintable(gaps.join(QLatin1Char('\n'))));                        \
     } while (false)
 
-QByteArray sample(const char* name) {
-    QFile file(str(SAMPLES_DIR "/") + QLatin1String(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class AccessibilityTest : public QObject {
@@ -310,13 +302,7 @@ private slots:
         entry("catalogueRepeatability")->trigger();
         EXPECT_READABLE(form->findChild<RepeatabilityWindow*>());
 
-        services->setClipboardText(
-            TorFile::read(sample("tortoises.tor").toStdString()).dataSetText);
-        form->model().load_Click(MainWindowModel::LoadFromClipboard);
-        const auto repeats =
-            fakes::repeatsOf(form->model().dataSet(), sample("tortoises-repeats.txt").toStdString(),
-                             sample("tortoises-repeats-operators.txt").toStdString());
-        QVERIFY(form->model().document().addRepeats(repeats) > 0);
+        QVERIFY(loadTheSampleRepeats(*form, *services) > 0);
         entry("catalogueRepeatability")->trigger();
         auto* window = form->findChild<RepeatabilityWindow*>();
         QVERIFY(window);

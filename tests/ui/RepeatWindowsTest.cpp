@@ -3,13 +3,10 @@
 #include "ui/RepeatabilityWindow.h"
 
 #include "WindowTestHelpers.h"
-#include "exchange/TorFile.h"
-#include "testing/SampleRepeats.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QChartView>
-#include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
@@ -92,17 +89,7 @@ private slots:
     }
 
     void theReportWindowShowsTablesChartAndCopies() {
-        // The sample catalogue with the sample repeats of two operators.
-        const auto sample = [](const char* name) {
-            QFile file(str(SAMPLES_DIR "/") + QLatin1String(name));
-            return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
-        };
-        services->setClipboardText(TorFile::read(sample("tortoises.tor")).dataSetText);
-        form->model().load_Click(MainWindowModel::LoadFromClipboard);
-        const auto repeats =
-            fakes::repeatsOf(form->model().dataSet(), sample("tortoises-repeats.txt"),
-                             sample("tortoises-repeats-operators.txt"));
-        QCOMPARE(form->model().document().addRepeats(repeats), std::size_t(7));
+        QCOMPARE(loadTheSampleRepeats(*form, *services), std::size_t(7));
 
         RepeatabilityWindow* window = openReport();
         QVERIFY(window);

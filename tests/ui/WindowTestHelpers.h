@@ -2,6 +2,8 @@
 
 #include "ScriptedServices.h"
 #include "exchange/EncountersText.h"
+#include "exchange/TorFile.h"
+#include "testing/SampleRepeats.h"
 #include "ui/Form1.h"
 
 #include <QAccessible>
@@ -77,6 +79,22 @@ inline void loadTheSampleCatalogue(Form1& form, ScriptedServices& services,
     QVERIFY(read.errors.empty());
     for (const auto& [number, encounter] : read.byRecord)
         QVERIFY(form.model().document().setEncounter(number, encounter));
+}
+
+// A file of the samples folder, whole; empty when it cannot be read.
+inline std::string sampleText(const char* name) {
+    QFile file(str(SAMPLES_DIR "/") + QLatin1String(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+// The sample catalogue, loaded from the clipboard, with the sample repeats of
+// two operators; how many repeats were added.
+inline std::size_t loadTheSampleRepeats(Form1& form, ScriptedServices& services) {
+    services.setClipboardText(TorFile::read(sampleText("tortoises.tor")).dataSetText);
+    form.model().load_Click(MainWindowModel::LoadFromClipboard);
+    return form.model().document().addRepeats(
+        fakes::repeatsOf(form.model().dataSet(), sampleText("tortoises-repeats.txt"),
+                         sampleText("tortoises-repeats-operators.txt")));
 }
 
 // Keeps a picture of `window` in the build's screenshot folder.
