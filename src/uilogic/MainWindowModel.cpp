@@ -393,16 +393,22 @@ void MainWindowModel::LoadDataFile() {
     document_.takeDataFile(*path, read.dataSetText);
     display_.countText = read.countLine ? *read.countLine : "0";
     displayChanged();
-    if (!read.allRecords) {
-        // Loading what a cut-short file holds is right, but not in silence: the
-        // user would otherwise save the remains over the file as if whole.
+    // Loading what a cut-short file holds is right, but not in silence: the
+    // user would otherwise save the remains over the file as if whole. The
+    // same holds for lines after the records the count line announces (rows
+    // added by another program, other line ends): the file on disk is as it
+    // was loaded, so a save over it asks nothing and they would be gone.
+    if (!read.allRecords || !read.allRead) {
         const std::size_t loaded = dataSet().RecordCount();
-        services_.messageBox("The data file \"" + *path +
-                                 "\" is incomplete: it ends before all the records it announces. " +
-                                 std::to_string(loaded) +
-                                 (loaded == 1 ? " record was" : " records were") + " loaded.",
-                             kAppTitle, PlatformServices::Icon::Warning,
-                             PlatformServices::Buttons::Ok);
+        const std::string records =
+            std::to_string(loaded) + (loaded == 1 ? " record was" : " records were") + " loaded.";
+        const std::string text =
+            read.allRecords
+                ? "holds lines after the records it announces, which were not loaded. " + records +
+                      " Saving over the file would lose the lines not loaded."
+                : "is incomplete: it ends before all the records it announces. " + records;
+        services_.messageBox("The data file \"" + *path + "\" " + text, kAppTitle,
+                             PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
     }
     photoRecords_.forgetShown();
     document_.loadCompanion();

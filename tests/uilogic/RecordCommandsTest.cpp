@@ -395,6 +395,38 @@ TEST_F(RecordCommandsTest, ACutShortDataFileLoadsWhatItHoldsAndSaysSo) {
     }
 }
 
+// Lines after the records a file announces are not loaded; a save over the
+// file then writes without a question (it did not change on disk) and would
+// lose them, so the load says so.
+TEST_F(RecordCommandsTest, ADataFileWithLinesLeftUnreadLoadsWhatItAnnouncesAndSaysSo) {
+    const std::string head = "\t1\r\n\r\n";
+    const struct {
+        const char* name;
+        std::string bytes, loaded, message;
+    } cases[] = {
+        {"records beyond the count", head + " 1 \r\nA\r\nB\r\nC\r\n\r\n", "A\r\nB",
+         "1 record was loaded."},
+        {"CR CR LF line ends", "\t1\r\r\n\r\r\n 2 \r\r\nA\r\r\nB\r\r\n\r\r\n", "",
+         "0 records were loaded."},
+        {"bytes after the last line", head + " 1 \r\nA\r\n\r\nrest", "A\r\n",
+         "1 record was loaded."},
+    };
+    for (const auto& c : cases) {
+        services.files["/data/more.tor"] = c.bytes;
+        services.fileAnswers = {"/data/more.tor"};
+        services.messages.clear();
+        services.messageAnswers = {Answer::Ok};
+        window.load_Click(MainWindowModel::LoadFromFile);
+        EXPECT_EQ(window.dataSet().text(), c.loaded) << c.name;
+        ASSERT_EQ(services.messages.size(), 1U) << c.name;
+        const std::string& text = services.messages[0].text;
+        EXPECT_NE(text.find("\"/data/more.tor\" holds lines after the records it announces"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find(c.message), std::string::npos) << text;
+    }
+}
+
 TEST_F(RecordCommandsTest, ClosingPromptKeepsTheWindowWhenTheDataWasNotSaved) {
     const auto prompt = [&] {
         services.messages.clear();
