@@ -15,6 +15,7 @@
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "model/NumberText.h"
+#include "model/SeamGroup.h"
 #include "model/SheetFill.h"
 #include "version/Version.h"
 
@@ -199,8 +200,9 @@ std::string BatchCommands::usage() {
            "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
-           "arguments or a bad encounters line, 3 an input file could not be read, 4 not\n"
-           "enough memory, 5 the output could not be written.\n";
+           "arguments, a bad encounters line or a sheet without a record line, 3 an\n"
+           "input file could not be read, 4 not enough memory, 5 the output could not\n"
+           "be written.\n";
 }
 
 std::string BatchCommands::versionLine() {
@@ -304,7 +306,24 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
     std::string bytes;
     if (!readInput(hasTor ? tor->second : text->second, bytes))
         return kUnreadable;
-    dataSetText = hasTor ? TorFile::read(bytes).dataSetText : std::move(bytes);
+    if (!hasTor) {
+        dataSetText = std::move(bytes);
+        return kOk;
+    }
+    TorFile::ReadResult read = TorFile::read(bytes);
+    dataSetText = std::move(read.dataSetText);
+    // What was read is used, as the window loads it, but never in silence:
+    // figures for part of a catalogue would pass for the whole.
+    if (!read.allRecords || !read.allRead) {
+        const std::string records =
+            counted(DataSet::countLineEnds(dataSetText), "record was", "records were") + " read";
+        err_ << "korvex-batch: " << tor->second
+             << (read.allRecords ? " holds lines after the records it announces, which were "
+                                   "not read; "
+                                 : " is incomplete: it ends before all the records it "
+                                   "announces; ")
+             << records << '\n';
+    }
     return kOk;
 }
 
@@ -778,8 +797,14 @@ int BatchCommands::compare(const Options& options) {
         return kUnreadable;
 
     MeasurementSheet sheet;
-    fillRecordValues(sheetText,
-                     [&](std::size_t i, std::string_view v) { sheet.setValue(i, std::string(v)); });
+    // A text that fills nothing would be compared as a sheet of zeros.
+    if (!fillRecordValues(sheetText, [&](std::size_t i, std::string_view v) {
+            sheet.setValue(i, std::string(v));
+        })) {
+        err_ << "korvex-batch: " << *sheetPath << " holds no record line: it has fewer than "
+             << RecordLayout::kFillMinimumFields << " TAB-separated fields\n";
+        return kUsage;
+    }
 
     ComparisonState state;
     ResultList list;

@@ -221,6 +221,47 @@ TEST(BatchCommands, FilesOnDiskAreReadWholeAndAFolderIsRefused) {
     fs::remove_all(folder);
 }
 
+// A data file read only in part, or a sheet file that fills no value, once
+// gave figures for part of the catalogue, or for a sheet of zeros, without a
+// word.
+TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
+    const std::string a = record("A", 0.06, 0.08);
+    const std::string b = record("B", 0.2, 0.3);
+    const std::string head = "\t1\r\n\r\n";
+    const struct {
+        const char* name;
+        std::string data, sheet;
+        int code;
+        const char* says; // nothing: no message at all
+    } cases[] = {
+        {"whole", head + " 2 \r\n" + a + "\r\n" + b + "\r\n\r\n", a, BatchCommands::kOk, nullptr},
+        {"cut short", head + " 3 \r\n" + a + "\r\n" + b + "\r\n", a, BatchCommands::kOk,
+         "d.tor is incomplete: it ends before all the records it announces; 2 records were read"},
+        {"records beyond the count", head + " 1 \r\n" + a + "\r\n" + b + "\r\n" + a + "\r\n\r\n", a,
+         BatchCommands::kOk,
+         "d.tor holds lines after the records it announces, which were not read; 1 record was "
+         "read"},
+        {"no record line for the sheet", head + " 1 \r\n" + a + "\r\n\r\n", "A\t0.1\t0.2\r\n",
+         BatchCommands::kUsage, "s holds no record line"},
+    };
+    for (const auto& c : cases) {
+        Batch batch;
+        batch.files = {{"d.tor", c.data}, {"s", c.sheet}};
+        EXPECT_EQ(batch.run({"compare", "--by", "D1", "--sheet", "s", "--data", "d.tor"}), c.code)
+            << c.name;
+        if (c.says)
+            EXPECT_NE(batch.err.str().find(c.says), std::string::npos) << batch.err.str();
+        else
+            EXPECT_EQ(batch.err.str(), "") << c.name;
+        EXPECT_EQ(batch.out.str().empty(), c.code != BatchCommands::kOk) << c.name;
+    }
+    // Every command that reads a data file says it.
+    Batch audit;
+    audit.files = {{"d.tor", head + " 5 \r\n" + a + "\r\n"}};
+    EXPECT_EQ(audit.run({"audit", "--data", "d.tor"}), BatchCommands::kOk);
+    EXPECT_NE(audit.err.str().find("d.tor is incomplete"), std::string::npos) << audit.err.str();
+}
+
 // The version the build sets, as the About box shows it; a manual page is made
 // from --help and --version, so both go to standard output.
 TEST(BatchCommands, VersionPrintsTheBuildsVersionAlone) {
