@@ -122,6 +122,15 @@ PlatformServices::FileResult QtPlatformServices::readFile(const std::string& pat
 PlatformServices::FileResult QtPlatformServices::writeFile(const std::string& path,
                                                            const std::string& bytes) {
     FileResult result;
+    // The rename below would put a file in place of a pipe or a device (such
+    // as /dev/full, where a folder that can be written allows it) and report
+    // success for bytes that never went where the user sent them. A link is
+    // followed: it is the file it points to that is checked and replaced.
+    const QFileInfo target(fromUtf8(path));
+    if (target.exists() && !target.isFile() && !target.isDir()) {
+        result.error = "it is not a regular file";
+        return result;
+    }
     // Written beside the target and renamed over it only when complete, so a
     // failed save never leaves a half-written file in place of the old one.
     QSaveFile file(fromUtf8(path));

@@ -26,6 +26,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -316,6 +317,22 @@ private slots:
         QVERIFY(ended);
         QVERIFY(!reason.empty());
         QCOMPARE(readAll(target), previous);
+
+        // A pipe (or a device such as /dev/full) is not replaced by a file:
+        // the save would pass for done.
+        const QString pipe = dir.filePath(str("pipe.tor"));
+        QCOMPARE(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+        result = services.writeFile(pipe.toStdString(), bigger);
+        QVERIFY(!result.ok);
+        QVERIFY(!result.error.empty());
+        QVERIFY(!QFileInfo(pipe).isFile());
+
+        // A link: the file it points to is saved, and it stays a link.
+        const QString link = dir.filePath(str("link.tor"));
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(services.writeFile(link.toStdString(), "new").ok);
+        QCOMPARE(readAll(target), QByteArray("new"));
+        QVERIFY(QFileInfo(link).isSymLink());
     }
 
     // The buttons come in the order given, the first the default; Escape
