@@ -9,6 +9,7 @@
 #include "analysis/MatchEvaluation.h"
 #include "analysis/PopulationEstimates.h"
 #include "analysis/Repeatability.h"
+#include "exchange/ClipboardForms.h"
 #include "exchange/EncountersText.h"
 #include "exchange/PhotoCompanion.h"
 #include "exchange/TorFile.h"
@@ -307,7 +308,9 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
     if (!readInput(hasTor ? tor->second : text->second, bytes))
         return kUnreadable;
     if (!hasTor) {
-        dataSetText = std::move(bytes);
+        // Read as "from Clipboard" reads rows another program made: an
+        // editor's or a spreadsheet's LF line ends end records too.
+        dataSetText = ClipboardForms::withCrLfLineEnds(bytes);
         return kOk;
     }
     TorFile::ReadResult read = TorFile::read(bytes);

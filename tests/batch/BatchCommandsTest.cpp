@@ -255,6 +255,24 @@ TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
             EXPECT_EQ(batch.err.str(), "") << c.name;
         EXPECT_EQ(batch.out.str().empty(), c.code != BatchCommands::kOk) << c.name;
     }
+    // A data-set text saved by an editor or a spreadsheet with LF line ends
+    // reads as "from Clipboard" reads such rows: as records. It was one line
+    // that audit found nothing wrong with.
+    const std::string crLf = a + "\r\n" + record("a-2", 0.0601, 0.0801) + "\r\n" + b + "\r\n";
+    std::string lf = crLf;
+    std::erase(lf, '\r');
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"compare", "--by", "D", "--sheet", "s", "--data-text", "t"},
+          {"evaluate", "--data-text", "t", "--individual", "^[A-Z]"},
+          {"audit", "--data-text", "t"}}) {
+        Batch withCrLf, withLf;
+        withCrLf.files = {{"t", crLf}, {"s", a}};
+        withLf.files = {{"t", lf}, {"s", a}};
+        EXPECT_EQ(withLf.run(args), withCrLf.run(args)) << args[0];
+        EXPECT_EQ(withLf.out.str(), withCrLf.out.str()) << args[0];
+        EXPECT_EQ(withLf.err.str(), withCrLf.err.str()) << args[0];
+    }
+
     // Every command that reads a data file says it.
     Batch audit;
     audit.files = {{"d.tor", head + " 5 \r\n" + a + "\r\n"}};
