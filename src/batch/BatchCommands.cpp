@@ -13,6 +13,7 @@
 #include "exchange/EncountersText.h"
 #include "exchange/PhotoCompanion.h"
 #include "exchange/TorFile.h"
+#include "model/Characters.h"
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "model/NumberText.h"
@@ -309,8 +310,9 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
         return kUnreadable;
     if (!hasTor) {
         // Read as "from Clipboard" reads rows another program made: an
-        // editor's or a spreadsheet's LF line ends end records too.
-        dataSetText = ClipboardForms::withCrLfLineEnds(bytes);
+        // editor's or a spreadsheet's LF line ends end records too, and a
+        // byte order mark it wrote is no part of the first code.
+        dataSetText = ClipboardForms::withCrLfLineEnds(Characters::withoutByteOrderMark(bytes));
         return kOk;
     }
     TorFile::ReadResult read = TorFile::read(bytes);
