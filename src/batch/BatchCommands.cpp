@@ -26,6 +26,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <ostream>
@@ -54,6 +55,17 @@ std::optional<std::string> readFileBytes(const std::string& path, std::string& e
         return std::nullopt;
     }
     return bytes;
+}
+
+// By what the paths lead to where both exist (a link, another spelling of a
+// folder), else by their spelling made absolute.
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error))
+        return true;
+    const auto absoluteA = std::filesystem::absolute(a, error).lexically_normal();
+    const auto absoluteB = std::filesystem::absolute(b, error).lexically_normal();
+    return !error && absoluteA == absoluteB;
 }
 
 // Messages a window would show in a message box go to standard error.
@@ -649,6 +661,22 @@ int BatchCommands::histories(const Options& options) {
     if (traps != options.values.end() && name != "secr") {
         err_ << "korvex-batch: --traps goes with --format secr\n";
         return kUsage;
+    }
+    if (traps != options.values.end()) {
+        // The trap file is written once the inputs are read: an input named
+        // there by a slip of the keyboard would be read and then lost.
+        std::vector<std::string> inputs;
+        for (const char* input : {"--data", "--data-text", "--encounters-text"})
+            if (const auto it = options.values.find(input); it != options.values.end())
+                inputs.push_back(it->second);
+        if (const auto tor = options.values.find("--data"); tor != options.values.end())
+            inputs.push_back(PhotoCompanion::companionPathFor(tor->second));
+        for (const std::string& input : inputs)
+            if (sameFile(traps->second, input)) {
+                err_ << "korvex-batch: --traps names the input file " << input
+                     << ", which the trap file would overwrite\n";
+                return kUsage;
+            }
     }
     Population population;
     if (name == "dwc") {

@@ -593,6 +593,14 @@ TEST(BatchCommands, PopulationInputIsCheckedBeforeAnythingIsPrinted) {
     } cases[] = {
         {{"histories", "--format", "excel"}, BatchCommands::kUsage, "--format mark"},
         {{"histories", "--format", "mark", "--traps", "t"}, BatchCommands::kUsage, "secr"},
+        // A trap file that would overwrite an input, however it is spelt.
+        {{"histories", "--format", "secr", "--traps", "e.txt"}, BatchCommands::kUsage, "e.txt"},
+        {{"histories", "--format", "secr", "--traps", "./sub/../c.txt"},
+         BatchCommands::kUsage,
+         "input file c.txt"},
+        {{"histories", "--format", "secr", "--data", "k.tor", "--traps", "k.tor.photos.json"},
+         BatchCommands::kUsage,
+         "k.tor.photos.json, which the trap file would overwrite"},
         {{"estimate", "--recognition", "0"}, BatchCommands::kUsage, "above 0"},
         {{"estimate", "--recognition", "1.2"}, BatchCommands::kUsage, "at most 1"},
         {{"estimate", "--occasions", "2019-05-01..2019-08-31"},
