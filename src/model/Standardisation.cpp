@@ -2,6 +2,8 @@
 
 #include "model/NumberText.h"
 
+#include <cmath>
+
 namespace korvex {
 
 bool standardiseCells(MeasurementSheet& sheet, SeamGroupId group) {
@@ -13,7 +15,10 @@ bool standardiseCells(MeasurementSheet& sheet, SeamGroupId group) {
     double total = sheet.cellSum(group);
     if (g.targetTotal != 1.0)
         total /= g.targetTotal;
-    if (total == 0.0)
+    // A total beyond the range of double (lengths that overflow it, or a text
+    // reading as infinity) would turn the cells into 0.0000 or NaN, and the
+    // lengths would be lost: such a group is refused like a zero total.
+    if (total == 0.0 || !std::isfinite(total))
         return false;
     for (std::size_t i = 0; i < g.count; ++i)
         sheet.setCell(group, i, fixedText(readNumber(sheet.cell(group, i)) / total, 4));
