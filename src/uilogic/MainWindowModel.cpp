@@ -165,7 +165,20 @@ std::string MainWindowModel::askCode() {
     }
 }
 
+bool MainWindowModel::sheetFitsRecord(const std::string& refusal, const char* title) {
+    const auto broken = SpecimenRecord::valueBreakingLine(digitising_.sheet());
+    if (broken)
+        say("The values on the sheet " + refusal + ": the value of " +
+                SpecimenRecord::seamName(*broken) +
+                " holds a TAB, CR or LF, which would break the record's fields.",
+            title, PlatformServices::Icon::Warning);
+    return !broken;
+}
+
 void MainWindowModel::AppendToList() {
+    // Checked before the code is asked for, so that nothing typed is wasted.
+    if (!sheetFitsRecord("cannot be appended", kAppTitle))
+        return;
     const std::string code = askCode();
     const std::string line = SpecimenRecord::BuildRecordLine(code, digitising_.sheet());
     auto photo = photoRecords_.entryForAppend();
@@ -540,15 +553,9 @@ void MainWindowModel::ReplaceValuesFromSheet() {
     const auto n = recordToMend(kReplaceValuesTitle);
     if (!n)
         return;
+    if (!sheetFitsRecord("cannot replace the record", kReplaceValuesTitle))
+        return;
     const MeasurementSheet& sheet = digitising_.sheet();
-    for (std::size_t i = 0; i < MeasurementSheet::kRecordValueCount; ++i)
-        if (sheet.value(i).find_first_of(SpecimenRecord::kFieldBreakers) != std::string::npos) {
-            say("The values on the sheet cannot replace the record: the value of " +
-                    SpecimenRecord::seamName(i) +
-                    " holds a TAB, CR or LF, which would break the record's fields.",
-                kReplaceValuesTitle, PlatformServices::Icon::Warning);
-            return;
-        }
     const std::string_view old = dataSet().piece(*n - 1);
     const std::string line = SpecimenRecord::BuildRecordLine(SpecimenRecord::codeOf(old), sheet);
     auto photo = photoRecords_.entryForAppend();
