@@ -264,6 +264,7 @@ void MainWindowModel::load_Click(int index) {
             return;
         document_.takeClipboardText(services_.clipboardText()); // it carries no photos
         photoRecords_.forgetShown();
+        pickListFollows();
         display_.countText = std::to_string(dataSet().RecordCount());
         displayChanged();
         if (ClipboardForms::showsRecordAfterLoad(dataSet().text()))
@@ -404,6 +405,7 @@ void MainWindowModel::LoadDataFile() {
     }
     // A file that ends early keeps what was read before its end.
     document_.takeDataFile(*path, read.dataSetText);
+    pickListFollows();
     display_.countText = read.countLine ? *read.countLine : "0";
     displayChanged();
     if (!read.allRecords) {
@@ -445,6 +447,7 @@ bool MainWindowModel::SaveDataFile() {
         const auto outcome = document_.saveDataFile(*path, digitising_.sheet());
         if (dataSet().RecordCount() != records) {
             // Merged with the file on disk: the records added are counted as appended ones are.
+            pickListFollows();
             display_.countText = std::to_string(dataSet().RecordCount());
             displayChanged();
         } else {
@@ -521,12 +524,15 @@ void MainWindowModel::mended(std::optional<std::size_t> recordNumber) {
         photoRecords_.recordShown(static_cast<long long>(*recordNumber));
         display_.code = std::string(SpecimenRecord::codeOf(dataSet().piece(*recordNumber - 1)));
     }
-    // A pick list of codes would pick by the old places.
-    if (selectMode_ == 1) {
-        RecordSelection::fillList(dataSet().text(), listWindow_.list());
-        listWindow_.redraw();
-    }
+    pickListFollows();
     displayChanged();
+}
+
+void MainWindowModel::pickListFollows() {
+    if (selectMode_ != 1)
+        return;
+    RecordSelection::fillList(dataSet().text(), listWindow_.list());
+    listWindow_.redraw();
 }
 
 void MainWindowModel::ChangeCode() {
@@ -683,6 +689,7 @@ void MainWindowModel::restore(const RecoverySnapshot& s) {
         digitising_.setCommandEnabled(g.id, s.commandEnabled[std::size_t(g.id)]);
     }
     display_ = s.display;
+    pickListFollows();
     displayChanged();
 }
 

@@ -269,6 +269,9 @@ private:
     // A mend was made to the record at `recordNumber` (none when it went):
     // the displays, the record shown and a pick list follow.
     void mended(std::optional<std::size_t> recordNumber);
+    // The data set changed under an open "Select Record" list: it is filled
+    // afresh, as a list of codes picks by the places of the records.
+    void pickListFollows();
     void say(const std::string& text, const char* title, PlatformServices::Icon icon);
     // Whether a record line built from the sheet keeps its 29 fields in one
     // line; if not, says so in a message titled `title`: "The values on the

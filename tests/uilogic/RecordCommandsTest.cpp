@@ -158,6 +158,34 @@ TEST_F(RecordCommandsTest, AppendRefusesASheetValueThatWouldBreakTheRecord) {
     EXPECT_EQ(window.display().countText, "2");
 }
 
+// An open "Select Record" list picks by the place of a record in the data
+// set: once a load has replaced the data set, it must name the records now
+// loaded, or a double-click on a code would take whatever record stands there.
+TEST_F(RecordCommandsTest, AnOpenPickListFollowsALoad) {
+    loadFromClipboard(record("B", "0.") + "\r\n" + record("A", "1.") + "\r\n");
+    saveTo("/data/other.tor"); // a file of B and A
+    window.aha_Click(MainWindowModel::SelectRecord);
+    services.choiceAnswers = {MainWindowModel::kDiscardThem};
+    loadFromClipboard(record("Z", "2.") + "\r\n" + record("Y", "3.") + "\r\n");
+    const ResultList& list = window.listWindow().list();
+    ASSERT_EQ(window.selectMode(), 1);
+    ASSERT_EQ(list.count(), 2U);
+    EXPECT_EQ(list.line(0), "Y");
+    window.List1_DblClick(0);
+    EXPECT_EQ(window.display().code, "Y");
+    EXPECT_EQ(window.display().recordNumber, 2);
+    EXPECT_EQ(cell(LM, 0), "3.1");
+
+    window.aha_Click(MainWindowModel::SelectRecord);
+    services.choiceAnswers = {MainWindowModel::kDiscardThem};
+    loadFrom("/data/other.tor");
+    ASSERT_EQ(list.count(), 2U);
+    EXPECT_EQ(list.line(0), "A");
+    window.List1_DblClick(0);
+    EXPECT_EQ(window.display().code, "A");
+    EXPECT_EQ(cell(LM, 0), "1.1");
+}
+
 TEST_F(RecordCommandsTest, AppendWithCancelAddsARecordWithAnEmptyCode) {
     services.inputAnswers = {"T1", ""};
     window.Command_Click(12);
