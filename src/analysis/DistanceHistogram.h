@@ -12,7 +12,7 @@ namespace korvex {
 // Counts of shown distances of one kind, one bin per step the ranked list
 // shows (0.001 for D1 and D2, 0.0001 for D), from 0 up to the largest distance
 // standardised values can give (16 for D1, 500 for D2, the root of their
-// product for D). Distances below 0 (only negative values give them) and
+// product for D). Distances below 0 (which the passes never give) and
 // above that range, "NaN" included, are counted apart. Its size is fixed by
 // the kind, whatever the number of pairs counted.
 class DistanceHistogram {

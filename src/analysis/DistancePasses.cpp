@@ -76,9 +76,11 @@ double marginalTerm(double r, double c) {
     if (!(r > 0.0 || c > 0.0))
         return 0.0;
     const double sum = r + c;
-    // Only negative values can cancel the sum; such a pair counts as
-    // completely different rather than dividing by zero.
-    return sum == 0.0 ? 1.0 : std::fabs(r - c) / sum;
+    // Only negative values can cancel the sum or turn it negative. A pair
+    // that cancels counts as completely different rather than dividing by
+    // zero; a negative sum is taken by its size, so that no term, and no
+    // distance, is ever below 0.
+    return sum == 0.0 ? 1.0 : std::fabs(r - c) / std::fabs(sum);
 }
 
 // Visits the junctions between the six seams of a side, from the front, with

@@ -45,12 +45,12 @@ ParsedRecord parseRecord(std::string_view line);
 // The sheet's M1..M16 and C1..C12, read and rounded the same way.
 ParsedRecord parseSheet(const MeasurementSheet& sheet);
 
-// D1: the sum over k of |r - c| / (r + c) where r or c is above 0; a term
-// whose denominator is 0 while the values differ (negative values) adds 1.
+// D1: the sum over k of |r - c| / |r + c| where r or c is above 0 (for
+// non-negative values |r + c| is r + c); a term whose denominator is 0 while
+// the values differ (negative values) adds 1. No term is below 0.
 // With `stopAbove`, the sum stops as soon as it exceeds that value and the
 // partial sum is returned: for sweeps that only need to know whether D1 stays
-// within a bound. Only records without negative values may be given a bound,
-// for only then can no later term lower the sum.
+// within a bound.
 double marginalDistance(const ParsedRecord& sheet, const ParsedRecord& record,
                         double stopAbove = HUGE_VAL);
 // D2: 50 x the sum over j = 1..5 of the change in offset between the j-th

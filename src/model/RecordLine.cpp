@@ -38,6 +38,13 @@ std::optional<std::string> codeProblem(std::string_view code) {
     return std::string(kCodeRefused);
 }
 
+std::optional<std::size_t> valueBreakingLine(const MeasurementSheet& sheet) {
+    for (std::size_t i = 0; i < MeasurementSheet::kRecordValueCount; ++i)
+        if (sheet.value(i).find_first_of(kFieldBreakers) != std::string::npos)
+            return i;
+    return std::nullopt;
+}
+
 std::string seamName(std::size_t recordIndex) {
     return recordIndex < RecordLayout::kMarginalCount
                ? "M" + std::to_string(recordIndex + 1)

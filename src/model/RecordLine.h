@@ -52,6 +52,11 @@ std::string withCode(std::string_view line, std::string_view code);
 // whole sentence for a message.
 std::optional<std::string> codeProblem(std::string_view code);
 
+// The first of the sheet's 28 record values (0..27) that holds one of
+// kFieldBreakers, or nothing when a record line built from the sheet has
+// exactly its 29 fields.
+std::optional<std::size_t> valueBreakingLine(const MeasurementSheet& sheet);
+
 // The seam a record value belongs to: "M1".."M16" for 0..15, "C1".."C12" for 16..27.
 std::string seamName(std::size_t recordIndex);
 

@@ -165,7 +165,20 @@ std::string MainWindowModel::askCode() {
     }
 }
 
+bool MainWindowModel::sheetFitsRecord(const std::string& refusal, const char* title) {
+    const auto broken = SpecimenRecord::valueBreakingLine(digitising_.sheet());
+    if (broken)
+        say("The values on the sheet " + refusal + ": the value of " +
+                SpecimenRecord::seamName(*broken) +
+                " holds a TAB, CR or LF, which would break the record's fields.",
+            title, PlatformServices::Icon::Warning);
+    return !broken;
+}
+
 void MainWindowModel::AppendToList() {
+    // Checked before the code is asked for, so that nothing typed is wasted.
+    if (!sheetFitsRecord("cannot be appended", kAppTitle))
+        return;
     const std::string code = askCode();
     const std::string line = SpecimenRecord::BuildRecordLine(code, digitising_.sheet());
     auto photo = photoRecords_.entryForAppend();
@@ -251,6 +264,7 @@ void MainWindowModel::load_Click(int index) {
             return;
         document_.takeClipboardText(services_.clipboardText()); // it carries no photos
         photoRecords_.forgetShown();
+        pickListFollows();
         display_.countText = std::to_string(dataSet().RecordCount());
         displayChanged();
         if (ClipboardForms::showsRecordAfterLoad(dataSet().text()))
@@ -391,6 +405,7 @@ void MainWindowModel::LoadDataFile() {
     }
     // A file that ends early keeps what was read before its end.
     document_.takeDataFile(*path, read.dataSetText);
+    pickListFollows();
     display_.countText = read.countLine ? *read.countLine : "0";
     displayChanged();
     // Loading what a cut-short file holds is right, but not in silence: the
@@ -438,6 +453,7 @@ bool MainWindowModel::SaveDataFile() {
         const auto outcome = document_.saveDataFile(*path, digitising_.sheet());
         if (dataSet().RecordCount() != records) {
             // Merged with the file on disk: the records added are counted as appended ones are.
+            pickListFollows();
             display_.countText = std::to_string(dataSet().RecordCount());
             displayChanged();
         } else {
@@ -514,12 +530,15 @@ void MainWindowModel::mended(std::optional<std::size_t> recordNumber) {
         photoRecords_.recordShown(static_cast<long long>(*recordNumber));
         display_.code = std::string(SpecimenRecord::codeOf(dataSet().piece(*recordNumber - 1)));
     }
-    // A pick list of codes would pick by the old places.
-    if (selectMode_ == 1) {
-        RecordSelection::fillList(dataSet().text(), listWindow_.list());
-        listWindow_.redraw();
-    }
+    pickListFollows();
     displayChanged();
+}
+
+void MainWindowModel::pickListFollows() {
+    if (selectMode_ != 1)
+        return;
+    RecordSelection::fillList(dataSet().text(), listWindow_.list());
+    listWindow_.redraw();
 }
 
 void MainWindowModel::ChangeCode() {
@@ -546,15 +565,9 @@ void MainWindowModel::ReplaceValuesFromSheet() {
     const auto n = recordToMend(kReplaceValuesTitle);
     if (!n)
         return;
+    if (!sheetFitsRecord("cannot replace the record", kReplaceValuesTitle))
+        return;
     const MeasurementSheet& sheet = digitising_.sheet();
-    for (std::size_t i = 0; i < MeasurementSheet::kRecordValueCount; ++i)
-        if (sheet.value(i).find_first_of(SpecimenRecord::kFieldBreakers) != std::string::npos) {
-            say("The values on the sheet cannot replace the record: the value of " +
-                    SpecimenRecord::seamName(i) +
-                    " holds a TAB, CR or LF, which would break the record's fields.",
-                kReplaceValuesTitle, PlatformServices::Icon::Warning);
-            return;
-        }
     const std::string_view old = dataSet().piece(*n - 1);
     const std::string line = SpecimenRecord::BuildRecordLine(SpecimenRecord::codeOf(old), sheet);
     auto photo = photoRecords_.entryForAppend();
@@ -682,6 +695,7 @@ void MainWindowModel::restore(const RecoverySnapshot& s) {
         digitising_.setCommandEnabled(g.id, s.commandEnabled[std::size_t(g.id)]);
     }
     display_ = s.display;
+    pickListFollows();
     displayChanged();
 }
 

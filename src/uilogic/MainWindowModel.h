@@ -155,7 +155,9 @@ public:
     void ShowRecord(long long k);
     void PreviousRecord();
     void NextRecord();
-    // "Append to the List": a record appended with a photo gets the date and
+    // "Append to the List": refused with a message, before the code is asked
+    // for, while a sheet value holds a TAB, CR or LF (it would split the
+    // record line). A record appended with a photo gets the date and
     // position of the photo's Exif as its encounter; while
     // asksEncounterAtAppend() the encounter is asked for (onAskEncounter)
     // after the code, and Cancel there keeps what the photo gave.
@@ -267,7 +269,14 @@ private:
     // A mend was made to the record at `recordNumber` (none when it went):
     // the displays, the record shown and a pick list follow.
     void mended(std::optional<std::size_t> recordNumber);
+    // The data set changed under an open "Select Record" list: it is filled
+    // afresh, as a list of codes picks by the places of the records.
+    void pickListFollows();
     void say(const std::string& text, const char* title, PlatformServices::Icon icon);
+    // Whether a record line built from the sheet keeps its 29 fields in one
+    // line; if not, says so in a message titled `title`: "The values on the
+    // sheet " + `refusal` + ", naming the first value that would break it.
+    bool sheetFitsRecord(const std::string& refusal, const char* title);
     // The identification code prompt, asked again after a message while the
     // answer would break the record line; Cancel gives the empty code.
     std::string askCode();

@@ -149,6 +149,10 @@ TEST(MarginalDistance, SumsTheRelativeDifferenceOfEveryPositionInUse) {
         {"cancelling denominator", marginalAt(3, "0.5"), marginalAt(3, "-0.5"), 1.0},
         {"negative on both sides adds nothing", marginalAt(3, "-0.5"), marginalAt(3, "-0.2"), 0.0},
         {"negative against positive", marginalAt(1, "0.4"), marginalAt(1, "-0.2"), 3.0},
+        // A distance is never below 0, or a mistyped sign would rank a record
+        // above the very animal on the sheet.
+        {"larger negative against positive", marginalAt(1, "-0.4"), marginalAt(1, "0.2"), 3.0},
+        {"larger negative in the record", marginalAt(1, "0.2"), marginalAt(1, "-0.4"), 3.0},
         // Values are rounded to 4 decimals before use.
         {"below the half rounds down", marginalAt(0, "0.12344999"), marginalAt(0, "0.1234"), 0.0},
         {"the half rounds up", marginalAt(0, "0.12345"), marginalAt(0, "0.1234"), 0.0001 / 0.2469},

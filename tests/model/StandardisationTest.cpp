@@ -93,6 +93,28 @@ TEST(Standardisation, ZeroTotalOnlyLowersTheLabels) {
     }
 }
 
+// A total or a quotient beyond the range of double would turn finite lengths
+// into 0.0000, NaN or Infinity: such a group is refused as a zero total is,
+// keeping its values.
+TEST(Standardisation, ATotalBeyondTheNumberRangeIsRefusedAndKeepsTheCells) {
+    const struct {
+        SeamGroupId group;
+        Texts cells;
+    } cases[] = {
+        {SeamGroupId::LeftMarginal, {"1e308", "1e308", "2", "0", "0", "0", "0", "0"}},
+        {SeamGroupId::RightMarginal, {"1e400", "1", "1", "1", "1", "1", "1", "1"}},
+        {SeamGroupId::LeftCentral, {"1e400", "-1e400", "1", "0", "0", "0"}},
+        {SeamGroupId::LeftCentral2, {"1e308", "1e308", "1e308", "1", "1", "1", "1"}},
+        // A total that cancels to nearly 0 gives a quotient beyond the range.
+        {SeamGroupId::RightCentral, {"1e300", "-1e300", "1e-300", "0", "0", "0"}},
+    };
+    for (const auto& c : cases) {
+        MeasurementSheet sheet = markedSheet(c.group, c.cells);
+        EXPECT_FALSE(standardiseCells(sheet, c.group)) << seamGroup(c.group).textArray;
+        expectOnlyGroupChanged(sheet, c.group, c.cells);
+    }
+}
+
 TEST(Standardisation, RepeatingItDividesByTheSumOfTheRoundedValues) {
     const SeamGroupId group = SeamGroupId::LeftCentral;
     MeasurementSheet sheet = markedSheet(group, {"1", "1", "4", "0", "0", "0"});

@@ -118,6 +118,74 @@ TEST_F(RecordCommandsTest, ACodeThatWouldBreakItsRecordIsAskedForAgain) {
     EXPECT_TRUE(SpecimenRecord::fitsAsCode("")); // Cancel: the empty code, as ever
 }
 
+// A value holding a line break or a TAB would split the appended record: an
+// empty piece after it stops every comparison there, and a TAB shifts its
+// fields. "Save to the Clipboard" and "Fill from the Clipboard" leave the
+// record form's closing CR LF in C12, so that is the everyday way to get one.
+TEST_F(RecordCommandsTest, AppendRefusesASheetValueThatWouldBreakTheRecord) {
+    loadFromClipboard(record("A", "0.") + "\r\n");
+    const std::string before = window.dataSet().text();
+    services.inputAnswers = {"A"};
+    window.Command_Click(3); // "Save to the Clipboard"
+    window.Command_Click(9); // "Fill from the Clipboard"
+    ASSERT_EQ(cell(RC, 5), "0.28\r\n");
+    const struct {
+        SeamGroupId group;
+        std::size_t index;
+        std::string value;
+        const char* seam;
+    } cases[] = {{RC, 5, "0.28\r\n", "C12"}, {LM, 2, "0.1\t0.2", "M3"}, {LC, 0, "0.1\n", "C1"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.seam);
+        d.setBoxText(c.group, c.index, c.value);
+        services.messages.clear();
+        services.messageAnswers = {Answer::Ok};
+        window.Command_Click(12); // no code is asked for
+        ASSERT_EQ(services.messages.size(), 1U);
+        EXPECT_NE(services.messages[0].text.find(std::string("the value of ") + c.seam),
+                  std::string::npos)
+            << services.messages[0].text;
+        EXPECT_EQ(services.messages[0].icon, PlatformServices::Icon::Warning);
+        EXPECT_EQ(window.dataSet().text(), before);
+        EXPECT_EQ(window.display().countText, "1");
+        EXPECT_EQ(cell(c.group, c.index), c.value); // the sheet keeps what it holds
+        d.setBoxText(c.group, c.index, "0.5");
+    }
+    services.inputAnswers = {"B"};
+    window.Command_Click(12);
+    EXPECT_EQ(window.dataSet().text(),
+              before + SpecimenRecord::BuildRecordLine("B", d.sheet()) + "\r\n");
+    EXPECT_EQ(window.display().countText, "2");
+}
+
+// An open "Select Record" list picks by the place of a record in the data
+// set: once a load has replaced the data set, it must name the records now
+// loaded, or a double-click on a code would take whatever record stands there.
+TEST_F(RecordCommandsTest, AnOpenPickListFollowsALoad) {
+    loadFromClipboard(record("B", "0.") + "\r\n" + record("A", "1.") + "\r\n");
+    saveTo("/data/other.tor"); // a file of B and A
+    window.aha_Click(MainWindowModel::SelectRecord);
+    services.choiceAnswers = {MainWindowModel::kDiscardThem};
+    loadFromClipboard(record("Z", "2.") + "\r\n" + record("Y", "3.") + "\r\n");
+    const ResultList& list = window.listWindow().list();
+    ASSERT_EQ(window.selectMode(), 1);
+    ASSERT_EQ(list.count(), 2U);
+    EXPECT_EQ(list.line(0), "Y");
+    window.List1_DblClick(0);
+    EXPECT_EQ(window.display().code, "Y");
+    EXPECT_EQ(window.display().recordNumber, 2);
+    EXPECT_EQ(cell(LM, 0), "3.1");
+
+    window.aha_Click(MainWindowModel::SelectRecord);
+    services.choiceAnswers = {MainWindowModel::kDiscardThem};
+    loadFrom("/data/other.tor");
+    ASSERT_EQ(list.count(), 2U);
+    EXPECT_EQ(list.line(0), "A");
+    window.List1_DblClick(0);
+    EXPECT_EQ(window.display().code, "A");
+    EXPECT_EQ(cell(LM, 0), "1.1");
+}
+
 TEST_F(RecordCommandsTest, AppendWithCancelAddsARecordWithAnEmptyCode) {
     services.inputAnswers = {"T1", ""};
     window.Command_Click(12);
