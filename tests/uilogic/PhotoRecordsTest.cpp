@@ -93,6 +93,58 @@ TEST_F(PhotoRecordsTest, AppendKeepsThePhotoAndSaveWritesItBesideAnUnchangedData
     EXPECT_EQ(back.entries.at(0).photoPath, kPhoto);
 }
 
+// The photo being digitised opened again (to see it whole after zooming or
+// dragging it away) is the same photo: its junctions, and a group measured
+// from them, stay, and a record appended then keeps them. Another photo, or
+// the same file now of another size, keeps none.
+TEST_F(PhotoRecordsTest, ReopeningThePhotoBeingDigitisedKeepsItsJunctions) {
+    const std::string other = "/data/photos/other.jpg";
+    addPhoto(other);
+    const std::string resized = "/data/photos/resized.jpg";
+    addPhoto(resized);
+    const struct {
+        const char* name;
+        std::string reopened;
+        std::function<void()> before;
+        bool kept;
+    } cases[] = {
+        {"the same photo", kPhoto, [] {}, true},
+        {"the same photo, zoomed and dragged away",
+         kPhoto,
+         [this] {
+             d.setChecked(DigitisingModel::kZoomBox, true); // the first only ends M1..M8
+             d.setChecked(DigitisingModel::kZoomBox, true);
+             d.PointerDown(DigitisingModel::kLeftButton, 10.0F, 10.0F);
+             d.setChecked(DigitisingModel::kDragBox, true);
+             d.PointerMove(10.0F, 10.0F);
+             d.DragPicture(5000.0F, 5000.0F);
+         },
+         true},
+        {"another photo", other, [] {}, false},
+        {"the same file, now of another size",
+         resized,
+         [&] { services.pictures.back().second.widthTwips = 3000 * 15.0F; },
+         false},
+    };
+    for (const auto& c : cases) {
+        window.ClearSheet();
+        digitiseOn(c.reopened == other ? kPhoto : c.reopened);
+        ASSERT_TRUE(d.measureFromJunctions(LM)) << c.name;
+        const auto segments = d.segments();
+        c.before();
+        services.fileAnswers.push_back(c.reopened);
+        window.OpenPicture();
+        ASSERT_EQ(d.caption(), c.reopened) << c.name;
+        EXPECT_EQ(d.segments() == segments, c.kept) << c.name;
+        EXPECT_EQ(d.measuredInPhotoPixels(LM), c.kept) << c.name;
+        const auto entry = window.photoRecords().entryForAppend();
+        ASSERT_EQ(entry.has_value(), c.kept) << c.name;
+        if (entry) {
+            EXPECT_EQ(entry->segments, segments) << c.name;
+        }
+    }
+}
+
 TEST_F(PhotoRecordsTest, ADataFileWithoutPhotosGetsNoCompanion) {
     services.setClipboardText("X\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12");
     window.Command9_Click();
