@@ -109,8 +109,7 @@ TEST_F(PhotoRecordsTest, ReopeningThePhotoBeingDigitisedKeepsItsJunctions) {
         bool kept;
     } cases[] = {
         {"the same photo", kPhoto, [] {}, true},
-        {"the same photo, zoomed and dragged away",
-         kPhoto,
+        {"the same photo, zoomed and dragged away", kPhoto,
          [this] {
              d.setChecked(DigitisingModel::kZoomBox, true); // the first only ends M1..M8
              d.setChecked(DigitisingModel::kZoomBox, true);
@@ -121,10 +120,8 @@ TEST_F(PhotoRecordsTest, ReopeningThePhotoBeingDigitisedKeepsItsJunctions) {
          },
          true},
         {"another photo", other, [] {}, false},
-        {"the same file, now of another size",
-         resized,
-         [&] { services.pictures.back().second.widthTwips = 3000 * 15.0F; },
-         false},
+        {"the same file, now of another size", resized,
+         [&] { services.pictures.back().second.widthTwips = 3000 * 15.0F; }, false},
     };
     for (const auto& c : cases) {
         window.ClearSheet();
@@ -141,6 +138,49 @@ TEST_F(PhotoRecordsTest, ReopeningThePhotoBeingDigitisedKeepsItsJunctions) {
         ASSERT_EQ(entry.has_value(), c.kept) << c.name;
         if (entry) {
             EXPECT_EQ(entry->segments, segments) << c.name;
+        }
+    }
+}
+
+// A record's photo found at another size shows its junctions scaled to it
+// when it is a copy of the same shape; turned or cut since, the junctions
+// would lie off the seams (and a measuring from them would write distorted
+// lengths), so none is shown, and the user is told why.
+TEST_F(PhotoRecordsTest, ARecordsPhotoOfAnotherShapeOpensWithoutMisplacedJunctions) {
+    digitiseOn(kPhoto);
+    const auto segments = d.segments();
+    append("T1");
+    const struct {
+        int width, height;
+        bool shown;
+    } cases[] = {{6000, 4000, true},
+                 {3000, 2000, true},
+                 {1000, 667, true},
+                 {4000, 6000, false},
+                 {6000, 3000, false}};
+    for (const auto& c : cases) {
+        services.pictures.back().second.widthTwips = float(c.width) * 15.0F;
+        services.pictures.back().second.heightTwips = float(c.height) * 15.0F;
+        if (!c.shown)
+            services.messageAnswers.push_back(Answer::Ok);
+        window.ShowRecord(1);
+        window.OpenRecordPhoto();
+        ASSERT_EQ(d.caption(), kPhoto);
+        const double sx = double(c.width) / 6000, sy = double(c.height) / 4000;
+        const std::size_t first = seamGroup(LM).firstSheetIndex;
+        for (std::size_t i = first; i < first + seamGroup(LM).count; ++i) {
+            ASSERT_EQ(d.segments()[i].has_value(), c.shown) << c.width << "x" << c.height;
+            if (c.shown) {
+                EXPECT_NEAR(d.segments()[i]->to.x, segments[i]->to.x * sx, 1e-9);
+                EXPECT_NEAR(d.segments()[i]->to.y, segments[i]->to.y * sy, 1e-9);
+            }
+        }
+        if (c.shown) {
+            EXPECT_TRUE(services.messages.empty());
+        } else {
+            expectOneMessage({"now " + std::to_string(c.width) + " \xC3\x97 " +
+                                  std::to_string(c.height) + " pixels",
+                              "6000 \xC3\x97 4000", "not shown"});
         }
     }
 }
