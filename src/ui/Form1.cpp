@@ -3,7 +3,6 @@
 #include "ui/AboutWindow.h"
 #include "ui/CatalogueWindows.h"
 #include "ui/CheckWindow.h"
-#include "uilogic/Coordinates.h"
 #include "ui/DecisionsWindow.h"
 #include "ui/EncountersWindow.h"
 #include "ui/Form2.h"
@@ -17,17 +16,17 @@
 #include "ui/SvgPicture.h"
 #include "ui/WindowFonts.h"
 #include "ui/WindowSize.h"
+#include "uilogic/Coordinates.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QKeyEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QSettings>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -36,6 +35,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSettings>
 #include <QStatusBar>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
@@ -76,6 +76,20 @@ QString fromBytes(const std::string& text) {
 
 QString indexed(const QString& array, int index) {
     return QStringLiteral("%1(%2)").arg(array).arg(index);
+}
+
+// A note beside the picture, hidden until it has something to say: plain
+// text, wrapped rather than cut or widening the window on a small screen.
+QLabel* pictureNote(const QString& name, const QString& accessibleName) {
+    auto* note = new QLabel;
+    note->setObjectName(name);
+    if (!accessibleName.isEmpty())
+        note->setAccessibleName(accessibleName);
+    note->setTextFormat(Qt::PlainText);
+    note->setWordWrap(true);
+    note->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    note->hide();
+    return note;
 }
 
 QFrame* rule(const QString& name) {
@@ -130,28 +144,24 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     // cut short opens with its missing part grey, which must not pass for
     // the shell. It says so without stopping the user, for as long as the
     // photo is open, and wraps rather than being cut on a small screen.
-    damage_ = new QLabel;
-    damage_->setObjectName(QStringLiteral("photoDamage"));
-    damage_->setTextFormat(Qt::PlainText);
-    damage_->setWordWrap(true);
+    damage_ = pictureNote(QStringLiteral("photoDamage"), QString());
     damage_->setStyleSheet(QStringLiteral("QLabel { color: rgb(160, 0, 0); font-weight: bold; }"));
-    damage_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    damage_->hide();
     // Where the values of a record opened on its photo came from, when not
     // all were clicked on the picture as shown.
-    origin_ = new QLabel;
-    origin_->setObjectName(QStringLiteral("photoOrigin"));
-    origin_->setAccessibleName(QStringLiteral("Where the values came from"));
-    origin_->setTextFormat(Qt::PlainText);
-    origin_->setWordWrap(true);
-    origin_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    origin_->hide();
+    origin_ =
+        pictureNote(QStringLiteral("photoOrigin"), QStringLiteral("Where the values came from"));
     auto* right = new QVBoxLayout;
     right->setContentsMargins(0, 0, 0, 0);
     right->setSpacing(2);
     right->addWidget(damage_);
     right->addWidget(origin_);
     right->addWidget(pictureFrame_, 1);
+    // A line read by assistive technology while a group's clicks span a zoom
+    // step. Under the picture, so that showing it never moves the photo
+    // under the pointer, and wrapped: beside the menus it pushed them off
+    // the bar of a small window.
+    zoomStepLine_ = pictureNote(QStringLiteral("zoomStepLine"), QStringLiteral("Zoom step"));
+    right->addWidget(zoomStepLine_);
     row->addLayout(right, 1);
     pictureArea_ = new PictureArea(model_.digitising(), pictureFrame_);
     pictureArea_->move(0, 0);
@@ -160,8 +170,8 @@ Form1::Form1(std::unique_ptr<QtPlatformServices> services, QWidget* parent)
     // The scheme is drawn at twice its natural size so that zooming into it stays sharp.
     const QImage scheme =
         SvgPicture::render(QStringLiteral(":/seam-scheme.svg"),
-                  QSize(int(twipsToPixels(MainWindowModel::kSchemeWidth)) * 2,
-                        int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2));
+                           QSize(int(twipsToPixels(MainWindowModel::kSchemeWidth)) * 2,
+                                 int(twipsToPixels(MainWindowModel::kSchemeHeight)) * 2));
     pictureArea_->setPicture(scheme);
     scheme_.setImage(scheme);
 
@@ -571,13 +581,6 @@ void Form1::buildJunctionEditing(QMenu* photo) {
         QSettings().setValue(QStringLiteral("photo/snapClicks"), on);
     });
 
-    // A line of the window, read by assistive technology, while a group's
-    // clicks span a zoom step; beside the menus, so the window's layout stays.
-    zoomStepLine_ = new QLabel(this);
-    zoomStepLine_->setObjectName(QStringLiteral("zoomStepLine"));
-    zoomStepLine_->setAccessibleName(QStringLiteral("Zoom step"));
-    zoomStepLine_->setVisible(false);
-    menuBar()->setCornerWidget(zoomStepLine_, Qt::TopRightCorner);
     connect(pictureArea_, &PictureArea::pointerHandled, this, &Form1::updateZoomStepLine);
     connect(photo, &QMenu::triggered, this, &Form1::updateZoomStepLine);
 }
@@ -604,8 +607,9 @@ void Form1::updateZoomStepLine() {
     const bool shown = !groups.isEmpty();
     if (shown) {
         const QString text =
-            QStringLiteral("Clicked across a zoom step: %1. Photo \u203a Measure from the Junctions "
-                           "measures every seam in photo pixels.")
+            QStringLiteral(
+                "Clicked across a zoom step: %1. Photo \u203a Measure from the Junctions "
+                "measures every seam in photo pixels.")
                 .arg(groups.join(QStringLiteral(", ")));
         zoomStepLine_->setText(text);
         zoomStepLine_->setAccessibleDescription(text);

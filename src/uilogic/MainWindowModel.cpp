@@ -12,6 +12,7 @@
 #include "uilogic/Coordinates.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <limits>
 
@@ -484,7 +485,18 @@ void MainWindowModel::OpenPicture() {
                              PlatformServices::Buttons::Ok);
         return;
     }
+    // The photo being digitised, opened again to see it fitted after zooming
+    // or dragging it away, is the same photo: its junctions still lie on it,
+    // and without them a record appended now would keep no photo.
+    const bool again = photoRecords_.openPhoto() == *path;
+    const auto size = digitising_.photoSize();
+    const DigitisingModel::Segments segments = digitising_.segments();
+    std::array<bool, kLabelledGroups.size()> measured{};
+    for (std::size_t g = 0; g < kLabelledGroups.size(); ++g)
+        measured[g] = digitising_.measuredInPhotoPixels(kLabelledGroups[g]);
     if (digitising_.OpenPicture(*path, picture.widthTwips, picture.heightTwips, picture.picture)) {
+        if (again && size && digitising_.photoSize() == size)
+            digitising_.restoreSegments(segments, measured);
         photoRecords_.photoOpened(*path, picture.damage);
         photoChanged();
     }

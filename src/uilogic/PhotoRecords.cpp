@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <filesystem>
 #include <optional>
 #include <string_view>
@@ -41,6 +42,11 @@ void keepBesideOwnValues(const MeasurementSheet& sheet, std::string_view recordL
             measured[g] = false;
         }
     }
+}
+
+// "6000 × 4000 pixels".
+std::string pixelsText(int width, int height) {
+    return std::to_string(width) + " \xC3\x97 " + std::to_string(height) + " pixels";
 }
 
 } // namespace
@@ -151,6 +157,15 @@ std::optional<std::string> PhotoRecords::findPhoto(const PhotoEntry& entry) {
     return std::nullopt;
 }
 
+bool PhotoRecords::sameShape(const PhotoEntry& entry, int width, int height) {
+    if (entry.widthPixels <= 0 || entry.heightPixels <= 0)
+        return true;
+    // A copy's sides are each rounded to a whole pixel.
+    const double apart =
+        std::abs(double(width) * entry.heightPixels - double(height) * entry.widthPixels);
+    return apart <= double(entry.widthPixels) + entry.heightPixels;
+}
+
 DigitisingModel::Segments PhotoRecords::segmentsAtSize(const PhotoEntry& entry, int width,
                                                        int height) {
     DigitisingModel::Segments segments = entry.segments;
@@ -158,6 +173,8 @@ DigitisingModel::Segments PhotoRecords::segmentsAtSize(const PhotoEntry& entry, 
     if (entry.widthPixels <= 0 || entry.heightPixels <= 0 ||
         (width == entry.widthPixels && height == entry.heightPixels))
         return segments;
+    if (!sameShape(entry, width, height))
+        return {};
     const double sx = double(width) / entry.widthPixels;
     const double sy = double(height) / entry.heightPixels;
     for (auto& s : segments)
@@ -194,6 +211,14 @@ void PhotoRecords::openRecordPhoto() {
     const auto size = digitising_.photoSize();
     DigitisingModel::Segments segments =
         size ? segmentsAtSize(found, size->width, size->height) : found.segments;
+    if (size && !sameShape(found, size->width, size->height) &&
+        std::any_of(found.segments.begin(), found.segments.end(),
+                    [](const auto& s) { return s.has_value(); }))
+        message("The photo " + quoted(*path) + " is now " + pixelsText(size->width, size->height) +
+                    ", not the " + pixelsText(found.widthPixels, found.heightPixels) +
+                    " its junctions were clicked on: it was turned or cut since, so its "
+                    "junctions are not shown.",
+                Icon::Warning);
     std::array<bool, kLabelledGroups.size()> measured = found.measuredInPixels;
     keepBesideOwnValues(digitising_.sheet(), found.recordLine, segments, measured);
     digitising_.restoreSegments(segments, measured);

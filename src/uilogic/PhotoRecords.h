@@ -70,10 +70,15 @@ public:
         std::vector<std::string> tried;
     };
     Located locate(const std::string& recordLine, std::size_t occurrence) const;
-    // The entry's segments on a copy of its photo `width` x `height` pixels.
+    // The entry's segments on a copy of its photo `width` x `height` pixels;
+    // none on a photo of another shape (turned or cut since), where they
+    // would lie off the seams.
     static DigitisingModel::Segments segmentsAtSize(const PhotoEntry& entry, int width, int height);
     // The origin note for `entry` (originNote()).
     static std::string originOf(const PhotoEntry& entry);
+    // A photo `width` x `height` pixels has the entry's shape, its sides
+    // scaled alike but for rounding (true when the entry keeps no size).
+    static bool sameShape(const PhotoEntry& entry, int width, int height);
 
 private:
     void message(const std::string& text, PlatformServices::Icon icon);

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QStatusBar>
 #include <QTest>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <QWindow>
 
@@ -632,6 +633,14 @@ private slots:
                                               "Measure from the Junctions measures every seam in "
                                               "photo pixels."));
         QCOMPARE(line->accessibleDescription(), line->text());
+        // The line takes no room from the menus, whatever the window's width,
+        // and shows whole inside the window.
+        QCoreApplication::processEvents();
+        auto* overflow = form->menuBar()->findChild<QToolButton*>(str("qt_menubar_ext_button"));
+        QVERIFY(!overflow || !overflow->isVisible());
+        const QRect shown(line->mapTo(form.get(), QPoint(0, 0)), line->size());
+        QVERIFY(form->rect().contains(shown));
+        QVERIFY(line->height() >= line->heightForWidth(line->width()));
         const QString before = form->box(SeamGroupId::LeftCentral, 2)->text();
         // Not every seam has its junctions yet: nothing to measure.
         form->findChild<QAction*>(str("photoMeasureJunctions"))->trigger();

@@ -93,6 +93,88 @@ TEST_F(PhotoRecordsTest, AppendKeepsThePhotoAndSaveWritesItBesideAnUnchangedData
     EXPECT_EQ(back.entries.at(0).photoPath, kPhoto);
 }
 
+// The photo being digitised opened again (to see it whole after zooming or
+// dragging it away) is the same photo: its junctions, and a group measured
+// from them, stay, and a record appended then keeps them. Another photo, or
+// the same file now of another size, keeps none.
+TEST_F(PhotoRecordsTest, ReopeningThePhotoBeingDigitisedKeepsItsJunctions) {
+    const std::string other = "/data/photos/other.jpg";
+    addPhoto(other);
+    const std::string resized = "/data/photos/resized.jpg";
+    addPhoto(resized);
+    const struct {
+        const char* name;
+        std::string reopened;
+        float widthNow; // the reopened file's width in twips, 0 as it was
+        bool kept;
+    } cases[] = {
+        {"the same photo", kPhoto, 0.0F, true},
+        {"another photo", other, 0.0F, false},
+        {"the same file, now of another size", resized, 3000 * 15.0F, false},
+    };
+    for (const auto& c : cases) {
+        window.ClearSheet();
+        digitiseOn(c.reopened == other ? kPhoto : c.reopened);
+        ASSERT_TRUE(d.measureFromJunctions(LM)) << c.name;
+        const auto segments = d.segments();
+        if (c.widthNow > 0.0F)
+            services.pictures.back().second.widthTwips = c.widthNow;
+        services.fileAnswers.push_back(c.reopened);
+        window.OpenPicture();
+        ASSERT_EQ(d.caption(), c.reopened) << c.name;
+        EXPECT_EQ(d.segments() == segments, c.kept) << c.name;
+        EXPECT_EQ(d.measuredInPhotoPixels(LM), c.kept) << c.name;
+        const auto entry = window.photoRecords().entryForAppend();
+        ASSERT_EQ(entry.has_value(), c.kept) << c.name;
+        if (entry) {
+            EXPECT_EQ(entry->segments, segments) << c.name;
+        }
+    }
+}
+
+// A record's photo found at another size shows its junctions scaled to it
+// when it is a copy of the same shape; turned or cut since, the junctions
+// would lie off the seams (and a measuring from them would write distorted
+// lengths), so none is shown, and the user is told why.
+TEST_F(PhotoRecordsTest, ARecordsPhotoOfAnotherShapeOpensWithoutMisplacedJunctions) {
+    digitiseOn(kPhoto);
+    const auto segments = d.segments();
+    append("T1");
+    const struct {
+        int width, height;
+        bool shown;
+    } cases[] = {{6000, 4000, true},
+                 {3000, 2000, true},
+                 {1000, 667, true},
+                 {4000, 6000, false},
+                 {6000, 3000, false}};
+    for (const auto& c : cases) {
+        services.pictures.back().second.widthTwips = float(c.width) * 15.0F;
+        services.pictures.back().second.heightTwips = float(c.height) * 15.0F;
+        if (!c.shown)
+            services.messageAnswers.push_back(Answer::Ok);
+        window.ShowRecord(1);
+        window.OpenRecordPhoto();
+        ASSERT_EQ(d.caption(), kPhoto);
+        const double sx = double(c.width) / 6000, sy = double(c.height) / 4000;
+        const std::size_t first = seamGroup(LM).firstSheetIndex;
+        for (std::size_t i = first; i < first + seamGroup(LM).count; ++i) {
+            ASSERT_EQ(d.segments()[i].has_value(), c.shown) << c.width << "x" << c.height;
+            if (c.shown) {
+                EXPECT_NEAR(d.segments()[i]->to.x, segments[i]->to.x * sx, 1e-9);
+                EXPECT_NEAR(d.segments()[i]->to.y, segments[i]->to.y * sy, 1e-9);
+            }
+        }
+        if (c.shown) {
+            EXPECT_TRUE(services.messages.empty());
+        } else {
+            expectOneMessage({"now " + std::to_string(c.width) + " \xC3\x97 " +
+                                  std::to_string(c.height) + " pixels",
+                              "6000 \xC3\x97 4000", "not shown"});
+        }
+    }
+}
+
 TEST_F(PhotoRecordsTest, ADataFileWithoutPhotosGetsNoCompanion) {
     services.setClipboardText("X\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11\t12");
     window.Command9_Click();
