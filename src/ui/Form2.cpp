@@ -16,7 +16,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvex {
 
@@ -89,6 +92,15 @@ Form2::Form2(MainWindowModel& model, QWidget* mainWindow)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(scroller_);
     setFixedSize(WindowSize::scrolledClientSize(this, kClientSize, *scroller_));
+    // On a screen too short for the page, showing "Close" (which has the
+    // focus) scrolls the top of the list out of sight, and with it the best
+    // ranks: the first line in sight would pass for the best match. The list
+    // therefore begins where the page is scrolled to, and its lines follow
+    // from the first; scrolled back to the top, it has its design's place.
+    connect(scroller_->verticalScrollBar(), &QScrollBar::valueChanged, list1_, [this](int top) {
+        const int hidden = std::clamp(top - kListRect.top(), 0, kListRect.height() / 2);
+        list1_->setGeometry(kListRect.adjusted(0, hidden, 0, 0));
+    });
     // An addition: the keys close the window as "Close" does.
     WindowKeys::closeWithKeys(this);
 
