@@ -307,8 +307,9 @@ void Form1::buildLeftColumn(QVBoxLayout* column) {
     column->addLayout(tools);
     column->addWidget(rule(QStringLiteral("Line1")));
 
-    // On a short screen the two sites stand side by side, so that the whole
-    // column, "Loaded data:" included, fits without scrolling.
+    // On a short screen the two sites stand side by side, so that the sheet
+    // and "Loaded data:" fit in sight; the buttons below may still need the
+    // column's scroll bar (at 1024 x 600 they do).
     auto* sites = new QBoxLayout(compact_ ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
     sites->setSpacing(compact_ ? 8 : 3);
     auto site = [&](int headingIndex, const QString& caption, const QString& imageName,
