@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <unordered_set>
 #include <utility>
 
 namespace korvex {
@@ -369,22 +370,35 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
     }
 
     // Where each record whose identity changes goes, or nothing when it goes.
-    // Only records whose old or new text is a changed line's can move, but a
-    // walk through all of them is one pass and leaves no case out.
+    // Only a record whose text is the old or the new text of a piece mended
+    // can move: the records of any other text keep their order among
+    // themselves, and so their occurrences. Counting only those keeps a mend
+    // of one record from hashing every line of a large catalogue twice.
     const auto old = dataSet_.pieces();
     const auto now = DataSet::splitPieces(text);
+    std::unordered_set<std::string_view> mendedTexts;
+    for (std::size_t i = 0; i < old.size(); ++i)
+        if (!next[i] || *next[i] != old[i] || (photo && photo->at == i)) {
+            mendedTexts.insert(old[i]);
+            if (next[i])
+                mendedTexts.insert(*next[i]);
+        }
     std::map<Identity, std::optional<Identity>> moved;
     std::optional<Identity> photoAt;
     OccurrenceCounter before;
     OccurrenceCounter after;
     for (std::size_t i = 0, j = 0; i < old.size(); ++i) {
+        // A piece kept as it was has the same text before and after.
+        const bool mayMove = mendedTexts.contains(old[i]);
+        const std::size_t at = next[i] ? j++ : j;
+        if (!mayMove)
+            continue;
         const Identity from{old[i], before.next(old[i])};
         if (!next[i]) {
             moved.emplace(from, std::nullopt);
             continue;
         }
-        const Identity to{now[j], after.next(now[j])};
-        ++j;
+        const Identity to{now[at], after.next(now[at])};
         if (photo && photo->at == i)
             photoAt = to;
         if (to != from)
