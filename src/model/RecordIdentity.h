@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace korvex {
 
@@ -49,6 +50,17 @@ public:
 private:
     std::unordered_map<std::string_view, std::size_t> seen_;
 };
+
+// A record's identity as a key of a lookup table: a view of its line and its
+// occurrence. Hashed rather than ordered, since the lines of a large catalogue
+// are long and alike at the start.
+using IdentityKey = std::pair<std::string_view, std::size_t>;
+struct IdentityKeyHash {
+    std::size_t operator()(const IdentityKey& key) const {
+        return std::hash<std::string_view>{}(key.first) ^ (key.second * 0x9E3779B97F4A7C15ULL);
+    }
+};
+template <class Value> using IdentityMap = std::unordered_map<IdentityKey, Value, IdentityKeyHash>;
 
 // The index of the line that is occurrence `occurrence` of `line`, or
 // `lines.size()` when there is none.

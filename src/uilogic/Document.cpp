@@ -28,7 +28,8 @@ SavedCompanion savedAs(const std::string& path, std::string_view bytes) {
 }
 
 // A record by the identity rule: its line and which occurrence of it it is.
-using Identity = std::pair<std::string_view, std::size_t>;
+using Identity = IdentityKey;
+using Identities = std::unordered_set<Identity, IdentityKeyHash>;
 
 // How many leading elements `a` and `b` have in common.
 template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::vector<T>& b) {
@@ -37,8 +38,8 @@ template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::
 }
 
 // The identities of the records of `pieces`; empty pieces are no records.
-std::set<Identity> identitiesOf(const std::vector<std::string_view>& pieces) {
-    std::set<Identity> records;
+Identities identitiesOf(const std::vector<std::string_view>& pieces) {
+    Identities records;
     OccurrenceCounter occurrences;
     for (const std::string_view piece : pieces)
         if (!piece.empty())
@@ -48,7 +49,7 @@ std::set<Identity> identitiesOf(const std::vector<std::string_view>& pieces) {
 
 // Those of `items` (repeats, encounters) whose record is one of `records`.
 template <class Item>
-std::vector<Item> ofRecords(const std::vector<Item>& items, const std::set<Identity>& records) {
+std::vector<Item> ofRecords(const std::vector<Item>& items, const Identities& records) {
     std::vector<Item> kept;
     for (const Item& item : items)
         if (records.contains({item.recordLine, item.occurrence}))
@@ -60,7 +61,7 @@ std::vector<Item> ofRecords(const std::vector<Item>& items, const std::set<Ident
 // record went.
 template <class Item>
 void followRecords(std::vector<Item>& items,
-                   const std::map<Identity, std::optional<Identity>>& moved) {
+                   const IdentityMap<std::optional<Identity>>& moved) {
     std::erase_if(items, [&](Item& item) {
         const auto it = moved.find({item.recordLine, item.occurrence});
         if (it == moved.end())
@@ -141,7 +142,7 @@ const Encounter* Document::encounterOf(std::size_t recordNumber) const {
 }
 
 std::map<std::size_t, Encounter> Document::encountersByRecord() const {
-    std::map<Identity, const Encounter*> byIdentity;
+    IdentityMap<const Encounter*> byIdentity;
     for (const RecordEncounter& held : state_->encounters)
         byIdentity.emplace(Identity{held.recordLine, held.occurrence}, &held.encounter);
     std::map<std::size_t, Encounter> byRecord;
@@ -150,12 +151,12 @@ std::map<std::size_t, Encounter> Document::encountersByRecord() const {
     for (std::size_t i = 0; i < pieces.size() && !byIdentity.empty(); ++i)
         if (const auto it = byIdentity.find({pieces[i], occurrences.next(pieces[i])});
             it != byIdentity.end())
-            byRecord.emplace(i + 1, *it->second);
+            byRecord.emplace_hint(byRecord.end(), i + 1, *it->second); // in record order
     return byRecord;
 }
 
 std::vector<std::pair<std::size_t, const RepeatMeasurement*>> Document::repeatsByRecord() const {
-    std::map<Identity, std::size_t> numbers;
+    IdentityMap<std::size_t> numbers;
     OccurrenceCounter occurrences;
     const auto pieces = dataSet_.pieces();
     if (!state_->repeats.empty())
@@ -383,7 +384,7 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
             if (next[i])
                 mendedTexts.insert(*next[i]);
         }
-    std::map<Identity, std::optional<Identity>> moved;
+    IdentityMap<std::optional<Identity>> moved;
     std::optional<Identity> photoAt;
     OccurrenceCounter before;
     OccurrenceCounter after;
