@@ -3,6 +3,7 @@
 // companion, with decisions, encounters and repeats. What grows faster than
 // the records shows as a step between the two sizes far above five.
 #include "DigitisedPhoto.h"
+#include "GeneratedCatalogue.h"
 #include "exchange/PhotoCompanion.h"
 #include "exchange/TorFile.h"
 #include "model/NumberText.h"
@@ -15,6 +16,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <random>
@@ -39,9 +41,15 @@ const StudyFiles& studyFiles(std::size_t records) {
     static std::map<std::size_t, StudyFiles> made;
     if (const auto it = made.find(records); it != made.end())
         return it->second;
+    // As the catalogue reports' benchmarks make theirs: every animal once,
+    // then recaptures of animals drawn at random, each measured anew.
     std::mt19937 random(7);
-    std::uniform_real_distribution<double> share(0.05, 0.2);
-    std::uniform_int_distribution<std::size_t> animal(0, records / 3);
+    std::uniform_real_distribution<double> length(0.5, 1.5);
+    std::vector<std::array<double, 28>> animals(records * 3 / 10);
+    for (auto& a : animals)
+        for (double& l : a)
+            l = length(random);
+    std::uniform_int_distribution<std::size_t> pick(0, animals.size() - 1);
     DataSet dataSet;
     std::vector<PhotoEntry> entries;
     std::vector<Decision> decisions;
@@ -49,11 +57,14 @@ const StudyFiles& studyFiles(std::size_t records) {
     std::vector<RecordEncounter> encounters;
     std::string previous;
     for (std::size_t r = 0; r < records; ++r) {
-        std::string values;
-        for (int k = 0; k < 28; ++k)
-            values += "\t" + fixedText(share(random), 4);
-        const std::string line = "T" + std::to_string(animal(random)) + "-" + std::to_string(r) +
-                                 values;
+        const std::size_t a = r < animals.size() ? r : pick(random);
+        std::string line = "T" + std::to_string(a) + "-" + std::to_string(r);
+        const double* l = animals[a].data();
+        bench::appendGroup(line, l, 8, random);
+        bench::appendGroup(line, l + 8, 8, random);
+        bench::appendGroup(line, l + 16, 6, random);
+        bench::appendGroup(line, l + 22, 6, random);
+        const std::string values = line.substr(line.find('\t'));
         dataSet.AppendRecord(line);
         const int n = static_cast<int>(r);
         if (r % 5 != 0)
@@ -250,6 +261,18 @@ void BM_CheckTheCatalogue(benchmark::State& state) {
     }
 }
 
+void BM_EvaluateMatching(benchmark::State& state) {
+    Loaded loaded(records(state));
+    std::string error;
+    for (auto _ : state) {
+        CatalogueCommands::Run run(CatalogueCommands::Command::Evaluate,
+                                   loaded.window.dataSet().text(),
+                                   *Individuals::withPattern("^T[0-9]+", error));
+        if (run.run() != CatalogueCommands::Outcome::Done)
+            state.SkipWithError("the evaluation did not finish");
+    }
+}
+
 #define KORVEX_STUDY(name)                                                                         \
     BENCHMARK(name)->Arg(10'000)->Arg(50'000)->Unit(benchmark::kMillisecond)->UseRealTime()
 KORVEX_STUDY(BM_Load)->Iterations(3);
@@ -267,6 +290,7 @@ KORVEX_STUDY(BM_EncounterCellEdit);
 KORVEX_STUDY(BM_PopulationExport)->Iterations(3);
 KORVEX_STUDY(BM_Repeatability)->Iterations(3);
 KORVEX_STUDY(BM_CheckTheCatalogue)->Iterations(1);
+KORVEX_STUDY(BM_EvaluateMatching)->Iterations(1);
 
 } // namespace
 
