@@ -342,7 +342,7 @@ std::string write(const std::vector<PhotoEntry>& entries, const std::string& dat
 
 std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_view>& pieces,
                                                 const std::vector<PhotoEntry>& entries) {
-    std::map<std::pair<std::string_view, std::size_t>, const PhotoEntry*> byKey;
+    IdentityMap<const PhotoEntry*> byKey;
     for (const PhotoEntry& entry : entries)
         byKey.emplace(std::pair{std::string_view(entry.recordLine), entry.occurrence}, &entry);
     std::vector<const PhotoEntry*> found(pieces.size(), nullptr);

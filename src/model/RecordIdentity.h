@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 
 namespace korvex {
 
@@ -39,14 +41,26 @@ template <class Lines> std::size_t occurrenceOf(const Lines& lines, std::size_t 
 
 // The same rule for a walk through all the lines in order: next() gives each
 // line's occurrence as occurrenceOf would, in one pass. The texts handed in
-// must outlive the counter.
+// must outlive the counter. Hashed: a walk through a catalogue of years
+// counts every record, and record lines are long and alike at the start.
 class OccurrenceCounter {
 public:
     std::size_t next(std::string_view line) { return ++seen_[line]; }
 
 private:
-    std::map<std::string_view, std::size_t> seen_;
+    std::unordered_map<std::string_view, std::size_t> seen_;
 };
+
+// A record's identity as a key of a lookup table: a view of its line and its
+// occurrence. Hashed rather than ordered, since the lines of a large catalogue
+// are long and alike at the start.
+using IdentityKey = std::pair<std::string_view, std::size_t>;
+struct IdentityKeyHash {
+    std::size_t operator()(const IdentityKey& key) const {
+        return std::hash<std::string_view>{}(key.first) ^ (key.second * 0x9E3779B97F4A7C15ULL);
+    }
+};
+template <class Value> using IdentityMap = std::unordered_map<IdentityKey, Value, IdentityKeyHash>;
 
 // The index of the line that is occurrence `occurrence` of `line`, or
 // `lines.size()` when there is none.

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <unordered_set>
 #include <utility>
 
 namespace korvex {
@@ -27,7 +28,8 @@ SavedCompanion savedAs(const std::string& path, std::string_view bytes) {
 }
 
 // A record by the identity rule: its line and which occurrence of it it is.
-using Identity = std::pair<std::string_view, std::size_t>;
+using Identity = IdentityKey;
+using Identities = std::unordered_set<Identity, IdentityKeyHash>;
 
 // How many leading elements `a` and `b` have in common.
 template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::vector<T>& b) {
@@ -36,8 +38,8 @@ template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::
 }
 
 // The identities of the records of `pieces`; empty pieces are no records.
-std::set<Identity> identitiesOf(const std::vector<std::string_view>& pieces) {
-    std::set<Identity> records;
+Identities identitiesOf(const std::vector<std::string_view>& pieces) {
+    Identities records;
     OccurrenceCounter occurrences;
     for (const std::string_view piece : pieces)
         if (!piece.empty())
@@ -47,7 +49,7 @@ std::set<Identity> identitiesOf(const std::vector<std::string_view>& pieces) {
 
 // Those of `items` (repeats, encounters) whose record is one of `records`.
 template <class Item>
-std::vector<Item> ofRecords(const std::vector<Item>& items, const std::set<Identity>& records) {
+std::vector<Item> ofRecords(const std::vector<Item>& items, const Identities& records) {
     std::vector<Item> kept;
     for (const Item& item : items)
         if (records.contains({item.recordLine, item.occurrence}))
@@ -59,7 +61,7 @@ std::vector<Item> ofRecords(const std::vector<Item>& items, const std::set<Ident
 // record went.
 template <class Item>
 void followRecords(std::vector<Item>& items,
-                   const std::map<Identity, std::optional<Identity>>& moved) {
+                   const IdentityMap<std::optional<Identity>>& moved) {
     std::erase_if(items, [&](Item& item) {
         const auto it = moved.find({item.recordLine, item.occurrence});
         if (it == moved.end())
@@ -140,7 +142,7 @@ const Encounter* Document::encounterOf(std::size_t recordNumber) const {
 }
 
 std::map<std::size_t, Encounter> Document::encountersByRecord() const {
-    std::map<Identity, const Encounter*> byIdentity;
+    IdentityMap<const Encounter*> byIdentity;
     for (const RecordEncounter& held : state_->encounters)
         byIdentity.emplace(Identity{held.recordLine, held.occurrence}, &held.encounter);
     std::map<std::size_t, Encounter> byRecord;
@@ -149,12 +151,12 @@ std::map<std::size_t, Encounter> Document::encountersByRecord() const {
     for (std::size_t i = 0; i < pieces.size() && !byIdentity.empty(); ++i)
         if (const auto it = byIdentity.find({pieces[i], occurrences.next(pieces[i])});
             it != byIdentity.end())
-            byRecord.emplace(i + 1, *it->second);
+            byRecord.emplace_hint(byRecord.end(), i + 1, *it->second); // in record order
     return byRecord;
 }
 
 std::vector<std::pair<std::size_t, const RepeatMeasurement*>> Document::repeatsByRecord() const {
-    std::map<Identity, std::size_t> numbers;
+    IdentityMap<std::size_t> numbers;
     OccurrenceCounter occurrences;
     const auto pieces = dataSet_.pieces();
     if (!state_->repeats.empty())
@@ -369,22 +371,35 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
     }
 
     // Where each record whose identity changes goes, or nothing when it goes.
-    // Only records whose old or new text is a changed line's can move, but a
-    // walk through all of them is one pass and leaves no case out.
+    // Only a record whose text is the old or the new text of a piece mended
+    // can move: the records of any other text keep their order among
+    // themselves, and so their occurrences. Counting only those keeps a mend
+    // of one record from hashing every line of a large catalogue twice.
     const auto old = dataSet_.pieces();
     const auto now = DataSet::splitPieces(text);
-    std::map<Identity, std::optional<Identity>> moved;
+    std::unordered_set<std::string_view> mendedTexts;
+    for (std::size_t i = 0; i < old.size(); ++i)
+        if (!next[i] || *next[i] != old[i] || (photo && photo->at == i)) {
+            mendedTexts.insert(old[i]);
+            if (next[i])
+                mendedTexts.insert(*next[i]);
+        }
+    IdentityMap<std::optional<Identity>> moved;
     std::optional<Identity> photoAt;
     OccurrenceCounter before;
     OccurrenceCounter after;
     for (std::size_t i = 0, j = 0; i < old.size(); ++i) {
+        // A piece kept as it was has the same text before and after.
+        const bool mayMove = mendedTexts.contains(old[i]);
+        const std::size_t at = next[i] ? j++ : j;
+        if (!mayMove)
+            continue;
         const Identity from{old[i], before.next(old[i])};
         if (!next[i]) {
             moved.emplace(from, std::nullopt);
             continue;
         }
-        const Identity to{now[j], after.next(now[j])};
-        ++j;
+        const Identity to{now[at], after.next(now[at])};
         if (photo && photo->at == i)
             photoAt = to;
         if (to != from)

@@ -1,6 +1,7 @@
 #include "uilogic/EncounterTable.h"
 
 #include "exchange/TextEncoding.h"
+#include "model/ByteHash.h"
 #include "model/RecordIdentity.h"
 #include "model/RecordLine.h"
 #include "uilogic/CatalogueCommands.h"
@@ -100,7 +101,7 @@ void EncounterTable::refreshValues() {
     }
     const auto pieces = dataSet.pieces();
     const std::map<std::size_t, Encounter> encounters = document.encountersByRecord();
-    std::map<std::pair<std::string_view, std::size_t>, const PhotoEntry*> photos;
+    IdentityMap<const PhotoEntry*> photos;
     for (const PhotoEntry& entry : document.photoEntries())
         photos.emplace(std::pair{std::string_view(entry.recordLine), entry.occurrence}, &entry);
 
@@ -135,6 +136,32 @@ void EncounterTable::refreshValues() {
         const auto it = sites.find(r.individual);
         row.sitesOfIndividual = it == sites.end() ? 0 : it->second.size();
     }
+    readState_ = document.state();
+    readTextSize_ = dataSet.text().size();
+    readTextHash_ = hashOfBytes(dataSet.text());
+}
+
+bool EncounterTable::rowsAreCurrent() const {
+    const Document& document = model_.document();
+    const std::string& text = document.dataSet().text();
+    return readState_ == document.state() && readTextSize_ == text.size() &&
+           readTextHash_ == hashOfBytes(text);
+}
+
+void EncounterTable::refreshRow(std::size_t row) {
+    const Document& document = model_.document();
+    Row& edited = rows_[row];
+    const Encounter* held = document.encounterOf(edited.recordNumber);
+    edited.encounter = held ? *held : Encounter{};
+    // Counted as refreshValues counts them, over the rows of the same animal.
+    std::set<std::string> sites;
+    for (const Row& r : rows_)
+        if (r.individual == edited.individual && !r.encounter.site.empty())
+            sites.insert(TextEncoding::toDisplayUtf8(r.encounter.site));
+    for (Row& r : rows_)
+        if (r.individual == edited.individual)
+            r.sitesOfIndividual = sites.size();
+    readState_ = document.state();
 }
 
 std::string EncounterTable::text(std::size_t row, Column column) const {
@@ -279,12 +306,16 @@ bool EncounterTable::edit(std::size_t row, Column column, const std::string& tex
         say(message, PlatformServices::Icon::Warning);
         return false;
     }
+    const bool current = rowsAreCurrent();
     if (!model_.document().setEncounter(r.recordNumber, *reading.encounter)) {
         say(record + "is no longer in the data set; nothing was changed.",
             PlatformServices::Icon::Warning);
         return false;
     }
-    refreshValues();
+    if (current)
+        refreshRow(row);
+    else
+        refreshValues();
     return true;
 }
 

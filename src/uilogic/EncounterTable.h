@@ -1,11 +1,14 @@
 #pragma once
 
 #include "analysis/Individuals.h"
+#include "model/CatalogueState.h"
 #include "model/Encounter.h"
 #include "uilogic/PlatformServices.h"
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -108,6 +111,12 @@ private:
     void say(const std::string& text, PlatformServices::Icon icon);
     // Every row's values from the document, keeping the rows' order.
     void refreshValues();
+    // Whether the rows still hold what the document holds: nothing changed
+    // it since they were read, but the edits made here.
+    bool rowsAreCurrent() const;
+    // Row `row`'s encounter from the document, and the site count of the
+    // rows of its animal: all that an edit of that row changes.
+    void refreshRow(std::size_t row);
     // The header and the rows, each field written by `appendField`.
     std::string rowsText(char separator,
                          void (*appendField)(std::string&, const std::string&)) const;
@@ -116,6 +125,11 @@ private:
     MainWindowModel& model_;
     Individuals individuals_;
     std::vector<Row> rows_;
+    // The document as the rows last read or edited it; an edit of one cell
+    // then reads one row again rather than a whole catalogue.
+    std::shared_ptr<const CatalogueState> readState_;
+    std::size_t readTextSize_ = 0;
+    std::uint64_t readTextHash_ = 0;
 };
 
 } // namespace korvex

@@ -88,6 +88,10 @@ TEST_F(DocumentTest, PhotosAndDecisionsFollowTheirRecordsAndOccurrencesAreCounte
         {"the only record deleted", {kA, ""}, Delete, 1, ""},
         {"a last line without CR LF shifts too", {kA, kB, kA}, Replace, 1, kB},
         {"deleted before a last line without CR LF", {kA, kB, kA}, Delete, 1, ""},
+        // Alike lines of a text no mend touches keep their identities.
+        {"alike lines of another text around a deletion", {kC, kA, kC, kA, kC, ""}, Delete, 2, ""},
+        {"alike lines of another text around a new text", {kC, kA, kC, kA, kC, ""}, Replace, 4, kB},
+        {"a line given its own text again", {kA, kB, kA, kC, kA, ""}, Replace, 3, kA},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,51 @@ TEST_F(EncounterTableTest, AnEditGoesThroughTheRulesAndARefusedOneChangesNothing
     EXPECT_TRUE(table.edit(0, Table::NoteColumn, "first seen"));
     EXPECT_EQ(window.document().encounterOf(3)->note, "first seen");
     EXPECT_EQ(table.summary(), "3 records; 1 individual was seen at more than one site");
+}
+
+// An edit reads again only the row edited and its animal's site count, while
+// nothing else changed the document since the rows were read: after every
+// edit the rows are those a table read afresh shows, in the same order.
+TEST_F(EncounterTableTest, AnEditedTableShowsWhatATableReadAfreshShows) {
+    add("T1", at("2019-05-01", "Pond"));
+    add("t1", at("2020-05-01", "Meadow")); // the same animal: codes are folded
+    add("T2");
+    add("T1");
+    add("T1", at("2021-05-01", "\216abn\355k"));
+    Table table(services, window);
+    table.sort(Table::SiteColumn, true);
+    const struct {
+        std::size_t record;
+        Table::Column column;
+        const char* text;
+        // Changed in the document outside the table before the edit.
+        std::function<void()> elsewhere;
+    } edits[] = {
+        {4, Table::SiteColumn, "Žabník", nullptr}, // the same site in the other encoding
+        {1, Table::SiteColumn, "", nullptr},
+        {3, Table::NoteColumn, "no site", nullptr},
+        {2, Table::SiteColumn, "Meadow", nullptr},
+        {1, Table::DateColumn, "2019-05-02 09:30", nullptr},
+        {5, Table::ObserverColumn, "Ana",
+         [this] { window.document().setEncounter(4, at("2022-05-01", "Ford")); }},
+        {2, Table::SiteColumn, "Ford",
+         [this] { window.document().appendRecord("T1\t1\t2", std::nullopt, at("2022-06-01")); }},
+        {1, Table::SiteColumn, "Dune", [this] { window.document().replaceRecord(3, "T1\t1\t2"); }},
+    };
+    for (const auto& e : edits) {
+        SCOPED_TRACE(std::to_string(e.record) + " " + e.text);
+        if (e.elsewhere)
+            e.elsewhere();
+        std::size_t row = 0;
+        while (table.rows()[row].recordNumber != e.record)
+            ++row;
+        ASSERT_TRUE(table.edit(row, e.column, e.text));
+        table.sort(Table::RecordColumn, true);
+        const Table afresh(services, window);
+        EXPECT_EQ(table.csvText(), afresh.csvText());
+        EXPECT_EQ(table.summary(), afresh.summary());
+        table.sort(Table::SiteColumn, true);
+    }
 }
 
 TEST_F(EncounterTableTest, SaveAsCsvAddsTheExtensionAndSaysWhenItCannotWrite) {
