@@ -5,8 +5,11 @@ function(korvex_warnings target)
                                            -Wno-sign-conversion)
   # GCC 12 reports overlapping copies inside std::string concatenation at -O3
   # that cannot happen (GCC bug 105651); the warning is off for that compiler only.
+  # Optimising, the same compiler also finds out-of-bounds copies in the moves
+  # of short strings that its own inlining invents (the optimised build of the
+  # window tests stopped on them); the sanitizer build checks real bounds.
   if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_CXX_COMPILER_VERSION VERSION_LESS 13)
-    target_compile_options(${target} PRIVATE -Wno-restrict)
+    target_compile_options(${target} PRIVATE -Wno-restrict -Wno-array-bounds)
   endif()
   if(KORVEX_WERROR)
     target_compile_options(${target} PRIVATE -Werror)
