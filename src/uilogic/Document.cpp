@@ -502,7 +502,9 @@ std::optional<TorFile::ReadResult> Document::readDataFile(const std::string& pat
         return std::nullopt;
     }
     lastRead_.emplace(path, FileGuard::Copy::of(file.bytes));
-    return TorFile::read(file.bytes);
+    TorFile::ReadResult read = TorFile::read(file.bytes);
+    lastReadLeftLines_ = read.allRecords && !read.allRead;
+    return read;
 }
 
 bool Document::mayOpen(const std::string& path) {
@@ -527,8 +529,12 @@ void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
     fromClipboard_.reset();
     tellUnguarded(path, guard_.open(path));
-    if (lastRead_ && lastRead_->first == path)
+    linesLeftIn_.reset();
+    if (lastRead_ && lastRead_->first == path) {
         guard_.remember(path, lastRead_->second);
+        if (lastReadLeftLines_)
+            linesLeftIn_ = path;
+    }
     lastRead_.reset();
 }
 
@@ -629,6 +635,22 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
                                              const MeasurementSheet& sheet) {
     const auto data = guard_.onDisk(path);
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
+    // The load warned of them; the file is as it was loaded, so nothing else
+    // here would tell that they are still there to lose. A file changed on
+    // disk since is compared below, which asks as well.
+    if (!data.changed && linesLeftIn_ == path) {
+        const std::vector<std::string> choices{kSaveOver, kSaveUnderAnotherName, kCancel};
+        const std::size_t answer = std::min(
+            services_.choiceBox("The data file " + quoted(path) +
+                                    " holds lines after the records it announces, which were not "
+                                    "loaded; saving over it loses them.",
+                                title_, Icon::Warning, choices),
+            choices.size() - 1);
+        if (answer == 1)
+            return SaveOutcome::AnotherName;
+        if (answer == 2)
+            return SaveOutcome::Cancelled;
+    }
     if (!data.changed && !photos.changed)
         return writeDataFile(path, sheet) == Written::Whole ? SaveOutcome::Saved
                                                             : SaveOutcome::Failed;
@@ -789,6 +811,7 @@ Document::Written Document::writeDataFile(const std::string& path, const Measure
         return Written::Nothing;
     }
     fromClipboard_.reset();
+    linesLeftIn_.reset();
     const std::string companion = PhotoCompanion::companionPathFor(path);
     // Until it is written, the companion on disk is what it was: a change
     // made to it meanwhile must still be noticed.

@@ -463,9 +463,8 @@ TEST_F(RecordCommandsTest, ACutShortDataFileLoadsWhatItHoldsAndSaysSo) {
     }
 }
 
-// Lines after the records a file announces are not loaded; a save over the
-// file then writes without a question (it did not change on disk) and would
-// lose them, so the load says so.
+// Lines after the records a file announces are not loaded, and a save over
+// the file would lose them, so the load says so.
 TEST_F(RecordCommandsTest, ADataFileWithLinesLeftUnreadLoadsWhatItAnnouncesAndSaysSo) {
     const std::string head = "\t1\r\n\r\n";
     const struct {
