@@ -97,6 +97,8 @@ std::string write(const MeasurementSheet& sheet, const DataSet& dataSet) {
 
 ReadResult read(std::string_view bytes) {
     ReadResult result;
+    result.lfLineEnds = bytes.find('\r') == std::string_view::npos &&
+                        bytes.find('\n') != std::string_view::npos;
     LineReader lines(bytes);
     std::string_view line;
 

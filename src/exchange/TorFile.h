@@ -33,6 +33,9 @@ struct ReadResult {
     // after an empty one: an editor's blank lines at the end): nothing of the
     // file was left unread.
     bool allRead = false;
+    // No CR anywhere but an LF somewhere: lines ended as editors on other
+    // systems end them, which this format does not take for line ends.
+    bool lfLineEnds = false;
 };
 
 // Reads a file's bytes. Lines end at CR LF or at a lone CR; a lone LF stays in

@@ -422,7 +422,8 @@ void MainWindowModel::LoadDataFile() {
             read.allRecords
                 ? "holds lines after the records it announces, which were not loaded. " + records +
                       " Saving over the file would lose the lines not loaded."
-                : "is incomplete: it ends before all the records it announces. " + records;
+                : "is incomplete: it ends before all the records it announces. " + records +
+                      (read.lfLineEnds ? std::string(kLfLineEnds) : std::string());
         services_.messageBox("The data file \"" + *path + "\" " + text, kAppTitle,
                              PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
     }

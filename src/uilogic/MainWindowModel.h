@@ -44,6 +44,10 @@ public:
     static constexpr const char* kSaveThem = "Save Them";
     static constexpr const char* kDiscardThem = "Discard Them";
     static constexpr const char* kCancel = "Cancel";
+    // After the load's warning of a file that ends early, when its lines end in LF alone.
+    static constexpr const char* kLfLineEnds =
+        " Its lines end in LF alone, as some editors save them, and a data file's lines end in "
+        "CR LF: save it with Windows (CR LF) line ends, then load it again.";
 
     // Menu array indices.
     enum FileIndex {

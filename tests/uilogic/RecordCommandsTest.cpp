@@ -442,6 +442,9 @@ TEST_F(RecordCommandsTest, ACutShortDataFileLoadsWhatItHoldsAndSaysSo) {
         {head + " 500 \r\nA\r\nB\r\n", "A\r\nB\r\n", "2 records were loaded."},
         {head + " 2 \r\nA", "A\r\n", "1 record was loaded."},
         {"", "", "0 records were loaded."},
+        // Saved by an editor with LF line ends: the whole file is one line.
+        {"\t1\n\n 1 \nA\n\n", "",
+         std::string("0 records were loaded.") + MainWindowModel::kLfLineEnds},
     };
     for (const auto& c : cases) {
         services.files["/data/cut.tor"] = c.bytes;
