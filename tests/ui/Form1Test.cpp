@@ -702,7 +702,8 @@ private slots:
         form->menuEntry(str("load"), MainWindowModel::LoadFromFile)->trigger();
         QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str(" 32 "));
         QVERIFY(!form->check(1)->isChecked());
-        QCOMPARE(line->text(), str("Next click measures nothing: tick Marginal or Central to measure"));
+        QCOMPARE(line->text(),
+                 str("Next click measures nothing: tick Marginal or Central to measure"));
         clickPicture(QPoint(100, 60));
         QCOMPARE(text1(0)->text(), str("0.1086")); // the click measured nothing
 
