@@ -17,6 +17,7 @@ namespace {
 
 const QString kCopySuffix = QStringLiteral(".recovery");
 const QString kLockSuffix = QStringLiteral(".lock");
+const QString kDeclinedSuffix = QStringLiteral(".declined");
 
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -168,14 +169,18 @@ void RecoveryKeeper::offerLeftCopy() {
                 const QString aside = dir.filePath(base + QStringLiteral(".unreadable"));
                 return shown(QFile::rename(info.filePath(), aside) ? aside : info.filePath())
                     .toStdString();
-            });
+            },
+            shown(dir.filePath(base + kDeclinedSuffix)).toStdString());
         if (outcome == MainWindowModel::RecoveryOutcome::Restored) {
             // The restored data become this program's copy at once; a later
             // write replaces it as usual.
             QFile::remove(copyPath());
             QFile::rename(info.filePath(), copyPath());
         } else if (outcome == MainWindowModel::RecoveryOutcome::Declined) {
-            QFile::remove(info.filePath());
+            // Kept where the question said, out of the offers' way.
+            QFile::rename(info.filePath(), dir.filePath(base + kDeclinedSuffix));
+        } else {
+            continue; // nothing was asked: an older whole copy may still be offered
         }
         return; // one question per start; other copies wait for the next
     }

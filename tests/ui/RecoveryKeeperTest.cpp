@@ -3,6 +3,7 @@
 #include "ScriptedServices.h"
 #include "ui/Form1.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -56,8 +57,9 @@ class RecoveryKeeperTest : public QObject {
     Q_OBJECT
 private slots:
     void killedProgramIsRestoredByteForByte();
-    void declinedCopyIsRemovedAndTheNextStartIsPlain();
+    void declinedCopyIsSetAsideAndTheNextStartIsPlain();
     void unreadableCopyIsReportedAndKeptAside();
+    void unreadableCopyDoesNotHoldBackAnOlderWholeOne();
     void runningProgramsKeepSeparateCopies();
     void burstOfChangesIsWrittenOnceAndWhole();
     void changeNotYetWrittenSurvivesTheEndWithoutPrompt();
@@ -101,20 +103,32 @@ void RecoveryKeeperTest::killedProgramIsRestoredByteForByte() {
     QVERIFY(filesIn(folder.path(), QStringLiteral("*")).isEmpty());
 }
 
-void RecoveryKeeperTest::declinedCopyIsRemovedAndTheNextStartIsPlain() {
+// A No clicked in haste must not cost the unsaved data: the question says
+// where they are kept, and they are there, byte for byte.
+void RecoveryKeeperTest::declinedCopyIsSetAsideAndTheNextStartIsPlain() {
     QTemporaryDir folder;
     RecoverySnapshot left;
     left.dataSet = "A\t1\r\n";
     left.display.countText = "1";
-    writeBytes(folder.filePath(QStringLiteral("left.recovery")), left.write());
+    const std::string bytes = left.write();
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), bytes);
+    const QString aside = folder.filePath(QStringLiteral("left.declined"));
     {
         Session session(folder.path(), {PlatformServices::Answer::No});
         QCOMPARE(session.services.messages.size(), std::size_t(1));
+        const std::string& question = session.services.messages[0].text;
+        QVERIFY2(question.find("If you answer No, they are kept as \"" +
+                               QDir::toNativeSeparators(aside).toStdString() +
+                               "\" and not offered again.") != std::string::npos,
+                 question.c_str());
         QCOMPARE(session.model.dataSet().text(), std::string());
         QCOMPARE(session.model.display().countText, std::string("0"));
         QVERIFY(filesIn(folder.path(), QStringLiteral("*.recovery")).isEmpty());
         session.keeper.discard();
     }
+    QFile kept(aside);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), bytesOf(bytes));
     Session next(folder.path(), {});
     QVERIFY(next.services.messages.empty());
 }
@@ -136,6 +150,34 @@ void RecoveryKeeperTest::unreadableCopyIsReportedAndKeptAside() {
              QStringList{QStringLiteral("left.unreadable")});
     Session next(folder.path(), {});
     QVERIFY(next.services.messages.empty());
+}
+
+// Two programs were killed; the copy of the later one was cut short by a
+// power cut. The whole copy of the earlier one is offered at the same start.
+void RecoveryKeeperTest::unreadableCopyDoesNotHoldBackAnOlderWholeOne() {
+    QTemporaryDir folder;
+    RecoverySnapshot older;
+    older.dataSet = "A\t1\r\n";
+    older.display.countText = "1";
+    const QString olderPath = folder.filePath(QStringLiteral("older.recovery"));
+    writeBytes(olderPath, older.write());
+    std::string cut = RecoverySnapshot{}.write();
+    cut.resize(cut.size() / 2);
+    writeBytes(folder.filePath(QStringLiteral("newer.recovery")), cut);
+    {
+        QFile file(olderPath);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+    }
+    Session session(folder.path(), {PlatformServices::Answer::Ok, PlatformServices::Answer::Yes});
+    QCOMPARE(session.services.messages.size(), std::size_t(2));
+    QVERIFY(session.services.messages[0].text.find("newer.unreadable") != std::string::npos);
+    QCOMPARE(session.services.messages[1].buttons, PlatformServices::Buttons::YesNo);
+    QCOMPARE(session.model.dataSet().text(), older.dataSet);
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*.recovery")),
+             QStringList{QFileInfo(session.keeper.copyPath()).fileName()});
+    session.keeper.discard();
 }
 
 void RecoveryKeeperTest::runningProgramsKeepSeparateCopies() {

@@ -115,10 +115,13 @@ TEST_F(MainWindowRecoveryTest, YesRestoresTheDataSetTheSheetAndTheDisplaysExactl
     ASSERT_TRUE(before.labelsLower[1]);
 
     services.messageAnswers.push_back(Answer::Yes);
-    const auto outcome = window.OfferRecovery(before.write(), "9 December 2026 01:02:03", [] {
-        ADD_FAILURE() << "a readable copy was moved aside";
-        return std::string();
-    });
+    const auto outcome = window.OfferRecovery(
+        before.write(), "9 December 2026 01:02:03",
+        [] {
+            ADD_FAILURE() << "a readable copy was moved aside";
+            return std::string();
+        },
+        "/state/x.declined");
     EXPECT_EQ(outcome, Outcome::Restored);
     ASSERT_EQ(services.messages.size(), 1U);
     EXPECT_EQ(services.messages[0].title, "KORVEX");
@@ -137,19 +140,28 @@ TEST_F(MainWindowRecoveryTest, NoOrAnUnreadableCopyLeavesTheStartUpState) {
     RecoverySnapshot s;
     s.dataSet = kLine + "\r\n";
     services.messageAnswers.push_back(Answer::No);
-    EXPECT_EQ(window.OfferRecovery(s.write(), "then", [] { return std::string(); }),
+    EXPECT_EQ(window.OfferRecovery(s.write(), "then", [] { return std::string(); },
+                                   "/state/x.declined"),
               Outcome::Declined);
     EXPECT_EQ(window.snapshot(), fresh);
+    // A No must not be taken for "delete them" unannounced.
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find(
+                  "If you answer No, they are kept as \"/state/x.declined\" and not offered again."),
+              std::string::npos)
+        << services.messages[0].text;
 
     std::string copy = s.write();
     copy.resize(copy.size() - 3);
     int keptAside = 0;
     services.messageAnswers.push_back(Answer::Ok);
-    EXPECT_EQ(window.OfferRecovery(copy, "then",
-                                   [&] {
-                                       ++keptAside;
-                                       return std::string("/state/x.unreadable");
-                                   }),
+    EXPECT_EQ(window.OfferRecovery(
+                  copy, "then",
+                  [&] {
+                      ++keptAside;
+                      return std::string("/state/x.unreadable");
+                  },
+                  "/state/x.declined"),
               Outcome::Unreadable);
     EXPECT_EQ(keptAside, 1);
     ASSERT_EQ(services.messages.size(), 2U);
@@ -232,7 +244,7 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     const std::string copy = crashed.snapshot().write();
 
     services.messageAnswers.push_back(Answer::Yes);
-    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }), Outcome::Restored);
+    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined"), Outcome::Restored);
     const CatalogueState restored = *window.document().state();
     const CatalogueState lost = *crashed.document().state();
     EXPECT_EQ(restored.dataFilePath, kData);
@@ -281,7 +293,7 @@ TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLos
         services.messageAnswers.push_back(Answer::Yes);
         for (int i = 1; i < messages; ++i)
             services.messageAnswers.push_back(Answer::Ok);
-        return program.OfferRecovery(copy, "then", [] { return std::string(); });
+        return program.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined");
     };
     MainWindowModel back(services);
     ASSERT_EQ(offer(back, clean, 1), Outcome::Restored);
@@ -357,7 +369,7 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         MainWindowModel restarted(services);
         restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
         services.messageAnswers.push_back(Answer::Yes);
-        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }),
+        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined"),
                   Outcome::Restored);
         if (c.asked)
             services.choiceAnswers.push_back(Document::kMergeAndSave);
