@@ -122,7 +122,8 @@ public:
     // Takes back a data set and a state as a recovery copy kept them; a null
     // state is an empty one. The copy does not say what the data file and its
     // companion on disk held: a save over them compares them first, as files
-    // that appeared since.
+    // that appeared since. So does every save until one writes a data file or
+    // a load replaces the data, as the catalogue may have been moved.
     void restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
                  bool modified);
 
@@ -260,6 +261,8 @@ private:
     std::optional<FileGuard::Copy> fromClipboard_;
     // What readDataFile read last, until takeDataFile takes it.
     std::optional<std::pair<std::string, FileGuard::Copy>> lastRead_;
+    // Taken back from a recovery copy and not written to a data file since.
+    bool restored_ = false;
 };
 
 } // namespace korvex

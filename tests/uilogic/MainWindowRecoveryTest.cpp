@@ -146,8 +146,8 @@ TEST_F(MainWindowRecoveryTest, NoOrAnUnreadableCopyLeavesTheStartUpState) {
     EXPECT_EQ(window.snapshot(), fresh);
     // A No must not be taken for "delete them" unannounced.
     ASSERT_EQ(services.messages.size(), 1U);
-    EXPECT_NE(services.messages[0].text.find(
-                  "If you answer No, they are kept as \"/state/x.declined\" and not offered again."),
+    EXPECT_NE(services.messages[0].text.find("If you answer No, they are kept as "
+                                             "\"/state/x.declined\" and not offered again."),
               std::string::npos)
         << services.messages[0].text;
 
@@ -244,7 +244,8 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     const std::string copy = crashed.snapshot().write();
 
     services.messageAnswers.push_back(Answer::Yes);
-    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined"), Outcome::Restored);
+    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined"),
+              Outcome::Restored);
     const CatalogueState restored = *window.document().state();
     const CatalogueState lost = *crashed.document().state();
     EXPECT_EQ(restored.dataFilePath, kData);
@@ -293,7 +294,8 @@ TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLos
         services.messageAnswers.push_back(Answer::Yes);
         for (int i = 1; i < messages; ++i)
             services.messageAnswers.push_back(Answer::Ok);
-        return program.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined");
+        return program.OfferRecovery(copy, "then", [] { return std::string(); },
+                                     "/state/x.declined");
     };
     MainWindowModel back(services);
     ASSERT_EQ(offer(back, clean, 1), Outcome::Restored);
@@ -369,7 +371,8 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         MainWindowModel restarted(services);
         restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
         services.messageAnswers.push_back(Answer::Yes);
-        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined"),
+        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); },
+                                          "/state/x.declined"),
                   Outcome::Restored);
         if (c.asked)
             services.choiceAnswers.push_back(Document::kMergeAndSave);
@@ -390,6 +393,71 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
             if (!piece.empty())
                 lines.emplace_back(piece);
         EXPECT_EQ(lines, expected);
+    }
+}
+
+} // namespace
+} // namespace korvex
+
+namespace korvex {
+namespace {
+
+// The catalogue was moved or renamed with its companion after the crash: the
+// restore cannot find the photos, and the save the user then makes over the
+// file at its new place must not drop the junctions it holds.
+TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreOverTheMovedCatalogueKeepsItsPhotos) {
+    DataSet onDisk;
+    onDisk.AppendRecord(recordLine("A", 0.1));
+    onDisk.AppendRecord(recordLine("B", 0.2));
+    const auto pieces = onDisk.pieces();
+    const std::vector<PhotoEntry> entries = {
+        entryOf(std::string(pieces[0]), "/data/photos/a.jpg", 100.5),
+        entryOf(std::string(pieces[1]), "/elsewhere/b.jpg", 2000.75)};
+    for (const std::string moved : {"/moved/cat.tor", "/data/renamed.tor"}) {
+        SCOPED_TRACE(moved);
+        services.files.clear();
+        services.messages.clear();
+        services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+        services.files[kCompanion] = PhotoCompanion::write(entries, "/data", {});
+        MainWindowModel crashed(services);
+        crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.fileAnswers.push_back(kData);
+        crashed.LoadDataFile();
+        crashed.FillSheetFromText(recordLine("", 0.3));
+        services.inputAnswers.push_back("C");
+        crashed.AppendToList();
+        const std::string copy = crashed.snapshot().write();
+        const std::string movedCompanion = PhotoCompanion::companionPathFor(moved);
+        services.files[moved] = services.files.at(kData);
+        services.files[movedCompanion] = services.files.at(kCompanion);
+        services.files.erase(kData);
+        services.files.erase(kCompanion);
+
+        MainWindowModel restarted(services);
+        restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.messageAnswers.push_back(Answer::Yes);
+        services.messageAnswers.push_back(Answer::Ok); // the photos file cannot be read
+        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }, "/x"),
+                  Outcome::Restored);
+        ASSERT_EQ(services.messages.size(), 2U);
+        services.choiceAnswers.push_back(Document::kMergeAndSave);
+        services.fileAnswers.push_back(moved);
+        ASSERT_TRUE(restarted.SaveDataFile());
+        ASSERT_EQ(services.messages.size(), 3U); // asked, as the companion holds photos not here
+        EXPECT_NE(services.messages[2].text.find("It holds 2 photos that are not here"),
+                  std::string::npos)
+            << services.messages[2].text;
+        const auto back = PhotoCompanion::read(services.files.at(movedCompanion), "/moved");
+        ASSERT_TRUE(back.ok) << back.error;
+        ASSERT_EQ(back.entries.size(), 2U);
+        EXPECT_EQ(back.entries[0].segments, entries[0].segments);
+        EXPECT_EQ(back.entries[1].photoPath, entries[1].photoPath);
+        EXPECT_EQ(DataSet::countLineEnds(TorFile::read(services.files.at(moved)).dataSetText), 3U);
+
+        // Once saved, the files are this program's own: the next save asks nothing.
+        services.fileAnswers.push_back(moved);
+        ASSERT_TRUE(restarted.SaveDataFile());
+        EXPECT_EQ(services.messages.size(), 3U);
     }
 }
 
