@@ -328,6 +328,23 @@ TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLos
 namespace korvex {
 namespace {
 
+// A program loads kData, appends record "C" and is killed: its recovery copy,
+// and the line of the record it appended.
+struct Crashed {
+    std::string copy;
+    std::string appended;
+};
+Crashed crashAfterAppendingTo(FakePlatformServices& services) {
+    MainWindowModel crashed(services);
+    crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+    services.fileAnswers.push_back(kData);
+    crashed.LoadDataFile();
+    crashed.FillSheetFromText(recordLine("", 0.3));
+    services.inputAnswers.push_back("C");
+    crashed.AppendToList();
+    return {crashed.snapshot().write(), std::string(crashed.dataSet().pieces()[2])};
+}
+
 // After a crash the data file may be changed by another program before the
 // copy is restored: a save over it must not lose what that program added,
 // nor ask when nothing was added.
@@ -353,15 +370,7 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         onDisk.AppendRecord(b);
         services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
 
-        MainWindowModel crashed(services);
-        crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
-        services.fileAnswers.push_back(kData);
-        crashed.LoadDataFile();
-        crashed.FillSheetFromText(recordLine("", 0.3));
-        services.inputAnswers.push_back("C");
-        crashed.AppendToList();
-        const std::string copy = crashed.snapshot().write();
-        const std::string appended(crashed.dataSet().pieces()[2]);
+        const auto [copy, appended] = crashAfterAppendingTo(services);
 
         DataSet later;
         for (const std::string& line : c.onDiskAfterCrash)
@@ -396,11 +405,6 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
     }
 }
 
-} // namespace
-} // namespace korvex
-
-namespace korvex {
-namespace {
 
 // The catalogue was moved or renamed with its companion after the crash: the
 // restore cannot find the photos, and the save the user then makes over the
@@ -419,14 +423,7 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreOverTheMovedCatalogueKeepsItsPh
         services.messages.clear();
         services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
         services.files[kCompanion] = PhotoCompanion::write(entries, "/data", {});
-        MainWindowModel crashed(services);
-        crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
-        services.fileAnswers.push_back(kData);
-        crashed.LoadDataFile();
-        crashed.FillSheetFromText(recordLine("", 0.3));
-        services.inputAnswers.push_back("C");
-        crashed.AppendToList();
-        const std::string copy = crashed.snapshot().write();
+        const std::string copy = crashAfterAppendingTo(services).copy;
         const std::string movedCompanion = PhotoCompanion::companionPathFor(moved);
         services.files[moved] = services.files.at(kData);
         services.files[movedCompanion] = services.files.at(kCompanion);
