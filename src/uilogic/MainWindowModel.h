@@ -125,7 +125,8 @@ public:
     // that can be read is offered in one question, which says that on No it
     // is kept as `declinedAs` (where the caller then puts it), and restored on
     // Yes; one that cannot be read is reported and restores nothing, after
-    // `keepAside` has moved it out of the way and said where it now is.
+    // `keepAside` has moved it out of the way and said where it now is,
+    // unless a later version wrote it: that one is left where it is.
     RecoveryOutcome OfferRecovery(std::string_view copy, const std::string& savedAt,
                                   const std::function<std::string()>& keepAside,
                                   const std::string& declinedAs);

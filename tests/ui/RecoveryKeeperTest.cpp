@@ -60,6 +60,7 @@ private slots:
     void declinedCopyIsSetAsideAndTheNextStartIsPlain();
     void unreadableCopyIsReportedAndKeptAside();
     void unreadableCopyDoesNotHoldBackAnOlderWholeOne();
+    void copyOfALaterVersionStaysWhereThatVersionLooks();
     void runningProgramsKeepSeparateCopies();
     void burstOfChangesIsWrittenOnceAndWhole();
     void changeNotYetWrittenSurvivesTheEndWithoutPrompt();
@@ -178,6 +179,24 @@ void RecoveryKeeperTest::unreadableCopyDoesNotHoldBackAnOlderWholeOne() {
     QCOMPARE(filesIn(folder.path(), QStringLiteral("*.recovery")),
              QStringList{QFileInfo(session.keeper.copyPath()).fileName()});
     session.keeper.discard();
+}
+
+// An older build started on the same account must leave a later build's
+// copy where the later build will look for it.
+void RecoveryKeeperTest::copyOfALaterVersionStaysWhereThatVersionLooks() {
+    QTemporaryDir folder;
+    std::string later = RecoverySnapshot{}.write();
+    later[21] = '4';
+    const QString path = folder.filePath(QStringLiteral("later.recovery"));
+    writeBytes(path, later);
+    for (int start = 0; start < 2; ++start) {
+        Session session(folder.path(), {PlatformServices::Answer::Ok});
+        QCOMPARE(session.services.messages.size(), std::size_t(1));
+        session.keeper.discard();
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytesOf(later));
+    }
 }
 
 void RecoveryKeeperTest::runningProgramsKeepSeparateCopies() {

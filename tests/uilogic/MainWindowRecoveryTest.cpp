@@ -172,6 +172,30 @@ TEST_F(MainWindowRecoveryTest, NoOrAnUnreadableCopyLeavesTheStartUpState) {
     EXPECT_EQ(changes, 0);
 }
 
+TEST_F(MainWindowRecoveryTest, ACopyOfALaterVersionIsLeftForThatVersion) {
+    const RecoverySnapshot fresh = window.snapshot();
+    RecoverySnapshot s;
+    s.dataSet = kLine + "\r\n";
+    std::string copy = s.write();
+    copy[21] = '4';
+    services.messageAnswers.push_back(Answer::Ok);
+    EXPECT_EQ(window.OfferRecovery(
+                  copy, "then",
+                  [] {
+                      ADD_FAILURE() << "a later version's copy was moved aside";
+                      return std::string();
+                  },
+                  "/state/x.declined"),
+              Outcome::Unreadable);
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].buttons, PlatformServices::Buttons::Ok);
+    EXPECT_NE(services.messages[0].text.find("written by a later version of KORVEX"),
+              std::string::npos)
+        << services.messages[0].text;
+    EXPECT_NE(services.messages[0].text.find("left for that version to offer"), std::string::npos);
+    EXPECT_EQ(window.snapshot(), fresh);
+}
+
 // --- the photos of the records ---------------------------------------------
 
 const std::string kData = "/data/cat.tor";
