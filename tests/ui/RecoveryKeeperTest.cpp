@@ -61,6 +61,9 @@ private slots:
     void unreadableCopyIsReportedAndKeptAside();
     void unreadableCopyDoesNotHoldBackAnOlderWholeOne();
     void copyOfALaterVersionStaysWhereThatVersionLooks();
+    void restoredCopySurvivesASecondKillAndTheOtherWaits();
+    void leftTemporaryFileIsNoCopy();
+    void copyThatCannotBeWrittenIsReported();
     void runningProgramsKeepSeparateCopies();
     void burstOfChangesIsWrittenOnceAndWhole();
     void changeNotYetWrittenSurvivesTheEndWithoutPrompt();
@@ -197,6 +200,75 @@ void RecoveryKeeperTest::copyOfALaterVersionStaysWhereThatVersionLooks() {
         QVERIFY(kept.open(QIODevice::ReadOnly));
         QCOMPARE(kept.readAll(), bytesOf(later));
     }
+}
+
+// Two programs with unsaved work are killed. The next start restores the
+// newer copy and is killed too before saving; each start then offers one
+// copy, and neither is lost.
+void RecoveryKeeperTest::restoredCopySurvivesASecondKillAndTheOtherWaits() {
+    QTemporaryDir folder;
+    {
+        std::deque<Session> running;
+        for (const char* box : {"first", "second"}) {
+            Session& killed =
+                running.emplace_back(folder.path(), std::deque<PlatformServices::Answer>{});
+            QSignalSpy written(&killed.keeper, &RecoveryKeeper::written);
+            killed.model.digitising().setBoxText(LM, 2, box);
+            QVERIFY(written.wait());
+            QFile copy(killed.keeper.copyPath());
+            QVERIFY(copy.open(QIODevice::ReadWrite));
+            const qint64 age = box[0] == 'f' ? -60 : 0;
+            QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(age),
+                                     QFileDevice::FileModificationTime));
+        }
+    } // no discard(): ended as killed programs end, their copies left
+    {
+        Session restored(folder.path(), {PlatformServices::Answer::Yes});
+        QCOMPARE(restored.model.digitising().sheet().cell(LM, 2), std::string("second"));
+    } // killed again before saving
+    for (const char* box : {"second", "first"}) {
+        Session next(folder.path(), {PlatformServices::Answer::Yes});
+        QCOMPARE(next.services.messages.size(), std::size_t(1));
+        QCOMPARE(next.model.digitising().sheet().cell(LM, 2), std::string(box));
+        next.keeper.discard();
+    }
+    QVERIFY(filesIn(folder.path(), QStringLiteral("*.recovery")).isEmpty());
+}
+
+// A write cut short by a kill may leave QSaveFile's temporary file beside
+// the copy: the whole copy is offered, and the temporary file is not.
+void RecoveryKeeperTest::leftTemporaryFileIsNoCopy() {
+    QTemporaryDir folder;
+    RecoverySnapshot left;
+    left.dataSet = "A\t1\r\n";
+    const std::string whole = left.write();
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), whole);
+    writeBytes(folder.filePath(QStringLiteral("left.recovery.Xa81Kq")), whole.substr(0, 30));
+    Session session(folder.path(), {PlatformServices::Answer::Yes});
+    QCOMPARE(session.services.messages.size(), std::size_t(1));
+    QCOMPARE(session.model.dataSet().text(), left.dataSet);
+    session.keeper.discard();
+}
+
+// A full disk or a copy that cannot be replaced: the user is told that the
+// unsaved data are not kept, once, and no write counts as done.
+void RecoveryKeeperTest::copyThatCannotBeWrittenIsReported() {
+    QTemporaryDir folder;
+    Session session(folder.path(), {PlatformServices::Answer::Ok});
+    QVERIFY(QDir().mkpath(session.keeper.copyPath())); // in the way of every write
+    QSignalSpy written(&session.keeper, &RecoveryKeeper::written);
+    session.model.digitising().setBoxText(LM, 1, "lost?");
+    QTRY_COMPARE(session.services.messages.size(), std::size_t(1));
+    const std::string& text = session.services.messages[0].text;
+    QVERIFY2(text.find("Unsaved data cannot be kept for recovery after a crash") !=
+                 std::string::npos,
+             text.c_str());
+    session.model.digitising().setBoxText(LM, 1, "again");
+    QVERIFY(!written.wait(3 * RecoveryKeeper::kCoalesceMs));
+    QCOMPARE(written.size(), 0);
+    QCOMPARE(session.services.messages.size(), std::size_t(1));
+    QDir().rmdir(session.keeper.copyPath());
+    session.keeper.discard();
 }
 
 void RecoveryKeeperTest::runningProgramsKeepSeparateCopies() {
