@@ -134,11 +134,23 @@ void RecoveryKeeper::reportOnce(const QString& reason) {
 }
 
 void RecoveryKeeper::offerLeftCopy() {
+    const QDir dir(folder_);
     if (!startError_.isEmpty()) {
-        reportOnce(startError_);
+        // Copies left there can be neither taken over nor moved aside now:
+        // they are named, so the user knows they wait.
+        const QStringList copyFilter{QStringLiteral("*") + kCopySuffix};
+        const qsizetype left = folder_.isEmpty() ? 0 : dir.entryList(copyFilter, QDir::Files).size();
+        if (left == 0) {
+            reportOnce(startError_);
+            return;
+        }
+        const QString copies =
+            left == 1 ? QStringLiteral("1 copy") : QStringLiteral("%1 copies").arg(left);
+        reportOnce(startError_ + QStringLiteral("; it holds %1 of unsaved data left by an earlier "
+                                                "run, offered once the folder can be written again")
+                                     .arg(copies));
         return;
     }
-    const QDir dir(folder_);
     // Locks of programs that ended before any change left no copy to offer.
     for (const QString& name : dir.entryList({QStringLiteral("*") + kLockSuffix}, QDir::Files)) {
         const QString base = QFileInfo(name).completeBaseName();

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,6 +65,7 @@ private slots:
     void restoredCopySurvivesASecondKillAndTheOtherWaits();
     void leftTemporaryFileIsNoCopy();
     void copyThatCannotBeWrittenIsReported();
+    void readOnlyFolderSaysWhatItHolds();
     void runningProgramsKeepSeparateCopies();
     void burstOfChangesIsWrittenOnceAndWhole();
     void changeNotYetWrittenSurvivesTheEndWithoutPrompt();
@@ -269,6 +271,32 @@ void RecoveryKeeperTest::copyThatCannotBeWrittenIsReported() {
     QCOMPARE(session.services.messages.size(), std::size_t(1));
     QDir().rmdir(session.keeper.copyPath());
     session.keeper.discard();
+}
+
+// The folder went read-only (a locked memory card, a remounted disk) with
+// yesterday's copy in it: nothing can be offered or kept, and the message
+// says so rather than leave the copy unmentioned.
+void RecoveryKeeperTest::readOnlyFolderSaysWhatItHolds() {
+    QTemporaryDir folder;
+    RecoverySnapshot left;
+    left.dataSet = "A\t1\r\n";
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), left.write());
+    const auto writable = QFile::permissions(folder.path());
+    const auto madeWritable = qScopeGuard([&] { QFile::setPermissions(folder.path(), writable); });
+    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    if (QFile(folder.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+        QSKIP("this user writes into read-only folders");
+    {
+        Session session(folder.path(), {PlatformServices::Answer::Ok});
+        QCOMPARE(session.services.messages.size(), std::size_t(1));
+        const std::string& text = session.services.messages[0].text;
+        QVERIFY2(text.find("cannot be written; it holds 1 copy of unsaved data left by an earlier "
+                           "run, offered once the folder can be written again") !=
+                     std::string::npos,
+                 text.c_str());
+    }
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*")),
+             QStringList{QStringLiteral("left.recovery")});
 }
 
 void RecoveryKeeperTest::runningProgramsKeepSeparateCopies() {
