@@ -430,6 +430,30 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
 }
 
 
+// A copy that names no data file (one of the first version, or of data taken
+// from the clipboard) saved over the user's catalogue: the companion there
+// keeps its photos unless the user chooses otherwise.
+TEST_F(MainWindowRecoveryTest, ACopyNamingNoDataFileSavedOverACatalogueKeepsItsPhotos) {
+    DataSet onDisk;
+    onDisk.AppendRecord(recordLine("A", 0.1));
+    services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+    const std::vector<PhotoEntry> entries = {
+        entryOf(std::string(onDisk.pieces()[0]), "/data/photos/a.jpg", 100.5)};
+    services.files[kCompanion] = PhotoCompanion::write(entries, "/data", {});
+    RecoverySnapshot left;
+    left.dataSet = onDisk.text() + recordLine("C", 0.3) + "\r\n";
+    services.messageAnswers.push_back(Answer::Yes);
+    ASSERT_EQ(window.OfferRecovery(left.write(), "then", [] { return std::string(); }, "/x"),
+              Outcome::Restored);
+    services.choiceAnswers.push_back(Document::kMergeAndSave);
+    services.fileAnswers.push_back(kData);
+    ASSERT_TRUE(window.SaveDataFile());
+    ASSERT_EQ(services.messages.size(), 2U);
+    const auto back = PhotoCompanion::read(services.files.at(kCompanion), "/data");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries, entries);
+}
+
 // The catalogue was moved or renamed with its companion after the crash: the
 // restore cannot find the photos, and the save the user then makes over the
 // file at its new place must not drop the junctions it holds.
