@@ -300,6 +300,7 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     companionChanged_ = modified && (!state_->repeats.empty() || !state_->encounters.empty());
     fromClipboard_.reset();
     sharedEncounters_.clear();
+    restored_ = true;
     // A copy names its data file but not the bytes it held: another program
     // may have changed it since. Taken for a file that appeared, it and its
     // companion are compared before a save over them, which then asks only
@@ -528,6 +529,7 @@ void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     loaded.dataFilePath = path;
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
     fromClipboard_.reset();
+    restored_ = false;
     tellUnguarded(path, guard_.open(path));
     linesLeftIn_.reset();
     if (lastRead_ && lastRead_->first == path) {
@@ -633,6 +635,14 @@ bool Document::keepAside(const std::string& companion) {
 
 Document::SaveOutcome Document::saveDataFile(const std::string& path,
                                              const MeasurementSheet& sheet) {
+    if (restored_) {
+        // The restored records may stand in a file moved or renamed since the
+        // crash, with the photos the restore could not find: any file this
+        // program knows nothing of is compared, as one that appeared.
+        for (const std::string& file : {path, PhotoCompanion::companionPathFor(path)})
+            if (!guard_.known(file))
+                guard_.remember(file, FileGuard::Copy::of(std::nullopt));
+    }
     const auto data = guard_.onDisk(path);
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
     // The load warned of them; the file is as it was loaded, so nothing else
@@ -816,6 +826,7 @@ Document::Written Document::writeDataFile(const std::string& path, const Measure
     // Until it is written, the companion on disk is what it was: a change
     // made to it meanwhile must still be noticed.
     const auto companionKnown = guard_.known(companion);
+    restored_ = false;
     tellUnguarded(path, guard_.open(path));
     guard_.remember(path, FileGuard::Copy::of(dataBytes));
     if (companionKnown)

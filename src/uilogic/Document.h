@@ -122,7 +122,8 @@ public:
     // Takes back a data set and a state as a recovery copy kept them; a null
     // state is an empty one. The copy does not say what the data file and its
     // companion on disk held: a save over them compares them first, as files
-    // that appeared since.
+    // that appeared since. So does every save until one writes a data file or
+    // a load replaces the data, as the catalogue may have been moved.
     void restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
                  bool modified);
 
@@ -266,6 +267,8 @@ private:
     bool lastReadLeftLines_ = false;
     // The data file loaded with such lines, until it is saved over.
     std::optional<std::string> linesLeftIn_;
+    // Taken back from a recovery copy and not written to a data file since.
+    bool restored_ = false;
 };
 
 } // namespace korvex
