@@ -306,6 +306,10 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     // companion are compared before a save over them, which then asks only
     // when they hold what is not here.
     if (state_->dataFilePath) {
+        // Another copy opening the file must learn that this one has it open,
+        // as after a load; one gone since is locked once it is saved again.
+        if (services_.fileStamp(*state_->dataFilePath))
+            tellUnguarded(*state_->dataFilePath, guard_.open(*state_->dataFilePath));
         const auto unknown = FileGuard::Copy::of(std::nullopt);
         guard_.remember(*state_->dataFilePath, unknown);
         guard_.remember(PhotoCompanion::companionPathFor(*state_->dataFilePath), unknown);

@@ -430,6 +430,48 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
 }
 
 
+// A restored catalogue has its data file open as a loaded one has: another
+// copy opening it must be told, unless that copy had it first.
+TEST_F(MainWindowRecoveryTest, ARestoredCatalogueLocksItsDataFileAsALoadDoes) {
+    const PlatformServices::LockHolder other{"bob", "fieldpc", "24 May 2026 09:30"};
+    const struct {
+        const char* name;
+        bool onDisk, heldElsewhere, lockedHere;
+    } cases[] = {
+        {"the file is there", true, false, true},
+        {"another copy has it open", true, true, false},
+        {"the file is gone", false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.files.clear();
+        services.otherLocks.clear();
+        DataSet onDisk;
+        onDisk.AppendRecord(recordLine("A", 0.1));
+        services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+        const std::string copy = crashAfterAppendingTo(services).copy;
+        ASSERT_TRUE(services.heldLocks.empty());
+        if (!c.onDisk)
+            services.files.erase(kData);
+        if (c.heldElsewhere)
+            services.otherLocks[kData] = other;
+        services.messages.clear();
+        {
+            MainWindowModel restarted(services);
+            restarted.StartUp(
+                [] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+            services.messageAnswers.push_back(Answer::Yes);
+            ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); },
+                                              "/state/x.declined"),
+                      Outcome::Restored);
+            EXPECT_EQ(services.heldLocks.count(kData), c.lockedHere ? 1U : 0U);
+            EXPECT_EQ(services.messages.size(), 1U); // only the question
+        }
+        EXPECT_TRUE(services.heldLocks.empty());
+    }
+}
+
+
 // A copy that names no data file (one of the first version, or of data taken
 // from the clipboard) saved over the user's catalogue: the companion there
 // keeps its photos unless the user chooses otherwise.
