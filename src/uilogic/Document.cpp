@@ -508,7 +508,9 @@ std::optional<TorFile::ReadResult> Document::readDataFile(const std::string& pat
     }
     lastRead_.emplace(path, FileGuard::Copy::of(file.bytes));
     TorFile::ReadResult read = TorFile::read(file.bytes);
-    lastReadLeftLines_ = read.allRecords && !read.allRead;
+    // Lines ended by LF alone are all one line here: the records they hold
+    // stay on disk, unread, as lines after the announced ones do.
+    lastReadLeftLines_ = (read.allRecords && !read.allRead) || read.lfLineEnds;
     return read;
 }
 
@@ -654,10 +656,15 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
     // disk since is compared below, which asks as well.
     if (!data.changed && linesLeftIn_ == path) {
         const std::vector<std::string> choices{kSaveOver, kSaveUnderAnotherName, kCancel};
+        const bool lfLineEnds = data.bytes && TorFile::read(*data.bytes).lfLineEnds;
         const std::size_t answer = std::min(
             services_.choiceBox("The data file " + quoted(path) +
-                                    " holds lines after the records it announces, which were not "
-                                    "loaded; saving over it loses them.",
+                                    (lfLineEnds ? " holds lines that end in LF alone, which were "
+                                                  "not loaded as records; saving over it loses "
+                                                  "them."
+                                                : " holds lines after the records it announces, "
+                                                  "which were not loaded; saving over it loses "
+                                                  "them."),
                                 title_, Icon::Warning, choices),
             choices.size() - 1);
         if (answer == 1)
