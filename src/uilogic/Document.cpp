@@ -653,10 +653,11 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
     // The load warned of them; the file is as it was loaded, so nothing else
     // here would tell that they are still there to lose. A file changed on
-    // disk since is compared below, which asks as well.
-    if (!data.changed && linesLeftIn_ == path) {
+    // disk since is compared below, which asks as well; one gone since holds
+    // nothing to lose.
+    if (!data.changed && data.bytes && linesLeftIn_ == path) {
         const std::vector<std::string> choices{kSaveOver, kSaveUnderAnotherName, kCancel};
-        const bool lfLineEnds = data.bytes && TorFile::read(*data.bytes).lfLineEnds;
+        const bool lfLineEnds = TorFile::read(*data.bytes).lfLineEnds;
         const std::size_t answer = std::min(
             services_.choiceBox("The data file " + quoted(path) +
                                     (lfLineEnds ? " holds lines that end in LF alone, which were "

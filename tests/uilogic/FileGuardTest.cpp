@@ -442,6 +442,21 @@ TEST_F(FileGuardTest, ASaveOverAFileOfLfLineEndsAsksFirst) {
     EXPECT_EQ(services.files.at(kData), written({}));
 }
 
+// Moved away or deleted since the load, the file holds no lines to lose:
+// a question saying it does would be false.
+TEST_F(FileGuardTest, AFileWithLinesLeftUnreadThatIsGoneIsNotAskedAbout) {
+    writeOnDisk({"A"});
+    services.files.at(kData) += "\r\n" + line("Y") + "\r\n";
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    load();
+    ASSERT_EQ(services.messages.size(), 1U); // the load's warning
+    services.messages.clear();
+    services.files.erase(kData);
+    EXPECT_TRUE(save());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(services.files.at(kData), written({"A"}));
+}
+
 TEST_F(FileGuardTest, ANewNameIsNeverAskedAbout) {
     writeOnDisk({"A"});
     load();
