@@ -60,8 +60,7 @@ std::vector<Item> ofRecords(const std::vector<Item>& items, const Identities& re
 // Moves each of `items` to its record's new identity, and drops those whose
 // record went.
 template <class Item>
-void followRecords(std::vector<Item>& items,
-                   const IdentityMap<std::optional<Identity>>& moved) {
+void followRecords(std::vector<Item>& items, const IdentityMap<std::optional<Identity>>& moved) {
     std::erase_if(items, [&](Item& item) {
         const auto it = moved.find({item.recordLine, item.occurrence});
         if (it == moved.end())
@@ -759,11 +758,18 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     const bool canMerge = !missing.empty() && error.empty();
 
     const auto holder = guard_.otherHolder(path);
+    // After a restore the file was never read in this run: it cannot be said
+    // to have changed since.
+    const auto seen = guard_.known(aboutData ? path : companion);
+    const bool sinceRestore = restored_ && seen && !seen->present;
+    const std::string changedAt = changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")";
     std::string text =
         (aboutData ? "The data file " + quoted(path)
                    : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
-        " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +
-        " after it was loaded or last saved here." +
+        (sinceRestore
+             ? " has not been loaded or saved here since the unsaved data were restored" +
+                   (changedAt.empty() ? "" : "; it was last changed" + changedAt) + "."
+             : " was changed on disk" + changedAt + " after it was loaded or last saved here.") +
         (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
                 : std::string()) +
         "\n\n";
