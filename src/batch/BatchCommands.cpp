@@ -218,10 +218,9 @@ std::string BatchCommands::usage() {
            "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
-           "arguments, a bad encounters line, a sheet without a record line or with a\n"
-           "value written with a decimal comma, or a data file given as --data-text, 3\n"
-           "an input file could not be read, 4 not enough memory, 5 the output could\n"
-           "not be written.\n";
+           "arguments, a bad encounters line, a sheet without a record line or a data\n"
+           "file given as --data-text, 3 an input file could not be read, 4 not enough\n"
+           "memory, 5 the output could not be written.\n";
 }
 
 std::string BatchCommands::versionLine() {
@@ -868,15 +867,15 @@ int BatchCommands::compare(const Options& options) {
              << RecordLayout::kFillMinimumFields << " TAB-separated fields\n";
         return kUsage;
     }
-    // As the window refuses it: only the values the measure reads count.
+    // Said as the window says it, and compared all the same; only the values
+    // the measure reads count.
     if (const auto comma = DecimalComma::firstSheetValue(sheet, *measure != Measure::D2,
                                                          *measure != Measure::D1)) {
         const std::string& text = sheet.value(*comma);
         err_ << "korvex-batch: " << *sheetPath << ": the value of "
              << SpecimenRecord::seamName(*comma) << ", '" << text
-             << "', has a decimal comma and would read as " << DecimalComma::readAs(text)
+             << "', has a decimal comma and reads as " << DecimalComma::readAs(text)
              << ": write it with '.' as the decimal point\n";
-        return kUsage;
     }
 
     ComparisonState state;

@@ -177,15 +177,15 @@ bool MainWindowModel::sheetFitsRecord(const std::string& refusal, const char* ti
     return !broken && sheetReadsAsTyped(refusal, title);
 }
 
-bool MainWindowModel::sheetReadsAsTyped(const std::string& refusal, const char* title,
-                                        bool marginal, bool central) {
+bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* title, bool marginal,
+                                        bool central) {
     const MeasurementSheet& sheet = digitising_.sheet();
     const auto comma = DecimalComma::firstSheetValue(sheet, marginal, central);
     if (comma) {
         const std::string& text = sheet.value(*comma);
-        say("The values on the sheet " + refusal + ": the value of " +
+        say("The values on the sheet " + what + ": the value of " +
                 SpecimenRecord::seamName(*comma) + ", \"" + text +
-                "\", has a decimal comma and would read as " + DecimalComma::readAs(text) +
+                "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
                 ". Type it with \".\" as the decimal point.",
             title, PlatformServices::Icon::Warning);
     }
@@ -336,10 +336,11 @@ void MainWindowModel::comp_Click(int index) {
         return;
     if (dataSet().text().find(DataSet::kLineEnd) == std::string::npos)
         return; // nothing loaded or appended: no message, no change
-    // Only the values the measure reads: a comma in a central value changes no D1.
-    if (!sheetReadsAsTyped("cannot be compared", kAppTitle, *measure != Measure::D2,
-                           *measure != Measure::D1))
-        return;
+    // Said, and compared all the same: the run is the command's, the word is
+    // what keeps its figures from passing for those of the value typed. Only
+    // the values the measure reads count: a comma in a central value changes no D1.
+    sheetReadsAsTyped("are compared as they read", kAppTitle, *measure != Measure::D2,
+                      *measure != Measure::D1);
     // A comparison refills the list, so its entries are no longer codes to pick.
     selectMode_ = 0;
     const auto summary = ComparisonRun::comp_Click(*measure, digitising_.sheet(), dataSet().text(),

@@ -287,9 +287,10 @@ private:
     // would keep and every comparison read as the digits before the comma.
     bool sheetFitsRecord(const std::string& refusal, const char* title);
     // Whether none of the sheet's marginal values, central values, or both,
-    // holds a decimal comma; if one does, says so as sheetFitsRecord does,
-    // naming the first, what it would read as, and that "." is the point.
-    bool sheetReadsAsTyped(const std::string& refusal, const char* title, bool marginal = true,
+    // holds a decimal comma; if one does, says so in a message titled `title`
+    // as sheetFitsRecord does ("The values on the sheet " + `what`), naming
+    // the first, what it reads as, and that "." is the point.
+    bool sheetReadsAsTyped(const std::string& what, const char* title, bool marginal = true,
                            bool central = true);
     // After a load, when records of the data set hold a value with a decimal
     // comma: one warning, whose first words are `subject` ("The data file
