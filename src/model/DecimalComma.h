@@ -29,10 +29,10 @@ struct Value {
     std::string_view text;
 };
 
-// The first of the record values of record line `line` whose text holds one. Field 0, the
-// identification code, may hold any comma and is never looked at, nor are
-// fields after the 28 values; a line of fewer fields is looked at as far as it
-// goes.
+// The first of the record values of record line `line` whose text holds
+// one. Field 0, the identification code, may hold any comma and is never
+// looked at, nor are fields after the 28 values; a line of fewer fields is
+// looked at as far as it goes.
 std::optional<Value> firstValueOf(std::string_view line);
 
 // The first of the sheet's marginal values (M1..M16), its central values
