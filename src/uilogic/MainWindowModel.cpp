@@ -782,11 +782,12 @@ MainWindowModel::OfferRecovery(std::string_view copy, const std::string& savedAt
     if (const auto* bad = std::get_if<RecoverySnapshot::Unreadable>(&read)) {
         if (bad->ofLaterVersion) {
             // Moved aside, it would never be offered by the version that can read it.
-            services_.messageBox(
-                "Unsaved data from " + savedAt + " were kept for recovery, but " + bad->reason +
-                    ", which this version cannot read. Nothing "
-                    "was restored. The copy is left for that version to offer.",
-                kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
+            services_.messageBox("Unsaved data from " + savedAt +
+                                     " were kept for recovery in a copy, but " + bad->reason +
+                                     ", which this version cannot read. Nothing "
+                                     "was restored. The copy is left for that version to offer.",
+                                 kAppTitle, PlatformServices::Icon::Warning,
+                                 PlatformServices::Buttons::Ok);
             return RecoveryOutcome::Unreadable;
         }
         const std::string keptAs = keepAside();
