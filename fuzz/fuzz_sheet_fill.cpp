@@ -3,6 +3,7 @@
 
 #include "FuzzCheck.h"
 
+#include "model/DecimalComma.h"
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 #include "testing/FakePlatformServices.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 using namespace korvex;
 
@@ -24,13 +26,27 @@ void checkStandardise(MainWindowModel& model, SeamGroupId group) {
     const SeamGroup& g = seamGroup(group);
     const MeasurementSheet& sheet = model.digitising().sheet();
     bool plain = true;
+    bool comma = false;
     double total = 0.0;
+    std::vector<std::string> before;
     for (std::size_t i = 0; i < g.count; ++i) {
-        const double v = readNumber(sheet.cell(group, i));
+        const std::string& cell = sheet.cell(group, i);
+        const double v = readNumber(cell);
         plain = plain && std::isfinite(v) && v >= 0.0;
+        comma = comma || DecimalComma::holdsOne(cell);
         total += v;
+        before.push_back(cell);
     }
+    const bool enabled = model.digitising().commandEnabled(group);
     model.Command_Click(g.command);
+    if (comma) {
+        // A length typed with a decimal comma is not read as its digits
+        // before the comma: the group stays as it was.
+        for (std::size_t i = 0; i < g.count; ++i)
+            KORVEX_FUZZ_CHECK(sheet.cell(group, i) == before[i]);
+        KORVEX_FUZZ_CHECK(model.digitising().commandEnabled(group) == enabled);
+        return;
+    }
     KORVEX_FUZZ_CHECK(sheet.labelsLower(group));
     if (!plain || !(total > 0.0) || !std::isfinite(total))
         return;
