@@ -4,6 +4,7 @@
 #include "analysis/RecordSelection.h"
 #include "exchange/ClipboardForms.h"
 #include "exchange/PhotoExif.h"
+#include "exchange/TextEncoding.h"
 #include "exchange/TorFile.h"
 #include "model/DecimalComma.h"
 #include "model/NumberText.h"
@@ -218,11 +219,14 @@ void MainWindowModel::tellDecimalCommas(const std::string& subject) {
     if (found.records == 0)
         return;
     const bool one = found.records == 1;
-    const std::string text(found.firstValue.text);
+    // The record's bytes as the window shows them: a code from an old 8-bit
+    // file would otherwise not be valid UTF-8 beside the path.
+    const std::string text = TextEncoding::toDisplayUtf8(found.firstValue.text);
     say(subject + " " + std::to_string(found.records) + (one ? " record" : " records") +
             " with a decimal comma in a value: the first is record " +
-            std::to_string(found.firstRecord) + " (\"" + std::string(found.firstCode) +
-            "\"), whose " + SpecimenRecord::seamName(found.firstValue.index) + " is \"" + text +
+            std::to_string(found.firstRecord) + " (\"" +
+            TextEncoding::toDisplayUtf8(found.firstCode) + "\"), whose " +
+            SpecimenRecord::seamName(found.firstValue.index) + " is \"" + text +
             "\". Such a value reads as the digits before the comma (\"" + text + "\" as " +
             DecimalComma::readAs(text) + "), so every distance to " +
             (one ? "this record" : "these records") +

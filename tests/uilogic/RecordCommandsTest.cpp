@@ -260,6 +260,29 @@ TEST_F(RecordCommandsTest, ALoadOfRecordsWithADecimalCommaSaysSoOnce) {
     }
 }
 
+// Codes from an old 8-bit file are Windows-1250 bytes; the warning names the
+// record as the window shows its code, beside a path typed in UTF-8.
+TEST_F(RecordCommandsTest, TheDecimalCommaWarningShowsAnEightBitCodeAsTheWindowDoes) {
+    std::string zelva = record("\x8E"
+                               "elva",
+                               "0.");
+    zelva.replace(zelva.find("0.3\t"), 3, "0,3");
+    services.files["/data/\xC5\xBE"
+                   "elvy.tor"] = "\t1\r\n\r\n 1 \r\n" + zelva + "\r\n\r\n";
+    services.messageAnswers = {Answer::Ok};
+    loadFrom("/data/\xC5\xBE"
+             "elvy.tor");
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("The data file \"/data/\xC5\xBE"
+                                             "elvy.tor\" holds 1 record"),
+              std::string::npos)
+        << services.messages[0].text;
+    EXPECT_NE(services.messages[0].text.find("record 1 (\"\xC5\xBD"
+                                             "elva\"), whose M3 is \"0,3\""),
+              std::string::npos)
+        << services.messages[0].text;
+}
+
 // An open "Select Record" list picks by the place of a record in the data
 // set: once a load has replaced the data set, it must name the records now
 // loaded, or a double-click on a code would take whatever record stands there.
