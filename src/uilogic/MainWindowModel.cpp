@@ -184,7 +184,7 @@ bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* tit
     const MeasurementSheet& sheet = digitising_.sheet();
     const auto comma = DecimalComma::firstSheetValue(sheet, marginal, central);
     if (comma) {
-        const std::string& text = sheet.value(*comma);
+        const std::string text(DecimalComma::quotedPart(sheet.value(*comma)));
         say("The values on the sheet " + what + ": the value of " +
                 SpecimenRecord::seamName(*comma) + ", \"" + text +
                 "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
@@ -196,9 +196,9 @@ bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* tit
 
 bool MainWindowModel::lengthsReadAsTyped(const SeamGroup& g) {
     for (std::size_t i = 0; i < g.count; ++i) {
-        const std::string& text = digitising_.sheet().cell(g.id, i);
-        if (!DecimalComma::holdsOne(text))
+        if (!DecimalComma::holdsOne(digitising_.sheet().cell(g.id, i)))
             continue;
+        const std::string text(DecimalComma::quotedPart(digitising_.sheet().cell(g.id, i)));
         const bool left = g.id == SeamGroupId::LeftCentral2;
         const std::string cell = g.hasLabels()
                                      ? g.seamLetter + std::to_string(g.firstSeamNumber + int(i))

@@ -208,6 +208,29 @@ TEST_F(RecordCommandsTest, CompareSaysASheetValueWithADecimalComma) {
     }
 }
 
+// Filled from a record with its CR LF ("Save to the Clipboard" writes one),
+// or from several lines, C12 holds the line end and what follows: a message
+// quotes the value as it reads, not a line break and the next record.
+TEST_F(RecordCommandsTest, ASheetValueWithADecimalCommaIsQuotedWithoutTheLinesFillBroughtIn) {
+    loadFromClipboard(record("A", "0.") + "\r\n");
+    std::string filled = record("S", "0.");
+    filled.replace(filled.rfind("0.28"), 4, "0,28");
+    const char* quoted = "the value of C12, \"0,28\", has a decimal comma and reads as 0.";
+    for (const std::string& clipboard :
+         {filled + "\r\n", filled + "\r\n" + record("B", "0.") + "\r\n"}) {
+        services.setClipboardText(clipboard);
+        window.Command9_Click();
+        ASSERT_TRUE(cell(RC, 5).starts_with("0,28\r\n")) << cell(RC, 5);
+        services.messages.clear();
+        services.messageAnswers = {Answer::Ok, Answer::Ok};
+        window.comp_Click(MainWindowModel::CentralD2);
+        window.Command_Click(6); // Standardize the right central seams
+        ASSERT_EQ(services.messages.size(), 2U);
+        for (const auto& message : services.messages)
+            EXPECT_NE(message.text.find(quoted), std::string::npos) << message.text;
+    }
+}
+
 // Values such as "0,0612" in loaded records read as 0 and every distance to
 // those records is wrong: a load says so once, whatever the count.
 TEST_F(RecordCommandsTest, ALoadOfRecordsWithADecimalCommaSaysSoOnce) {
