@@ -184,7 +184,9 @@ bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* tit
     const MeasurementSheet& sheet = digitising_.sheet();
     const auto comma = DecimalComma::firstSheetValue(sheet, marginal, central);
     if (comma) {
-        const std::string text(DecimalComma::quotedPart(sheet.value(*comma)));
+        // As the box shows it: a value filled from an 8-bit record is no UTF-8.
+        const std::string text =
+            TextEncoding::toDisplayUtf8(DecimalComma::quotedPart(sheet.value(*comma)));
         say("The values on the sheet " + what + ": the value of " +
                 SpecimenRecord::seamName(*comma) + ", \"" + text +
                 "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
@@ -198,7 +200,8 @@ bool MainWindowModel::lengthsReadAsTyped(const SeamGroup& g) {
     for (std::size_t i = 0; i < g.count; ++i) {
         if (!DecimalComma::holdsOne(digitising_.sheet().cell(g.id, i)))
             continue;
-        const std::string text(DecimalComma::quotedPart(digitising_.sheet().cell(g.id, i)));
+        const std::string text = TextEncoding::toDisplayUtf8(
+            DecimalComma::quotedPart(digitising_.sheet().cell(g.id, i)));
         const bool left = g.id == SeamGroupId::LeftCentral2;
         const std::string cell = g.hasLabels()
                                      ? g.seamLetter + std::to_string(g.firstSeamNumber + int(i))
