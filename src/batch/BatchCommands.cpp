@@ -871,7 +871,7 @@ int BatchCommands::compare(const Options& options) {
     // the measure reads count.
     if (const auto comma = DecimalComma::firstSheetValue(sheet, *measure != Measure::D2,
                                                          *measure != Measure::D1)) {
-        const std::string& text = sheet.value(*comma);
+        const std::string_view text = DecimalComma::quotedPart(sheet.value(*comma));
         err_ << "korvex-batch: " << *sheetPath << ": the value of "
              << SpecimenRecord::seamName(*comma) << ", '" << text
              << "', has a decimal comma and reads as " << DecimalComma::readAs(text)

@@ -103,4 +103,8 @@ std::string readAs(std::string_view text) {
     return lengthText(readNumber(text));
 }
 
+std::string_view quotedPart(std::string_view text) {
+    return text.substr(0, text.find_first_of("\r\n", text.find(',')));
+}
+
 } // namespace korvex::DecimalComma

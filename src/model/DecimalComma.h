@@ -53,6 +53,12 @@ Found inDataSet(std::string_view dataSetText);
 // What such a text reads as, as a user would see the value: "0" for "0,0612".
 std::string readAs(std::string_view text);
 
+// The part of such a text a message quotes: up to the first CR or LF after
+// its comma. A sheet box filled from a record line keeps the line's CR LF,
+// and from several lines the start of the next; quoted whole, they would
+// break the message's line and show another record as this value.
+std::string_view quotedPart(std::string_view text);
+
 } // namespace DecimalComma
 
 } // namespace korvex

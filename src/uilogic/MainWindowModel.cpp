@@ -4,6 +4,7 @@
 #include "analysis/RecordSelection.h"
 #include "exchange/ClipboardForms.h"
 #include "exchange/PhotoExif.h"
+#include "exchange/TextEncoding.h"
 #include "exchange/TorFile.h"
 #include "model/DecimalComma.h"
 #include "model/NumberText.h"
@@ -183,7 +184,9 @@ bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* tit
     const MeasurementSheet& sheet = digitising_.sheet();
     const auto comma = DecimalComma::firstSheetValue(sheet, marginal, central);
     if (comma) {
-        const std::string& text = sheet.value(*comma);
+        // As the box shows it: a value filled from an 8-bit record is no UTF-8.
+        const std::string text =
+            TextEncoding::toDisplayUtf8(DecimalComma::quotedPart(sheet.value(*comma)));
         say("The values on the sheet " + what + ": the value of " +
                 SpecimenRecord::seamName(*comma) + ", \"" + text +
                 "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
@@ -195,9 +198,10 @@ bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* tit
 
 bool MainWindowModel::lengthsReadAsTyped(const SeamGroup& g) {
     for (std::size_t i = 0; i < g.count; ++i) {
-        const std::string& text = digitising_.sheet().cell(g.id, i);
-        if (!DecimalComma::holdsOne(text))
+        if (!DecimalComma::holdsOne(digitising_.sheet().cell(g.id, i)))
             continue;
+        const std::string text = TextEncoding::toDisplayUtf8(
+            DecimalComma::quotedPart(digitising_.sheet().cell(g.id, i)));
         const bool left = g.id == SeamGroupId::LeftCentral2;
         const std::string cell = g.hasLabels()
                                      ? g.seamLetter + std::to_string(g.firstSeamNumber + int(i))
@@ -218,11 +222,14 @@ void MainWindowModel::tellDecimalCommas(const std::string& subject) {
     if (found.records == 0)
         return;
     const bool one = found.records == 1;
-    const std::string text(found.firstValue.text);
+    // The record's bytes as the window shows them: a code from an old 8-bit
+    // file would otherwise not be valid UTF-8 beside the path.
+    const std::string text = TextEncoding::toDisplayUtf8(found.firstValue.text);
     say(subject + " " + std::to_string(found.records) + (one ? " record" : " records") +
             " with a decimal comma in a value: the first is record " +
-            std::to_string(found.firstRecord) + " (\"" + std::string(found.firstCode) +
-            "\"), whose " + SpecimenRecord::seamName(found.firstValue.index) + " is \"" + text +
+            std::to_string(found.firstRecord) + " (\"" +
+            TextEncoding::toDisplayUtf8(found.firstCode) + "\"), whose " +
+            SpecimenRecord::seamName(found.firstValue.index) + " is \"" + text +
             "\". Such a value reads as the digits before the comma (\"" + text + "\" as " +
             DecimalComma::readAs(text) + "), so every distance to " +
             (one ? "this record" : "these records") +

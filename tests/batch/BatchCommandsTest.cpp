@@ -398,6 +398,23 @@ TEST(BatchCommands, ValuesWithADecimalCommaAreSaid) {
     }
 }
 
+// A sheet file ends with a line end, which the last value keeps, and may hold
+// more lines: the warning quotes the value as it reads and stays one line.
+TEST(BatchCommands, ASheetValueWithADecimalCommaIsSaidOnOneLine) {
+    std::string sheet = record("S", 0.06, 0.08);
+    sheet.replace(sheet.rfind('\t'), std::string::npos, "\t1,5");
+    const std::string a = record("A", 0.06, 0.08);
+    for (const std::string& file : {sheet + "\n", sheet + "\r\n", sheet + "\r\n" + a + "\r\n"}) {
+        Batch batch;
+        batch.files = {{"s", file}, {"plain", a + "\r\n" + a + "\r\n"}};
+        EXPECT_EQ(batch.run({"compare", "--by", "D", "--sheet", "s", "--data-text", "plain"}),
+                  BatchCommands::kOk);
+        EXPECT_EQ(batch.err.str(), "korvex-batch: s: the value of C12, '1,5', has a decimal comma "
+                                   "and reads as 1: write it with '.' as the decimal point\n");
+        EXPECT_FALSE(batch.out.str().empty());
+    }
+}
+
 // The version the build sets, as the About box shows it; a manual page is made
 // from --help and --version, so both go to standard output.
 TEST(BatchCommands, VersionPrintsTheBuildsVersionAlone) {

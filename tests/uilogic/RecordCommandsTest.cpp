@@ -208,6 +208,48 @@ TEST_F(RecordCommandsTest, CompareSaysASheetValueWithADecimalComma) {
     }
 }
 
+// Filled from a record with its CR LF ("Save to the Clipboard" writes one),
+// or from several lines, C12 holds the line end and what follows: a message
+// quotes the value as it reads, not a line break and the next record. A box
+// filled from an 8-bit record holds its bytes ("\xB5" is the micro sign): the
+// message shows them as the box does.
+TEST_F(RecordCommandsTest, ASheetValueWithADecimalCommaIsQuotedAsTheBoxShowsIt) {
+    loadFromClipboard(record("A", "0.") + "\r\n");
+    std::string c12 = record("S", "0.");
+    c12.replace(c12.rfind("0.28"), 4, "0,28");
+    std::string m3 = record("S", "0.");
+    m3.replace(m3.find("0.3\t"), 3, "0,3\xB5");
+    const char* c12Quoted = "the value of C12, \"0,28\", has a decimal comma and reads as 0.";
+    const struct {
+        std::string clipboard;
+        SeamGroupId group;
+        std::size_t index;
+        const char* box; // what the box holds, as it begins
+        int comp;
+        int standardize;
+        const char* quoted;
+    } cases[] = {
+        {c12 + "\r\n", RC, 5, "0,28\r\n", MainWindowModel::CentralD2, 6, c12Quoted},
+        {c12 + "\r\n" + record("B", "0.") + "\r\n", RC, 5, "0,28\r\nB", MainWindowModel::CentralD2,
+         6, c12Quoted},
+        {m3, LM, 2, "0,3\xB5", MainWindowModel::MarginalD1, 1,
+         "the value of M3, \"0,3\xC2\xB5\", has a decimal comma"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.quoted);
+        services.setClipboardText(c.clipboard);
+        window.Command9_Click();
+        ASSERT_TRUE(cell(c.group, c.index).starts_with(c.box)) << cell(c.group, c.index);
+        services.messages.clear();
+        services.messageAnswers = {Answer::Ok, Answer::Ok};
+        window.comp_Click(c.comp);
+        window.Command_Click(c.standardize);
+        ASSERT_EQ(services.messages.size(), 2U);
+        for (const auto& message : services.messages)
+            EXPECT_NE(message.text.find(c.quoted), std::string::npos) << message.text;
+    }
+}
+
 // Values such as "0,0612" in loaded records read as 0 and every distance to
 // those records is wrong: a load says so once, whatever the count.
 TEST_F(RecordCommandsTest, ALoadOfRecordsWithADecimalCommaSaysSoOnce) {
@@ -258,6 +300,29 @@ TEST_F(RecordCommandsTest, ALoadOfRecordsWithADecimalCommaSaysSoOnce) {
             << services.messages[0].text;
         EXPECT_EQ(services.messages[0].icon, PlatformServices::Icon::Warning);
     }
+}
+
+// Codes from an old 8-bit file are Windows-1250 bytes; the warning names the
+// record as the window shows its code, beside a path typed in UTF-8.
+TEST_F(RecordCommandsTest, TheDecimalCommaWarningShowsAnEightBitCodeAsTheWindowDoes) {
+    std::string zelva = record("\x8E"
+                               "elva",
+                               "0.");
+    zelva.replace(zelva.find("0.3\t"), 3, "0,3");
+    services.files["/data/\xC5\xBE"
+                   "elvy.tor"] = "\t1\r\n\r\n 1 \r\n" + zelva + "\r\n\r\n";
+    services.messageAnswers = {Answer::Ok};
+    loadFrom("/data/\xC5\xBE"
+             "elvy.tor");
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("The data file \"/data/\xC5\xBE"
+                                             "elvy.tor\" holds 1 record"),
+              std::string::npos)
+        << services.messages[0].text;
+    EXPECT_NE(services.messages[0].text.find("record 1 (\"\xC5\xBD"
+                                             "elva\"), whose M3 is \"0,3\""),
+              std::string::npos)
+        << services.messages[0].text;
 }
 
 // An open "Select Record" list picks by the place of a record in the data
