@@ -171,15 +171,17 @@ std::string RecoverySnapshot::write(PhotosCache* cache) const {
     if (kept.photos != photos) {
         const auto& entries = photos->entries;
         const auto& decisions = photos->decisions.all();
+        SharedList<PhotoEntry> entriesSince;
+        for (std::size_t i = savedEntries; i < entries.size(); ++i)
+            entriesSince.appendShared(entries, i);
+        SharedList<Decision> decisionsSince;
+        for (std::size_t i = savedDecisions; i < decisions.size(); ++i)
+            decisionsSince.appendShared(decisions, i);
         // No folder: every path is written as it is held, absolute.
-        kept.document = PhotoCompanion::write(
-            {entries.begin() + static_cast<long>(std::min(savedEntries, entries.size())),
-             entries.end()},
-            "",
-            {decisions.begin() + static_cast<long>(std::min(savedDecisions, decisions.size())),
-             decisions.end()},
-            // Few, and changed one at a time: kept whole rather than referred to.
-            photos->repeats, photos->encounters);
+        kept.document = PhotoCompanion::writeLists(entriesSince, "", decisionsSince,
+                                                   // Few, and changed one at a time: kept whole
+                                                   // rather than referred to.
+                                                   photos->repeats, photos->encounters);
         kept.photos = photos;
     }
     const std::string& companion = kept.document;
@@ -318,12 +320,12 @@ RecoverySnapshot::read(std::string_view bytes) {
                 reason.pop_back();
             return Unreadable{"the photos and decisions it keeps cannot be read (" + reason + ")"};
         }
-        photosRead.entries = std::move(companion.entries);
+        photosRead.entries = SharedList<PhotoEntry>(std::move(companion.entries));
         photosRead.decisions = DecisionLog(std::move(companion.decisions));
         if (!companion.leftOut.empty())
             return Unreadable{"the repeat measurements or encounters it keeps cannot be read"};
-        photosRead.repeats = std::move(companion.repeats);
-        photosRead.encounters = std::move(companion.encounters);
+        photosRead.repeats = SharedList<RepeatMeasurement>(std::move(companion.repeats));
+        photosRead.encounters = SharedList<RecordEncounter>(std::move(companion.encounters));
     }
     s.photos = std::make_shared<const CatalogueState>(std::move(photosRead));
     return s;
@@ -388,13 +390,12 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
             CatalogueMerge::addRepeatsAndEncounters(added, DataSet::splitPieces(dataSet),
                                                     whole.repeats, whole.encounters, read.repeats,
                                                     read.encounters);
-            whole.repeats.insert(whole.repeats.end(), added.repeats.begin(), added.repeats.end());
-            whole.encounters.insert(whole.encounters.end(), added.encounters.begin(),
-                                    added.encounters.end());
+            whole.repeats.append(added.repeats.begin(), added.repeats.end());
+            whole.encounters.append(added.encounters.begin(), added.encounters.end());
         }
         whole.saved = std::move(now);
     }
-    whole.entries.insert(whole.entries.end(), photos->entries.begin(), photos->entries.end());
+    whole.entries.appendShared(photos->entries);
     decisions.insert(decisions.end(), decisionsSince.begin(), decisionsSince.end());
     whole.decisions = DecisionLog(std::move(decisions));
     photos = std::make_shared<const CatalogueState>(std::move(whole));
