@@ -339,7 +339,10 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
                                    "not read; "
                                  : " is incomplete: it ends before all the records it "
                                    "announces; ")
-             << records << '\n';
+             << records
+             << (read.lfLineEnds ? "; its lines end in LF alone, and a data file's end in CR LF"
+                                 : "")
+             << '\n';
     }
     return kOk;
 }

@@ -60,6 +60,22 @@ template <class Number> std::optional<Number> wholeNumber(std::string_view text)
     return n;
 }
 
+// A heading of this kind with a version after the newest read here.
+bool isOfLaterVersion(std::string_view bytes) {
+    constexpr std::string_view kStem = kHeading.substr(0, kHeading.size() - 2);
+    if (bytes.substr(0, kStem.size()) != kStem)
+        return false;
+    const std::string_view rest = bytes.substr(kStem.size());
+    const std::size_t lineEnd = rest.find('\n');
+    const std::string_view digits = rest.substr(0, lineEnd);
+    if (lineEnd == std::string_view::npos || digits.empty() ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    // Beyond any count a number holds: later still.
+    const auto version = wholeNumber<std::uint64_t>(digits);
+    return !version || *version > 3;
+}
+
 // Runs read back; a place may stand only once.
 std::optional<std::vector<std::size_t>> readRuns(std::string_view text) {
     std::vector<std::size_t> indices;
@@ -253,8 +269,11 @@ RecoverySnapshot::read(std::string_view bytes) {
                         : heading == kHeadingAllPhotos     ? 2
                         : heading == kHeadingWithoutPhotos ? 1
                                                            : 0;
-    if (version == 0)
+    if (version == 0) {
+        if (isOfLaterVersion(bytes))
+            return Unreadable{"it was written by a later version of KORVEX", true};
         return Unreadable{"it is not a recovery copy of this program"};
+    }
     const Unreadable damaged{"it is damaged or cut short"};
     FieldReader in(bytes.substr(kHeading.size()));
     // Which program wrote the copy: told, not needed to read it.

@@ -64,6 +64,9 @@ struct RecoverySnapshot {
     // Why a copy could not be read, in words for the user.
     struct Unreadable {
         std::string reason;
+        // Its heading names a version after this program's: that version
+        // may read it, so it is no damage.
+        bool ofLaterVersion = false;
     };
     // Reads a whole copy, or says why it cannot be read; a copy is taken
     // whole or not at all, also when only its photos cannot be read. A copy

@@ -42,6 +42,10 @@ public:
     }
 
     std::size_t remaining() const { return bytes_.size() - pos_; }
+    // Whether all that is left are empty lines, which hold nothing to lose.
+    bool onlyEmptyLinesLeft() const {
+        return bytes_.find_first_not_of("\r\n", pos_) == std::string_view::npos;
+    }
 
 private:
     std::string_view bytes_;
@@ -93,6 +97,8 @@ std::string write(const MeasurementSheet& sheet, const DataSet& dataSet) {
 
 ReadResult read(std::string_view bytes) {
     ReadResult result;
+    result.lfLineEnds = bytes.find('\r') == std::string_view::npos &&
+                        bytes.find('\n') != std::string_view::npos;
     LineReader lines(bytes);
     std::string_view line;
 
@@ -127,7 +133,10 @@ ReadResult read(std::string_view bytes) {
     }
     result.dataSetText += line;
     result.complete = true;
-    result.allRead = lines.remaining() == 0;
+    // Empty lines after an empty one are an editor's blank lines at the end;
+    // after a line of text they may be all that ends a row another program
+    // added, which the count does not take in.
+    result.allRead = lines.remaining() == 0 || (line.empty() && lines.onlyEmptyLinesLeft());
     return result;
 }
 

@@ -29,9 +29,13 @@ struct ReadResult {
     std::string dataSetText;              // the data lines read, as the new data-set text
     bool complete = false;                // every expected line was there
     bool allRecords = false;              // the count line and every record it announces were there
-    // Those, and no line after the one that follows them: nothing of the
+    // Those, and no line after the one that follows them (but empty ones
+    // after an empty one: an editor's blank lines at the end): nothing of the
     // file was left unread.
     bool allRead = false;
+    // No CR anywhere but an LF somewhere: lines ended as editors on other
+    // systems end them, which this format does not take for line ends.
+    bool lfLineEnds = false;
 };
 
 // Reads a file's bytes. Lines end at CR LF or at a lone CR; a lone LF stays in

@@ -866,13 +866,20 @@ void Form1::checkChanged(int number) {
         syncNextClick();
 }
 
+// A group's check box is reported before its handling switches the group
+// on or off; the labels (switched off) and the Standardize button (switched
+// on) are set after it, so the next-click line is read again there.
 void Form1::labelsChanged(SeamGroupId group) {
     syncLabels(group);
+    if (nextClick_)
+        syncNextClick();
 }
 
 void Form1::commandEnabledChanged(SeamGroupId group) {
     const SeamGroup& g = seamGroup(group);
     commands_.at(std::size_t(g.command))->setEnabled(model_.digitising().commandEnabled(group));
+    if (nextClick_)
+        syncNextClick();
 }
 
 void Form1::checkCandidate(std::optional<std::size_t> selected) {

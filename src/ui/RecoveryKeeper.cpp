@@ -17,6 +17,7 @@ namespace {
 
 const QString kCopySuffix = QStringLiteral(".recovery");
 const QString kLockSuffix = QStringLiteral(".lock");
+const QString kDeclinedSuffix = QStringLiteral(".declined");
 
 QString shown(const QString& path) {
     return QDir::toNativeSeparators(path);
@@ -133,11 +134,23 @@ void RecoveryKeeper::reportOnce(const QString& reason) {
 }
 
 void RecoveryKeeper::offerLeftCopy() {
+    const QDir dir(folder_);
     if (!startError_.isEmpty()) {
-        reportOnce(startError_);
+        // Copies left there can be neither taken over nor moved aside now:
+        // they are named, so the user knows they wait.
+        const QStringList copyFilter{QStringLiteral("*") + kCopySuffix};
+        const qsizetype left = folder_.isEmpty() ? 0 : dir.entryList(copyFilter, QDir::Files).size();
+        if (left == 0) {
+            reportOnce(startError_);
+            return;
+        }
+        const QString copies =
+            left == 1 ? QStringLiteral("1 copy") : QStringLiteral("%1 copies").arg(left);
+        reportOnce(startError_ + QStringLiteral("; it holds %1 of unsaved data left by an earlier "
+                                                "run, offered once the folder can be written again")
+                                     .arg(copies));
         return;
     }
-    const QDir dir(folder_);
     // Locks of programs that ended before any change left no copy to offer.
     for (const QString& name : dir.entryList({QStringLiteral("*") + kLockSuffix}, QDir::Files)) {
         const QString base = QFileInfo(name).completeBaseName();
@@ -168,14 +181,18 @@ void RecoveryKeeper::offerLeftCopy() {
                 const QString aside = dir.filePath(base + QStringLiteral(".unreadable"));
                 return shown(QFile::rename(info.filePath(), aside) ? aside : info.filePath())
                     .toStdString();
-            });
+            },
+            shown(dir.filePath(base + kDeclinedSuffix)).toStdString());
         if (outcome == MainWindowModel::RecoveryOutcome::Restored) {
             // The restored data become this program's copy at once; a later
             // write replaces it as usual.
             QFile::remove(copyPath());
             QFile::rename(info.filePath(), copyPath());
         } else if (outcome == MainWindowModel::RecoveryOutcome::Declined) {
-            QFile::remove(info.filePath());
+            // Kept where the question said, out of the offers' way.
+            QFile::rename(info.filePath(), dir.filePath(base + kDeclinedSuffix));
+        } else {
+            continue; // nothing was asked: an older whole copy may still be offered
         }
         return; // one question per start; other copies wait for the next
     }

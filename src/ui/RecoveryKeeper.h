@@ -48,8 +48,9 @@ public:
     // At start-up, once the window is shown: reports a folder that cannot be
     // used, then offers the newest copy left by a program no longer running
     // (one question; other such copies wait for the next start). A restored
-    // copy becomes this program's own, a declined one is removed, and one that
-    // cannot be read is renamed to "<id>.unreadable".
+    // copy becomes this program's own, a declined one is renamed to
+    // "<id>.declined", and one that cannot be read is renamed to
+    // "<id>.unreadable" and reported, and the next newest is then offered.
     void offerLeftCopy();
 
     // A normal end, after the closing prompt: removes this program's copy and

@@ -334,6 +334,7 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     companionChanged_ = modified && (!state_->repeats.empty() || !state_->encounters.empty());
     fromClipboard_.reset();
     sharedEncounters_.clear();
+    restored_ = true;
     // A copy names its data file but not the bytes it held: another program
     // may have changed it since. Taken for a file that appeared, it and its
     // companion are compared before a save over them, which then asks only
@@ -552,7 +553,9 @@ std::optional<TorFile::ReadResult> Document::readDataFile(const std::string& pat
         return std::nullopt;
     }
     lastRead_.emplace(path, FileGuard::Copy::of(file.bytes));
-    return TorFile::read(file.bytes);
+    TorFile::ReadResult read = TorFile::read(file.bytes);
+    lastReadLeftLines_ = read.allRecords && !read.allRead;
+    return read;
 }
 
 bool Document::mayOpen(const std::string& path) {
@@ -576,9 +579,14 @@ void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     loaded.dataFilePath = path;
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
     fromClipboard_.reset();
+    restored_ = false;
     tellUnguarded(path, guard_.open(path));
-    if (lastRead_ && lastRead_->first == path)
+    linesLeftIn_.reset();
+    if (lastRead_ && lastRead_->first == path) {
         guard_.remember(path, lastRead_->second);
+        if (lastReadLeftLines_)
+            linesLeftIn_ = path;
+    }
     lastRead_.reset();
 }
 
@@ -677,8 +685,32 @@ bool Document::keepAside(const std::string& companion) {
 
 Document::SaveOutcome Document::saveDataFile(const std::string& path,
                                              const MeasurementSheet& sheet) {
+    if (restored_) {
+        // The restored records may stand in a file moved or renamed since the
+        // crash, with the photos the restore could not find: any file this
+        // program knows nothing of is compared, as one that appeared.
+        for (const std::string& file : {path, PhotoCompanion::companionPathFor(path)})
+            if (!guard_.known(file))
+                guard_.remember(file, FileGuard::Copy::of(std::nullopt));
+    }
     const auto data = guard_.onDisk(path);
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
+    // The load warned of them; the file is as it was loaded, so nothing else
+    // here would tell that they are still there to lose. A file changed on
+    // disk since is compared below, which asks as well.
+    if (!data.changed && linesLeftIn_ == path) {
+        const std::vector<std::string> choices{kSaveOver, kSaveUnderAnotherName, kCancel};
+        const std::size_t answer = std::min(
+            services_.choiceBox("The data file " + quoted(path) +
+                                    " holds lines after the records it announces, which were not "
+                                    "loaded; saving over it loses them.",
+                                title_, Icon::Warning, choices),
+            choices.size() - 1);
+        if (answer == 1)
+            return SaveOutcome::AnotherName;
+        if (answer == 2)
+            return SaveOutcome::Cancelled;
+    }
     if (!data.changed && !photos.changed)
         return writeDataFile(path, sheet) == Written::Whole ? SaveOutcome::Saved
                                                             : SaveOutcome::Failed;
@@ -838,10 +870,12 @@ Document::Written Document::writeDataFile(const std::string& path, const Measure
         return Written::Nothing;
     }
     fromClipboard_.reset();
+    linesLeftIn_.reset();
     const std::string companion = PhotoCompanion::companionPathFor(path);
     // Until it is written, the companion on disk is what it was: a change
     // made to it meanwhile must still be noticed.
     const auto companionKnown = guard_.known(companion);
+    restored_ = false;
     tellUnguarded(path, guard_.open(path));
     guard_.remember(path, FileGuard::Copy::of(dataBytes));
     if (companionKnown)

@@ -122,7 +122,8 @@ public:
     // Takes back a data set and a state as a recovery copy kept them; a null
     // state is an empty one. The copy does not say what the data file and its
     // companion on disk held: a save over them compares them first, as files
-    // that appeared since.
+    // that appeared since. So does every save until one writes a data file or
+    // a load replaces the data, as the catalogue may have been moved.
     void restore(std::string dataSetText, std::shared_ptr<const CatalogueState> state,
                  bool modified);
 
@@ -195,7 +196,9 @@ public:
     // saved over without a question: nothing of it is lost. A file that is
     // not the open one is not compared: choosing a new name never asks. A
     // merge whose data file then cannot be written is taken back: the data
-    // here are as they were before the answer.
+    // here are as they were before the answer. Saving over the loaded file
+    // while it still holds lines after the records it announces, which were
+    // never loaded, asks the same (save over it, another name, cancel).
     SaveOutcome saveDataFile(const std::string& path, const MeasurementSheet& sheet);
 
 private:
@@ -259,8 +262,14 @@ private:
     // The data set as last taken from the clipboard, until it is loaded from
     // or saved to a file.
     std::optional<FileGuard::Copy> fromClipboard_;
-    // What readDataFile read last, until takeDataFile takes it.
+    // What readDataFile read last, until takeDataFile takes it, and whether
+    // lines after its records were left unread.
     std::optional<std::pair<std::string, FileGuard::Copy>> lastRead_;
+    bool lastReadLeftLines_ = false;
+    // The data file loaded with such lines, until it is saved over.
+    std::optional<std::string> linesLeftIn_;
+    // Taken back from a recovery copy and not written to a data file since.
+    bool restored_ = false;
 };
 
 } // namespace korvex

@@ -422,7 +422,8 @@ void MainWindowModel::LoadDataFile() {
             read.allRecords
                 ? "holds lines after the records it announces, which were not loaded. " + records +
                       " Saving over the file would lose the lines not loaded."
-                : "is incomplete: it ends before all the records it announces. " + records;
+                : "is incomplete: it ends before all the records it announces. " + records +
+                      (read.lfLineEnds ? std::string(kLfLineEnds) : std::string());
         services_.messageBox("The data file \"" + *path + "\" " + text, kAppTitle,
                              PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
     }
@@ -713,9 +714,19 @@ void MainWindowModel::restore(const RecoverySnapshot& s) {
 
 MainWindowModel::RecoveryOutcome
 MainWindowModel::OfferRecovery(std::string_view copy, const std::string& savedAt,
-                               const std::function<std::string()>& keepAside) {
+                               const std::function<std::string()>& keepAside,
+                               const std::string& declinedAs) {
     auto read = RecoverySnapshot::read(copy);
     if (const auto* bad = std::get_if<RecoverySnapshot::Unreadable>(&read)) {
+        if (bad->ofLaterVersion) {
+            // Moved aside, it would never be offered by the version that can read it.
+            services_.messageBox("Unsaved data from " + savedAt + " were kept for recovery, but " +
+                                     bad->reason + ", which this version cannot read. Nothing "
+                                     "was restored. The copy is left for that version to offer.",
+                                 kAppTitle, PlatformServices::Icon::Warning,
+                                 PlatformServices::Buttons::Ok);
+            return RecoveryOutcome::Unreadable;
+        }
         const std::string keptAs = keepAside();
         services_.messageBox(
             "Unsaved data from " + savedAt + " were kept for recovery, but they cannot be read: " +
@@ -728,7 +739,8 @@ MainWindowModel::OfferRecovery(std::string_view copy, const std::string& savedAt
     const auto answer = services_.messageBox(
         "KORVEX was not closed normally. Do you want to restore the unsaved data from " + savedAt +
             " (" + std::to_string(records) + (records == 1 ? " record" : " records") +
-            " and the sheet)?",
+            " and the sheet)? If you answer No, they are kept as \"" + declinedAs +
+            "\" and not offered again.",
         kAppTitle, PlatformServices::Icon::Warning, PlatformServices::Buttons::YesNo);
     if (answer != PlatformServices::Answer::Yes)
         return RecoveryOutcome::Declined;

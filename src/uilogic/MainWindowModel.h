@@ -44,6 +44,10 @@ public:
     static constexpr const char* kSaveThem = "Save Them";
     static constexpr const char* kDiscardThem = "Discard Them";
     static constexpr const char* kCancel = "Cancel";
+    // After the load's warning of a file that ends early, when its lines end in LF alone.
+    static constexpr const char* kLfLineEnds =
+        " Its lines end in LF alone, as some editors save them, and a data file's lines end in "
+        "CR LF: save it with Windows (CR LF) line ends, then load it again.";
 
     // Menu array indices.
     enum FileIndex {
@@ -122,11 +126,14 @@ public:
     enum class RecoveryOutcome { Restored, Declined, Unreadable };
     // A recovery copy left by a program that ended without its closing prompt,
     // last written at `savedAt` (as the user reads a date and time). A copy
-    // that can be read is offered in one question and restored on Yes; one
-    // that cannot is reported and restores nothing, after `keepAside` has moved
-    // it out of the way and said where it now is.
+    // that can be read is offered in one question, which says that on No it
+    // is kept as `declinedAs` (where the caller then puts it), and restored on
+    // Yes; one that cannot be read is reported and restores nothing, after
+    // `keepAside` has moved it out of the way and said where it now is,
+    // unless a later version wrote it: that one is left where it is.
     RecoveryOutcome OfferRecovery(std::string_view copy, const std::string& savedAt,
-                                  const std::function<std::string()>& keepAside);
+                                  const std::function<std::string()>& keepAside,
+                                  const std::string& declinedAs);
     // The recovery copy cannot be kept, so a crash would lose unsaved data.
     void RecoveryCopyFailed(const std::string& reason);
 

@@ -241,6 +241,9 @@ TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
          BatchCommands::kOk,
          "d.tor holds lines after the records it announces, which were not read; 1 record was "
          "read"},
+        {"LF line ends", "\t1\n\n 1 \n" + a + "\n\n", a, BatchCommands::kNothingToDo,
+         "d.tor is incomplete: it ends before all the records it announces; 0 records were read; "
+         "its lines end in LF alone, and a data file's end in CR LF"},
         {"no record line for the sheet", head + " 1 \r\n" + a + "\r\n\r\n", "A\t0.1\t0.2\r\n",
          BatchCommands::kUsage, "s holds no record line"},
     };

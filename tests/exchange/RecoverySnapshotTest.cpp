@@ -416,5 +416,34 @@ TEST(RecoverySnapshotTest, SaysWhyACopyCannotBeRead) {
     EXPECT_EQ(reason(bytes.substr(0, bytes.size() / 2)), "it is damaged or cut short");
 }
 
+// A copy left by a later version of the program (the same folder serves both)
+// is that version's to offer: it is told apart from damage, so it can be left
+// where that version looks for it.
+TEST(RecoverySnapshotTest, ACopyOfALaterVersionIsToldApart) {
+    const std::string body = RecoverySnapshot{}.write().substr(23);
+    const struct {
+        std::string heading;
+        bool later;
+    } cases[] = {
+        {"KORVEX recovery copy 4\n", true},
+        {"KORVEX recovery copy 12\n", true},
+        {"KORVEX recovery copy 0\n", false},
+        {"KORVEX recovery copy 4x\n", false},
+        {"KORVEX recovery copy \n", false},
+        {"KORVEX recovery copy 99999999999999999999999\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.heading);
+        const auto read = RecoverySnapshot::read(c.heading + body);
+        ASSERT_TRUE(std::holds_alternative<RecoverySnapshot::Unreadable>(read));
+        const auto& bad = std::get<RecoverySnapshot::Unreadable>(read);
+        EXPECT_EQ(bad.ofLaterVersion, c.later);
+        EXPECT_EQ(bad.reason, c.later ? "it was written by a later version of KORVEX"
+                                      : "it is not a recovery copy of this program");
+    }
+    const auto damaged = RecoverySnapshot::read(RecoverySnapshot{}.write().substr(0, 40));
+    EXPECT_FALSE(std::get<RecoverySnapshot::Unreadable>(damaged).ofLaterVersion);
+}
+
 } // namespace
 } // namespace korvex

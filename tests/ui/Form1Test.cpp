@@ -690,6 +690,30 @@ private slots:
         QCOMPARE(area->landingPoint(blank, false)->x, area->landingPoint(blank, true)->x);
     }
 
+    // The line follows the group that the program itself switches on or
+    // off, not only a tick by the user: after a load unticked "Marginal" it
+    // must not promise a chain at M1 that the next click would not start.
+    void theNextClickLineFollowsGroupsSwitchedByTheProgram() {
+        QLabel* line = form->nextClickLine();
+        QTest::mouseClick(form->check(1), Qt::LeftButton);
+        QCOMPARE(line->text(), str("Next click starts a chain at M1"));
+
+        services->fileAnswers = {SAMPLES_DIR "/tortoises.tor"};
+        form->menuEntry(str("load"), MainWindowModel::LoadFromFile)->trigger();
+        QCOMPARE(form->findChild<QLabel*>(str("Label2"))->text(), str(" 32 "));
+        QVERIFY(!form->check(1)->isChecked());
+        QCOMPARE(line->text(),
+                 str("Next click measures nothing: tick Marginal or Central to measure"));
+        clickPicture(QPoint(100, 60));
+        QCOMPARE(text1(0)->text(), str("0.1086")); // the click measured nothing
+
+        // "Clear the Sheet" switches M1..M8 on again, with the focus already in M1.
+        text1(0)->setFocus();
+        QTest::mouseClick(form->command(4), Qt::LeftButton);
+        QVERIFY(form->check(1)->isChecked());
+        QCOMPARE(line->text(), str("Next click starts a chain at M1"));
+    }
+
     // A stray chain: after a finished group a stray click starts a
     // chain, which the line and the marker show and Escape over the picture ends.
     void aStrayChainIsSeenAndEndedWithEscapeOverThePicture() {

@@ -3,12 +3,14 @@
 #include "ScriptedServices.h"
 #include "ui/Form1.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -56,8 +58,14 @@ class RecoveryKeeperTest : public QObject {
     Q_OBJECT
 private slots:
     void killedProgramIsRestoredByteForByte();
-    void declinedCopyIsRemovedAndTheNextStartIsPlain();
+    void declinedCopyIsSetAsideAndTheNextStartIsPlain();
     void unreadableCopyIsReportedAndKeptAside();
+    void unreadableCopyDoesNotHoldBackAnOlderWholeOne();
+    void copyOfALaterVersionStaysWhereThatVersionLooks();
+    void restoredCopySurvivesASecondKillAndTheOtherWaits();
+    void leftTemporaryFileIsNoCopy();
+    void copyThatCannotBeWrittenIsReported();
+    void readOnlyFolderSaysWhatItHolds();
     void runningProgramsKeepSeparateCopies();
     void burstOfChangesIsWrittenOnceAndWhole();
     void changeNotYetWrittenSurvivesTheEndWithoutPrompt();
@@ -101,20 +109,32 @@ void RecoveryKeeperTest::killedProgramIsRestoredByteForByte() {
     QVERIFY(filesIn(folder.path(), QStringLiteral("*")).isEmpty());
 }
 
-void RecoveryKeeperTest::declinedCopyIsRemovedAndTheNextStartIsPlain() {
+// A No clicked in haste must not cost the unsaved data: the question says
+// where they are kept, and they are there, byte for byte.
+void RecoveryKeeperTest::declinedCopyIsSetAsideAndTheNextStartIsPlain() {
     QTemporaryDir folder;
     RecoverySnapshot left;
     left.dataSet = "A\t1\r\n";
     left.display.countText = "1";
-    writeBytes(folder.filePath(QStringLiteral("left.recovery")), left.write());
+    const std::string bytes = left.write();
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), bytes);
+    const QString aside = folder.filePath(QStringLiteral("left.declined"));
     {
         Session session(folder.path(), {PlatformServices::Answer::No});
         QCOMPARE(session.services.messages.size(), std::size_t(1));
+        const std::string& question = session.services.messages[0].text;
+        QVERIFY2(question.find("If you answer No, they are kept as \"" +
+                               QDir::toNativeSeparators(aside).toStdString() +
+                               "\" and not offered again.") != std::string::npos,
+                 question.c_str());
         QCOMPARE(session.model.dataSet().text(), std::string());
         QCOMPARE(session.model.display().countText, std::string("0"));
         QVERIFY(filesIn(folder.path(), QStringLiteral("*.recovery")).isEmpty());
         session.keeper.discard();
     }
+    QFile kept(aside);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), bytesOf(bytes));
     Session next(folder.path(), {});
     QVERIFY(next.services.messages.empty());
 }
@@ -136,6 +156,147 @@ void RecoveryKeeperTest::unreadableCopyIsReportedAndKeptAside() {
              QStringList{QStringLiteral("left.unreadable")});
     Session next(folder.path(), {});
     QVERIFY(next.services.messages.empty());
+}
+
+// Two programs were killed; the copy of the later one was cut short by a
+// power cut. The whole copy of the earlier one is offered at the same start.
+void RecoveryKeeperTest::unreadableCopyDoesNotHoldBackAnOlderWholeOne() {
+    QTemporaryDir folder;
+    RecoverySnapshot older;
+    older.dataSet = "A\t1\r\n";
+    older.display.countText = "1";
+    const QString olderPath = folder.filePath(QStringLiteral("older.recovery"));
+    writeBytes(olderPath, older.write());
+    std::string cut = RecoverySnapshot{}.write();
+    cut.resize(cut.size() / 2);
+    writeBytes(folder.filePath(QStringLiteral("newer.recovery")), cut);
+    {
+        QFile file(olderPath);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                                 QFileDevice::FileModificationTime));
+    }
+    Session session(folder.path(), {PlatformServices::Answer::Ok, PlatformServices::Answer::Yes});
+    QCOMPARE(session.services.messages.size(), std::size_t(2));
+    QVERIFY(session.services.messages[0].text.find("newer.unreadable") != std::string::npos);
+    QCOMPARE(session.services.messages[1].buttons, PlatformServices::Buttons::YesNo);
+    QCOMPARE(session.model.dataSet().text(), older.dataSet);
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*.recovery")),
+             QStringList{QFileInfo(session.keeper.copyPath()).fileName()});
+    session.keeper.discard();
+}
+
+// An older build started on the same account must leave a later build's
+// copy where the later build will look for it.
+void RecoveryKeeperTest::copyOfALaterVersionStaysWhereThatVersionLooks() {
+    QTemporaryDir folder;
+    std::string later = RecoverySnapshot{}.write();
+    later[21] = '4';
+    const QString path = folder.filePath(QStringLiteral("later.recovery"));
+    writeBytes(path, later);
+    for (int start = 0; start < 2; ++start) {
+        Session session(folder.path(), {PlatformServices::Answer::Ok});
+        QCOMPARE(session.services.messages.size(), std::size_t(1));
+        session.keeper.discard();
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), bytesOf(later));
+    }
+}
+
+// Two programs with unsaved work are killed. The next start restores the
+// newer copy and is killed too before saving; each start then offers one
+// copy, and neither is lost.
+void RecoveryKeeperTest::restoredCopySurvivesASecondKillAndTheOtherWaits() {
+    QTemporaryDir folder;
+    {
+        std::deque<Session> running;
+        for (const char* box : {"first", "second"}) {
+            Session& killed =
+                running.emplace_back(folder.path(), std::deque<PlatformServices::Answer>{});
+            QSignalSpy written(&killed.keeper, &RecoveryKeeper::written);
+            killed.model.digitising().setBoxText(LM, 2, box);
+            QVERIFY(written.wait());
+            QFile copy(killed.keeper.copyPath());
+            QVERIFY(copy.open(QIODevice::ReadWrite));
+            const qint64 age = box[0] == 'f' ? -60 : 0;
+            QVERIFY(copy.setFileTime(QDateTime::currentDateTime().addSecs(age),
+                                     QFileDevice::FileModificationTime));
+        }
+    } // no discard(): ended as killed programs end, their copies left
+    {
+        Session restored(folder.path(), {PlatformServices::Answer::Yes});
+        QCOMPARE(restored.model.digitising().sheet().cell(LM, 2), std::string("second"));
+    } // killed again before saving
+    for (const char* box : {"second", "first"}) {
+        Session next(folder.path(), {PlatformServices::Answer::Yes});
+        QCOMPARE(next.services.messages.size(), std::size_t(1));
+        QCOMPARE(next.model.digitising().sheet().cell(LM, 2), std::string(box));
+        next.keeper.discard();
+    }
+    QVERIFY(filesIn(folder.path(), QStringLiteral("*.recovery")).isEmpty());
+}
+
+// A write cut short by a kill may leave QSaveFile's temporary file beside
+// the copy: the whole copy is offered, and the temporary file is not.
+void RecoveryKeeperTest::leftTemporaryFileIsNoCopy() {
+    QTemporaryDir folder;
+    RecoverySnapshot left;
+    left.dataSet = "A\t1\r\n";
+    const std::string whole = left.write();
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), whole);
+    writeBytes(folder.filePath(QStringLiteral("left.recovery.Xa81Kq")), whole.substr(0, 30));
+    Session session(folder.path(), {PlatformServices::Answer::Yes});
+    QCOMPARE(session.services.messages.size(), std::size_t(1));
+    QCOMPARE(session.model.dataSet().text(), left.dataSet);
+    session.keeper.discard();
+}
+
+// A full disk or a copy that cannot be replaced: the user is told that the
+// unsaved data are not kept, once, and no write counts as done.
+void RecoveryKeeperTest::copyThatCannotBeWrittenIsReported() {
+    QTemporaryDir folder;
+    Session session(folder.path(), {PlatformServices::Answer::Ok});
+    QVERIFY(QDir().mkpath(session.keeper.copyPath())); // in the way of every write
+    QSignalSpy written(&session.keeper, &RecoveryKeeper::written);
+    session.model.digitising().setBoxText(LM, 1, "lost?");
+    QTRY_COMPARE(session.services.messages.size(), std::size_t(1));
+    const std::string& text = session.services.messages[0].text;
+    QVERIFY2(text.find("Unsaved data cannot be kept for recovery after a crash") !=
+                 std::string::npos,
+             text.c_str());
+    session.model.digitising().setBoxText(LM, 1, "again");
+    QVERIFY(!written.wait(3 * RecoveryKeeper::kCoalesceMs));
+    QCOMPARE(written.size(), 0);
+    QCOMPARE(session.services.messages.size(), std::size_t(1));
+    QDir().rmdir(session.keeper.copyPath());
+    session.keeper.discard();
+}
+
+// The folder went read-only (a locked memory card, a remounted disk) with
+// yesterday's copy in it: nothing can be offered or kept, and the message
+// says so rather than leave the copy unmentioned.
+void RecoveryKeeperTest::readOnlyFolderSaysWhatItHolds() {
+    QTemporaryDir folder;
+    RecoverySnapshot left;
+    left.dataSet = "A\t1\r\n";
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), left.write());
+    const auto writable = QFile::permissions(folder.path());
+    const auto madeWritable = qScopeGuard([&] { QFile::setPermissions(folder.path(), writable); });
+    QVERIFY(QFile::setPermissions(folder.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    if (QFile(folder.filePath(QStringLiteral("probe"))).open(QIODevice::WriteOnly))
+        QSKIP("this user writes into read-only folders");
+    {
+        Session session(folder.path(), {PlatformServices::Answer::Ok});
+        QCOMPARE(session.services.messages.size(), std::size_t(1));
+        const std::string& text = session.services.messages[0].text;
+        QVERIFY2(text.find("cannot be written; it holds 1 copy of unsaved data left by an earlier "
+                           "run, offered once the folder can be written again") !=
+                     std::string::npos,
+                 text.c_str());
+    }
+    QCOMPARE(filesIn(folder.path(), QStringLiteral("*")),
+             QStringList{QStringLiteral("left.recovery")});
 }
 
 void RecoveryKeeperTest::runningProgramsKeepSeparateCopies() {

@@ -358,6 +358,59 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
     }
 }
 
+// Lines after the records a file announces are never loaded, and the file
+// on disk stays as it was loaded: the save over it is the last moment to
+// keep them. Empty lines at its end hold nothing and ask nothing.
+TEST_F(FileGuardTest, ASaveOverLinesLeftUnreadAsksUntilTheFileIsSavedOver) {
+    const std::vector<std::string> asked{Document::kSaveOver, Document::kSaveUnderAnotherName,
+                                         Document::kCancel};
+    const auto loadWithTail = [&](const std::string& tail) {
+        services.files.clear();
+        services.messages.clear();
+        writeOnDisk({"A"});
+        services.files.at(kData) += tail;
+        services.messageAnswers = {PlatformServices::Answer::Ok};
+        services.choiceAnswers = {MainWindowModel::kDiscardThem};
+        load();
+        services.choiceAnswers.clear();
+        services.messages.clear();
+        return services.files.at(kData);
+    };
+    const std::string rowAdded = "\r\n" + line("Y") + "\r\n";
+
+    std::string before = loadWithTail(rowAdded);
+    services.choiceAnswers = {Document::kCancel};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].choices, asked);
+    EXPECT_EQ(services.messages[0].text,
+              "The data file \"" + kData + "\"" +
+                  " holds lines after the records it announces, which were not loaded; saving "
+                  "over it loses them.");
+    EXPECT_EQ(services.files.at(kData), before);
+
+    services.messages.clear();
+    services.choiceAnswers = {Document::kSaveOver};
+    EXPECT_TRUE(save());
+    EXPECT_EQ(services.files.at(kData), written({"A"}));
+    services.messages.clear();
+    EXPECT_TRUE(save()); // what is on disk now is what is here
+    EXPECT_TRUE(services.messages.empty());
+
+    before = loadWithTail(rowAdded);
+    services.choiceAnswers = {Document::kSaveUnderAnotherName};
+    services.fileAnswers = {kData, "/share/kept.tor"};
+    EXPECT_TRUE(window.SaveDataFile());
+    EXPECT_EQ(services.files.at(kData), before);
+    EXPECT_EQ(services.files.at("/share/kept.tor"), written({"A"}));
+
+    loadWithTail("\r\n\r\n\r\n");
+    EXPECT_TRUE(services.messages.empty()); // nor did the load warn
+    EXPECT_TRUE(save());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(services.files.at(kData), written({"A"}));
+}
+
 TEST_F(FileGuardTest, ANewNameIsNeverAskedAbout) {
     writeOnDisk({"A"});
     load();

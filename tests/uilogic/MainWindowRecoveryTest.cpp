@@ -115,10 +115,13 @@ TEST_F(MainWindowRecoveryTest, YesRestoresTheDataSetTheSheetAndTheDisplaysExactl
     ASSERT_TRUE(before.labelsLower[1]);
 
     services.messageAnswers.push_back(Answer::Yes);
-    const auto outcome = window.OfferRecovery(before.write(), "9 December 2026 01:02:03", [] {
-        ADD_FAILURE() << "a readable copy was moved aside";
-        return std::string();
-    });
+    const auto outcome = window.OfferRecovery(
+        before.write(), "9 December 2026 01:02:03",
+        [] {
+            ADD_FAILURE() << "a readable copy was moved aside";
+            return std::string();
+        },
+        "/state/x.declined");
     EXPECT_EQ(outcome, Outcome::Restored);
     ASSERT_EQ(services.messages.size(), 1U);
     EXPECT_EQ(services.messages[0].title, "KORVEX");
@@ -137,19 +140,28 @@ TEST_F(MainWindowRecoveryTest, NoOrAnUnreadableCopyLeavesTheStartUpState) {
     RecoverySnapshot s;
     s.dataSet = kLine + "\r\n";
     services.messageAnswers.push_back(Answer::No);
-    EXPECT_EQ(window.OfferRecovery(s.write(), "then", [] { return std::string(); }),
+    EXPECT_EQ(window.OfferRecovery(s.write(), "then", [] { return std::string(); },
+                                   "/state/x.declined"),
               Outcome::Declined);
     EXPECT_EQ(window.snapshot(), fresh);
+    // A No must not be taken for "delete them" unannounced.
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_NE(services.messages[0].text.find("If you answer No, they are kept as "
+                                             "\"/state/x.declined\" and not offered again."),
+              std::string::npos)
+        << services.messages[0].text;
 
     std::string copy = s.write();
     copy.resize(copy.size() - 3);
     int keptAside = 0;
     services.messageAnswers.push_back(Answer::Ok);
-    EXPECT_EQ(window.OfferRecovery(copy, "then",
-                                   [&] {
-                                       ++keptAside;
-                                       return std::string("/state/x.unreadable");
-                                   }),
+    EXPECT_EQ(window.OfferRecovery(
+                  copy, "then",
+                  [&] {
+                      ++keptAside;
+                      return std::string("/state/x.unreadable");
+                  },
+                  "/state/x.declined"),
               Outcome::Unreadable);
     EXPECT_EQ(keptAside, 1);
     ASSERT_EQ(services.messages.size(), 2U);
@@ -158,6 +170,30 @@ TEST_F(MainWindowRecoveryTest, NoOrAnUnreadableCopyLeavesTheStartUpState) {
     EXPECT_NE(services.messages[1].text.find("\"/state/x.unreadable\""), std::string::npos);
     EXPECT_EQ(window.snapshot(), fresh);
     EXPECT_EQ(changes, 0);
+}
+
+TEST_F(MainWindowRecoveryTest, ACopyOfALaterVersionIsLeftForThatVersion) {
+    const RecoverySnapshot fresh = window.snapshot();
+    RecoverySnapshot s;
+    s.dataSet = kLine + "\r\n";
+    std::string copy = s.write();
+    copy[21] = '4';
+    services.messageAnswers.push_back(Answer::Ok);
+    EXPECT_EQ(window.OfferRecovery(
+                  copy, "then",
+                  [] {
+                      ADD_FAILURE() << "a later version's copy was moved aside";
+                      return std::string();
+                  },
+                  "/state/x.declined"),
+              Outcome::Unreadable);
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].buttons, PlatformServices::Buttons::Ok);
+    EXPECT_NE(services.messages[0].text.find("written by a later version of KORVEX"),
+              std::string::npos)
+        << services.messages[0].text;
+    EXPECT_NE(services.messages[0].text.find("left for that version to offer"), std::string::npos);
+    EXPECT_EQ(window.snapshot(), fresh);
 }
 
 // --- the photos of the records ---------------------------------------------
@@ -232,7 +268,8 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     const std::string copy = crashed.snapshot().write();
 
     services.messageAnswers.push_back(Answer::Yes);
-    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }), Outcome::Restored);
+    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined"),
+              Outcome::Restored);
     const CatalogueState restored = *window.document().state();
     const CatalogueState lost = *crashed.document().state();
     EXPECT_EQ(restored.dataFilePath, kData);
@@ -281,7 +318,8 @@ TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLos
         services.messageAnswers.push_back(Answer::Yes);
         for (int i = 1; i < messages; ++i)
             services.messageAnswers.push_back(Answer::Ok);
-        return program.OfferRecovery(copy, "then", [] { return std::string(); });
+        return program.OfferRecovery(copy, "then", [] { return std::string(); },
+                                     "/state/x.declined");
     };
     MainWindowModel back(services);
     ASSERT_EQ(offer(back, clean, 1), Outcome::Restored);
@@ -314,6 +352,23 @@ TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLos
 namespace korvex {
 namespace {
 
+// A program loads kData, appends record "C" and is killed: its recovery copy,
+// and the line of the record it appended.
+struct Crashed {
+    std::string copy;
+    std::string appended;
+};
+Crashed crashAfterAppendingTo(FakePlatformServices& services) {
+    MainWindowModel crashed(services);
+    crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+    services.fileAnswers.push_back(kData);
+    crashed.LoadDataFile();
+    crashed.FillSheetFromText(recordLine("", 0.3));
+    services.inputAnswers.push_back("C");
+    crashed.AppendToList();
+    return {crashed.snapshot().write(), std::string(crashed.dataSet().pieces()[2])};
+}
+
 // After a crash the data file may be changed by another program before the
 // copy is restored: a save over it must not lose what that program added,
 // nor ask when nothing was added.
@@ -339,15 +394,7 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         onDisk.AppendRecord(b);
         services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
 
-        MainWindowModel crashed(services);
-        crashed.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
-        services.fileAnswers.push_back(kData);
-        crashed.LoadDataFile();
-        crashed.FillSheetFromText(recordLine("", 0.3));
-        services.inputAnswers.push_back("C");
-        crashed.AppendToList();
-        const std::string copy = crashed.snapshot().write();
-        const std::string appended(crashed.dataSet().pieces()[2]);
+        const auto [copy, appended] = crashAfterAppendingTo(services);
 
         DataSet later;
         for (const std::string& line : c.onDiskAfterCrash)
@@ -357,7 +404,8 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         MainWindowModel restarted(services);
         restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
         services.messageAnswers.push_back(Answer::Yes);
-        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }),
+        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); },
+                                          "/state/x.declined"),
                   Outcome::Restored);
         if (c.asked)
             services.choiceAnswers.push_back(Document::kMergeAndSave);
@@ -378,6 +426,83 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
             if (!piece.empty())
                 lines.emplace_back(piece);
         EXPECT_EQ(lines, expected);
+    }
+}
+
+
+// A copy that names no data file (one of the first version, or of data taken
+// from the clipboard) saved over the user's catalogue: the companion there
+// keeps its photos unless the user chooses otherwise.
+TEST_F(MainWindowRecoveryTest, ACopyNamingNoDataFileSavedOverACatalogueKeepsItsPhotos) {
+    DataSet onDisk;
+    onDisk.AppendRecord(recordLine("A", 0.1));
+    services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+    const std::vector<PhotoEntry> entries = {
+        entryOf(std::string(onDisk.pieces()[0]), "/data/photos/a.jpg", 100.5)};
+    services.files[kCompanion] = PhotoCompanion::write(entries, "/data", {});
+    RecoverySnapshot left;
+    left.dataSet = onDisk.text() + recordLine("C", 0.3) + "\r\n";
+    services.messageAnswers.push_back(Answer::Yes);
+    ASSERT_EQ(window.OfferRecovery(left.write(), "then", [] { return std::string(); }, "/x"),
+              Outcome::Restored);
+    services.choiceAnswers.push_back(Document::kMergeAndSave);
+    services.fileAnswers.push_back(kData);
+    ASSERT_TRUE(window.SaveDataFile());
+    ASSERT_EQ(services.messages.size(), 2U);
+    const auto back = PhotoCompanion::read(services.files.at(kCompanion), "/data");
+    ASSERT_TRUE(back.ok) << back.error;
+    EXPECT_EQ(back.entries, entries);
+}
+
+// The catalogue was moved or renamed with its companion after the crash: the
+// restore cannot find the photos, and the save the user then makes over the
+// file at its new place must not drop the junctions it holds.
+TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreOverTheMovedCatalogueKeepsItsPhotos) {
+    DataSet onDisk;
+    onDisk.AppendRecord(recordLine("A", 0.1));
+    onDisk.AppendRecord(recordLine("B", 0.2));
+    const auto pieces = onDisk.pieces();
+    const std::vector<PhotoEntry> entries = {
+        entryOf(std::string(pieces[0]), "/data/photos/a.jpg", 100.5),
+        entryOf(std::string(pieces[1]), "/elsewhere/b.jpg", 2000.75)};
+    for (const std::string moved : {"/moved/cat.tor", "/data/renamed.tor"}) {
+        SCOPED_TRACE(moved);
+        services.files.clear();
+        services.messages.clear();
+        services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+        services.files[kCompanion] = PhotoCompanion::write(entries, "/data", {});
+        const std::string copy = crashAfterAppendingTo(services).copy;
+        const std::string movedCompanion = PhotoCompanion::companionPathFor(moved);
+        services.files[moved] = services.files.at(kData);
+        services.files[movedCompanion] = services.files.at(kCompanion);
+        services.files.erase(kData);
+        services.files.erase(kCompanion);
+
+        MainWindowModel restarted(services);
+        restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
+        services.messageAnswers.push_back(Answer::Yes);
+        services.messageAnswers.push_back(Answer::Ok); // the photos file cannot be read
+        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }, "/x"),
+                  Outcome::Restored);
+        ASSERT_EQ(services.messages.size(), 2U);
+        services.choiceAnswers.push_back(Document::kMergeAndSave);
+        services.fileAnswers.push_back(moved);
+        ASSERT_TRUE(restarted.SaveDataFile());
+        ASSERT_EQ(services.messages.size(), 3U); // asked, as the companion holds photos not here
+        EXPECT_NE(services.messages[2].text.find("It holds 2 photos that are not here"),
+                  std::string::npos)
+            << services.messages[2].text;
+        const auto back = PhotoCompanion::read(services.files.at(movedCompanion), "/moved");
+        ASSERT_TRUE(back.ok) << back.error;
+        ASSERT_EQ(back.entries.size(), 2U);
+        EXPECT_EQ(back.entries[0].segments, entries[0].segments);
+        EXPECT_EQ(back.entries[1].photoPath, entries[1].photoPath);
+        EXPECT_EQ(DataSet::countLineEnds(TorFile::read(services.files.at(moved)).dataSetText), 3U);
+
+        // Once saved, the files are this program's own: the next save asks nothing.
+        services.fileAnswers.push_back(moved);
+        ASSERT_TRUE(restarted.SaveDataFile());
+        EXPECT_EQ(services.messages.size(), 3U);
     }
 }
 

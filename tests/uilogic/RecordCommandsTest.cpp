@@ -442,6 +442,9 @@ TEST_F(RecordCommandsTest, ACutShortDataFileLoadsWhatItHoldsAndSaysSo) {
         {head + " 500 \r\nA\r\nB\r\n", "A\r\nB\r\n", "2 records were loaded."},
         {head + " 2 \r\nA", "A\r\n", "1 record was loaded."},
         {"", "", "0 records were loaded."},
+        // Saved by an editor with LF line ends: the whole file is one line.
+        {"\t1\n\n 1 \nA\n\n", "",
+         std::string("0 records were loaded.") + MainWindowModel::kLfLineEnds},
     };
     for (const auto& c : cases) {
         services.files["/data/cut.tor"] = c.bytes;
@@ -463,9 +466,8 @@ TEST_F(RecordCommandsTest, ACutShortDataFileLoadsWhatItHoldsAndSaysSo) {
     }
 }
 
-// Lines after the records a file announces are not loaded; a save over the
-// file then writes without a question (it did not change on disk) and would
-// lose them, so the load says so.
+// Lines after the records a file announces are not loaded, and a save over
+// the file would lose them, so the load says so.
 TEST_F(RecordCommandsTest, ADataFileWithLinesLeftUnreadLoadsWhatItAnnouncesAndSaysSo) {
     const std::string head = "\t1\r\n\r\n";
     const struct {
