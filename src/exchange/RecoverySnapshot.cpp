@@ -363,7 +363,7 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         companion ? PhotoCompanion::read(*companion, dataFolder) : PhotoCompanion::ReadResult{};
     SavedPhotos found = SavedPhotos::Missing;
     std::vector<Decision> decisions;
-    std::vector<Decision> decisionsSince = photos->decisions.all();
+    std::vector<Decision> decisionsSince = photos->decisions.all().toVector();
     // The copy keeps every repeat and encounter itself.
     whole.repeats = photos->repeats;
     whole.encounters = photos->encounters;
@@ -406,9 +406,10 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
                                                          {}, decisionsSince)
                                  .decisions;
             CatalogueMerge::Missing added;
-            CatalogueMerge::addRepeatsAndEncounters(added, DataSet::splitPieces(dataSet),
-                                                    whole.repeats, whole.encounters, read.repeats,
-                                                    read.encounters);
+            // It keeps nothing of the lists it compares: copies of them do.
+            CatalogueMerge::addRepeatsAndEncounters(
+                added, DataSet::splitPieces(dataSet), whole.repeats.toVector(),
+                whole.encounters.toVector(), read.repeats, read.encounters);
             whole.repeats.append(added.repeats.begin(), added.repeats.end());
             whole.encounters.append(added.encounters.begin(), added.encounters.end());
         }

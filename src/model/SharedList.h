@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <compare>
+#include <concepts>
 #include <cstddef>
 #include <initializer_list>
 #include <iterator>
@@ -20,10 +21,18 @@ namespace korvex {
 // is the same before and after; sharing makes a change cost what it changes.
 //
 // Reads give the element itself (`const T&`), valid until that element is
-// written or taken out through this list. Writing through one copy never
-// shows in another. A list may be read by several threads at once, and a
-// copy of it written by one thread while other threads read theirs: shared
-// elements are never written in place.
+// written or taken out through this list. Any non-const access to an element
+// (operator[], at, back, a non-const iterator) counts as a write: the
+// element is copied first when another list shares it, so writing through
+// one copy never shows in another. Read through a const list what is only
+// read.
+//
+// Threads: a list object is like a vector (several threads may read it, one
+// may write it while no other uses that object), and copies of it may be
+// used on any threads at once, each written by its own. So an element whose
+// only holder is the list being written cannot gain another holder meanwhile:
+// a new one could come only from a list that holds it. That is what makes
+// writing such an element in place sound.
 template <class T> class SharedList {
     using Handle = std::shared_ptr<T>;
 
@@ -105,17 +114,17 @@ public:
         for (T& item : items)
             items_.push_back(std::make_shared<T>(std::move(item)));
     }
-    template <class It> SharedList(It first, It last) { assign(first, last); }
+    template <std::input_iterator It> SharedList(It first, It last) { assign(first, last); }
 
-    template <class It> void assign(It first, It last) {
+    template <std::input_iterator It> void assign(It first, It last) {
         items_.clear();
         append(first, last);
     }
 
-    // A copy of every element, for what takes a plain vector. What keeps
-    // pointers to the elements it is given needs an overload of its own:
-    // this copy is gone at the end of the call.
-    operator std::vector<T>() const { return std::vector<T>(begin(), end()); }
+    // A copy of every element, for what takes a plain vector: named, never
+    // implicit, since what keeps pointers or views into the vector it is
+    // given would read a copy gone at the end of the call.
+    std::vector<T> toVector() const { return std::vector<T>(begin(), end()); }
 
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
@@ -143,7 +152,7 @@ public:
     template <class... Args> T& emplace_back(Args&&... args) {
         return *items_.emplace_back(std::make_shared<T>(std::forward<Args>(args)...));
     }
-    template <class It> void append(It first, It last) {
+    template <std::input_iterator It> void append(It first, It last) {
         if constexpr (std::is_base_of_v<std::forward_iterator_tag,
                                         typename std::iterator_traits<It>::iterator_category>)
             items_.reserve(items_.size() + static_cast<std::size_t>(std::distance(first, last)));
@@ -154,6 +163,11 @@ public:
     void appendShared(const SharedList& other, std::size_t i) { items_.push_back(other.items_[i]); }
     // Every element of `other`, shared rather than copied.
     void appendShared(const SharedList& other) {
+        if (&other == this) {
+            const std::vector<Handle> same = items_; // a range inserted must not be the target
+            items_.insert(items_.end(), same.begin(), same.end());
+            return;
+        }
         items_.insert(items_.end(), other.items_.begin(), other.items_.end());
     }
     void erase(std::size_t i) { items_.erase(items_.begin() + static_cast<difference_type>(i)); }
@@ -191,11 +205,14 @@ public:
 
 private:
     // The element behind `item`, copied first when another list shares it.
+    // A count of one cannot grow meanwhile (see Threads above); a count read
+    // as more than one may be falling, which costs only a needless copy.
     static T& own(Handle& item) {
         if (item.use_count() != 1)
             item = std::make_shared<T>(std::as_const(*item));
         else
-            // Another list's last reads of it happen before it let go.
+            // The last reads through a list that let go of it, on another
+            // thread, happen before this write: the count fell by a release.
             std::atomic_thread_fence(std::memory_order_acquire);
         return *item;
     }

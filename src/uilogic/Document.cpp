@@ -767,12 +767,14 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
                 photosError.pop_back();
         }
     }
+    // The comparison keeps nothing of the lists held here (what it finds
+    // missing it copies from the other side), so copies of them do.
     auto missing = CatalogueMerge::missingHere(
-        dataSet_.pieces(), state_->entries, state_->decisions, otherPieces,
+        dataSet_.pieces(), state_->entries.toVector(), state_->decisions, otherPieces,
         PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
-    CatalogueMerge::addRepeatsAndEncounters(missing, otherPieces, state_->repeats,
-                                            state_->encounters, other.repeats, other.encounters,
-                                            sharedEncounters_);
+    CatalogueMerge::addRepeatsAndEncounters(
+        missing, otherPieces, state_->repeats.toVector(), state_->encounters.toVector(),
+        other.repeats, other.encounters, sharedEncounters_.toVector());
     if (!data.changed) {
         // An unchanged data file adds no records: what belongs to records
         // removed here stays removed.
