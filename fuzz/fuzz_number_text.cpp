@@ -4,6 +4,7 @@
 
 #include "FuzzCheck.h"
 
+#include "model/DecimalComma.h"
 #include "model/NumberText.h"
 
 #include <charconv>
@@ -23,11 +24,16 @@ namespace {
 // skips, then let the standard library read the longest leading decimal.
 // Returns false when the standard library finds the magnitude out of range
 // (the reader then gives an infinity or zero, whose sign it does not promise).
-bool referenceReading(std::string_view text, double& value) {
+std::string packedText(std::string_view text) {
     std::string packed;
     for (const char c : text)
         if (c != ' ' && c != '\t' && c != '\n')
             packed.push_back(c);
+    return packed;
+}
+
+bool referenceReading(std::string_view text, double& value) {
+    const std::string packed = packedText(text);
     std::size_t start = 0;
     bool negative = false;
     if (!packed.empty() && (packed[0] == '+' || packed[0] == '-')) {
@@ -53,6 +59,24 @@ bool referenceReading(std::string_view text, double& value) {
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// A decimal comma by another route: the standard library's number in the
+// packed text ends at a comma (the first: a number holds none), and a digit
+// follows that comma in the text itself.
+bool referenceDecimalComma(std::string_view text) {
+    const std::string packed = packedText(text);
+    const std::size_t start = !packed.empty() && (packed[0] == '+' || packed[0] == '-') ? 1 : 0;
+    if (start == packed.size() || !(isDigit(packed[start]) || packed[start] == '.'))
+        return false;
+    double parsed = 0.0;
+    const char* end = std::from_chars(packed.data() + start, packed.data() + packed.size(), parsed,
+                                      std::chars_format::general)
+                          .ptr;
+    if (end == packed.data() + start || end == packed.data() + packed.size() || *end != ',')
+        return false;
+    const std::size_t comma = text.find(',');
+    return comma + 1 < text.size() && isDigit(text[comma + 1]);
 }
 
 std::string scientific15(double value) {
@@ -155,6 +179,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         KORVEX_FUZZ_CHECK(read == expected);
     else
         KORVEX_FUZZ_CHECK(std::isinf(read) || read == 0.0);
+
+    KORVEX_FUZZ_CHECK(DecimalComma::holdsOne(text) == referenceDecimalComma(text));
 
     // The texts' own values explore the decimal halves; raw bit patterns reach
     // every double, subnormals included.

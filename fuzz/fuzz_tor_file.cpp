@@ -42,7 +42,10 @@ void checkSheetLine(const std::string& line, const MeasurementSheet& sheet) {
 
 // Writes `dataSet` with `sheet`, reads the file back and checks what came back.
 TorFile::ReadResult writeAndReadBack(const MeasurementSheet& sheet, const DataSet& dataSet) {
-    const TorFile::ReadResult back = TorFile::read(TorFile::write(sheet, dataSet));
+    const std::string file = TorFile::write(sheet, dataSet);
+    // Whatever it holds, a file this program writes is told from a data-set text.
+    KORVEX_FUZZ_CHECK(TorFile::beginsAsDataFile(file));
+    const TorFile::ReadResult back = TorFile::read(file);
     KORVEX_FUZZ_CHECK(back.complete);
     KORVEX_FUZZ_CHECK(back.sheetLine.has_value());
     checkSheetLine(*back.sheetLine, sheet);

@@ -42,6 +42,8 @@ std::string_view typeName(Type type) {
         return "not-standardised";
     case Type::Short:
         return "short";
+    case Type::DecimalComma:
+        return "decimal-comma";
     default:
         return "empty-code";
     }
@@ -346,6 +348,17 @@ std::optional<CatalogueAudit> CatalogueAudit::run(const Catalogue& catalogue,
         f.distance = nearest.distance;
         out.push_back(f);
     }
+    for (const auto& r : records) {
+        const auto value = DecimalComma::firstValueOf(r.line);
+        if (!value)
+            continue;
+        Finding f;
+        f.type = Type::DecimalComma;
+        f.record = r.recordNumber;
+        f.code = r.code;
+        f.value = *value;
+        out.push_back(f);
+    }
     unstandardisedGroups(catalogue, out);
     for (const auto& s : catalogue.skipped) {
         if (s.fieldCount >= Catalogue::kRecordFields)
@@ -390,6 +403,10 @@ std::string CatalogueAudit::line(const Finding& f) const {
     case Type::NotStandardised:
         field(groupName(f.group));
         field(lengthText(f.sum));
+        break;
+    case Type::DecimalComma:
+        field(SpecimenRecord::seamName(f.value.index));
+        field(f.value.text);
         break;
     default: // Short
         field(std::to_string(f.fieldCount));

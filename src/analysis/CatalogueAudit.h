@@ -3,6 +3,7 @@
 #include "analysis/Catalogue.h"
 #include "analysis/PairDistances.h"
 #include "analysis/PairSweep.h"
+#include "model/DecimalComma.h"
 #include "model/SeamGroup.h"
 
 #include <cstddef>
@@ -14,9 +15,10 @@ namespace korvex {
 
 // Findings that point at mistakes in a catalogue: one animal under two codes,
 // two animals under one code, raw lengths appended without standardising,
-// damaged rows. Distances are the shown distances of one kind (D by default).
+// values written with a decimal comma, damaged rows. Distances are the shown
+// distances of one kind (D by default).
 struct CatalogueAudit {
-    enum class Type { DuplicateLine, Close, Far, NotStandardised, Short, EmptyCode };
+    enum class Type { DuplicateLine, Close, Far, NotStandardised, Short, EmptyCode, DecimalComma };
 
     struct Finding {
         Type type = Type::Short;
@@ -28,6 +30,7 @@ struct CatalogueAudit {
         SeamGroupId group = SeamGroupId::LeftMarginal; // not-standardised
         double sum = 0.0;                              // not-standardised
         std::size_t fieldCount = 0;                    // short
+        DecimalComma::Value value;                     // decimal-comma: the first such value
     };
 
     // How the threshold came about, as the first line says it.
@@ -47,8 +50,10 @@ struct CatalogueAudit {
     double threshold = kFixedDefault;
     ThresholdSource source = ThresholdSource::FixedDefault;
     // In the order of the report: duplicate lines, close pairs (nearest
-    // first), far records, groups not standardised, short pieces, empty codes;
-    // each kind by record numbers.
+    // first), far records, records with a decimal comma in a value (one each,
+    // naming the first such value: it reads as the digits before the comma),
+    // groups not standardised, short pieces, empty codes; each kind by record
+    // numbers.
     std::vector<Finding> findings;
 
     // Nothing when `control` was cancelled.

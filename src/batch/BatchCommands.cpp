@@ -15,8 +15,10 @@
 #include "exchange/TorFile.h"
 #include "model/Characters.h"
 #include "model/DataSet.h"
+#include "model/DecimalComma.h"
 #include "model/MeasurementSheet.h"
 #include "model/NumberText.h"
+#include "model/RecordLine.h"
 #include "model/SeamGroup.h"
 #include "model/SheetFill.h"
 #include "version/Version.h"
@@ -120,7 +122,8 @@ std::string BatchCommands::usage() {
            "  --sheet FILE       the specimen to compare: a record line, or a data file's\n"
            "                     sheet line (any text \"Fill from the Clipboard\" takes)\n"
            "  --data FILE.tor    the data set, from a data file\n"
-           "  --data-text FILE   the data set, as a data-set text (as \"from Clipboard\" takes)\n"
+           "  --data-text FILE   the data set, as a data-set text (as \"from Clipboard\" takes);\n"
+           "                     a data file given here is refused: give it with --data\n"
            "  --ranked           print the ranked lines in list order instead of the summary\n"
            "\n"
            "all-pairs options:\n"
@@ -147,7 +150,8 @@ std::string BatchCommands::usage() {
            "                     within and between animals, or 0 when no animal has two\n"
            "                     records)\n"
            "  Prints the threshold line, then one finding per line: duplicate-line,\n"
-           "  close, far, not-standardised, short, empty-code. Status 0 with or without\n"
+           "  close, far, decimal-comma (a value such as 0,0612, read as 0; the seam and\n"
+           "  the value), not-standardised, short, empty-code. Status 0 with or without\n"
            "  findings.\n"
            "\n"
            "repeatability options:\n"
@@ -214,9 +218,9 @@ std::string BatchCommands::usage() {
            "\n"
            "The summary is printed exactly as the window puts it on the clipboard\n"
            "(CR LF line ends). Exit status: 0 done, 1 nothing to compare, 2 bad\n"
-           "arguments, a bad encounters line or a sheet without a record line, 3 an\n"
-           "input file could not be read, 4 not enough memory, 5 the output could not\n"
-           "be written.\n";
+           "arguments, a bad encounters line, a sheet without a record line or a data\n"
+           "file given as --data-text, 3 an input file could not be read, 4 not enough\n"
+           "memory, 5 the output could not be written.\n";
 }
 
 std::string BatchCommands::versionLine() {
@@ -325,6 +329,15 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
         // editor's or a spreadsheet's LF line ends end records too, and a
         // byte order mark it wrote is no part of the first code.
         dataSetText = ClipboardForms::withCrLfLineEnds(Characters::withoutByteOrderMark(bytes));
+        // Read as rows, a data file's sheet and count lines are records too
+        // short to compare: every figure would be of nothing, without a word.
+        if (TorFile::beginsAsDataFile(dataSetText)) {
+            err_ << "korvex-batch: " << text->second
+                 << " is a data file (a sheet line, an empty line, a count line), not a data-set "
+                    "text: give it with --data\n";
+            return kUsage;
+        }
+        warnOfDecimalCommas(text->second, dataSetText);
         return kOk;
     }
     TorFile::ReadResult read = TorFile::read(bytes);
@@ -344,7 +357,20 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
                                  : "")
              << '\n';
     }
+    warnOfDecimalCommas(tor->second, dataSetText);
     return kOk;
+}
+
+void BatchCommands::warnOfDecimalCommas(const std::string& path, std::string_view dataSetText) {
+    const auto found = DecimalComma::inDataSet(dataSetText);
+    if (found.records == 0)
+        return;
+    const std::string_view text = found.firstValue.text;
+    err_ << "korvex-batch: " << path << " holds " << counted(found.records, "record", "records")
+         << " with a decimal comma in a value, the first record " << found.firstRecord << " ('"
+         << found.firstCode << "'), " << SpecimenRecord::seamName(found.firstValue.index) << " '"
+         << text << "'; such a value reads as the digits before the comma ('" << text << "' as "
+         << DecimalComma::readAs(text) << "): the values must use '.' as the decimal point\n";
 }
 
 int BatchCommands::allPairs(const Options& options) {
@@ -840,6 +866,16 @@ int BatchCommands::compare(const Options& options) {
         err_ << "korvex-batch: " << *sheetPath << " holds no record line: it has fewer than "
              << RecordLayout::kFillMinimumFields << " TAB-separated fields\n";
         return kUsage;
+    }
+    // Said as the window says it, and compared all the same; only the values
+    // the measure reads count.
+    if (const auto comma = DecimalComma::firstSheetValue(sheet, *measure != Measure::D2,
+                                                         *measure != Measure::D1)) {
+        const std::string& text = sheet.value(*comma);
+        err_ << "korvex-batch: " << *sheetPath << ": the value of "
+             << SpecimenRecord::seamName(*comma) << ", '" << text
+             << "', has a decimal comma and reads as " << DecimalComma::readAs(text)
+             << ": write it with '.' as the decimal point\n";
     }
 
     ComparisonState state;

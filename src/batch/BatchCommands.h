@@ -46,8 +46,12 @@ private:
     int allPairs(const Options& options);
     int distribution(const Options& options);
     // Reads the data set that --data or --data-text names: kOk, or the exit
-    // status after its message went to standard error.
+    // status after its message went to standard error (kUsage for a data file
+    // given as --data-text). Records with a decimal comma in a value are said.
     int readDataSet(const Options& options, std::string& dataSetText);
+    // One line on standard error when records of the data set read from
+    // `path` hold a value with a decimal comma.
+    void warnOfDecimalCommas(const std::string& path, std::string_view dataSetText);
     // Flushes standard output: kOk, or kUnwritable with a message.
     int finishOutput();
     int evaluate(const Options& options);

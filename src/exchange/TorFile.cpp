@@ -140,4 +140,19 @@ ReadResult read(std::string_view bytes) {
     return result;
 }
 
+bool beginsAsDataFile(std::string_view bytes) {
+    LineReader lines(bytes);
+    std::string_view sheetLine, empty, countLine;
+    if (!lines.next(sheetLine) || !lines.next(empty) || !lines.next(countLine))
+        return false;
+    if (!sheetLine.starts_with(SpecimenRecord::kFieldSeparator) || !empty.empty())
+        return false;
+    const std::size_t first = countLine.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return false;
+    const std::size_t last = countLine.find_last_not_of(' ');
+    const std::string_view count = countLine.substr(first, last + 1 - first);
+    return count.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
 } // namespace korvex::TorFile

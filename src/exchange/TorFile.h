@@ -43,6 +43,12 @@ struct ReadResult {
 // numeric reading; no memory is reserved by its value.
 ReadResult read(std::string_view bytes);
 
+// Whether `bytes` begin as a data file does, lines ended as read() ends them:
+// a sheet line (a TAB first: no code), an empty line, and a count line (a
+// whole number, blanks around it allowed). Rows of a data set do not begin
+// so: a row without a code, then an empty row, then one of a bare number.
+bool beginsAsDataFile(std::string_view bytes);
+
 } // namespace TorFile
 
 } // namespace korvex

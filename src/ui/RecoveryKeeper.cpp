@@ -176,13 +176,19 @@ void RecoveryKeeper::offerLeftCopy() {
         file.close();
         const std::string savedAt =
             QLocale().toString(info.lastModified(), QLocale::LongFormat).toStdString();
+        // A copy declined before and copied back may have left its name taken:
+        // that file stays as it is, and this one is kept beside it.
+        QString declined = dir.filePath(base + kDeclinedSuffix);
+        for (int n = 2; QFileInfo::exists(declined); ++n)
+            declined = dir.filePath(base + kDeclinedSuffix + QStringLiteral("-%1").arg(n));
         const auto outcome = model_.OfferRecovery(
-            std::string_view(bytes.constData(), std::size_t(bytes.size())), savedAt, [&] {
+            std::string_view(bytes.constData(), std::size_t(bytes.size())), savedAt,
+            [&] {
                 const QString aside = dir.filePath(base + QStringLiteral(".unreadable"));
                 return shown(QFile::rename(info.filePath(), aside) ? aside : info.filePath())
                     .toStdString();
             },
-            shown(dir.filePath(base + kDeclinedSuffix)).toStdString());
+            shown(declined).toStdString());
         if (outcome == MainWindowModel::RecoveryOutcome::Restored) {
             // The restored data become this program's copy at once; a later
             // write replaces it as usual.
@@ -190,7 +196,7 @@ void RecoveryKeeper::offerLeftCopy() {
             QFile::rename(info.filePath(), copyPath());
         } else if (outcome == MainWindowModel::RecoveryOutcome::Declined) {
             // Kept where the question said, out of the offers' way.
-            QFile::rename(info.filePath(), dir.filePath(base + kDeclinedSuffix));
+            QFile::rename(info.filePath(), declined);
         } else {
             continue; // nothing was asked: an older whole copy may still be offered
         }

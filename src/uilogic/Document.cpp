@@ -340,6 +340,10 @@ void Document::restore(std::string dataSetText, std::shared_ptr<const CatalogueS
     // companion are compared before a save over them, which then asks only
     // when they hold what is not here.
     if (state_->dataFilePath) {
+        // Another copy opening the file must learn that this one has it open,
+        // as after a load; one gone since is locked once it is saved again.
+        if (services_.fileStamp(*state_->dataFilePath))
+            tellUnguarded(*state_->dataFilePath, guard_.open(*state_->dataFilePath));
         const auto unknown = FileGuard::Copy::of(std::nullopt);
         guard_.remember(*state_->dataFilePath, unknown);
         guard_.remember(PhotoCompanion::companionPathFor(*state_->dataFilePath), unknown);
@@ -554,7 +558,9 @@ std::optional<TorFile::ReadResult> Document::readDataFile(const std::string& pat
     }
     lastRead_.emplace(path, FileGuard::Copy::of(file.bytes));
     TorFile::ReadResult read = TorFile::read(file.bytes);
-    lastReadLeftLines_ = read.allRecords && !read.allRead;
+    // Lines ended by LF alone are all one line here: the records they hold
+    // stay on disk, unread, as lines after the announced ones do.
+    lastReadLeftLines_ = (read.allRecords && !read.allRead) || read.lfLineEnds;
     return read;
 }
 
@@ -697,13 +703,19 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
     // The load warned of them; the file is as it was loaded, so nothing else
     // here would tell that they are still there to lose. A file changed on
-    // disk since is compared below, which asks as well.
-    if (!data.changed && linesLeftIn_ == path) {
+    // disk since is compared below, which asks as well; one gone since holds
+    // nothing to lose.
+    if (!data.changed && data.bytes && linesLeftIn_ == path) {
         const std::vector<std::string> choices{kSaveOver, kSaveUnderAnotherName, kCancel};
+        const bool lfLineEnds = TorFile::read(*data.bytes).lfLineEnds;
         const std::size_t answer = std::min(
             services_.choiceBox("The data file " + quoted(path) +
-                                    " holds lines after the records it announces, which were not "
-                                    "loaded; saving over it loses them.",
+                                    (lfLineEnds ? " holds lines that end in LF alone, which were "
+                                                  "not loaded as records; saving over it loses "
+                                                  "them."
+                                                : " holds lines after the records it announces, "
+                                                  "which were not loaded; saving over it loses "
+                                                  "them."),
                                 title_, Icon::Warning, choices),
             choices.size() - 1);
         if (answer == 1)
@@ -799,11 +811,18 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     const bool canMerge = !missing.empty() && error.empty();
 
     const auto holder = guard_.otherHolder(path);
+    // After a restore the file was never read in this run: it cannot be said
+    // to have changed since.
+    const auto seen = guard_.known(aboutData ? path : companion);
+    const bool sinceRestore = restored_ && seen && !seen->present;
+    const std::string changedAt = changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")";
     std::string text =
         (aboutData ? "The data file " + quoted(path)
                    : "The photos file " + quoted(companion) + " of the data file " + quoted(path)) +
-        " was changed on disk" + (changed.changedAt.empty() ? "" : " (" + changed.changedAt + ")") +
-        " after it was loaded or last saved here." +
+        (sinceRestore
+             ? " has not been loaded or saved here since the unsaved data were restored" +
+                   (changedAt.empty() ? "" : "; it was last changed" + changedAt) + "."
+             : " was changed on disk" + changedAt + " after it was loaded or last saved here.") +
         (holder ? "\n\nThe data file is open in another copy of KORVEX" + heldBy(*holder) + "."
                 : std::string()) +
         "\n\n";

@@ -197,8 +197,9 @@ public:
     // not the open one is not compared: choosing a new name never asks. A
     // merge whose data file then cannot be written is taken back: the data
     // here are as they were before the answer. Saving over the loaded file
-    // while it still holds lines after the records it announces, which were
-    // never loaded, asks the same (save over it, another name, cancel).
+    // while it still holds lines after the records it announces, or lines
+    // ended by LF alone, which were never loaded, asks the same (save over
+    // it, another name, cancel).
     SaveOutcome saveDataFile(const std::string& path, const MeasurementSheet& sheet);
 
 private:
@@ -263,7 +264,7 @@ private:
     // or saved to a file.
     std::optional<FileGuard::Copy> fromClipboard_;
     // What readDataFile read last, until takeDataFile takes it, and whether
-    // lines after its records were left unread.
+    // lines of it were left unread (after its records, or ended by LF alone).
     std::optional<std::pair<std::string, FileGuard::Copy>> lastRead_;
     bool lastReadLeftLines_ = false;
     // The data file loaded with such lines, until it is saved over.

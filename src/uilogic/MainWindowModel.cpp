@@ -5,6 +5,7 @@
 #include "exchange/ClipboardForms.h"
 #include "exchange/PhotoExif.h"
 #include "exchange/TorFile.h"
+#include "model/DecimalComma.h"
 #include "model/NumberText.h"
 #include "model/RecordLine.h"
 #include "model/SheetFill.h"
@@ -173,7 +174,39 @@ bool MainWindowModel::sheetFitsRecord(const std::string& refusal, const char* ti
                 SpecimenRecord::seamName(*broken) +
                 " holds a TAB, CR or LF, which would break the record's fields.",
             title, PlatformServices::Icon::Warning);
-    return !broken;
+    return !broken && sheetReadsAsTyped(refusal, title);
+}
+
+bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* title, bool marginal,
+                                        bool central) {
+    const MeasurementSheet& sheet = digitising_.sheet();
+    const auto comma = DecimalComma::firstSheetValue(sheet, marginal, central);
+    if (comma) {
+        const std::string& text = sheet.value(*comma);
+        say("The values on the sheet " + what + ": the value of " +
+                SpecimenRecord::seamName(*comma) + ", \"" + text +
+                "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
+                ". Type it with \".\" as the decimal point.",
+            title, PlatformServices::Icon::Warning);
+    }
+    return !comma;
+}
+
+void MainWindowModel::tellDecimalCommas(const std::string& subject) {
+    const auto found = DecimalComma::inDataSet(dataSet().text());
+    if (found.records == 0)
+        return;
+    const bool one = found.records == 1;
+    const std::string text(found.firstValue.text);
+    say(subject + " " + std::to_string(found.records) + (one ? " record" : " records") +
+            " with a decimal comma in a value: the first is record " +
+            std::to_string(found.firstRecord) + " (\"" + std::string(found.firstCode) +
+            "\"), whose " + SpecimenRecord::seamName(found.firstValue.index) + " is \"" + text +
+            "\". Such a value reads as the digits before the comma (\"" + text + "\" as " +
+            DecimalComma::readAs(text) + "), so every distance to " +
+            (one ? "this record" : "these records") +
+            " is wrong. The values must use \".\" as the decimal point.",
+        kAppTitle, PlatformServices::Icon::Warning);
 }
 
 void MainWindowModel::AppendToList() {
@@ -270,6 +303,7 @@ void MainWindowModel::load_Click(int index) {
         displayChanged();
         if (ClipboardForms::showsRecordAfterLoad(dataSet().text()))
             ShowRecord(display_.recordNumber);
+        tellDecimalCommas("The data from the clipboard hold");
     } else if (index == LoadFromFile) {
         LoadDataFile();
     }
@@ -302,6 +336,11 @@ void MainWindowModel::comp_Click(int index) {
         return;
     if (dataSet().text().find(DataSet::kLineEnd) == std::string::npos)
         return; // nothing loaded or appended: no message, no change
+    // Said, and compared all the same: the run is the command's, the word is
+    // what keeps its figures from passing for those of the value typed. Only
+    // the values the measure reads count: a comma in a central value changes no D1.
+    sheetReadsAsTyped("are compared as they read", kAppTitle, *measure != Measure::D2,
+                      *measure != Measure::D1);
     // A comparison refills the list, so its entries are no longer codes to pick.
     selectMode_ = 0;
     const auto summary = ComparisonRun::comp_Click(*measure, digitising_.sheet(), dataSet().text(),
@@ -427,6 +466,7 @@ void MainWindowModel::LoadDataFile() {
         services_.messageBox("The data file \"" + *path + "\" " + text, kAppTitle,
                              PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
     }
+    tellDecimalCommas("The data file \"" + *path + "\" holds");
     photoRecords_.forgetShown();
     document_.loadCompanion();
 }

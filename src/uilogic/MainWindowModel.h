@@ -283,7 +283,19 @@ private:
     // Whether a record line built from the sheet keeps its 29 fields in one
     // line; if not, says so in a message titled `title`: "The values on the
     // sheet " + `refusal` + ", naming the first value that would break it.
+    // Also refused: a value written with a decimal comma, which the record
+    // would keep and every comparison read as the digits before the comma.
     bool sheetFitsRecord(const std::string& refusal, const char* title);
+    // Whether none of the sheet's marginal values, central values, or both,
+    // holds a decimal comma; if one does, says so in a message titled `title`
+    // as sheetFitsRecord does ("The values on the sheet " + `what`), naming
+    // the first, what it reads as, and that "." is the point.
+    bool sheetReadsAsTyped(const std::string& what, const char* title, bool marginal = true,
+                           bool central = true);
+    // After a load, when records of the data set hold a value with a decimal
+    // comma: one warning, whose first words are `subject` ("The data file
+    // \"...\" holds"), with how many records, the first of them and its value.
+    void tellDecimalCommas(const std::string& subject);
     // The identification code prompt, asked again after a message while the
     // answer would break the record line; Cancel gives the empty code.
     std::string askCode();

@@ -103,6 +103,72 @@ TEST(CatalogueAudit, ManyClosePairsAreAllFoundInOrder) {
     EXPECT_EQ(close.front(), (std::pair<std::size_t, std::size_t>{1, 3}));
 }
 
+// A value such as "0,0612" reads as the digits before the comma, so every
+// distance to its record is wrong; only such a value is a finding, once per
+// record, naming its first one. Field 0 may hold any comma.
+TEST(CatalogueAudit, AValueWithADecimalCommaIsAFindingOfItsRecord) {
+    const struct {
+        const char* text;
+        std::size_t field; // in the record line: 0 the code, 1..28 the values
+        const char* finding; // the seam and the value named; nothing: no finding
+    } cases[] = {
+        {"0,0612", 3, "M3\t0,0612"},
+        {"-1,5", 1, "M1\t-1,5"},
+        {" 12,5", 16, "M16\t 12,5"},
+        {"1.234,5", 17, "C1\t1.234,5"},
+        {"1e-3,5", 28, "C12\t1e-3,5"},
+        {"1 2,5", 9, "M9\t1 2,5"}, // blanks are skipped in the number
+        {"0.125", 3, nullptr},
+        {",5", 3, nullptr},      // no number before the comma
+        {"-,5", 3, nullptr},
+        {"a,5", 3, nullptr},
+        {"1,", 3, nullptr},      // no digit after it
+        {"1, 5", 3, nullptr},
+        {"1,x", 3, nullptr},
+        {"1.2.3,4", 3, nullptr}, // the number ends at the second point
+        {"1x,5", 3, nullptr},
+        {"1e,5", 3, nullptr},    // the number ends before the e
+        {"T,1", 0, nullptr},     // a code
+        {"0,5", 29, nullptr},    // a field after the values
+    };
+    for (const auto& c : cases) {
+        const std::string plain = standardised("ok") + "\t";
+        const auto fields = SpecimenRecord::splitFields(plain);
+        std::vector<std::string> line(fields.begin(), fields.end());
+        line[c.field] = c.text;
+        std::string text = standardised("A") + "\r\n";
+        for (std::size_t f = 0; f < line.size(); ++f)
+            text += (f == 0 ? "" : "\t") + line[f];
+        text += "\r\n";
+        std::vector<std::string> found;
+        const auto result = audit(text, {});
+        for (const auto& f : result.findings)
+            if (f.type == CatalogueAudit::Type::DecimalComma)
+                found.push_back(result.line(f));
+        if (c.finding)
+            EXPECT_EQ(found, std::vector<std::string>{"decimal-comma\t2\tok\t" +
+                                                      std::string(c.finding)})
+                << c.text;
+        else
+            EXPECT_TRUE(found.empty()) << c.text << ": " << found.front();
+    }
+
+    // One line per record, its first such value; before the sums it upsets.
+    std::string line = standardised("T2", "0.125", "0,25");
+    line.replace(line.rfind("0.1667"), 6, "0,1667");
+    const std::string text = standardised("T1") + "\r\n" + line + "\r\n" +
+                             standardised("T,3", "0,5") + "\r\n";
+    CatalogueAudit::Options options;
+    options.kind = Measure::D1; // the marginal values differ: no pair is close
+    options.threshold = 0.0;
+    EXPECT_EQ(audit(text, options).report(), "threshold\t0\tgiven\r\n"
+                                             "decimal-comma\t2\tT2\tM2\t0,25\r\n"
+                                             "decimal-comma\t3\tT,3\tM1\t0,5\r\n"
+                                             "not-standardised\t2\tT2\tM1-M8\t0.875\r\n"
+                                             "not-standardised\t2\tT2\tC7-C12\t0.8335\r\n"
+                                             "not-standardised\t3\tT,3\tM1-M8\t0.875\r\n");
+}
+
 // Shown distances of every ordered pair, from comparison runs.
 struct BruteForce {
     std::vector<std::string> lines, animals;

@@ -286,6 +286,118 @@ TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
     EXPECT_NE(audit.err.str().find("d.tor is incomplete"), std::string::npos) << audit.err.str();
 }
 
+// A data file given where a data-set text is expected was once read as rows:
+// its sheet and count lines stopped every pass ("No data were selected."
+// twice), a summary of nothing was printed and the status was 0.
+TEST(BatchCommands, ADataFileGivenAsADataSetTextIsRefused) {
+    const std::string a = record("A", 0.06, 0.08);
+    const std::string b = record("B", 0.2, 0.3);
+    MeasurementSheet sheet;
+    sheet.setValue(0, "0.0612");
+    DataSet dataSet;
+    dataSet.setText(a + "\r\n" + b + "\r\n");
+    const std::string tor = TorFile::write(sheet, dataSet);
+    std::string lf = tor;
+    std::erase(lf, '\r');
+    const struct {
+        const char* name;
+        std::string text;
+        bool refused;
+    } cases[] = {
+        {"as the window writes it", tor, true},
+        {"with LF line ends", lf, true},
+        {"with a byte order mark", "\xEF\xBB\xBF" + tor, true},
+        {"a count without blanks", "\t1\r\n\r\n2\r\n" + a + "\r\n" + b + "\r\n", true},
+        {"rows, the first without a code", "\t" + a.substr(2) + "\r\n" + b + "\r\n", false},
+        {"an empty row after it, then a row", "\t1\r\n\r\n" + a + "\r\n", false},
+        {"an empty row after it, then a number and more", "\t1\r\n\r\n 2 x\r\n" + a + "\r\n",
+         false},
+    };
+    for (const auto& c : cases) {
+        for (const std::vector<std::string>& args :
+             {std::vector<std::string>{"compare", "--by", "D", "--sheet", "s", "--data-text", "t"},
+              {"all-pairs", "--data-text", "t"},
+              {"evaluate", "--data-text", "t"},
+              {"audit", "--data-text", "t"}}) {
+            SCOPED_TRACE(std::string(c.name) + ", " + args[0]);
+            Batch batch;
+            batch.files = {{"t", c.text}, {"s", a}};
+            const int status = batch.run(args);
+            if (!c.refused) {
+                EXPECT_EQ(batch.err.str().find("data file"), std::string::npos) << batch.err.str();
+                continue;
+            }
+            EXPECT_EQ(status, BatchCommands::kUsage);
+            EXPECT_EQ(batch.err.str(), "korvex-batch: t is a data file (a sheet line, an empty "
+                                       "line, a count line), not a data-set text: give it with "
+                                       "--data\n");
+            EXPECT_TRUE(batch.out.str().empty()) << batch.out.str();
+        }
+    }
+    // Given with --data, the same file is compared.
+    Batch batch;
+    batch.files = {{"t.tor", tor}, {"s", a}};
+    EXPECT_EQ(batch.run({"compare", "--by", "D", "--sheet", "s", "--data", "t.tor"}),
+              BatchCommands::kOk);
+    EXPECT_TRUE(batch.err.str().empty()) << batch.err.str();
+}
+
+// A value such as "0,0612" reads as 0: records holding one are said once on
+// standard error, and so is a sheet value holding one where the measure reads
+// it; the figures are printed all the same, as the window shows them.
+TEST(BatchCommands, ValuesWithADecimalCommaAreSaid) {
+    const std::string a = record("A", 0.06, 0.08);
+    std::string b = record("B", 0.2, 0.3);
+    b.replace(b.find("\t0.2020"), 7, "\t0,2020");
+    const std::string set = a + "\r\n" + b + "\r\n" + b + "\r\n";
+    const std::string tor = "\t1\r\n\r\n 3 \r\n" + set + "\r\n";
+    const std::string said =
+        " holds 2 records with a decimal comma in a value, the first record "
+        "2 ('B'), M3 '0,2020'; such a value reads as the digits before the "
+        "comma ('0,2020' as 0): the values must use '.' as the decimal point\n";
+    std::string sheetComma = a;
+    sheetComma.replace(sheetComma.rfind("\t"), 1, "\t1,5");
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::string err;
+    } cases[] = {
+        {{"compare", "--by", "D", "--sheet", "a", "--data-text", "set"},
+         BatchCommands::kOk,
+         "korvex-batch: set" + said},
+        {{"compare", "--by", "D", "--sheet", "a", "--data", "d.tor"},
+         BatchCommands::kOk,
+         "korvex-batch: d.tor" + said},
+        {{"audit", "--data-text", "set"}, BatchCommands::kOk, "korvex-batch: set" + said},
+        {{"compare", "--by", "D", "--sheet", "a", "--data-text", "plain"}, BatchCommands::kOk, ""},
+        {{"compare", "--by", "D2", "--sheet", "comma", "--data-text", "plain"},
+         BatchCommands::kOk,
+         "korvex-batch: comma: the value of C12, '1,5" + a.substr(a.rfind('\t') + 1) +
+             "', has a decimal comma and reads as 1: write it with '.' as the decimal point\n"},
+        {{"compare", "--by", "D1", "--sheet", "comma", "--data-text", "plain"},
+         BatchCommands::kOk,
+         ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0] + " " + c.args[2] + " " + c.args.back());
+        Batch batch;
+        batch.files = {{"a", a},
+                       {"comma", sheetComma},
+                       {"set", set},
+                       {"d.tor", tor},
+                       {"plain", a + "\r\n" + a + "\r\n"}};
+        EXPECT_EQ(batch.run(c.args), c.code);
+        EXPECT_EQ(batch.err.str(), c.err);
+        EXPECT_EQ(batch.out.str().empty(), c.code != BatchCommands::kOk);
+        if (c.args[0] == "audit") {
+            EXPECT_NE(batch.out.str().find("decimal-comma\t2\tB\tM3\t0,2020\r\n"
+                                           "decimal-comma\t3\tB\tM3\t0,2020\r\n"),
+                      std::string::npos)
+                << batch.out.str();
+        }
+    }
+}
+
 // The version the build sets, as the About box shows it; a manual page is made
 // from --help and --version, so both go to standard output.
 TEST(BatchCommands, VersionPrintsTheBuildsVersionAlone) {

@@ -59,6 +59,7 @@ class RecoveryKeeperTest : public QObject {
 private slots:
     void killedProgramIsRestoredByteForByte();
     void declinedCopyIsSetAsideAndTheNextStartIsPlain();
+    void declinedCopyKeepsOneDeclinedBefore();
     void unreadableCopyIsReportedAndKeptAside();
     void unreadableCopyDoesNotHoldBackAnOlderWholeOne();
     void copyOfALaterVersionStaysWhereThatVersionLooks();
@@ -135,6 +136,41 @@ void RecoveryKeeperTest::declinedCopyIsSetAsideAndTheNextStartIsPlain() {
     QFile kept(aside);
     QVERIFY(kept.open(QIODevice::ReadOnly));
     QCOMPARE(kept.readAll(), bytesOf(bytes));
+    Session next(folder.path(), {});
+    QVERIFY(next.services.messages.empty());
+}
+
+// A copy declined before and copied back (its declined file kept, to be
+// safe) is declined again: both are kept, and it is not offered again.
+void RecoveryKeeperTest::declinedCopyKeepsOneDeclinedBefore() {
+    QTemporaryDir folder;
+    RecoverySnapshot left;
+    left.dataSet = "A\t1\r\n";
+    const std::string bytes = left.write();
+    writeBytes(folder.filePath(QStringLiteral("left.recovery")), bytes);
+    RecoverySnapshot before;
+    before.dataSet = "B\t2\r\n";
+    const std::string declinedBefore = before.write();
+    writeBytes(folder.filePath(QStringLiteral("left.declined")), declinedBefore);
+    QString keptAs;
+    {
+        Session session(folder.path(), {PlatformServices::Answer::No});
+        QCOMPARE(session.services.messages.size(), std::size_t(1));
+        const std::string& question = session.services.messages[0].text;
+        const std::string said = "they are kept as \"";
+        const std::size_t from = question.find(said);
+        QVERIFY2(from != std::string::npos, question.c_str());
+        const std::size_t start = from + said.size();
+        keptAs = QString::fromStdString(question.substr(start, question.find('"', start) - start));
+        session.keeper.discard();
+    }
+    QVERIFY(filesIn(folder.path(), QStringLiteral("*.recovery")).isEmpty());
+    QFile kept(keptAs);
+    QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(keptAs));
+    QCOMPARE(kept.readAll(), bytesOf(bytes));
+    QFile earlier(folder.filePath(QStringLiteral("left.declined")));
+    QVERIFY(earlier.open(QIODevice::ReadOnly));
+    QCOMPARE(earlier.readAll(), bytesOf(declinedBefore));
     Session next(folder.path(), {});
     QVERIFY(next.services.messages.empty());
 }

@@ -411,6 +411,52 @@ TEST_F(FileGuardTest, ASaveOverLinesLeftUnreadAsksUntilTheFileIsSavedOver) {
     EXPECT_EQ(services.files.at(kData), written({"A"}));
 }
 
+// Lines ended by LF alone (an editor's or a checkout's line ends) make the
+// whole file one line: its records are loaded as no record, yet they are
+// all still on disk, and the save over it is the last moment to keep them.
+TEST_F(FileGuardTest, ASaveOverAFileOfLfLineEndsAsksFirst) {
+    std::string lfOnly = TorFile::write(MeasurementSheet{}, dataSetOf({"A", "B"}));
+    std::erase(lfOnly, '\r');
+    services.files[kData] = lfOnly;
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    load();
+    ASSERT_EQ(services.messages.size(), 1U); // the load's warning
+    EXPECT_EQ(window.dataSet().RecordCount(), 0U);
+    services.messages.clear();
+
+    services.choiceAnswers = {Document::kCancel};
+    EXPECT_FALSE(save());
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].choices,
+              (std::vector<std::string>{Document::kSaveOver, Document::kSaveUnderAnotherName,
+                                        Document::kCancel}));
+    EXPECT_EQ(services.messages[0].text,
+              "The data file \"" + kData +
+                  "\" holds lines that end in LF alone, which were not loaded as records; "
+                  "saving over it loses them.");
+    EXPECT_EQ(services.files.at(kData), lfOnly);
+
+    services.messages.clear();
+    services.choiceAnswers = {Document::kSaveOver};
+    EXPECT_TRUE(save());
+    EXPECT_EQ(services.files.at(kData), written({}));
+}
+
+// Moved away or deleted since the load, the file holds no lines to lose:
+// a question saying it does would be false.
+TEST_F(FileGuardTest, AFileWithLinesLeftUnreadThatIsGoneIsNotAskedAbout) {
+    writeOnDisk({"A"});
+    services.files.at(kData) += "\r\n" + line("Y") + "\r\n";
+    services.messageAnswers = {PlatformServices::Answer::Ok};
+    load();
+    ASSERT_EQ(services.messages.size(), 1U); // the load's warning
+    services.messages.clear();
+    services.files.erase(kData);
+    EXPECT_TRUE(save());
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(services.files.at(kData), written({"A"}));
+}
+
 TEST_F(FileGuardTest, ANewNameIsNeverAskedAbout) {
     writeOnDisk({"A"});
     load();

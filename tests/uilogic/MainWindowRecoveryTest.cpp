@@ -140,8 +140,8 @@ TEST_F(MainWindowRecoveryTest, NoOrAnUnreadableCopyLeavesTheStartUpState) {
     RecoverySnapshot s;
     s.dataSet = kLine + "\r\n";
     services.messageAnswers.push_back(Answer::No);
-    EXPECT_EQ(window.OfferRecovery(s.write(), "then", [] { return std::string(); },
-                                   "/state/x.declined"),
+    EXPECT_EQ(window.OfferRecovery(
+                  s.write(), "then", [] { return std::string(); }, "/state/x.declined"),
               Outcome::Declined);
     EXPECT_EQ(window.snapshot(), fresh);
     // A No must not be taken for "delete them" unannounced.
@@ -268,7 +268,8 @@ TEST_F(MainWindowRecoveryTest, ARestoreKeepsThePhotosAndDecisionsThatASaveWrites
     const std::string copy = crashed.snapshot().write();
 
     services.messageAnswers.push_back(Answer::Yes);
-    ASSERT_EQ(window.OfferRecovery(copy, "then", [] { return std::string(); }, "/state/x.declined"),
+    ASSERT_EQ(window.OfferRecovery(
+                  copy, "then", [] { return std::string(); }, "/state/x.declined"),
               Outcome::Restored);
     const CatalogueState restored = *window.document().state();
     const CatalogueState lost = *crashed.document().state();
@@ -318,8 +319,8 @@ TEST_F(MainWindowRecoveryTest, ACopyHoldsOnlyWhatIsNotSavedAndNothingOnDiskIsLos
         services.messageAnswers.push_back(Answer::Yes);
         for (int i = 1; i < messages; ++i)
             services.messageAnswers.push_back(Answer::Ok);
-        return program.OfferRecovery(copy, "then", [] { return std::string(); },
-                                     "/state/x.declined");
+        return program.OfferRecovery(
+            copy, "then", [] { return std::string(); }, "/state/x.declined");
     };
     MainWindowModel back(services);
     ASSERT_EQ(offer(back, clean, 1), Outcome::Restored);
@@ -404,8 +405,8 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         MainWindowModel restarted(services);
         restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
         services.messageAnswers.push_back(Answer::Yes);
-        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); },
-                                          "/state/x.declined"),
+        ASSERT_EQ(restarted.OfferRecovery(
+                      copy, "then", [] { return std::string(); }, "/state/x.declined"),
                   Outcome::Restored);
         if (c.asked)
             services.choiceAnswers.push_back(Document::kMergeAndSave);
@@ -413,9 +414,12 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
         ASSERT_TRUE(restarted.SaveDataFile());
         ASSERT_EQ(services.messages.size(), c.asked ? 2U : 1U);
         if (c.asked) {
-            EXPECT_NE(services.messages[1].text.find("It holds 1 record that is not here"),
-                      std::string::npos)
-                << services.messages[1].text;
+            // Not "changed after it was loaded": this run never loaded it.
+            for (const char* part : {"has not been loaded or saved here since the unsaved data "
+                                     "were restored",
+                                     "It holds 1 record that is not here"})
+                EXPECT_NE(services.messages[1].text.find(part), std::string::npos)
+                    << services.messages[1].text;
         }
         std::vector<std::string> expected{a, b, appended};
         if (c.asked)
@@ -429,6 +433,47 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreComparesTheDataFileOnDisk) {
     }
 }
 
+// A restored catalogue has its data file open as a loaded one has: another
+// copy opening it must be told, unless that copy had it first.
+TEST_F(MainWindowRecoveryTest, ARestoredCatalogueLocksItsDataFileAsALoadDoes) {
+    const PlatformServices::LockHolder other{"bob", "fieldpc", "24 May 2026 09:30"};
+    const struct {
+        const char* name;
+        bool onDisk, heldElsewhere, lockedHere;
+    } cases[] = {
+        {"the file is there", true, false, true},
+        {"another copy has it open", true, true, false},
+        {"the file is gone", false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.files.clear();
+        services.otherLocks.clear();
+        DataSet onDisk;
+        onDisk.AppendRecord(recordLine("A", 0.1));
+        services.files[kData] = TorFile::write(MeasurementSheet{}, onDisk);
+        const std::string copy = crashAfterAppendingTo(services).copy;
+        ASSERT_TRUE(services.heldLocks.empty());
+        if (!c.onDisk)
+            services.files.erase(kData);
+        if (c.heldElsewhere)
+            services.otherLocks[kData] = other;
+        services.messages.clear();
+        {
+            MainWindowModel restarted(services);
+            restarted.StartUp([] {
+                return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120};
+            });
+            services.messageAnswers.push_back(Answer::Yes);
+            ASSERT_EQ(restarted.OfferRecovery(
+                          copy, "then", [] { return std::string(); }, "/state/x.declined"),
+                      Outcome::Restored);
+            EXPECT_EQ(services.heldLocks.count(kData), c.lockedHere ? 1U : 0U);
+            EXPECT_EQ(services.messages.size(), 1U); // only the question
+        }
+        EXPECT_TRUE(services.heldLocks.empty());
+    }
+}
 
 // A copy that names no data file (one of the first version, or of data taken
 // from the clipboard) saved over the user's catalogue: the companion there
@@ -443,7 +488,8 @@ TEST_F(MainWindowRecoveryTest, ACopyNamingNoDataFileSavedOverACatalogueKeepsItsP
     RecoverySnapshot left;
     left.dataSet = onDisk.text() + recordLine("C", 0.3) + "\r\n";
     services.messageAnswers.push_back(Answer::Yes);
-    ASSERT_EQ(window.OfferRecovery(left.write(), "then", [] { return std::string(); }, "/x"),
+    ASSERT_EQ(window.OfferRecovery(
+                  left.write(), "then", [] { return std::string(); }, "/x"),
               Outcome::Restored);
     services.choiceAnswers.push_back(Document::kMergeAndSave);
     services.fileAnswers.push_back(kData);
@@ -482,7 +528,8 @@ TEST_F(MainWindowRecoveryTest, ASaveAfterARestoreOverTheMovedCatalogueKeepsItsPh
         restarted.StartUp([] { return MainWindowModel::WindowMetrics{15135, 14460, 4200, 120}; });
         services.messageAnswers.push_back(Answer::Yes);
         services.messageAnswers.push_back(Answer::Ok); // the photos file cannot be read
-        ASSERT_EQ(restarted.OfferRecovery(copy, "then", [] { return std::string(); }, "/x"),
+        ASSERT_EQ(restarted.OfferRecovery(
+                      copy, "then", [] { return std::string(); }, "/x"),
                   Outcome::Restored);
         ASSERT_EQ(services.messages.size(), 2U);
         services.choiceAnswers.push_back(Document::kMergeAndSave);

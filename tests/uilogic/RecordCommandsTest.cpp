@@ -134,7 +134,12 @@ TEST_F(RecordCommandsTest, AppendRefusesASheetValueThatWouldBreakTheRecord) {
         std::size_t index;
         std::string value;
         const char* seam;
-    } cases[] = {{RC, 5, "0.28\r\n", "C12"}, {LM, 2, "0.1\t0.2", "M3"}, {LC, 0, "0.1\n", "C1"}};
+    } cases[] = {{RC, 5, "0.28\r\n", "C12"},
+                 {LM, 2, "0.1\t0.2", "M3"},
+                 {LC, 0, "0.1\n", "C1"},
+                 // the record would keep it, and every comparison read it as 0
+                 {LM, 2, "0,0612", "M3"},
+                 {RC, 5, "1,5", "C12"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.seam);
         d.setBoxText(c.group, c.index, c.value);
@@ -156,6 +161,103 @@ TEST_F(RecordCommandsTest, AppendRefusesASheetValueThatWouldBreakTheRecord) {
     EXPECT_EQ(window.dataSet().text(),
               before + SpecimenRecord::BuildRecordLine("B", d.sheet()) + "\r\n");
     EXPECT_EQ(window.display().countText, "2");
+}
+
+// A box holding "0,0612" reads as 0: a comparison by a measure that reads it
+// says so, so that its figures do not pass for those of the value typed.
+TEST_F(RecordCommandsTest, CompareSaysASheetValueWithADecimalComma) {
+    loadFromClipboard(record("A", "0.") + "\r\n");
+    const struct {
+        SeamGroupId group;
+        std::size_t index;
+        const char* value;
+        int comp;
+        const char* says; // nothing: no message
+    } cases[] = {
+        {LM, 2, "0,0612", MainWindowModel::MarginalD1,
+         "The values on the sheet are compared as they read: the value of M3, \"0,0612\", has a "
+         "decimal comma and reads as 0. Type it with \".\" as the decimal point."},
+        {LM, 2, "0,0612", MainWindowModel::Combined, "the value of M3, \"0,0612\""},
+        {LM, 2, "0,0612", MainWindowModel::CentralD2, nullptr},
+        {RC, 0, "12,5", MainWindowModel::CentralD2,
+         "the value of C7, \"12,5\", has a decimal comma and reads as 12."},
+        {RC, 0, "12,5", MainWindowModel::Combined, "the value of C7"},
+        {RC, 0, "12,5", MainWindowModel::MarginalD1, nullptr},
+        {LM, 2, "0.0612", MainWindowModel::Combined, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.value) + " " + std::to_string(c.comp));
+        d.setBoxText(c.group, c.index, c.value);
+        services.setClipboardText("kept");
+        services.messages.clear();
+        if (c.says)
+            services.messageAnswers = {Answer::Ok};
+        window.comp_Click(c.comp);
+        if (c.says) {
+            ASSERT_EQ(services.messages.size(), 1U);
+            EXPECT_NE(services.messages[0].text.find(c.says), std::string::npos)
+                << services.messages[0].text;
+            EXPECT_EQ(services.messages[0].icon, PlatformServices::Icon::Warning);
+        } else {
+            EXPECT_TRUE(services.messages.empty());
+        }
+        // Compared either way: the summary replaces what the clipboard held.
+        EXPECT_TRUE(services.clipboardText().starts_with("\tTime-series\t"))
+            << services.clipboardText();
+        d.setBoxText(c.group, c.index, "0.5");
+    }
+}
+
+// Values such as "0,0612" in loaded records read as 0 and every distance to
+// those records is wrong: a load says so once, whatever the count.
+TEST_F(RecordCommandsTest, ALoadOfRecordsWithADecimalCommaSaysSoOnce) {
+    const std::string comma = record("A", "0.");
+    std::string t2 = record("T2", "0.");
+    t2.replace(t2.find("0.3\t"), 3, "0,0612");
+    std::string t4 = record("T4", "0.");
+    t4.replace(t4.rfind("0.28"), 4, "0,28");
+    const struct {
+        const char* name;
+        std::string records;
+        bool fromFile;
+        std::string says; // empty: no message
+    } cases[] = {
+        {"none", comma + "\r\n" + record("T,1", "0.") + "\r\n", true, ""},
+        {"none on the clipboard", record("T,1", "0.") + "\r\n", false, ""},
+        {"one", comma + "\r\n" + t2 + "\r\n", true,
+         "The data file \"/data/c.tor\" holds 1 record with a decimal comma in a value: the first "
+         "is record 2 (\"T2\"), whose M3 is \"0,0612\". Such a value reads as the digits before "
+         "the comma (\"0,0612\" as 0), so every distance to this record is wrong. The values must "
+         "use \".\" as the decimal point."},
+        {"several", comma + "\r\n" + t2 + "\r\n" + t4 + "\r\n" + t2 + "\r\n", false,
+         "The data from the clipboard hold 3 records with a decimal comma in a value: the first is "
+         "record 2 (\"T2\"), whose M3 is \"0,0612\". Such a value reads as the digits before the "
+         "comma (\"0,0612\" as 0), so every distance to these records is wrong."},
+        {"in the last value", t4 + "\r\n", true, "record 1 (\"T4\"), whose C12 is \"0,28\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        if (!c.says.empty())
+            services.messageAnswers = {Answer::Ok};
+        if (c.fromFile) {
+            const std::size_t count = DataSet::countLineEnds(c.records);
+            services.files["/data/c.tor"] =
+                "\t1\r\n\r\n " + std::to_string(count) + " \r\n" + c.records + "\r\n";
+            loadFrom("/data/c.tor");
+        } else {
+            loadFromClipboard(c.records);
+        }
+        EXPECT_EQ(window.dataSet().text(), c.records); // loaded as it is
+        if (c.says.empty()) {
+            EXPECT_TRUE(services.messages.empty());
+            continue;
+        }
+        ASSERT_EQ(services.messages.size(), 1U);
+        EXPECT_NE(services.messages[0].text.find(c.says), std::string::npos)
+            << services.messages[0].text;
+        EXPECT_EQ(services.messages[0].icon, PlatformServices::Icon::Warning);
+    }
 }
 
 // An open "Select Record" list picks by the place of a record in the data
