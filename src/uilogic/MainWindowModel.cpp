@@ -62,7 +62,8 @@ void MainWindowModel::ClearSheet() {
 void MainWindowModel::Command_Click(int command) {
     for (const SeamGroup& g : kSeamGroups)
         if (g.command == command) {
-            digitising_.standardise(g.id);
+            if (lengthsReadAsTyped(g))
+                digitising_.standardise(g.id);
             return;
         }
     switch (command) {
@@ -192,6 +193,26 @@ bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* tit
     return !comma;
 }
 
+bool MainWindowModel::lengthsReadAsTyped(const SeamGroup& g) {
+    for (std::size_t i = 0; i < g.count; ++i) {
+        const std::string& text = digitising_.sheet().cell(g.id, i);
+        if (!DecimalComma::holdsOne(text))
+            continue;
+        const bool left = g.id == SeamGroupId::LeftCentral2;
+        const std::string cell = g.hasLabels()
+                                     ? g.seamLetter + std::to_string(g.firstSeamNumber + int(i))
+                                     : "box " + std::to_string(i + 1) + " of the " +
+                                           (left ? "left" : "right") + " \"" +
+                                           std::string(g.modeCaption) + "\" column";
+        say("The lengths cannot be standardised: the value of " + cell + ", \"" + text +
+                "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
+                ". Type it with \".\" as the decimal point.",
+            kAppTitle, PlatformServices::Icon::Warning);
+        return false;
+    }
+    return true;
+}
+
 void MainWindowModel::tellDecimalCommas(const std::string& subject) {
     const auto found = DecimalComma::inDataSet(dataSet().text());
     if (found.records == 0)
@@ -222,8 +243,9 @@ void MainWindowModel::AppendToList() {
     displayChanged();
 }
 
-std::optional<Encounter> MainWindowModel::encounterForAppend(const std::string& code,
-                                                             const std::optional<PhotoEntry>& photo) {
+std::optional<Encounter>
+MainWindowModel::encounterForAppend(const std::string& code,
+                                    const std::optional<PhotoEntry>& photo) {
     Encounter encounter;
     std::optional<std::string> photoPath;
     if (photo) {
@@ -760,8 +782,9 @@ MainWindowModel::OfferRecovery(std::string_view copy, const std::string& savedAt
     if (const auto* bad = std::get_if<RecoverySnapshot::Unreadable>(&read)) {
         if (bad->ofLaterVersion) {
             // Moved aside, it would never be offered by the version that can read it.
-            services_.messageBox("Unsaved data from " + savedAt + " were kept for recovery, but " +
-                                     bad->reason + ", which this version cannot read. Nothing "
+            services_.messageBox("Unsaved data from " + savedAt +
+                                     " were kept for recovery in a copy, but " + bad->reason +
+                                     ", which this version cannot read. Nothing "
                                      "was restored. The copy is left for that version to offer.",
                                  kAppTitle, PlatformServices::Icon::Warning,
                                  PlatformServices::Buttons::Ok);

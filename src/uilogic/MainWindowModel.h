@@ -292,6 +292,10 @@ private:
     // the first, what it reads as, and that "." is the point.
     bool sheetReadsAsTyped(const std::string& what, const char* title, bool marginal = true,
                            bool central = true);
+    // Whether every length of group `g` reads as typed; if a cell holds a
+    // decimal comma, says so and the group is not standardised: its lengths
+    // would be written over with values from the digits before the comma.
+    bool lengthsReadAsTyped(const SeamGroup& g);
     // After a load, when records of the data set hold a value with a decimal
     // comma: one warning, whose first words are `subject` ("The data file
     // \"...\" holds"), with how many records, the first of them and its value.

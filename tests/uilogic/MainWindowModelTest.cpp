@@ -173,5 +173,42 @@ TEST_F(MainWindowModelTest, EachStandardizeButtonStandardisesItsOwnGroup) {
     EXPECT_EQ(d.sheet().cell(SeamGroupId::RightCentral2, 0), "0.8571");
 }
 
+// A length typed with a decimal comma reads as the digits before it: a
+// standardisation would write the group over with wrong values and lose what
+// was typed, so it says so and changes nothing.
+TEST_F(MainWindowModelTest, StandardizeOfALengthWithADecimalCommaChangesNothing) {
+    startUp();
+    const struct {
+        int command;
+        SeamGroupId group;
+        std::size_t cell;
+        const char* names;
+    } cases[] = {
+        {2, RM, 2, "the value of M11, \"12,5\", has a decimal comma and reads as 12."},
+        {8, SeamGroupId::RightCentral2, 3,
+         "the value of box 4 of the right \"Central 2\" column, \"12,5\", has a decimal comma"},
+    };
+    for (const auto& c : cases) {
+        services.messages.clear();
+        for (std::size_t i = 0; i < seamGroup(c.group).count; ++i)
+            d.setBoxText(c.group, i, i == c.cell ? "12,5" : "2");
+        services.messageAnswers = {PlatformServices::Answer::Ok};
+        window.Command_Click(c.command);
+        ASSERT_EQ(services.messages.size(), 1U) << c.command;
+        EXPECT_NE(services.messages[0].text.find(
+                      std::string("The lengths cannot be standardised: ") + c.names),
+                  std::string::npos)
+            << services.messages[0].text;
+        EXPECT_EQ(d.sheet().cell(c.group, c.cell), "12,5");
+        EXPECT_EQ(d.sheet().cell(c.group, 0), "2");
+        EXPECT_TRUE(d.commandEnabled(c.group));
+
+        d.setBoxText(c.group, c.cell, "12.5"); // typed again with a point
+        window.Command_Click(c.command);
+        EXPECT_EQ(services.messages.size(), 1U);
+        EXPECT_FALSE(d.commandEnabled(c.group));
+    }
+}
+
 } // namespace
 } // namespace korvex

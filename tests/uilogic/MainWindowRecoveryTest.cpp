@@ -189,7 +189,8 @@ TEST_F(MainWindowRecoveryTest, ACopyOfALaterVersionIsLeftForThatVersion) {
               Outcome::Unreadable);
     ASSERT_EQ(services.messages.size(), 1U);
     EXPECT_EQ(services.messages[0].buttons, PlatformServices::Buttons::Ok);
-    EXPECT_NE(services.messages[0].text.find("written by a later version of KORVEX"),
+    EXPECT_NE(services.messages[0].text.find("kept for recovery in a copy, but it was written by a "
+                                             "later version of KORVEX"),
               std::string::npos)
         << services.messages[0].text;
     EXPECT_NE(services.messages[0].text.find("left for that version to offer"), std::string::npos);
