@@ -139,7 +139,7 @@ struct OneAppendAfterLoad {
         services.files["/data/turtles/catalogue.tor"] =
             korvex::TorFile::write(korvex::MeasurementSheet{}, dataSet);
         services.files["/data/turtles/catalogue.tor.photos.json"] = korvex::PhotoCompanion::write(
-            s.photos->entries, "/data/turtles", s.photos->decisions.all());
+            s.photos->entries.toVector(), "/data/turtles", s.photos->decisions.all().toVector());
         services.fileAnswers.push_back("/data/turtles/catalogue.tor");
         window.LoadDataFile();
         std::mt19937 random(2);

@@ -249,8 +249,8 @@ void putEncounter(std::string& out, const RecordEncounter& held) {
 
 // ,\n"key": [\nitem,\nitem\n]; one item a line: readable, and a changed
 // record shows as one changed line.
-template <class Item, class Put>
-void putList(std::string& out, std::string_view key, const std::vector<Item>& items, Put put) {
+template <class Items, class Put>
+void putList(std::string& out, std::string_view key, const Items& items, Put put) {
     out += ",\n";
     putKey(out, key);
     out += " [";
@@ -293,10 +293,12 @@ std::string companionPathFor(const std::string& dataFilePath) {
     return dataFilePath + std::string(kSuffix);
 }
 
-std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder,
-                  const std::vector<Decision>& decisions,
-                  const std::vector<RepeatMeasurement>& repeats,
-                  const std::vector<RecordEncounter>& encounters) {
+namespace {
+
+template <class Entries, class Decisions, class Repeats, class Encounters>
+std::string writeDocument(const Entries& entries, const std::string& dataFolder,
+                          const Decisions& decisions, const Repeats& repeats,
+                          const Encounters& encounters) {
     const fs::path folder = fs::path(dataFolder).lexically_normal();
     std::size_t size = 128;
     for (const PhotoEntry& entry : entries)
@@ -340,8 +342,9 @@ std::string write(const std::vector<PhotoEntry>& entries, const std::string& dat
     return out;
 }
 
-std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_view>& pieces,
-                                                const std::vector<PhotoEntry>& entries) {
+template <class Entries>
+std::vector<const PhotoEntry*> entriesOf(const std::vector<std::string_view>& pieces,
+                                         const Entries& entries) {
     IdentityMap<const PhotoEntry*> byKey;
     for (const PhotoEntry& entry : entries)
         byKey.emplace(std::pair{std::string_view(entry.recordLine), entry.occurrence}, &entry);
@@ -353,6 +356,32 @@ std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_vi
             found[i] = it->second;
     }
     return found;
+}
+
+} // namespace
+
+std::string write(const std::vector<PhotoEntry>& entries, const std::string& dataFolder,
+                  const std::vector<Decision>& decisions,
+                  const std::vector<RepeatMeasurement>& repeats,
+                  const std::vector<RecordEncounter>& encounters) {
+    return writeDocument(entries, dataFolder, decisions, repeats, encounters);
+}
+
+std::string writeLists(const SharedList<PhotoEntry>& entries, const std::string& dataFolder,
+                       const SharedList<Decision>& decisions,
+                       const SharedList<RepeatMeasurement>& repeats,
+                       const SharedList<RecordEncounter>& encounters) {
+    return writeDocument(entries, dataFolder, decisions, repeats, encounters);
+}
+
+std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_view>& pieces,
+                                                const std::vector<PhotoEntry>& entries) {
+    return entriesOf(pieces, entries);
+}
+
+std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_view>& pieces,
+                                                const SharedList<PhotoEntry>& entries) {
+    return entriesOf(pieces, entries);
 }
 
 } // namespace korvex::PhotoCompanion

@@ -4,6 +4,7 @@
 #include "model/Encounter.h"
 #include "model/PhotoEntry.h"
 #include "model/RepeatMeasurement.h"
+#include "model/SharedList.h"
 
 #include <array>
 #include <cstddef>
@@ -41,6 +42,11 @@ std::string write(const std::vector<PhotoEntry>& entries, const std::string& dat
                   const std::vector<Decision>& decisions = {},
                   const std::vector<RepeatMeasurement>& repeats = {},
                   const std::vector<RecordEncounter>& encounters = {});
+// The same, of lists a catalogue state holds.
+std::string writeLists(const SharedList<PhotoEntry>& entries, const std::string& dataFolder,
+                       const SharedList<Decision>& decisions,
+                       const SharedList<RepeatMeasurement>& repeats,
+                       const SharedList<RecordEncounter>& encounters);
 
 struct ReadResult {
     bool ok = false;
@@ -65,6 +71,8 @@ ReadResult read(std::string_view bytes, const std::string& dataFolder);
 // When two entries claim the same piece the first is taken.
 std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_view>& pieces,
                                                 const std::vector<PhotoEntry>& entries);
+std::vector<const PhotoEntry*> entriesForPieces(const std::vector<std::string_view>& pieces,
+                                                const SharedList<PhotoEntry>& entries);
 
 } // namespace PhotoCompanion
 

@@ -187,15 +187,17 @@ std::string RecoverySnapshot::write(PhotosCache* cache) const {
     if (kept.photos != photos) {
         const auto& entries = photos->entries;
         const auto& decisions = photos->decisions.all();
+        SharedList<PhotoEntry> entriesSince;
+        for (std::size_t i = savedEntries; i < entries.size(); ++i)
+            entriesSince.appendShared(entries, i);
+        SharedList<Decision> decisionsSince;
+        for (std::size_t i = savedDecisions; i < decisions.size(); ++i)
+            decisionsSince.appendShared(decisions, i);
         // No folder: every path is written as it is held, absolute.
-        kept.document = PhotoCompanion::write(
-            {entries.begin() + static_cast<long>(std::min(savedEntries, entries.size())),
-             entries.end()},
-            "",
-            {decisions.begin() + static_cast<long>(std::min(savedDecisions, decisions.size())),
-             decisions.end()},
-            // Few, and changed one at a time: kept whole rather than referred to.
-            photos->repeats, photos->encounters);
+        kept.document = PhotoCompanion::writeLists(entriesSince, "", decisionsSince,
+                                                   // Few, and changed one at a time: kept whole
+                                                   // rather than referred to.
+                                                   photos->repeats, photos->encounters);
         kept.photos = photos;
     }
     const std::string& companion = kept.document;
@@ -337,12 +339,12 @@ RecoverySnapshot::read(std::string_view bytes) {
                 reason.pop_back();
             return Unreadable{"the photos and decisions it keeps cannot be read (" + reason + ")"};
         }
-        photosRead.entries = std::move(companion.entries);
+        photosRead.entries = SharedList<PhotoEntry>(std::move(companion.entries));
         photosRead.decisions = DecisionLog(std::move(companion.decisions));
         if (!companion.leftOut.empty())
             return Unreadable{"the repeat measurements or encounters it keeps cannot be read"};
-        photosRead.repeats = std::move(companion.repeats);
-        photosRead.encounters = std::move(companion.encounters);
+        photosRead.repeats = SharedList<RepeatMeasurement>(std::move(companion.repeats));
+        photosRead.encounters = SharedList<RecordEncounter>(std::move(companion.encounters));
     }
     s.photos = std::make_shared<const CatalogueState>(std::move(photosRead));
     return s;
@@ -361,7 +363,7 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
         companion ? PhotoCompanion::read(*companion, dataFolder) : PhotoCompanion::ReadResult{};
     SavedPhotos found = SavedPhotos::Missing;
     std::vector<Decision> decisions;
-    std::vector<Decision> decisionsSince = photos->decisions.all();
+    std::vector<Decision> decisionsSince = photos->decisions.all().toVector();
     // The copy keeps every repeat and encounter itself.
     whole.repeats = photos->repeats;
     whole.encounters = photos->encounters;
@@ -404,16 +406,16 @@ RecoverySnapshot::takeSavedPhotos(const std::optional<std::string>& companion,
                                                          {}, decisionsSince)
                                  .decisions;
             CatalogueMerge::Missing added;
-            CatalogueMerge::addRepeatsAndEncounters(added, DataSet::splitPieces(dataSet),
-                                                    whole.repeats, whole.encounters, read.repeats,
-                                                    read.encounters);
-            whole.repeats.insert(whole.repeats.end(), added.repeats.begin(), added.repeats.end());
-            whole.encounters.insert(whole.encounters.end(), added.encounters.begin(),
-                                    added.encounters.end());
+            // It keeps nothing of the lists it compares: copies of them do.
+            CatalogueMerge::addRepeatsAndEncounters(
+                added, DataSet::splitPieces(dataSet), whole.repeats.toVector(),
+                whole.encounters.toVector(), read.repeats, read.encounters);
+            whole.repeats.append(added.repeats.begin(), added.repeats.end());
+            whole.encounters.append(added.encounters.begin(), added.encounters.end());
         }
         whole.saved = std::move(now);
     }
-    whole.entries.insert(whole.entries.end(), photos->entries.begin(), photos->entries.end());
+    whole.entries.appendShared(photos->entries);
     decisions.insert(decisions.end(), decisionsSince.begin(), decisionsSince.end());
     whole.decisions = DecisionLog(std::move(decisions));
     photos = std::make_shared<const CatalogueState>(std::move(whole));

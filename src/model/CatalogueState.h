@@ -4,6 +4,7 @@
 #include "model/Encounter.h"
 #include "model/PhotoEntry.h"
 #include "model/RepeatMeasurement.h"
+#include "model/SharedList.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -32,17 +33,19 @@ struct SavedCompanion {
 // keep of their photos, their repeats and encounters, the log of decisions
 // and the data file last loaded or saved (relative photo paths and the search
 // for a moved photo start from its folder). A state is never changed once handed out: each change
-// makes a new one, so it may be shared with a recovery copy that another thread writes.
+// makes a new one, so it may be shared with a recovery copy that another thread writes. Its
+// lists share their elements with the states it was copied from: a copy costs a pointer per
+// element, and only the elements a change writes are copied.
 struct CatalogueState {
-    std::vector<PhotoEntry> entries;
+    SharedList<PhotoEntry> entries;
     DecisionLog decisions;
     std::optional<std::string> dataFilePath;
     // Records measured again, in the order kept, and when and where the
     // records' animals were seen (one at most per record). Both belong to
     // records by the record identity rule, as photo entries do, and stand in
     // the companion file; the data set never holds them.
-    std::vector<RepeatMeasurement> repeats;
-    std::vector<RecordEncounter> encounters;
+    SharedList<RepeatMeasurement> repeats;
+    SharedList<RecordEncounter> encounters;
     // The companion on disk, when the first entries (as many as it keeps)
     // and the first decisions (its decision count) are exactly what it
     // holds: a recovery copy then keeps only what came after.

@@ -110,7 +110,9 @@ DecisionsWindow::DecisionsWindow(MainWindowModel& model, PlatformServices& servi
 DecisionsWindow::~DecisionsWindow() = default;
 
 void DecisionsWindow::refresh() {
-    auto list = std::make_unique<DecisionList>(model_.document().decisions().all(), model_.dataSet());
+    // The list keeps its rows as text, nothing of the log: a copy of it does.
+    auto list = std::make_unique<DecisionList>(model_.document().decisions().all().toVector(),
+                                               model_.dataSet());
     rows_->show(list.get());
     list_ = std::move(list);
     const std::size_t count = list_->rows().size();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 
@@ -47,7 +48,8 @@ Identities identitiesOf(const std::vector<std::string_view>& pieces) {
     return records;
 }
 
-// Those of `items` (repeats, encounters) whose record is one of `records`.
+// Those of `items` (repeats, encounters) whose record is one of `records`;
+// those of a state's list stay shared with it.
 template <class Item>
 std::vector<Item> ofRecords(const std::vector<Item>& items, const Identities& records) {
     std::vector<Item> kept;
@@ -56,21 +58,52 @@ std::vector<Item> ofRecords(const std::vector<Item>& items, const Identities& re
             kept.push_back(item);
     return kept;
 }
-
-// Moves each of `items` to its record's new identity, and drops those whose
-// record went.
 template <class Item>
-void followRecords(std::vector<Item>& items, const IdentityMap<std::optional<Identity>>& moved) {
-    std::erase_if(items, [&](Item& item) {
-        const auto it = moved.find({item.recordLine, item.occurrence});
-        if (it == moved.end())
-            return false;
-        if (!it->second)
-            return true;
-        item.recordLine = std::string(it->second->first);
-        item.occurrence = it->second->second;
-        return false;
-    });
+SharedList<Item> ofRecords(const SharedList<Item>& items, const Identities& records) {
+    SharedList<Item> kept;
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (records.contains({items[i].recordLine, items[i].occurrence}))
+            kept.appendShared(items, i);
+    return kept;
+}
+
+// Where the records a mend moves go: a new identity, or nothing when the
+// record went. A mend moves few records of many; the others are told apart
+// by the length of their line before any line is hashed.
+struct Moves {
+    IdentityMap<std::optional<Identity>> to;
+    std::unordered_set<std::size_t> lengths;
+
+    void add(const Identity& from, std::optional<Identity> where) {
+        lengths.insert(from.first.size());
+        to.emplace(from, where);
+    }
+    // Null when the record stays what it is.
+    const std::optional<Identity>* find(std::string_view line, std::size_t occurrence) const {
+        if (!lengths.contains(line.size()))
+            return nullptr;
+        const auto it = to.find({line, occurrence});
+        return it == to.end() ? nullptr : &it->second;
+    }
+};
+
+// `items` with each moved to its record's new identity, without those whose
+// record went; what does not move stays shared.
+template <class Item>
+SharedList<Item> followRecords(const SharedList<Item>& items, const Moves& moves) {
+    SharedList<Item> followed;
+    followed.reserve(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const auto* where = moves.find(items[i].recordLine, items[i].occurrence);
+        if (!where) {
+            followed.appendShared(items, i);
+        } else if (*where) {
+            Item& item = followed.emplace_back(items[i]);
+            item.recordLine = std::string((*where)->first);
+            item.occurrence = (*where)->second;
+        }
+    }
+    return followed;
 }
 
 bool holdsLineEnd(std::string_view line) {
@@ -260,9 +293,7 @@ std::size_t Document::addRepeats(const std::vector<RepeatMeasurement>& repeats) 
         return 0;
     modified_ = true;
     companionChanged_ = true;
-    change([&](CatalogueState& next) {
-        next.repeats.insert(next.repeats.end(), kept.begin(), kept.end());
-    });
+    change([&](CatalogueState& next) { next.repeats.append(kept.begin(), kept.end()); });
     return kept.size();
 }
 
@@ -277,13 +308,17 @@ bool Document::setEncounter(std::size_t recordNumber, const Encounter& encounter
     companionChanged_ = true;
     change([&](CatalogueState& next) {
         auto& all = next.encounters;
-        const auto it = std::find_if(all.begin(), all.end(), [&](const RecordEncounter& e) {
-            return record.sameRecord(e.recordLine, e.occurrence);
-        });
+        // Found reading, so that only the one changed is copied.
+        const std::size_t at = static_cast<std::size_t>(
+            std::find_if(std::as_const(all).begin(), std::as_const(all).end(),
+                         [&](const RecordEncounter& e) {
+                             return record.sameRecord(e.recordLine, e.occurrence);
+                         })
+                .index());
         if (encounter == Encounter{})
-            all.erase(it);
-        else if (it != all.end())
-            it->encounter = encounter;
+            all.erase(at);
+        else if (at != all.size())
+            all[at].encounter = encounter;
         else
             all.push_back({record.recordLine, record.occurrence, encounter});
     });
@@ -388,7 +423,7 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
             if (next[i])
                 mendedTexts.insert(*next[i]);
         }
-    IdentityMap<std::optional<Identity>> moved;
+    Moves moved;
     std::optional<Identity> photoAt;
     OccurrenceCounter before;
     OccurrenceCounter after;
@@ -400,36 +435,41 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
             continue;
         const Identity from{old[i], before.next(old[i])};
         if (!next[i]) {
-            moved.emplace(from, std::nullopt);
+            moved.add(from, std::nullopt);
             continue;
         }
         const Identity to{now[at], after.next(now[at])};
         if (photo && photo->at == i)
             photoAt = to;
         if (to != from)
-            moved.emplace(from, to);
+            moved.add(from, to);
     }
 
     change([&](CatalogueState& state) {
-        std::vector<PhotoEntry> entries;
-        entries.reserve(state.entries.size() + 1);
+        // Only the entries and decisions of records that move are copied;
+        // every other one stays shared with the state before.
+        const SharedList<PhotoEntry>& was = state.entries;
+        SharedList<PhotoEntry> entries;
+        entries.reserve(was.size() + 1);
         bool photoPlaced = false;
-        for (PhotoEntry& entry : state.entries) {
-            if (const auto it = moved.find({entry.recordLine, entry.occurrence});
-                it != moved.end()) {
-                if (!it->second)
-                    continue; // gone with its record
-                entry.recordLine = std::string(it->second->first);
-                entry.occurrence = it->second->second;
-            }
-            if (photoAt && !photoPlaced && entry.occurrence == photoAt->second &&
-                entry.recordLine == photoAt->first) {
-                entry = photo->entry; // in the old one's place
-                entry.recordLine = std::string(photoAt->first);
-                entry.occurrence = photoAt->second;
+        for (std::size_t i = 0; i < was.size(); ++i) {
+            const auto* where = moved.find(was[i].recordLine, was[i].occurrence);
+            if (where && !*where)
+                continue; // gone with its record
+            const Identity identity =
+                where ? **where : Identity{was[i].recordLine, was[i].occurrence};
+            if (photoAt && !photoPlaced && identity == *photoAt) {
+                entries.push_back(photo->entry); // in the old one's place
                 photoPlaced = true;
+            } else if (where) {
+                entries.push_back(was[i]);
+            } else {
+                entries.appendShared(was, i);
+                continue;
             }
-            entries.push_back(std::move(entry));
+            PhotoEntry& entry = entries.back();
+            entry.recordLine = std::string(identity.first);
+            entry.occurrence = identity.second;
         }
         if (photoAt && !photoPlaced) {
             PhotoEntry& entry = entries.emplace_back(std::move(photo->entry));
@@ -437,20 +477,31 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
             entry.occurrence = photoAt->second;
         }
 
-        std::vector<Decision> decisions = state.decisions.all();
-        const auto follow = [&](RecordIdentity& record) {
+        const auto moves = [&](const RecordIdentity& record) {
             if (!record.isStored())
+                return false;
+            const auto* where = moved.find(record.recordLine, record.occurrence);
+            return where && *where; // a deleted record's decisions keep naming it as they did
+        };
+        const auto follow = [&](RecordIdentity& record) {
+            if (!moves(record))
                 return;
-            const auto it = moved.find({record.recordLine, record.occurrence});
-            if (it == moved.end() || !it->second)
-                return; // a deleted record's decisions keep naming it as they did
-            if (record.recordLine != it->second->first) {
-                record.recordLine = std::string(it->second->first);
+            const Identity& to = **moved.find(record.recordLine, record.occurrence);
+            if (record.recordLine != to.first) {
+                record.recordLine = std::string(to.first);
                 record.code = std::string(SpecimenRecord::codeOf(record.recordLine));
             }
-            record.occurrence = it->second->second;
+            record.occurrence = to.second;
         };
-        for (Decision& decision : decisions) {
+        const SharedList<Decision>& log = state.decisions.all();
+        SharedList<Decision> decisions;
+        decisions.reserve(log.size());
+        for (std::size_t i = 0; i < log.size(); ++i) {
+            if (!moves(log[i].query) && !moves(log[i].candidate)) {
+                decisions.appendShared(log, i);
+                continue;
+            }
+            Decision& decision = decisions.emplace_back(log[i]);
             follow(decision.query);
             follow(decision.candidate);
         }
@@ -460,14 +511,14 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
         // recovery copy must write out those that changed.
         if (state.saved) {
             auto& kept = state.saved->keptEntries;
-            kept.resize(std::min(kept.size(), commonPrefix(state_->entries, entries)));
+            kept.resize(std::min(kept.size(), state_->entries.commonPrefix(entries)));
             state.saved->decisionCount = std::min(state.saved->decisionCount,
-                                                  commonPrefix(state_->decisions.all(), decisions));
+                                                  state_->decisions.all().commonPrefix(decisions));
         }
         state.entries = std::move(entries);
-        state.decisions = DecisionLog(std::move(decisions));
-        followRecords(state.repeats, moved);
-        followRecords(state.encounters, moved);
+        state.decisions = DecisionLog::sharing(std::move(decisions));
+        state.repeats = followRecords(state.repeats, moved);
+        state.encounters = followRecords(state.encounters, moved);
     });
     dataSet_.setText(std::move(text));
     modified_ = true;
@@ -596,12 +647,12 @@ void Document::loadCompanion() {
             loaded.entries.push_back(*entry);
             saved.keptEntries.push_back(static_cast<std::size_t>(entry - read.entries.data()));
         }
-    loaded.decisions = DecisionLog(read.decisions);
-    saved.decisionCount = read.decisions.size();
+    loaded.decisions = DecisionLog(std::move(read.decisions));
+    saved.decisionCount = loaded.decisions.size();
     loaded.saved = std::move(saved);
     const auto records = identitiesOf(dataSet_.pieces());
-    loaded.repeats = ofRecords(read.repeats, records);
-    loaded.encounters = ofRecords(read.encounters, records);
+    loaded.repeats = SharedList<RepeatMeasurement>(ofRecords(read.repeats, records));
+    loaded.encounters = SharedList<RecordEncounter>(ofRecords(read.encounters, records));
     sharedEncounters_ = loaded.encounters;
     state_ = std::make_shared<const CatalogueState>(std::move(loaded));
     companionChanged_ = false;
@@ -728,12 +779,14 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
                 photosError.pop_back();
         }
     }
+    // The comparison keeps nothing of the lists held here (what it finds
+    // missing it copies from the other side), so copies of them do.
     auto missing = CatalogueMerge::missingHere(
-        dataSet_.pieces(), state_->entries, state_->decisions, otherPieces,
+        dataSet_.pieces(), state_->entries.toVector(), state_->decisions, otherPieces,
         PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
-    CatalogueMerge::addRepeatsAndEncounters(missing, otherPieces, state_->repeats,
-                                            state_->encounters, other.repeats, other.encounters,
-                                            sharedEncounters_);
+    CatalogueMerge::addRepeatsAndEncounters(
+        missing, otherPieces, state_->repeats.toVector(), state_->encounters.toVector(),
+        other.repeats, other.encounters, sharedEncounters_.toVector());
     if (!data.changed) {
         // An unchanged data file adds no records: what belongs to records
         // removed here stays removed.
@@ -811,19 +864,18 @@ void Document::merge(const CatalogueMerge::Missing& missing) {
     modified_ = true;
     companionChanged_ = true;
     change([&](CatalogueState& next) {
-        next.entries.insert(next.entries.end(), missing.photosOfHeld.begin(),
-                            missing.photosOfHeld.end());
+        next.entries.append(missing.photosOfHeld.begin(), missing.photosOfHeld.end());
         for (const Decision& decision : missing.decisions)
             next.decisions.recordDecision(decision);
-        next.repeats.insert(next.repeats.end(), missing.repeats.begin(), missing.repeats.end());
+        next.repeats.append(missing.repeats.begin(), missing.repeats.end());
         // An encounter taken replaces the one its record has here.
+        const SharedList<RecordEncounter>& held = next.encounters;
         for (const RecordEncounter& taken : missing.encounters) {
-            const auto it = std::find_if(
-                next.encounters.begin(), next.encounters.end(), [&](const RecordEncounter& e) {
-                    return e.occurrence == taken.occurrence && e.recordLine == taken.recordLine;
-                });
-            if (it != next.encounters.end())
-                it->encounter = taken.encounter;
+            const auto it = std::find_if(held.begin(), held.end(), [&](const RecordEncounter& e) {
+                return e.occurrence == taken.occurrence && e.recordLine == taken.recordLine;
+            });
+            if (it != held.end())
+                next.encounters[it.index()].encounter = taken.encounter;
             else
                 next.encounters.push_back(taken);
         }
@@ -849,15 +901,20 @@ Document::Written Document::writeDataFile(const std::string& path, const Measure
     guard_.remember(path, FileGuard::Copy::of(dataBytes));
     if (companionKnown)
         guard_.remember(companion, *companionKnown);
-    std::vector<PhotoEntry> kept;
-    for (const PhotoEntry* entry :
-         PhotoCompanion::entriesForPieces(dataSet_.pieces(), state_->entries))
+    // What is saved stays shared with the state before.
+    const SharedList<PhotoEntry>& entries = state_->entries;
+    std::unordered_map<const PhotoEntry*, std::size_t> places;
+    places.reserve(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        places.emplace(&entries[i], i);
+    SharedList<PhotoEntry> kept;
+    for (const PhotoEntry* entry : PhotoCompanion::entriesForPieces(dataSet_.pieces(), entries))
         if (entry)
-            kept.push_back(*entry);
-    const std::vector<Decision>& decisions = state_->decisions.all();
+            kept.appendShared(entries, places.at(entry));
+    const SharedList<Decision>& decisions = state_->decisions.all();
     const auto records = identitiesOf(dataSet_.pieces());
-    std::vector<RepeatMeasurement> repeats = ofRecords(state_->repeats, records);
-    std::vector<RecordEncounter> encounters = ofRecords(state_->encounters, records);
+    SharedList<RepeatMeasurement> repeats = ofRecords(state_->repeats, records);
+    SharedList<RecordEncounter> encounters = ofRecords(state_->encounters, records);
     const auto savedWithout = [&](CatalogueState& next) {
         next.dataFilePath = path;
         next.saved.reset();
@@ -875,7 +932,7 @@ Document::Written Document::writeDataFile(const std::string& path, const Measure
         return Written::DataFileOnly;
     }
     const std::string bytes =
-        PhotoCompanion::write(kept, folderOf(path), decisions, repeats, encounters);
+        PhotoCompanion::writeLists(kept, folderOf(path), decisions, repeats, encounters);
     const auto companionWritten = services_.writeFile(companion, bytes);
     if (!companionWritten.ok) {
         change(savedWithout);

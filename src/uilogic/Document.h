@@ -60,14 +60,14 @@ public:
 
     const DataSet& dataSet() const { return dataSet_; }
     // Valid until the next change.
-    const std::vector<PhotoEntry>& photoEntries() const { return state_->entries; }
+    const SharedList<PhotoEntry>& photoEntries() const { return state_->entries; }
     // Every decision in the order made, also those of records no longer in
     // the data set: a log is history.
     const DecisionLog& decisions() const { return state_->decisions; }
     // Repeats in the order kept, and the records' encounters; valid until
     // the next change. Only those of records in the data set are kept.
-    const std::vector<RepeatMeasurement>& repeats() const { return state_->repeats; }
-    const std::vector<RecordEncounter>& encounters() const { return state_->encounters; }
+    const SharedList<RepeatMeasurement>& repeats() const { return state_->repeats; }
+    const SharedList<RecordEncounter>& encounters() const { return state_->encounters; }
     // The encounter of record number `recordNumber` (from 1), or null.
     const Encounter* encounterOf(std::size_t recordNumber) const;
     // Every encounter by its record's number, as the capture histories take
@@ -215,7 +215,8 @@ private:
     void merge(const CatalogueMerge::Missing& missing);
     void tellUnguarded(const std::string& path, const std::optional<std::string>& reason);
     // A change is made on a copy that then replaces the state: one handed out
-    // stays as it was.
+    // stays as it was. The copy shares every element with it (SharedList), so
+    // a change costs what it writes.
     template <class Change> void change(Change&& apply) {
         CatalogueState next = *state_;
         apply(next);
@@ -255,7 +256,7 @@ private:
     // The encounters of the companion as last read or written here: what a
     // copy elsewhere also started from, so that its changes can be told from
     // those made here.
-    std::vector<RecordEncounter> sharedEncounters_;
+    SharedList<RecordEncounter> sharedEncounters_;
     // Oldest first; only the last may be taken back (canUndo()).
     std::vector<UndoStep> undo_;
     FileGuard guard_{services_};

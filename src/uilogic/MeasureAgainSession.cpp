@@ -32,14 +32,17 @@ private:
 
 } // namespace
 
-std::vector<MeasureAgainSession::Target>
-MeasureAgainSession::pick(const DataSet& dataSet, const std::vector<PhotoEntry>& entries,
-                          std::size_t count, std::uint64_t seed) {
+std::vector<std::string_view> MeasureAgainSession::recordPieces(const DataSet& dataSet) {
     auto pieces = dataSet.pieces();
     // The piece after the final CR LF is no record.
     if (!pieces.empty())
         pieces.pop_back();
-    const auto found = PhotoCompanion::entriesForPieces(pieces, entries);
+    return pieces;
+}
+
+std::vector<MeasureAgainSession::Target>
+MeasureAgainSession::pickFrom(const std::vector<const PhotoEntry*>& found, std::size_t count,
+                              std::uint64_t seed) {
     std::vector<Target> candidates;
     for (std::size_t i = 0; i < found.size(); ++i)
         if (found[i])
@@ -51,6 +54,12 @@ MeasureAgainSession::pick(const DataSet& dataSet, const std::vector<PhotoEntry>&
         std::swap(candidates[i], candidates[i + random.below(candidates.size() - i)]);
     candidates.resize(take);
     return candidates;
+}
+
+std::vector<MeasureAgainSession::Target>
+MeasureAgainSession::pick(const DataSet& dataSet, const std::vector<PhotoEntry>& entries,
+                          std::size_t count, std::uint64_t seed) {
+    return pickFrom(PhotoCompanion::entriesForPieces(recordPieces(dataSet), entries), count, seed);
 }
 
 MeasureAgainSession::MeasureAgainSession(std::vector<Target> targets, std::uint64_t seed,

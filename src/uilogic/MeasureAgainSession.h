@@ -1,14 +1,18 @@
 #pragma once
 
+#include "exchange/PhotoCompanion.h"
 #include "model/DataSet.h"
 #include "model/MeasurementSheet.h"
 #include "model/PhotoEntry.h"
 #include "model/RepeatMeasurement.h"
+#include "model/SharedList.h"
 
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace korvex {
@@ -36,6 +40,15 @@ public:
     // outlive the targets.
     static std::vector<Target> pick(const DataSet& dataSet, const std::vector<PhotoEntry>& entries,
                                     std::size_t count, std::uint64_t seed);
+    // The same from a catalogue state's entries, which the targets then
+    // point into (a template, so that `{}` still means no entries).
+    template <class Entries>
+    requires std::same_as<Entries, SharedList<PhotoEntry>>
+    static std::vector<Target> pick(const DataSet& dataSet, const Entries& entries,
+                                    std::size_t count, std::uint64_t seed) {
+        return pickFrom(PhotoCompanion::entriesForPieces(recordPieces(dataSet), entries), count,
+                        seed);
+    }
 
     // `userSheet`: the sheet as the user had it, given back at the end.
     // `operatorName`: who measures, typed once per session; may be empty.
@@ -68,6 +81,12 @@ public:
     const std::string& operatorName() const { return operatorName_; }
 
 private:
+    // The pieces of `dataSet` that are records.
+    static std::vector<std::string_view> recordPieces(const DataSet& dataSet);
+    // `found[i]`: the entry of record i + 1, or null.
+    static std::vector<Target> pickFrom(const std::vector<const PhotoEntry*>& found,
+                                        std::size_t count, std::uint64_t seed);
+
     std::vector<Target> targets_;
     std::uint64_t seed_;
     MeasurementSheet userSheet_;

@@ -190,7 +190,8 @@ RecoverySnapshot savedAndMore(const std::string& bytes) {
 TEST(RecoverySnapshotTest, ACopyKeepsOnlyWhatCameAfterTheCompanionOnDisk) {
     const RecoverySnapshot whole = sample();
     const std::string companion =
-        PhotoCompanion::write(whole.photos->entries, "/data", whole.photos->decisions.all());
+        PhotoCompanion::write(whole.photos->entries.toVector(), "/data",
+                              whole.photos->decisions.all().toVector());
     const RecoverySnapshot s = savedAndMore(companion);
     const std::string bytes = s.write();
     EXPECT_EQ(bytes.rfind("KORVEX recovery copy 3\nwritten-by ", 0), 0U);
@@ -320,7 +321,8 @@ TEST(RecoverySnapshotTest, DecisionsOfTheChangedCompanionAreNotTakenTwice) {
 TEST(RecoverySnapshotTest, AReferenceToTheCompanionThatMakesNoSenseIsRefused) {
     const RecoverySnapshot whole = sample();
     const std::string companion =
-        PhotoCompanion::write(whole.photos->entries, "/data", whole.photos->decisions.all());
+        PhotoCompanion::write(whole.photos->entries.toVector(), "/data",
+                              whole.photos->decisions.all().toVector());
     const std::string bytes = savedAndMore(companion).write();
     const std::size_t at = bytes.find("saved-entries 3\n1,0\n");
     ASSERT_NE(at, std::string::npos);

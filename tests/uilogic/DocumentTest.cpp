@@ -2,14 +2,17 @@
 
 #include "FakePlatformServices.h"
 #include "exchange/PhotoCompanion.h"
+#include "exchange/RecoverySnapshot.h"
 #include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -353,7 +356,117 @@ RepeatMeasurement repeatOf(const std::string& line, std::size_t occurrence,
     return r;
 }
 
+// What a state holds in its lists, copied out: copies of a state share their
+// elements, so only this tells whether a state handed out changed.
+struct Held {
+    std::vector<PhotoEntry> entries;
+    std::vector<Decision> decisions;
+    std::vector<RepeatMeasurement> repeats;
+    std::vector<RecordEncounter> encounters;
+
+    static Held of(const CatalogueState& state) {
+        return {state.entries.toVector(), state.decisions.all().toVector(),
+                state.repeats.toVector(), state.encounters.toVector()};
+    }
+    bool operator==(const Held&) const = default;
+};
+
 } // namespace
+
+// Every kind of change, then mends that move records and write their
+// entries, decisions and encounters anew: no state handed out before a change
+// shows it, and undo gives back each state as it held it.
+TEST_F(DocumentTest, NoChangeShowsInAStateHandedOutBeforeItAndUndoGivesBackWhatWasHeld) {
+    hold({kA, kB, kA, kC, ""});
+    PhotoEntry newPhoto;
+    newPhoto.photoPath = "new.jpg";
+    const std::pair<const char*, std::function<bool()>> changes[] = {
+        {"an encounter", [&] { return document.setEncounter(3, seenAt("Ridge")); }},
+        {"another encounter", [&] { return document.setEncounter(1, seenAt("Dune")); }},
+        {"an encounter changed", [&] { return document.setEncounter(3, seenAt("Marsh")); }},
+        {"repeats", [&] { return document.addRepeats({repeatOf(kA, 2, "Ana")}) == 1; }},
+        {"a decision",
+         [&] {
+             document.recordDecision({identityIn({kA, kB}, 0), identityIn({kA, kB}, 1),
+                                      Verdict::DifferentAnimal, "D", "9", "t"});
+             return true;
+         }},
+        {"an appended record with a photo",
+         [&] {
+             document.appendRecord(kA, newPhoto, seenAt("Pond"));
+             return true;
+         }},
+        {"an encounter taken away", [&] { return document.setEncounter(1, Encounter{}); }},
+        // From here on, mends: each is one step back.
+        {"the first alike renamed", [&] { return document.replaceRecord(1, kB); }},
+        {"a record given a new photo", [&] { return document.replaceRecord(3, kC, newPhoto); }},
+        {"three made alike", [&] { return document.replaceRecords({{1, kC}, {2, kC}, {5, kC}}); }},
+        {"a record deleted", [&] { return document.deleteRecord(1); }},
+    };
+    constexpr std::size_t kFirstMend = 7;
+    std::vector<std::pair<std::shared_ptr<const CatalogueState>, Held>> handedOut;
+    handedOut.emplace_back(document.state(), Held::of(*document.state()));
+    for (const auto& [name, apply] : changes) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(apply());
+        ASSERT_NE(document.state(), handedOut.back().first);
+        EXPECT_NE(Held::of(*document.state()), handedOut.back().second);
+        for (std::size_t k = 0; k < handedOut.size(); ++k)
+            EXPECT_EQ(Held::of(*handedOut[k].first), handedOut[k].second) << k;
+        handedOut.emplace_back(document.state(), Held::of(*document.state()));
+    }
+    for (std::size_t k = handedOut.size() - 1; k > kFirstMend; --k) {
+        ASSERT_TRUE(document.undo()) << k;
+        EXPECT_EQ(Held::of(*document.state()), handedOut[k - 1].second) << k;
+    }
+    EXPECT_FALSE(document.undo());
+}
+
+// The recovery keeper writes its copy of a state on another thread while the
+// window goes on changing the document and taking mends back: the copy reads
+// as it was, there and once the keeper is done.
+TEST_F(DocumentTest, AStateWrittenOnAnotherThreadReadsTheSameWhileTheDocumentChanges) {
+    hold({kA, kB, kA, kC, ""});
+    ASSERT_TRUE(document.setEncounter(1, seenAt("Ridge")));
+    ASSERT_TRUE(document.setEncounter(3, seenAt("Dune")));
+    RecoverySnapshot copy;
+    copy.dataSet = document.dataSet().text();
+    copy.photos = document.state();
+    const std::string expected = copy.write();
+    std::atomic<bool> started{false};
+    std::atomic<bool> done{false};
+    std::size_t differing = 0;
+    std::size_t written = 0;
+    std::thread keeper([&, copy] {
+        do {
+            if (copy.write() != expected)
+                ++differing;
+            ++written;
+            started = true;
+        } while (!done);
+    });
+    while (!started)
+        std::this_thread::yield();
+    const auto change = [&] {
+        PhotoEntry photo;
+        photo.photoPath = "new.jpg";
+        for (int round = 0; round < 20; ++round) {
+            const std::string tag = std::to_string(round);
+            ASSERT_TRUE(document.setEncounter(1, seenAt("Marsh " + tag)));
+            ASSERT_TRUE(document.setEncounter(3, round % 2 ? Encounter{} : seenAt("Dune " + tag)));
+            ASSERT_TRUE(document.replaceRecord(1, kC, photo));
+            ASSERT_TRUE(document.deleteRecord(2));
+            ASSERT_TRUE(document.undo());
+            ASSERT_TRUE(document.undo());
+        }
+    };
+    change(); // the keeper is stopped whatever fails
+    done = true;
+    keeper.join();
+    EXPECT_EQ(differing, 0U);
+    EXPECT_GE(written, 1U);
+    EXPECT_EQ(copy.write(), expected);
+}
 
 // Repeats and encounters belong to records by the identity rule, as photos
 // do: they follow a mend, go with a deleted record and come back on undo.

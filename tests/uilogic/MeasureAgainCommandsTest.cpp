@@ -94,7 +94,8 @@ TEST_F(MeasureAgainCommandsTest, EachPhotoOpensBlindOnAClearedSheetAndEachRepeat
         const std::size_t said = services.messages.size();
         commands.keep();
         ASSERT_TRUE(messageSays(said, "M9…M16, C1…C6, C7…C12 are not standardised"));
-        const auto& kept = step == 0 ? commands.session()->kept() : window.document().repeats();
+        const auto& kept =
+            step == 0 ? commands.session()->kept() : window.document().repeats().toVector();
         ASSERT_FALSE(kept.empty());
         EXPECT_EQ(kept.back().segments, clicked);
         if (step == 0) {

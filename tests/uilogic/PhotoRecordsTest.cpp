@@ -506,7 +506,7 @@ TEST_F(PhotoRecordsTest, DecisionsAreSavedBesideTheDataAndFoundAgainAfterLoading
         decided(sheet, t2second, Verdict::DifferentAnimal, "2026-05-24T09:31:00Z"));
     // A changed mind: the log keeps both, the latest counts.
     records.recordDecision(decided(t1, sheet, Verdict::SameAnimal, "2026-05-24T09:32:00Z"));
-    const std::vector<Decision> made = records.decisions().all();
+    const std::vector<Decision> made = records.decisions().all().toVector();
     ASSERT_EQ(made.size(), 3U);
 
     save(); // no record keeps a photo, yet the decisions need a companion

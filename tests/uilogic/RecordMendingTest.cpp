@@ -47,7 +47,7 @@ bool sameJunctions(const PhotoSegments& a, const PhotoSegments& b) {
 }
 
 // Each entry's record and photo, which a recovery copy or a companion keeps exactly.
-std::vector<std::string> recordsAndPhotos(const std::vector<PhotoEntry>& entries) {
+std::vector<std::string> recordsAndPhotos(const SharedList<PhotoEntry>& entries) {
     std::vector<std::string> out;
     for (const PhotoEntry& e : entries)
         out.push_back(e.recordLine + "#" + std::to_string(e.occurrence) + "@" + e.photoPath);
