@@ -1,5 +1,7 @@
 #include "uilogic/MeasureAgainCommands.h"
 
+#include "exchange/TextEncoding.h"
+#include "model/DecimalComma.h"
 #include "model/RecordIdentity.h"
 #include "model/RecordLine.h"
 #include "uilogic/MainWindowModel.h"
@@ -268,6 +270,17 @@ void MeasureAgainCommands::keep() {
                 Icon::Warning);
             return;
         }
+    // Kept so, it would read as the digits before the comma and make the
+    // measuring error look larger or smaller than it is.
+    if (const auto comma = DecimalComma::firstSheetValue(sheet, true, true)) {
+        say("The repeat cannot be kept: the value of " + SpecimenRecord::seamName(*comma) + ", \"" +
+                TextEncoding::toDisplayUtf8(DecimalComma::quotedPart(sheet.value(*comma))) +
+                "\", has a decimal comma and reads as " +
+                DecimalComma::readAs(sheet.value(*comma)) +
+                ". Type it with \".\" as the decimal point.",
+            Icon::Warning);
+        return;
+    }
     if (!standardisedOrKeptAnyway())
         return;
     // The junctions in the pixels of the photo as its record keeps it, should
@@ -345,8 +358,8 @@ std::string MeasureAgainCommands::reopenUserPhoto() {
     const std::string& path = userPhoto_->path;
     const auto picture = services_.loadPicture(path);
     DigitisingModel& d = model_.digitising();
-    if (!picture.ok || !d.OpenPicture(path, picture.widthTwips, picture.heightTwips,
-                                      picture.picture))
+    if (!picture.ok ||
+        !d.OpenPicture(path, picture.widthTwips, picture.heightTwips, picture.picture))
         return " Your photo " + quoted(path) + " could not be opened again" +
                (picture.ok ? std::string(".") : ": " + picture.error) +
                " The photo of the last record measured is still open.";

@@ -144,6 +144,15 @@ TEST_F(MeasureAgainCommandsTest, KeepIsRefusedWithAReasonAndTheRecordStaysCurren
          },
          {Answer::Ok},
          "is not the photo of record"},
+        {"a value with a decimal comma",
+         [&] {
+             services.fileAnswers.push_back(current().entry->photoPath);
+             window.OpenPicture();
+             digitise(3.0F);
+             d.setBoxText(LM, 2, "0,0612");
+         },
+         {Answer::Ok},
+         "the value of M3, \"0,0612\", has a decimal comma and reads as 0."},
     };
     for (const Case& k : cases) {
         const std::size_t number = current().recordNumber;
