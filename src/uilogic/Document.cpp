@@ -560,7 +560,9 @@ std::optional<TorFile::ReadResult> Document::readDataFile(const std::string& pat
     TorFile::ReadResult read = TorFile::read(file.bytes);
     // Lines ended by LF alone are all one line here: the records they hold
     // stay on disk, unread, as lines after the announced ones do.
-    lastReadLeftLines_ = (read.allRecords && !read.allRead) || read.lfLineEnds;
+    lastReadLeft_ = read.lfLineEnds                    ? LinesLeft::EndedByLfAlone
+                    : read.allRecords && !read.allRead ? LinesLeft::AfterRecords
+                                                       : LinesLeft::None;
     return read;
 }
 
@@ -590,8 +592,10 @@ void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     linesLeftIn_.reset();
     if (lastRead_ && lastRead_->first == path) {
         guard_.remember(path, lastRead_->second);
-        if (lastReadLeftLines_)
+        if (lastReadLeft_ != LinesLeft::None) {
             linesLeftIn_ = path;
+            linesLeft_ = lastReadLeft_;
+        }
     }
     lastRead_.reset();
 }
@@ -707,17 +711,17 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
     // nothing to lose.
     if (!data.changed && data.bytes && linesLeftIn_ == path) {
         const std::vector<std::string> choices{kSaveOver, kSaveUnderAnotherName, kCancel};
-        const bool lfLineEnds = TorFile::read(*data.bytes).lfLineEnds;
-        const std::size_t answer = std::min(
-            services_.choiceBox("The data file " + quoted(path) +
-                                    (lfLineEnds ? " holds lines that end in LF alone, which were "
-                                                  "not loaded as records; saving over it loses "
-                                                  "them."
-                                                : " holds lines after the records it announces, "
-                                                  "which were not loaded; saving over it loses "
-                                                  "them."),
-                                title_, Icon::Warning, choices),
-            choices.size() - 1);
+        const std::size_t answer =
+            std::min(services_.choiceBox("The data file " + quoted(path) +
+                                             (linesLeft_ == LinesLeft::EndedByLfAlone
+                                                  ? " holds lines that end in LF alone, which were "
+                                                    "not loaded as records; saving over it loses "
+                                                    "them."
+                                                  : " holds lines after the records it announces, "
+                                                    "which were not loaded; saving over it loses "
+                                                    "them."),
+                                         title_, Icon::Warning, choices),
+                     choices.size() - 1);
         if (answer == 1)
             return SaveOutcome::AnotherName;
         if (answer == 2)
@@ -784,9 +788,9 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
     auto missing = CatalogueMerge::missingHere(
         dataSet_.pieces(), state_->entries.toVector(), state_->decisions, otherPieces,
         PhotoCompanion::entriesForPieces(otherPieces, other.entries), other.decisions);
-    CatalogueMerge::addRepeatsAndEncounters(
-        missing, otherPieces, state_->repeats.toVector(), state_->encounters.toVector(),
-        other.repeats, other.encounters, sharedEncounters_.toVector());
+    CatalogueMerge::addRepeatsAndEncounters(missing, otherPieces, state_->repeats.toVector(),
+                                            state_->encounters.toVector(), other.repeats,
+                                            other.encounters, sharedEncounters_.toVector());
     if (!data.changed) {
         // An unchanged data file adds no records: what belongs to records
         // removed here stays removed.

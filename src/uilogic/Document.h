@@ -266,9 +266,12 @@ private:
     // What readDataFile read last, until takeDataFile takes it, and whether
     // lines of it were left unread (after its records, or ended by LF alone).
     std::optional<std::pair<std::string, FileGuard::Copy>> lastRead_;
-    bool lastReadLeftLines_ = false;
-    // The data file loaded with such lines, until it is saved over.
+    enum class LinesLeft { None, AfterRecords, EndedByLfAlone };
+    LinesLeft lastReadLeft_ = LinesLeft::None;
+    // The data file loaded with such lines and which they were, until it is
+    // saved over.
     std::optional<std::string> linesLeftIn_;
+    LinesLeft linesLeft_ = LinesLeft::None;
     // Taken back from a recovery copy and not written to a data file since.
     bool restored_ = false;
 };

@@ -183,35 +183,33 @@ bool MainWindowModel::sheetReadsAsTyped(const std::string& what, const char* tit
                                         bool central) {
     const MeasurementSheet& sheet = digitising_.sheet();
     const auto comma = DecimalComma::firstSheetValue(sheet, marginal, central);
-    if (comma) {
-        // As the box shows it: a value filled from an 8-bit record is no UTF-8.
-        const std::string text =
-            TextEncoding::toDisplayUtf8(DecimalComma::quotedPart(sheet.value(*comma)));
-        say("The values on the sheet " + what + ": the value of " +
-                SpecimenRecord::seamName(*comma) + ", \"" + text +
-                "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
-                ". Type it with \".\" as the decimal point.",
+    if (comma)
+        say("The values on the sheet " + what + ": " +
+                decimalCommaSaid(SpecimenRecord::seamName(*comma), sheet.value(*comma)),
             title, PlatformServices::Icon::Warning);
-    }
     return !comma;
+}
+
+std::string MainWindowModel::decimalCommaSaid(const std::string& name, std::string_view value) {
+    // As the box shows it: a value filled from an 8-bit record is no UTF-8.
+    const std::string text = TextEncoding::toDisplayUtf8(DecimalComma::quotedPart(value));
+    return "the value of " + name + ", \"" + text + "\", has a decimal comma and reads as " +
+           DecimalComma::readAs(text) + ". Type it with \".\" as the decimal point.";
 }
 
 bool MainWindowModel::lengthsReadAsTyped(const SeamGroup& g) {
     for (std::size_t i = 0; i < g.count; ++i) {
-        if (!DecimalComma::holdsOne(digitising_.sheet().cell(g.id, i)))
+        const std::string& value = digitising_.sheet().cell(g.id, i);
+        if (!DecimalComma::holdsOne(value))
             continue;
-        const std::string text = TextEncoding::toDisplayUtf8(
-            DecimalComma::quotedPart(digitising_.sheet().cell(g.id, i)));
         const bool left = g.id == SeamGroupId::LeftCentral2;
         const std::string cell = g.hasLabels()
                                      ? g.seamLetter + std::to_string(g.firstSeamNumber + int(i))
                                      : "box " + std::to_string(i + 1) + " of the " +
                                            (left ? "left" : "right") + " \"" +
                                            std::string(g.modeCaption) + "\" column";
-        say("The lengths cannot be standardised: the value of " + cell + ", \"" + text +
-                "\", has a decimal comma and reads as " + DecimalComma::readAs(text) +
-                ". Type it with \".\" as the decimal point.",
-            kAppTitle, PlatformServices::Icon::Warning);
+        say("The lengths cannot be standardised: " + decimalCommaSaid(cell, value), kAppTitle,
+            PlatformServices::Icon::Warning);
         return false;
     }
     return true;

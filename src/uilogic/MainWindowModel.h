@@ -49,6 +49,11 @@ public:
         " Its lines end in LF alone, as some editors save them, and a data file's lines end in "
         "CR LF: save it with Windows (CR LF) line ends, then load it again.";
 
+    // How a refusal names sheet value `value`, of box `name`, that holds a
+    // decimal comma: "the value of M3, "0,0612", has a decimal comma and
+    // reads as 0. Type it with "." as the decimal point."
+    static std::string decimalCommaSaid(const std::string& name, std::string_view value);
+
     // Menu array indices.
     enum FileIndex {
         FileMenu = 0,

@@ -1,6 +1,5 @@
 #include "uilogic/MeasureAgainCommands.h"
 
-#include "exchange/TextEncoding.h"
 #include "model/DecimalComma.h"
 #include "model/RecordIdentity.h"
 #include "model/RecordLine.h"
@@ -273,11 +272,9 @@ void MeasureAgainCommands::keep() {
     // Kept so, it would read as the digits before the comma and make the
     // measuring error look larger or smaller than it is.
     if (const auto comma = DecimalComma::firstSheetValue(sheet, true, true)) {
-        say("The repeat cannot be kept: the value of " + SpecimenRecord::seamName(*comma) + ", \"" +
-                TextEncoding::toDisplayUtf8(DecimalComma::quotedPart(sheet.value(*comma))) +
-                "\", has a decimal comma and reads as " +
-                DecimalComma::readAs(sheet.value(*comma)) +
-                ". Type it with \".\" as the decimal point.",
+        say("The repeat cannot be kept: " +
+                MainWindowModel::decimalCommaSaid(SpecimenRecord::seamName(*comma),
+                                                  sheet.value(*comma)),
             Icon::Warning);
         return;
     }
