@@ -344,17 +344,20 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
     dataSetText = std::move(read.dataSetText);
     // What was read is used, as the window loads it, but never in silence:
     // figures for part of a catalogue would pass for the whole.
-    if (!read.allRecords || !read.allRead) {
+    if (!read.allRecords || !read.allRead || read.lfLineEnds) {
         const std::string records =
             counted(DataSet::countLineEnds(dataSetText), "record was", "records were") + " read";
         err_ << "korvex-batch: " << tor->second
-             << (read.allRecords ? " holds lines after the records it announces, which were "
-                                   "not read; "
-                                 : " is incomplete: it ends before all the records it "
-                                   "announces; ")
+             << (!read.allRecords ? " is incomplete: it ends before all the records it "
+                                    "announces; "
+                 : read.lfLineEnds
+                     ? " holds lines that end in LF alone, which were not read as lines of "
+                       "their own; "
+                     : " holds lines after the records it announces, which were not read; ")
              << records
-             << (read.lfLineEnds ? "; its lines end in LF alone, and a data file's end in CR LF"
-                                 : "")
+             << (!read.lfLineEnds  ? ""
+                 : read.allRecords ? "; a data file's lines end in CR LF"
+                                   : "; its lines end in LF alone, and a data file's end in CR LF")
              << '\n';
     }
     warnOfDecimalCommas(tor->second, dataSetText);

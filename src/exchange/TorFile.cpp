@@ -97,21 +97,32 @@ std::string write(const MeasurementSheet& sheet, const DataSet& dataSet) {
 
 ReadResult read(std::string_view bytes) {
     ReadResult result;
-    result.lfLineEnds = bytes.find('\r') == std::string_view::npos &&
-                        bytes.find('\n') != std::string_view::npos;
+    result.lfLineEnds =
+        bytes.find('\r') == std::string_view::npos && bytes.find('\n') != std::string_view::npos;
     LineReader lines(bytes);
     std::string_view line;
+    // With a CR LF further on, lines ended by LF alone run together into the
+    // first ones: the count is then read from a record, which may well read
+    // as 0 and leave nothing unread. A sheet value may hold a lone LF, but the
+    // sheet line runs into the empty line only this way, and the program
+    // writes the next two lines without one.
+    const auto ranTogether = [&](std::string_view lfs) {
+        result.lfLineEnds = result.lfLineEnds || line.find(lfs) != std::string_view::npos;
+    };
 
     if (!lines.next(line))
         return result;
     result.sheetLine.emplace(line);
+    ranTogether("\n\n");
 
     if (!lines.next(line))
         return result;
+    ranTogether("\n");
 
     if (!lines.next(line))
         return result;
     result.countLine.emplace(line);
+    ranTogether("\n");
 
     // The count is only a promise about what follows: a damaged or foreign file
     // may claim any number, so it bounds the loop but never sizes anything, and

@@ -33,8 +33,9 @@ struct ReadResult {
     // after an empty one: an editor's blank lines at the end): nothing of the
     // file was left unread.
     bool allRead = false;
-    // No CR anywhere but an LF somewhere: lines ended as editors on other
-    // systems end them, which this format does not take for line ends.
+    // Lines ended as editors on other systems end them, which this format
+    // does not take for line ends: no CR anywhere but an LF somewhere, or
+    // such lines run together into the first three.
     bool lfLineEnds = false;
 };
 

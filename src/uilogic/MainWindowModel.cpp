@@ -480,16 +480,22 @@ void MainWindowModel::LoadDataFile() {
     // same holds for lines after the records the count line announces (rows
     // added by another program, other line ends): the file on disk is as it
     // was loaded, so a save over it asks nothing and they would be gone.
-    if (!read.allRecords || !read.allRead) {
+    // Lines ended by LF alone before a CR LF run together, and may leave
+    // nothing unread while none of them was read as the line it is.
+    if (!read.allRecords || !read.allRead || read.lfLineEnds) {
         const std::size_t loaded = dataSet().RecordCount();
         const std::string records =
             std::to_string(loaded) + (loaded == 1 ? " record was" : " records were") + " loaded.";
         const std::string text =
-            read.allRecords
-                ? "holds lines after the records it announces, which were not loaded. " + records +
-                      " Saving over the file would lose the lines not loaded."
-                : "is incomplete: it ends before all the records it announces. " + records +
-                      (read.lfLineEnds ? std::string(kLfLineEnds) : std::string());
+            !read.allRecords
+                ? "is incomplete: it ends before all the records it announces. " + records +
+                      (read.lfLineEnds ? std::string(kLfLineEnds) : std::string())
+            : read.lfLineEnds
+                ? "holds lines that end in LF alone, which were not read as lines of their own. " +
+                      records + " Saving over the file would lose the lines not loaded." +
+                      kLfLineEndsAdvice
+                : "holds lines after the records it announces, which were not loaded. " + records +
+                      " Saving over the file would lose the lines not loaded.";
         services_.messageBox("The data file \"" + *path + "\" " + text, kAppTitle,
                              PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
     }

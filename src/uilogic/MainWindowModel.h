@@ -48,6 +48,10 @@ public:
     static constexpr const char* kLfLineEnds =
         " Its lines end in LF alone, as some editors save them, and a data file's lines end in "
         "CR LF: save it with Windows (CR LF) line ends, then load it again.";
+    // After the load's warning of a file whose lines end in LF alone in part.
+    static constexpr const char* kLfLineEndsAdvice =
+        " A data file's lines end in CR LF: save it with Windows (CR LF) line ends, then load it "
+        "again.";
 
     // How a refusal names sheet value `value`, of box `name`, that holds a
     // decimal comma: "the value of M3, "0,0612", has a decimal comma and

@@ -244,6 +244,10 @@ TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
         {"LF line ends", "\t1\n\n 1 \n" + a + "\n\n", a, BatchCommands::kNothingToDo,
          "d.tor is incomplete: it ends before all the records it announces; 0 records were read; "
          "its lines end in LF alone, and a data file's end in CR LF"},
+        {"first lines in LF", "\t1\n\n 1 \n" + a + "\r\n\r\n" + a + "\r\n", a,
+         BatchCommands::kNothingToDo,
+         "d.tor holds lines that end in LF alone, which were not read as lines of their own; 0 "
+         "records were read; a data file's lines end in CR LF"},
         {"no record line for the sheet", head + " 1 \r\n" + a + "\r\n\r\n", "A\t0.1\t0.2\r\n",
          BatchCommands::kUsage, "s holds no record line"},
     };

@@ -250,3 +250,23 @@ TEST(TorFile, SaysWhetherNothingOfTheFileWasLeftUnread) {
 }
 
 } // namespace
+
+// Lines an editor ended in LF alone, in whole or only up to some CR LF, are
+// told apart from a lone LF a sheet value or a record may hold.
+TEST(TorFile, SaysWhenLinesEndInLfAlone) {
+    const struct {
+        std::string name, bytes;
+        bool lf;
+    } cases[] = {
+        {"every line", "S\n\n 1 \nA\n\n", true},
+        {"every line but the last", "S\n\n 2 \nA\nB\r\n", true},
+        {"the first three", "S\n\n 3 \nA\r\nB\r\nC\r\n", true},
+        {"the empty line", "S\r\n\n 1 \nA\r\n", true},
+        {"the count line", "S\r\n\r\n 1 \nA\r\n", true},
+        {"an LF in a sheet value and in records", "S\nT\r\n\r\n 1 \r\nA\nB\r\n\n", false},
+        {"as written", "S\r\n\r\n 1 \r\nA\r\n\r\n", false},
+        {"no line end at all", "S", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TorFile::read(c.bytes).lfLineEnds, c.lf) << c.name;
+}

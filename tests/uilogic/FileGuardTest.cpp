@@ -415,13 +415,28 @@ TEST_F(FileGuardTest, ASaveOverLinesLeftUnreadAsksUntilTheFileIsSavedOver) {
 // whole file one line: its records are loaded as no record, yet they are
 // all still on disk, and the save over it is the last moment to keep them.
 TEST_F(FileGuardTest, ASaveOverAFileOfLfLineEndsAsksFirst) {
-    std::string lfOnly = TorFile::write(MeasurementSheet{}, dataSetOf({"A", "B"}));
+    const std::string whole = TorFile::write(MeasurementSheet{}, dataSetOf({"A", "B", "C"}));
+    std::string lfOnly = whole;
     std::erase(lfOnly, '\r');
-    services.files[kData] = lfOnly;
-    services.messageAnswers = {PlatformServices::Answer::Ok};
-    load();
-    ASSERT_EQ(services.messages.size(), 1U); // the load's warning
-    EXPECT_EQ(window.dataSet().RecordCount(), 0U);
+    // Only the first lines in LF: the count is read from "C", as 0, and
+    // nothing of the file is left unread.
+    std::string lfFirst = whole;
+    for (int line = 0; line < 3; ++line)
+        lfFirst.erase(lfFirst.find("\r\n"), 1);
+    ASSERT_EQ(std::count(lfFirst.begin(), lfFirst.end(), '\r'), 4);
+    for (const std::string& file : {lfFirst, lfOnly}) {
+        services.files[kData] = file;
+        services.messages.clear();
+        services.messageAnswers = {PlatformServices::Answer::Ok};
+        load();
+        ASSERT_EQ(services.messages.size(), 1U); // the load's warning
+        EXPECT_EQ(window.dataSet().RecordCount(), 0U);
+        services.messages.clear();
+        services.choiceAnswers = {Document::kCancel};
+        EXPECT_FALSE(save());
+        EXPECT_EQ(services.messages.size(), 1U);
+        EXPECT_EQ(services.files.at(kData), file);
+    }
     services.messages.clear();
 
     services.choiceAnswers = {Document::kCancel};

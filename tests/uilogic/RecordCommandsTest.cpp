@@ -539,12 +539,13 @@ TEST_F(RecordCommandsTest, ALoadOverUnsavedChangesAsksFirst) {
         EXPECT_EQ(services.messages[0].text,
                   "The data (1 record) hold changes that are not saved to a file, and loading "
                   "replaces them. Do you want to save them first?");
-        EXPECT_EQ(services.messages[0].choices,
-                  (std::vector<std::string>{MainWindowModel::kSaveThem,
-                                            MainWindowModel::kDiscardThem,
-                                            MainWindowModel::kCancel}));
+        EXPECT_EQ(
+            services.messages[0].choices,
+            (std::vector<std::string>{MainWindowModel::kSaveThem, MainWindowModel::kDiscardThem,
+                                      MainWindowModel::kCancel}));
         EXPECT_TRUE(services.fileAnswers.empty());
-        const std::string loaded = c.load == MainWindowModel::LoadFromFile ? fromFile : fromClipboard;
+        const std::string loaded =
+            c.load == MainWindowModel::LoadFromFile ? fromFile : fromClipboard;
         EXPECT_EQ(window.dataSet().text(), c.replaced ? loaded : appended);
         EXPECT_EQ(services.files.count("/data/saved.tor"), save ? 1U : 0U);
         if (save) {
@@ -662,6 +663,23 @@ TEST_F(RecordCommandsTest, ADataFileWithLinesLeftUnreadLoadsWhatItAnnouncesAndSa
             << text;
         EXPECT_NE(text.find(c.message), std::string::npos) << text;
     }
+}
+
+// An editor's LF line ends before the first CR LF run the first lines
+// together: the count is read from a record, here as 0, and nothing is left
+// unread, yet none of the records was loaded.
+TEST_F(RecordCommandsTest, ADataFileWhoseFirstLinesEndInLfAloneSaysSo) {
+    services.files["/data/lf.tor"] = "\t1\n\n 3 \nA\r\nB\r\nC\r\n";
+    services.fileAnswers = {"/data/lf.tor"};
+    services.messageAnswers = {Answer::Ok};
+    window.load_Click(MainWindowModel::LoadFromFile);
+    EXPECT_EQ(window.dataSet().text(), "");
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].text,
+              std::string("The data file \"/data/lf.tor\" holds lines that end in LF alone, which "
+                          "were not read as lines of their own. 0 records were loaded. Saving "
+                          "over the file would lose the lines not loaded.") +
+                  MainWindowModel::kLfLineEndsAdvice);
 }
 
 TEST_F(RecordCommandsTest, ClosingPromptKeepsTheWindowWhenTheDataWasNotSaved) {
