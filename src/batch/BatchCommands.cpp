@@ -337,6 +337,10 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
                     "text: give it with --data\n";
             return kUsage;
         }
+        if (const std::string_view row = DataSet::unendedRow(dataSetText); !row.empty())
+            err_ << "korvex-batch: " << text->second
+                 << " ends in a row without a line end, which is not a record (its code is \""
+                 << row.substr(0, row.find(SpecimenRecord::kFieldSeparator)) << "\")\n";
         warnOfDecimalCommas(text->second, dataSetText);
         return kOk;
     }

@@ -27,6 +27,13 @@ std::size_t DataSet::countLineEnds(std::string_view text) {
     return count;
 }
 
+std::string_view DataSet::unendedRow(std::string_view text) {
+    const std::size_t end = text.rfind(kLineEnd);
+    const std::string_view row =
+        end == std::string_view::npos ? text : text.substr(end + kLineEnd.size());
+    return row.find_first_not_of(" \t\r\n") == std::string_view::npos ? std::string_view() : row;
+}
+
 std::vector<std::string_view> DataSet::splitPieces(std::string_view text) {
     return splitAt(text, kLineEnd);
 }

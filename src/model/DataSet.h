@@ -28,6 +28,10 @@ public:
     std::size_t RecordCount() const { return countLineEnds(text_); }
     static std::size_t countLineEnds(std::string_view text);
 
+    // What follows the last CR LF, when it holds more than blanks: a last
+    // row another program left without its line end, which is no record.
+    static std::string_view unendedRow(std::string_view text);
+
     // The text split at every CR LF: n separators give n + 1 pieces, the empty
     // text one empty piece. Record number k is piece k - 1.
     static std::vector<std::string_view> splitPieces(std::string_view text);

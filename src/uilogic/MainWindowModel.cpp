@@ -235,6 +235,18 @@ void MainWindowModel::tellDecimalCommas(const std::string& subject) {
         kAppTitle, PlatformServices::Icon::Warning);
 }
 
+void MainWindowModel::tellUnendedRow() {
+    const std::string_view row = DataSet::unendedRow(dataSet().text());
+    if (row.empty())
+        return;
+    const std::string_view code = row.substr(0, row.find(SpecimenRecord::kFieldSeparator));
+    say("The data from the clipboard end in a row without a line end (its code is \"" +
+            TextEncoding::toDisplayUtf8(code) +
+            "\"), which is not a record: it is not counted, listed or compared. Copy the rows "
+            "with a line end after the last one, then load them again.",
+        kAppTitle, PlatformServices::Icon::Warning);
+}
+
 void MainWindowModel::AppendToList() {
     // Checked before the code is asked for, so that nothing typed is wasted.
     if (!sheetFitsRecord("cannot be appended", kAppTitle))
@@ -330,6 +342,7 @@ void MainWindowModel::load_Click(int index) {
         displayChanged();
         if (ClipboardForms::showsRecordAfterLoad(dataSet().text()))
             ShowRecord(display_.recordNumber);
+        tellUnendedRow();
         tellDecimalCommas("The data from the clipboard hold");
     } else if (index == LoadFromFile) {
         LoadDataFile();

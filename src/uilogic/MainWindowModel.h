@@ -309,6 +309,8 @@ private:
     // comma: one warning, whose first words are `subject` ("The data file
     // \"...\" holds"), with how many records, the first of them and its value.
     void tellDecimalCommas(const std::string& subject);
+    // After "from Clipboard": a last row without its line end is no record.
+    void tellUnendedRow();
     // The identification code prompt, asked again after a message while the
     // answer would break the record line; Cancel gives the empty code.
     std::string askCode();

@@ -288,6 +288,13 @@ TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
     audit.files = {{"d.tor", head + " 5 \r\n" + a + "\r\n"}};
     EXPECT_EQ(audit.run({"audit", "--data", "d.tor"}), BatchCommands::kOk);
     EXPECT_NE(audit.err.str().find("d.tor is incomplete"), std::string::npos) << audit.err.str();
+
+    // An editor's last row without its line end is no record.
+    Batch unended;
+    unended.files = {{"t", a + "\n" + b}};
+    EXPECT_EQ(unended.run({"audit", "--data-text", "t"}), BatchCommands::kOk);
+    EXPECT_EQ(unended.err.str(), "korvex-batch: t ends in a row without a line end, which is not a "
+                                 "record (its code is \"B\")\n");
 }
 
 // A data file given where a data-set text is expected was once read as rows:

@@ -430,11 +430,31 @@ TEST_F(RecordCommandsTest, FromClipboardShowsARecordOnlyForRecordLikeText) {
                  {"  R\t1\t2\t3\t4\t5\t6\t7\t8\t9\t10\t11", true}};
     for (const Case& c : cases) {
         d.setBoxText(LM, 0, "before");
+        services.messageAnswers = {Answer::Ok}; // a row without its line end
         loadFromClipboard(c.text);
         EXPECT_EQ(window.dataSet().text(), c.text);
         EXPECT_EQ(cell(LM, 0) != "before", c.shows) << '"' << c.text << '"';
     }
     EXPECT_EQ(window.display().code, "  R"); // the blanks stay part of the code
+}
+
+// Rows copied from an editor often lack the last line end, and that row is
+// no record: without a word, the animal would be missing from every ranking.
+TEST_F(RecordCommandsTest, FromClipboardSaysWhenTheLastRowHasNoLineEnd) {
+    const std::string a = record("A", "a");
+    services.messageAnswers = {Answer::Ok};
+    loadFromClipboard(a + "\r\n" + record("B", "b"));
+    EXPECT_EQ(window.display().countText, "1");
+    ASSERT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.messages[0].text,
+              "The data from the clipboard end in a row without a line end (its code is \"B\"), "
+              "which is not a record: it is not counted, listed or compared. Copy the rows with a "
+              "line end after the last one, then load them again.");
+    for (const std::string& ended : {a + "\r\n", a + "\r\n \t\r", std::string()}) {
+        services.messages.clear();
+        loadFromClipboard(ended);
+        EXPECT_TRUE(services.messages.empty()) << ended;
+    }
 }
 
 TEST_F(RecordCommandsTest, ClipboardFormsRoundTrip) {
