@@ -589,13 +589,11 @@ void Document::takeDataFile(const std::string& path, std::string dataSetText) {
     fromClipboard_.reset();
     restored_ = false;
     tellUnguarded(path, guard_.open(path));
-    linesLeftIn_.reset();
+    linesLeftIn_.erase(path);
     if (lastRead_ && lastRead_->first == path) {
         guard_.remember(path, lastRead_->second);
-        if (lastReadLeft_ != LinesLeft::None) {
-            linesLeftIn_ = path;
-            linesLeft_ = lastReadLeft_;
-        }
+        if (lastReadLeft_ != LinesLeft::None)
+            linesLeftIn_[path] = {lastReadLeft_, lastRead_->second};
     }
     lastRead_.reset();
 }
@@ -703,17 +701,22 @@ Document::SaveOutcome Document::saveDataFile(const std::string& path,
             if (!guard_.known(file))
                 guard_.remember(file, FileGuard::Copy::of(std::nullopt));
     }
+    const auto left = linesLeftIn_.find(path);
+    // Saved under another name instead, it is no longer the open file and
+    // nothing else is known of it; as loaded, it still held them.
+    if (left != linesLeftIn_.end() && !guard_.known(path))
+        guard_.remember(path, left->second.loaded);
     const auto data = guard_.onDisk(path);
     const auto photos = guard_.onDisk(PhotoCompanion::companionPathFor(path));
     // The load warned of them; the file is as it was loaded, so nothing else
     // here would tell that they are still there to lose. A file changed on
     // disk since is compared below, which asks as well; one gone since holds
     // nothing to lose.
-    if (!data.changed && data.bytes && linesLeftIn_ == path) {
+    if (!data.changed && data.bytes && left != linesLeftIn_.end()) {
         const std::vector<std::string> choices{kSaveOver, kSaveUnderAnotherName, kCancel};
         const std::size_t answer =
             std::min(services_.choiceBox("The data file " + quoted(path) +
-                                             (linesLeft_ == LinesLeft::EndedByLfAlone
+                                             (left->second.lines == LinesLeft::EndedByLfAlone
                                                   ? " holds lines that end in LF alone, which were "
                                                     "not loaded as records; saving over it loses "
                                                     "them."
@@ -895,7 +898,7 @@ Document::Written Document::writeDataFile(const std::string& path, const Measure
         return Written::Nothing;
     }
     fromClipboard_.reset();
-    linesLeftIn_.reset();
+    linesLeftIn_.erase(path);
     const std::string companion = PhotoCompanion::companionPathFor(path);
     // Until it is written, the companion on disk is what it was: a change
     // made to it meanwhile must still be noticed.

@@ -268,10 +268,14 @@ private:
     std::optional<std::pair<std::string, FileGuard::Copy>> lastRead_;
     enum class LinesLeft { None, AfterRecords, EndedByLfAlone };
     LinesLeft lastReadLeft_ = LinesLeft::None;
-    // The data file loaded with such lines and which they were, until it is
-    // saved over.
-    std::optional<std::string> linesLeftIn_;
-    LinesLeft linesLeft_ = LinesLeft::None;
+    // The data files loaded with such lines, which they were and the file as
+    // loaded, each until it is saved over: also one saved under another name
+    // instead, which a later save may still choose.
+    struct Unread {
+        LinesLeft lines = LinesLeft::None;
+        FileGuard::Copy loaded;
+    };
+    std::map<std::string, Unread> linesLeftIn_;
     // Taken back from a recovery copy and not written to a data file since.
     bool restored_ = false;
 };

@@ -403,6 +403,12 @@ TEST_F(FileGuardTest, ASaveOverLinesLeftUnreadAsksUntilTheFileIsSavedOver) {
     EXPECT_TRUE(window.SaveDataFile());
     EXPECT_EQ(services.files.at(kData), before);
     EXPECT_EQ(services.files.at("/share/kept.tor"), written({"A"}));
+    // The file open is now the other one; choosing this one later still asks.
+    services.messages.clear();
+    services.choiceAnswers = {Document::kCancel};
+    EXPECT_FALSE(save());
+    EXPECT_EQ(services.messages.size(), 1U);
+    EXPECT_EQ(services.files.at(kData), before);
 
     loadWithTail("\r\n\r\n\r\n");
     EXPECT_TRUE(services.messages.empty()); // nor did the load warn
