@@ -224,7 +224,7 @@ void MainWindowModel::tellDecimalCommas(const std::string& subject) {
     // file would otherwise not be valid UTF-8 beside the path.
     const std::string text = TextEncoding::toDisplayUtf8(found.firstValue.text);
     say(subject + " " + std::to_string(found.records) + (one ? " record" : " records") +
-            " with a decimal comma in a value: the first is record " +
+            " with a decimal comma in a value: " + (one ? "" : "the first is ") + "record " +
             std::to_string(found.firstRecord) + " (\"" +
             TextEncoding::toDisplayUtf8(found.firstCode) + "\"), whose " +
             SpecimenRecord::seamName(found.firstValue.index) + " is \"" + text +

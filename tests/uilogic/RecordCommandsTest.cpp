@@ -267,10 +267,10 @@ TEST_F(RecordCommandsTest, ALoadOfRecordsWithADecimalCommaSaysSoOnce) {
         {"none", comma + "\r\n" + record("T,1", "0.") + "\r\n", true, ""},
         {"none on the clipboard", record("T,1", "0.") + "\r\n", false, ""},
         {"one", comma + "\r\n" + t2 + "\r\n", true,
-         "The data file \"/data/c.tor\" holds 1 record with a decimal comma in a value: the first "
-         "is record 2 (\"T2\"), whose M3 is \"0,0612\". Such a value reads as the digits before "
-         "the comma (\"0,0612\" as 0), so every distance to this record is wrong. The values must "
-         "use \".\" as the decimal point."},
+         "The data file \"/data/c.tor\" holds 1 record with a decimal comma in a value: record 2 "
+         "(\"T2\"), whose M3 is \"0,0612\". Such a value reads as the digits before the comma "
+         "(\"0,0612\" as 0), so every distance to this record is wrong. The values must use \".\" "
+         "as the decimal point."},
         {"several", comma + "\r\n" + t2 + "\r\n" + t4 + "\r\n" + t2 + "\r\n", false,
          "The data from the clipboard hold 3 records with a decimal comma in a value: the first is "
          "record 2 (\"T2\"), whose M3 is \"0,0612\". Such a value reads as the digits before the "
