@@ -35,8 +35,10 @@ bool holdsOne(std::string_view text) {
         anyDigit = anyDigit || isDigit(text[i]);
         afterPoint = afterPoint || text[i] == '.';
     }
+    // ",5" is no number to the reading, but a comma written for "0,5" all
+    // the same, and reads as 0 just as well.
     if (!anyDigit)
-        return false;
+        return at() == ',' && i + 1 < text.size() && isDigit(text[i + 1]);
     if (at() == 'e' || at() == 'E') {
         const std::size_t e = i++;
         if (at() == '+' || at() == '-')

@@ -17,9 +17,10 @@ namespace korvex {
 namespace DecimalComma {
 
 // Whether `text` reads as a number up to a "," that a digit follows at once:
-// "0,0612", "-1,5", " 12,5", "1.234,5" (each reads as what stands before the
-// comma). A text that does not begin with a number ("a,5", ",5"), or whose
-// number ends elsewhere ("1.2.3,4", "1x,5", "1,", "1, 5"), holds none.
+// "0,0612", "-1,5", " 12,5", "1.234,5", ",5" (each reads as what stands
+// before the comma, ",5" as 0). A text that begins with something else
+// ("a,5"), or whose number ends elsewhere ("1.2.3,4", "1x,5", "1,", "1, 5"),
+// holds none.
 bool holdsOne(std::string_view text);
 
 // A record value: its index (0..27 as SpecimenRecord::seamName names them)

@@ -109,7 +109,7 @@ TEST(CatalogueAudit, ManyClosePairsAreAllFoundInOrder) {
 TEST(CatalogueAudit, AValueWithADecimalCommaIsAFindingOfItsRecord) {
     const struct {
         const char* text;
-        std::size_t field; // in the record line: 0 the code, 1..28 the values
+        std::size_t field;   // in the record line: 0 the code, 1..28 the values
         const char* finding; // the seam and the value named; nothing: no finding
     } cases[] = {
         {"0,0612", 3, "M3\t0,0612"},
@@ -119,17 +119,17 @@ TEST(CatalogueAudit, AValueWithADecimalCommaIsAFindingOfItsRecord) {
         {"1e-3,5", 28, "C12\t1e-3,5"},
         {"1 2,5", 9, "M9\t1 2,5"}, // blanks are skipped in the number
         {"0.125", 3, nullptr},
-        {",5", 3, nullptr},      // no number before the comma
-        {"-,5", 3, nullptr},
+        {",5", 3, "M3\t,5"}, // no digit before the comma, read as 0 all the same
+        {"-,5", 3, "M3\t-,5"},
         {"a,5", 3, nullptr},
-        {"1,", 3, nullptr},      // no digit after it
+        {"1,", 3, nullptr}, // no digit after it
         {"1, 5", 3, nullptr},
         {"1,x", 3, nullptr},
         {"1.2.3,4", 3, nullptr}, // the number ends at the second point
         {"1x,5", 3, nullptr},
-        {"1e,5", 3, nullptr},    // the number ends before the e
-        {"T,1", 0, nullptr},     // a code
-        {"0,5", 29, nullptr},    // a field after the values
+        {"1e,5", 3, nullptr}, // the number ends before the e
+        {"T,1", 0, nullptr},  // a code
+        {"0,5", 29, nullptr}, // a field after the values
     };
     for (const auto& c : cases) {
         const std::string plain = standardised("ok") + "\t";
@@ -146,8 +146,8 @@ TEST(CatalogueAudit, AValueWithADecimalCommaIsAFindingOfItsRecord) {
             if (f.type == CatalogueAudit::Type::DecimalComma)
                 found.push_back(result.line(f));
         if (c.finding)
-            EXPECT_EQ(found, std::vector<std::string>{"decimal-comma\t2\tok\t" +
-                                                      std::string(c.finding)})
+            EXPECT_EQ(found,
+                      std::vector<std::string>{"decimal-comma\t2\tok\t" + std::string(c.finding)})
                 << c.text;
         else
             EXPECT_TRUE(found.empty()) << c.text << ": " << found.front();
@@ -156,8 +156,8 @@ TEST(CatalogueAudit, AValueWithADecimalCommaIsAFindingOfItsRecord) {
     // One line per record, its first such value; before the sums it upsets.
     std::string line = standardised("T2", "0.125", "0,25");
     line.replace(line.rfind("0.1667"), 6, "0,1667");
-    const std::string text = standardised("T1") + "\r\n" + line + "\r\n" +
-                             standardised("T,3", "0,5") + "\r\n";
+    const std::string text =
+        standardised("T1") + "\r\n" + line + "\r\n" + standardised("T,3", "0,5") + "\r\n";
     CatalogueAudit::Options options;
     options.kind = Measure::D1; // the marginal values differ: no pair is close
     options.threshold = 0.0;
@@ -300,7 +300,8 @@ TEST(CatalogueAudit, ManyRecordsOnEveryCoreGiveThePlainFindings) {
     std::vector<std::tuple<double, std::size_t, std::size_t>> pairs;
     for (std::size_t i = 0; i < records.size(); ++i) {
         for (std::size_t j = i + 1; j < records.size(); ++j) {
-            const double d = PairDistances::between(records[i].values, records[j].values, Measure::D);
+            const double d =
+                PairDistances::between(records[i].values, records[j].values, Measure::D);
             const bool own = records[i].individual == records[j].individual;
             (own ? same : different).add(d);
             if (!own)

@@ -33,8 +33,9 @@ TEST(DecimalComma, AValueHoldsOneWhereTheReadingStopsAtACommaBeforeADigit) {
         {"1.2.3,4", false, "1.2"},
         {"1\r,5", false, "1"}, // a CR ends the number
         {"a,5", false, "0"},
-        {",5", false, "0"},
-        {"-,5", false, "0"},
+        {",5", true, "0"}, // as a spreadsheet may write 0,5
+        {"-,5", true, "0"},
+        {".,5", true, "0"},
         {"+-1,5", false, "0"},
         // Arabic-Indic digits are no digits of the reading: no number at all.
         {"\xD9\xA3,\xD9\xA5", false, "0"},
