@@ -52,6 +52,25 @@ private:
     std::size_t pos_ = 0;
 };
 
+// Whether the sheet line read on into the empty line and the count line: LFs
+// in a row, then text without a TAB (a count) up to the next LF or the line's
+// end. A sheet value filled from rows an editor ended by LF alone may hold
+// LFs in a row as well (an older version wrote the boxes as they were), but
+// a TAB follows them: the next value's.
+bool sheetLineRanOn(std::string_view line) {
+    for (std::size_t at = line.find("\n\n"); at != std::string_view::npos;) {
+        const std::size_t from = line.find_first_not_of('\n', at);
+        if (from == std::string_view::npos)
+            return true;
+        const std::size_t end = line.find('\n', from);
+        if (line.substr(from, end - from).find(SpecimenRecord::kFieldSeparator) ==
+            std::string_view::npos)
+            return true;
+        at = end == std::string_view::npos ? end : line.find("\n\n", end);
+    }
+    return false;
+}
+
 } // namespace
 
 std::string write(const MeasurementSheet& sheet, const DataSet& dataSet) {
@@ -103,26 +122,23 @@ ReadResult read(std::string_view bytes) {
     std::string_view line;
     // With a CR LF further on, lines ended by LF alone run together into the
     // first ones: the count is then read from a record, which may well read
-    // as 0 and leave nothing unread. A sheet value may hold a lone LF, but the
-    // sheet line runs into the empty line only this way, and the program
-    // writes the next two lines without one.
-    const auto ranTogether = [&](std::string_view lfs) {
-        result.lfLineEnds = result.lfLineEnds || line.find(lfs) != std::string_view::npos;
-    };
+    // as 0 and leave nothing unread. A sheet value may hold a lone LF, but
+    // the program writes the next two lines without one.
+    const auto ranTogether = [&](bool ran) { result.lfLineEnds = result.lfLineEnds || ran; };
 
     if (!lines.next(line))
         return result;
     result.sheetLine.emplace(line);
-    ranTogether("\n\n");
+    ranTogether(sheetLineRanOn(line));
 
     if (!lines.next(line))
         return result;
-    ranTogether("\n");
+    ranTogether(line.find('\n') != std::string_view::npos);
 
     if (!lines.next(line))
         return result;
     result.countLine.emplace(line);
-    ranTogether("\n");
+    ranTogether(line.find('\n') != std::string_view::npos);
 
     // The count is only a promise about what follows: a damaged or foreign file
     // may claim any number, so it bounds the loop but never sizes anything, and

@@ -29,7 +29,8 @@ public:
     static std::size_t countLineEnds(std::string_view text);
 
     // What follows the last CR LF, when it holds more than blanks: a last
-    // row another program left without its line end, which is no record.
+    // row another program left without its line end, or rows it ended by CR
+    // alone, which are no records.
     static std::string_view unendedRow(std::string_view text);
 
     // The text split at every CR LF: n separators give n + 1 pieces, the empty

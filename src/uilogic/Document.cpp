@@ -770,7 +770,9 @@ Document::SaveOutcome Document::askBeforeSavingOver(const std::string& path,
         TorFile::ReadResult read = TorFile::read(*data.bytes);
         // Read in part (another program's line ends, records beyond its
         // count, cut short), it may hold records that cannot be told from here.
-        if (data.changed && !read.allRead)
+        // Lines ended by LF alone that ran into its first lines may leave
+        // nothing unread, yet none of its records was read.
+        if (data.changed && (!read.allRead || read.lfLineEnds))
             dataError = "it does not read as a whole data file";
         otherText = std::move(read.dataSetText);
     }

@@ -239,9 +239,19 @@ void MainWindowModel::tellUnendedRow() {
     const std::string_view row = DataSet::unendedRow(dataSet().text());
     if (row.empty())
         return;
-    const std::string_view code = row.substr(0, row.find(SpecimenRecord::kFieldSeparator));
-    say("The data from the clipboard end in a row without a line end (its code is \"" +
-            TextEncoding::toDisplayUtf8(code) +
+    // Rows ended by CR alone are no records either, from the first of them
+    // on: the text after the last CR LF is then more than one row.
+    const std::size_t cr = row.find('\r');
+    const std::string code = TextEncoding::toDisplayUtf8(SpecimenRecord::codeOf(row.substr(0, cr)));
+    if (cr != std::string_view::npos) {
+        say("The rows of the data from the clipboard from the one with the code \"" + code +
+                "\" on end in CR alone, which does not end a record: they are not counted, "
+                "listed or compared. Copy the rows with CR LF or LF line ends, then load them "
+                "again.",
+            kAppTitle, PlatformServices::Icon::Warning);
+        return;
+    }
+    say("The data from the clipboard end in a row without a line end (its code is \"" + code +
             "\"), which is not a record: it is not counted, listed or compared. Copy the rows "
             "with a line end after the last one, then load them again.",
         kAppTitle, PlatformServices::Icon::Warning);

@@ -295,6 +295,12 @@ TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
     EXPECT_EQ(unended.run({"audit", "--data-text", "t"}), BatchCommands::kOk);
     EXPECT_EQ(unended.err.str(), "korvex-batch: t ends in a row without a line end, which is not a "
                                  "record (its code is \"B\")\n");
+    // Rows ended by CR alone are no records, from the first of them on.
+    Batch crAlone;
+    crAlone.files = {{"t", a + "\r\n" + b + "\r" + a + "\r"}};
+    EXPECT_EQ(crAlone.run({"audit", "--data-text", "t"}), BatchCommands::kOk);
+    EXPECT_EQ(crAlone.err.str(), "korvex-batch: t ends in rows that end in CR alone, from the one "
+                                 "with the code \"B\" on, which are not records\n");
 }
 
 // A data file given where a data-set text is expected was once read as rows:

@@ -263,7 +263,14 @@ TEST(TorFile, SaysWhenLinesEndInLfAlone) {
         {"the first three", "S\n\n 3 \nA\r\nB\r\nC\r\n", true},
         {"the empty line", "S\r\n\n 1 \nA\r\n", true},
         {"the count line", "S\r\n\r\n 1 \nA\r\n", true},
+        {"the first two, the count line ended", "\tv\n\n 1 \r\nA\r\n", true},
+        {"after LFs in a row in a sheet value", "\tv\n\n\tw\n\n 1 \nA\r\n", true},
         {"an LF in a sheet value and in records", "S\nT\r\n\r\n 1 \r\nA\nB\r\n\n", false},
+        // A box filled from rows an editor ended by LF alone, with a blank
+        // line among them, as an older version wrote it.
+        {"LFs in a row in a sheet value", "\tv\n\n\tw\r\n\r\n 1 \r\nA\r\n\r\n", false},
+        {"LFs in a row and a code in a sheet value", "\tv\n\nB\tw\r\n\r\n 1 \r\nA\r\n\r\n",
+         false},
         {"as written", "S\r\n\r\n 1 \r\nA\r\n\r\n", false},
         {"no line end at all", "S", false},
     };

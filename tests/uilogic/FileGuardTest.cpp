@@ -285,7 +285,7 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
     // How the file on disk came to be: written whole, unreadable, or in a
     // form this program reads only in part (another program's line ends, or
     // cut short before the records its count line announces).
-    enum Form { Whole, Unreadable, LfLineEnds, CutShort, CountTooSmall, CrCrLf };
+    enum Form { Whole, Unreadable, LfLineEnds, LfFirstLines, CutShort, CountTooSmall, CrCrLf };
     const std::vector<std::string> asked{Document::kSaveOver, Document::kSaveUnderAnotherName,
                                          Document::kCancel};
     const struct {
@@ -302,6 +302,12 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
         {"saved elsewhere with LF line ends",
          {"A", "B", "T1"},
          LfLineEnds,
+         asked,
+         "it does not read as a whole data file"},
+        // The count is read from "T1", as 0, and nothing is left unread.
+        {"saved elsewhere with its first lines in LF",
+         {"A", "B", "T1"},
+         LfFirstLines,
          asked,
          "it does not read as a whole data file"},
         {"cut short before its last records",
@@ -331,6 +337,9 @@ TEST_F(FileGuardTest, OnlyAFileThatHoldsMoreOrCannotBeReadIsAskedAbout) {
             for (std::size_t at = bytes.find("\r\n"); at != std::string::npos;
                  at = bytes.find("\r\n", at))
                 bytes.erase(at, 1);
+        if (c.form == LfFirstLines)
+            for (int at = 0; at < 3; ++at)
+                bytes.erase(bytes.find("\r\n"), 1);
         if (c.form == CutShort)
             bytes.resize(bytes.find(line("T1")));
         if (c.form == CountTooSmall)

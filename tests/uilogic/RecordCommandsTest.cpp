@@ -457,6 +457,34 @@ TEST_F(RecordCommandsTest, FromClipboardSaysWhenTheLastRowHasNoLineEnd) {
     }
 }
 
+// Rows ended by CR alone are no records either, every one of them: a word of
+// one row without its line end would name the wrong row and advise nothing
+// that helps.
+TEST_F(RecordCommandsTest, FromClipboardSaysWhenRowsEndInCrAlone) {
+    const std::string a = record("A", "a"), b = record("B", "b");
+    const struct {
+        const char* name;
+        std::string text, count, code;
+    } cases[] = {
+        {"every row", a + "\r" + b + "\r", "0", "A"},
+        {"after a record", a + "\r\n" + b + "\r" + a, "1", "B"},
+        {"a code alone", a + "\r\nB\r", "1", "B"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        services.messages.clear();
+        services.messageAnswers = {Answer::Ok};
+        loadFromClipboard(c.text);
+        EXPECT_EQ(window.display().countText, c.count);
+        ASSERT_EQ(services.messages.size(), 1U);
+        EXPECT_EQ(services.messages[0].text,
+                  "The rows of the data from the clipboard from the one with the code \"" + c.code +
+                      "\" on end in CR alone, which does not end a record: they are not counted, "
+                      "listed or compared. Copy the rows with CR LF or LF line ends, then load "
+                      "them again.");
+    }
+}
+
 TEST_F(RecordCommandsTest, ClipboardFormsRoundTrip) {
     const std::string text = record("A", "a") + "\r\n" + record("B", "b") + "\r\n";
     loadFromClipboard(text);
