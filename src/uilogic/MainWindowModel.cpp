@@ -244,10 +244,11 @@ void MainWindowModel::tellUnendedRow() {
     const std::size_t cr = row.find('\r');
     const std::string code = TextEncoding::toDisplayUtf8(SpecimenRecord::codeOf(row.substr(0, cr)));
     if (cr != std::string_view::npos) {
-        say("The rows of the data from the clipboard from the one with the code \"" + code +
-                "\" on end in CR alone, which does not end a record: they are not counted, "
-                "listed or compared. Copy the rows with CR LF or LF line ends, then load them "
-                "again.",
+        say("The data from the clipboard hold rows that end in CR alone, from the one with the "
+            "code \"" +
+                code +
+                "\" on: a record ends in CR LF, so they are not counted, listed or compared. Copy "
+                "the rows with CR LF or LF line ends, then load them again.",
             kAppTitle, PlatformServices::Icon::Warning);
         return;
     }

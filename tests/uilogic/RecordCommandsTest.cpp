@@ -478,10 +478,11 @@ TEST_F(RecordCommandsTest, FromClipboardSaysWhenRowsEndInCrAlone) {
         EXPECT_EQ(window.display().countText, c.count);
         ASSERT_EQ(services.messages.size(), 1U);
         EXPECT_EQ(services.messages[0].text,
-                  "The rows of the data from the clipboard from the one with the code \"" + c.code +
-                      "\" on end in CR alone, which does not end a record: they are not counted, "
-                      "listed or compared. Copy the rows with CR LF or LF line ends, then load "
-                      "them again.");
+                  "The data from the clipboard hold rows that end in CR alone, from the one with "
+                  "the code \"" +
+                      c.code +
+                      "\" on: a record ends in CR LF, so they are not counted, listed or "
+                      "compared. Copy the rows with CR LF or LF line ends, then load them again.");
     }
 }
 
