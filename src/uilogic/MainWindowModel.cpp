@@ -235,6 +235,24 @@ void MainWindowModel::tellDecimalCommas(const std::string& subject) {
         kAppTitle, PlatformServices::Icon::Warning);
 }
 
+namespace {
+
+// A code as a message quotes it: a row of prose without a TAB is all code,
+// and would fill the message box.
+std::string quotedCode(std::string_view code) {
+    constexpr std::size_t kLongest = 40;
+    std::string shown = TextEncoding::toDisplayUtf8(code);
+    if (shown.size() > kLongest) {
+        std::size_t cut = kLongest;
+        while (cut > 0 && (static_cast<unsigned char>(shown[cut]) & 0xC0) == 0x80)
+            --cut; // not inside a character
+        shown = shown.substr(0, cut) + "\u2026";
+    }
+    return "\"" + shown + "\"";
+}
+
+} // namespace
+
 void MainWindowModel::tellUnendedRow() {
     const std::string_view row = DataSet::unendedRow(dataSet().text());
     if (row.empty())
@@ -242,18 +260,19 @@ void MainWindowModel::tellUnendedRow() {
     // Rows ended by CR alone are no records either, from the first of them
     // on: the text after the last CR LF is then more than one row.
     const std::size_t cr = row.find('\r');
-    const std::string code = TextEncoding::toDisplayUtf8(SpecimenRecord::codeOf(row.substr(0, cr)));
+    const std::string_view code = SpecimenRecord::codeOf(row.substr(0, cr));
     if (cr != std::string_view::npos) {
         say("The data from the clipboard hold rows that end in CR alone, from the one with the "
-            "code \"" +
-                code +
-                "\" on: a record ends in CR LF, so they are not counted, listed or compared. Copy "
+            "code " +
+                quotedCode(code) +
+                " on: a record ends in CR LF, so they are not counted, listed or compared. Copy "
                 "the rows with CR LF or LF line ends, then load them again.",
             kAppTitle, PlatformServices::Icon::Warning);
         return;
     }
-    say("The data from the clipboard end in a row without a line end (its code is \"" + code +
-            "\"), which is not a record: it is not counted, listed or compared. Copy the rows "
+    say("The data from the clipboard end in a row without a line end (" +
+            (code.empty() ? std::string("it has no code") : "its code is " + quotedCode(code)) +
+            "), which is not a record: it is not counted, listed or compared. Copy the rows "
             "with a line end after the last one, then load them again.",
         kAppTitle, PlatformServices::Icon::Warning);
 }

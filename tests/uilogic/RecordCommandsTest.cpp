@@ -450,6 +450,14 @@ TEST_F(RecordCommandsTest, FromClipboardSaysWhenTheLastRowHasNoLineEnd) {
               "The data from the clipboard end in a row without a line end (its code is \"B\"), "
               "which is not a record: it is not counted, listed or compared. Copy the rows with a "
               "line end after the last one, then load them again.");
+    // Prose without a TAB is all code: the message quotes its start.
+    services.messageAnswers = {Answer::Ok};
+    loadFromClipboard(std::string(39, 'x') + "\xC3\xA9 and more");
+    ASSERT_EQ(services.messages.size(), 2U);
+    EXPECT_NE(
+        services.messages[1].text.find("(its code is \"" + std::string(39, 'x') + "\u2026\")"),
+        std::string::npos)
+        << services.messages[1].text;
     for (const std::string& ended : {a + "\r\n", a + "\r\n \t\r", std::string()}) {
         services.messages.clear();
         loadFromClipboard(ended);
