@@ -1,0 +1,430 @@
+#include "uilogic/Document.h"
+
+#include "FakePlatformServices.h"
+#include "model/RecordLine.h"
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Random short runs of every change a catalogue takes (appends, mends, undo,
+// decisions, repeats, encounters, a save and a load), each checked against a
+// plain model of its own: an ordered list of records, each holding its line
+// and what belongs to it. The model knows each record as itself, never by
+// its identity, so a photo, repeat or encounter that follows the wrong twin
+// through a mend shows at once. Decisions are history and keep naming the
+// identity they were made on; the model moves that identity along with the
+// record that holds it when a mend moves it, as the mending contract says.
+
+namespace korvex {
+namespace {
+
+const std::string kPath = "/cat/catalogue.tor";
+const std::string kStamp = "2026-05-24T09:30:00Z";
+// Few texts, so that twins (records of the same text) are the rule; two of
+// them share a code, so a rename between them keeps the code.
+const std::vector<std::string> kLines = {"T1\t0.1\t0.2", "T1\t0.3\t0.4", "T2\t0.1\t0.2"};
+
+struct ModelRecord {
+    std::string line;
+    std::optional<std::string> photo; // the photo's path
+    std::vector<std::size_t> repeats; // each repeat's number, in the order kept
+    std::optional<std::string> site;  // the encounter, by its site
+
+    bool operator==(const ModelRecord&) const = default;
+};
+
+struct Model {
+    std::vector<ModelRecord> records;
+    std::vector<Decision> decisions;
+    bool modified = false;
+
+    std::string text() const {
+        std::string text;
+        for (const ModelRecord& record : records)
+            text += record.line + "\r\n";
+        return text;
+    }
+    std::vector<std::string> lines() const {
+        std::vector<std::string> lines;
+        for (const ModelRecord& record : records)
+            lines.push_back(record.line);
+        return lines;
+    }
+    RecordIdentity identityAt(std::size_t i) const {
+        const auto all = lines();
+        return {std::string(SpecimenRecord::codeOf(all[i])), all[i], occurrenceOf(all, i)};
+    }
+
+    // `next[i]` is what record i becomes, nothing when it goes. A decision
+    // naming a record that stays follows it; one naming a record that goes,
+    // or none, stays as it was.
+    void mend(const std::vector<std::optional<std::string>>& next) {
+        std::vector<RecordIdentity> from;
+        for (std::size_t i = 0; i < records.size(); ++i)
+            from.push_back(identityAt(i));
+        std::vector<ModelRecord> kept;
+        std::vector<std::optional<std::size_t>> to(records.size());
+        for (std::size_t i = 0; i < records.size(); ++i)
+            if (next[i]) {
+                to[i] = kept.size();
+                kept.push_back(records[i]);
+                kept.back().line = *next[i];
+            }
+        records = std::move(kept);
+        const auto follow = [&](RecordIdentity& named) {
+            if (!named.isStored())
+                return;
+            for (std::size_t i = 0; i < from.size(); ++i)
+                if (from[i].sameRecord(named.recordLine, named.occurrence)) {
+                    if (!to[i])
+                        return;
+                    const RecordIdentity now = identityAt(*to[i]);
+                    if (now.recordLine != named.recordLine)
+                        named.code = now.code;
+                    named.recordLine = now.recordLine;
+                    named.occurrence = now.occurrence;
+                    return;
+                }
+        };
+        for (Decision& decision : decisions) {
+            follow(decision.query);
+            follow(decision.candidate);
+        }
+        modified = true;
+    }
+};
+
+Encounter seenAt(const std::string& site) {
+    Encounter e;
+    std::string error;
+    EXPECT_TRUE(e.setDateText("2019-05-01", error)) << error;
+    e.site = site;
+    return e;
+}
+
+PhotoEntry photoAt(const std::string& path) {
+    PhotoEntry entry;
+    entry.photoPath = path;
+    entry.widthPixels = entry.heightPixels = 10; // as a photo that was opened has
+    entry.appendedAt = kStamp;
+    return entry;
+}
+
+std::string repeatTag(std::size_t number) { return "op" + std::to_string(number); }
+
+class DocumentMendsPropertyTest : public ::testing::Test {
+protected:
+    test::FakePlatformServices services;
+    std::unique_ptr<Document> document;
+    Model model;
+    // Before each mend that undo may still take back, newest last.
+    struct Before {
+        Model model;
+        std::string text;
+        std::shared_ptr<const CatalogueState> state;
+    };
+    std::vector<Before> undoable;
+    std::mt19937 random;
+    std::size_t made = 0; // numbers the photos, repeats, sites and decisions made
+
+    // Not a standard distribution: those may differ between libraries, and
+    // a seed must name the same run everywhere.
+    std::size_t below(std::size_t n) { return random() % n; }
+    bool chance(int percent) { return int(below(100)) < percent; }
+    const std::string& anyLine() { return kLines[below(kLines.size())]; }
+    std::size_t count() const { return model.records.size(); }
+
+    // Every change but a mend ends the steps undo could take back.
+    void changed() {
+        model.modified = true;
+        undoable.clear();
+    }
+    // Every record as it is: what a mend starts from.
+    std::vector<std::optional<std::string>> unchanged() const {
+        const auto lines = model.lines();
+        return {lines.begin(), lines.end()};
+    }
+    void beforeMend() { undoable.push_back({model, document->dataSet().text(), document->state()}); }
+
+    void append() {
+        ModelRecord record{anyLine(), {}, {}, {}};
+        std::optional<PhotoEntry> photo;
+        std::optional<Encounter> encounter;
+        if (chance(50)) {
+            record.photo = "/cat/photos/p" + std::to_string(++made) + ".jpg";
+            photo = photoAt(*record.photo);
+        }
+        if (chance(25)) {
+            record.site = "site" + std::to_string(++made);
+            encounter = seenAt(*record.site);
+        }
+        document->appendRecord(record.line, photo, encounter);
+        // A text too short to hold a record and its line end is replaced.
+        if (model.text().size() < 5)
+            model.records.clear();
+        model.records.push_back(record);
+        changed();
+    }
+
+    void replaceOne() {
+        const std::size_t at = below(count());
+        const std::string line = anyLine();
+        std::optional<PhotoEntry> photo;
+        beforeMend();
+        auto next = unchanged();
+        next[at] = line;
+        if (chance(30)) {
+            model.records[at].photo = "/cat/photos/p" + std::to_string(++made) + ".jpg";
+            photo = photoAt(*model.records[at].photo);
+        }
+        ASSERT_TRUE(document->replaceRecord(at + 1, line, photo));
+        model.mend(next);
+    }
+
+    void replaceSeveral() {
+        std::map<std::size_t, std::string> lines;
+        const std::size_t n = 1 + below(std::min<std::size_t>(count(), 3));
+        while (lines.size() < n)
+            lines[1 + below(count())] = anyLine();
+        beforeMend();
+        auto next = unchanged();
+        for (const auto& [number, line] : lines)
+            next[number - 1] = line;
+        ASSERT_TRUE(document->replaceRecords(lines));
+        model.mend(next);
+    }
+
+    void remove() {
+        const std::size_t at = below(count());
+        beforeMend();
+        auto next = unchanged();
+        next[at].reset();
+        ASSERT_TRUE(document->deleteRecord(at + 1));
+        model.mend(next);
+    }
+
+    void undo() {
+        ASSERT_TRUE(document->undo());
+        const Before before = undoable.back();
+        undoable.pop_back();
+        model = before.model;
+        // Exactly as before the mend, also what the model does not look at
+        // (the order of the lists, what the companion on disk is said to hold).
+        EXPECT_EQ(document->dataSet().text(), before.text);
+        EXPECT_EQ(*document->state(), *before.state);
+    }
+
+    // Refused mends change nothing, and leave the undo as it was.
+    void refuse() {
+        const auto state = document->state();
+        const std::string text = document->dataSet().text();
+        const std::size_t beyond = count() + 1;
+        switch (below(4)) {
+        case 0:
+            EXPECT_FALSE(document->replaceRecord(chance(50) ? 0 : beyond, anyLine()));
+            break;
+        case 1:
+            EXPECT_FALSE(document->replaceRecords({{1, anyLine() + "\r\n" + anyLine()}}));
+            break;
+        case 2:
+            EXPECT_FALSE(document->replaceRecords({{1, anyLine()}, {beyond, anyLine()}}));
+            break;
+        default:
+            EXPECT_FALSE(document->deleteRecord(beyond));
+        }
+        EXPECT_EQ(document->state(), state);
+        EXPECT_EQ(document->dataSet().text(), text);
+    }
+
+    void decide() {
+        RecordIdentity query = model.identityAt(below(count()));
+        if (chance(15))
+            query.occurrence = 0; // the sheet's specimen, never stored
+        const Decision decision{query,
+                                model.identityAt(below(count())),
+                                Verdict(below(3)),
+                                "D",
+                                "d" + std::to_string(++made),
+                                kStamp};
+        document->recordDecision(decision);
+        model.decisions.push_back(decision);
+        changed();
+    }
+
+    void repeat() {
+        std::vector<RepeatMeasurement> repeats;
+        std::vector<std::size_t> owners;
+        for (std::size_t k = 1 + below(2); k > 0; --k) {
+            RepeatMeasurement r;
+            r.values = "\t0.5";
+            r.measuredAt = kStamp;
+            r.operatorName = repeatTag(++made);
+            if (chance(20)) {
+                // A record no longer held: not kept.
+                r.recordLine = anyLine();
+                r.occurrence = count() + 1;
+            } else {
+                const std::size_t at = below(count());
+                const RecordIdentity id = model.identityAt(at);
+                r.recordLine = id.recordLine;
+                r.occurrence = id.occurrence;
+                owners.push_back(at);
+                model.records[at].repeats.push_back(made);
+            }
+            repeats.push_back(r);
+        }
+        EXPECT_EQ(document->addRepeats(repeats), owners.size());
+        if (!owners.empty())
+            changed();
+    }
+
+    void encounter() {
+        const std::size_t at = below(count());
+        std::optional<std::string>& site = model.records[at].site;
+        std::optional<std::string> now;
+        if (chance(70))
+            now = "site" + std::to_string(++made);
+        else if (chance(50))
+            now = site; // the same again changes nothing
+        ASSERT_TRUE(document->setEncounter(at + 1, now ? seenAt(*now) : Encounter{}));
+        if (now != site) {
+            site = now;
+            changed();
+        }
+    }
+
+    void saveAndLoad() {
+        ASSERT_EQ(document->saveDataFile(kPath, MeasurementSheet{}), Document::SaveOutcome::Saved);
+        model.modified = false;
+        undoable.clear();
+        check(*document, "after the save");
+        // Loaded again, here or by another copy of the program, whose
+        // document is then checked and goes on.
+        if (chance(50))
+            document = std::make_unique<Document>(services, "KORVEX");
+        const auto read = document->readDataFile(kPath);
+        ASSERT_TRUE(read.has_value());
+        ASSERT_TRUE(read->allRead);
+        document->takeDataFile(kPath, read->dataSetText);
+        document->loadCompanion();
+    }
+
+    // What the document holds for each record is what the model says.
+    void check(const Document& doc, const std::string& when) {
+        SCOPED_TRACE(when);
+        ASSERT_EQ(doc.dataSet().text(), model.text());
+        ASSERT_EQ(doc.dataSet().RecordCount(), count());
+        std::size_t photos = 0;
+        std::size_t repeats = 0;
+        std::map<std::size_t, Encounter> encounters;
+        std::map<std::size_t, std::size_t> repeatOwners; // repeat number -> record number
+        for (std::size_t i = 0; i < count(); ++i) {
+            SCOPED_TRACE("record " + std::to_string(i + 1));
+            const ModelRecord& record = model.records[i];
+            const RecordIdentity id = model.identityAt(i);
+            EXPECT_EQ(doc.identityOf(i + 1), id);
+            const PhotoEntry* entry = doc.photoEntryOf(id.recordLine, id.occurrence);
+            EXPECT_EQ(entry ? std::optional(entry->photoPath) : std::nullopt, record.photo);
+            photos += record.photo ? 1 : 0;
+            const Encounter* seen = doc.encounterOf(i + 1);
+            EXPECT_EQ(seen ? std::optional(seen->site) : std::nullopt, record.site);
+            if (record.site)
+                encounters.emplace(i + 1, seenAt(*record.site));
+            std::vector<std::string> held;
+            for (const RepeatMeasurement& r : doc.repeats())
+                if (id.sameRecord(r.recordLine, r.occurrence))
+                    held.push_back(r.operatorName);
+            std::vector<std::string> expected;
+            for (const std::size_t number : record.repeats) {
+                expected.push_back(repeatTag(number));
+                repeatOwners.emplace(number, i + 1);
+            }
+            EXPECT_EQ(held, expected);
+            repeats += record.repeats.size();
+        }
+        // Nothing held belongs to no record, or twice to one.
+        EXPECT_EQ(doc.photoEntries().size(), photos);
+        EXPECT_EQ(doc.repeats().size(), repeats);
+        EXPECT_EQ(doc.encounters().size(), encounters.size());
+        EXPECT_EQ(doc.encountersByRecord(), encounters);
+        // Repeats stay in the order kept, each with its record's number.
+        std::vector<std::pair<std::size_t, std::string>> byRecord;
+        for (const auto& [number, record] : repeatOwners)
+            byRecord.emplace_back(record, repeatTag(number));
+        std::vector<std::pair<std::size_t, std::string>> heldByRecord;
+        for (const auto& [record, r] : doc.repeatsByRecord())
+            heldByRecord.emplace_back(record, r->operatorName);
+        EXPECT_EQ(heldByRecord, byRecord);
+        EXPECT_EQ(doc.decisions().all().toVector(), model.decisions);
+        EXPECT_EQ(doc.isModified(), model.modified);
+        EXPECT_EQ(doc.holdsUnsavedChanges(), model.modified);
+        EXPECT_EQ(doc.canUndo(), !undoable.empty());
+    }
+
+    void run(std::uint32_t seed, int steps) {
+        random.seed(seed);
+        document = std::make_unique<Document>(services, "KORVEX");
+        services.files.clear();
+        model = {};
+        undoable.clear();
+        // How often each change comes, out of 100; undo only when there is a
+        // mend to take back, else a refused mend instead.
+        using Change = void (DocumentMendsPropertyTest::*)();
+        static const struct {
+            std::size_t weight;
+            const char* name;
+            Change apply;
+        } kChanges[] = {
+            {20, "append", &DocumentMendsPropertyTest::append},
+            {16, "replace", &DocumentMendsPropertyTest::replaceOne},
+            {8, "replace several", &DocumentMendsPropertyTest::replaceSeveral},
+            {10, "delete", &DocumentMendsPropertyTest::remove},
+            {12, "undo", &DocumentMendsPropertyTest::undo},
+            {4, "refused mend", &DocumentMendsPropertyTest::refuse},
+            {8, "decision", &DocumentMendsPropertyTest::decide},
+            {6, "repeat", &DocumentMendsPropertyTest::repeat},
+            {8, "encounter", &DocumentMendsPropertyTest::encounter},
+            {8, "save and load", &DocumentMendsPropertyTest::saveAndLoad},
+        };
+        constexpr std::size_t kUndo = 4;
+        constexpr std::size_t kRefused = 5;
+        for (int step = 0; step < steps; ++step) {
+            std::size_t roll = below(100);
+            std::size_t pick = 0;
+            while (roll >= kChanges[pick].weight)
+                roll -= kChanges[pick++].weight;
+            if (count() == 0)
+                pick = 0; // every other change needs a record
+            else if (pick == kUndo && undoable.empty())
+                pick = kRefused;
+            const auto& change = kChanges[pick];
+            (this->*change.apply)();
+            check(*document, "step " + std::to_string(step) + ", " + change.name);
+            if (HasFailure())
+                return;
+        }
+    }
+};
+
+TEST_F(DocumentMendsPropertyTest, RandomChangesKeepEverythingWithItsRecord) {
+    constexpr std::uint32_t kSeeds = 150;
+    constexpr int kSteps = 40;
+    for (std::uint32_t seed = 1; seed <= kSeeds; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        run(seed, kSteps);
+        if (HasFailure())
+            return; // the first failing run is the one to read
+    }
+}
+
+} // namespace
+} // namespace korvex
