@@ -237,13 +237,17 @@ bool Document::holdsUnsavedChanges() const {
 
 void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> photo,
                             std::optional<Encounter> encounter) {
-    dataSet_.AppendRecord(line);
+    // A text too short to keep is replaced whole: what its records kept goes
+    // with them, or an entry of theirs would claim a new record of their text.
+    const bool replaced = dataSet_.AppendRecord(line);
     modified_ = true;
     // An unsound encounter would be refused with all the others when the
     // companion is read again; the record is appended without it.
     if (encounter && (*encounter == Encounter{} || encounter->problem()))
         encounter.reset();
-    if (!photo && !encounter)
+    const bool goneWithText = replaced && (!state_->entries.empty() || !state_->repeats.empty() ||
+                                           !state_->encounters.empty());
+    if (!photo && !encounter && !goneWithText)
         return;
     // The appended line ends the text, followed by CR LF; its record is the
     // piece it begins (a line holding a CR LF of its own spans two pieces).
@@ -253,9 +257,16 @@ void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> pho
     const std::size_t index = DataSet::countLineEnds(text.substr(0, start));
     const std::string recordLine(pieces[index]);
     const std::size_t occurrence = occurrenceOf(pieces, index);
-    if (encounter)
+    if (encounter || (goneWithText && (!state_->repeats.empty() || !state_->encounters.empty())))
         companionChanged_ = true;
     change([&](CatalogueState& next) {
+        if (goneWithText) {
+            next.entries.clear();
+            next.repeats.clear();
+            next.encounters.clear();
+            if (next.saved)
+                next.saved->keptEntries.clear();
+        }
         if (photo) {
             photo->recordLine = recordLine;
             photo->occurrence = occurrence;

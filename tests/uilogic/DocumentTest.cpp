@@ -495,6 +495,41 @@ TEST_F(DocumentTest, RepeatsAndEncountersFollowTheirRecords) {
     EXPECT_EQ(document.encounters().at(0).occurrence, 2U);
 }
 
+// A record of a text too short to keep goes when a record is appended; its
+// photo entry must not claim the new record of the same text, and what it
+// kept is not saved for a record no longer there.
+TEST_F(DocumentTest, AnAppendThatReplacesAShortTextTakesAwayWhatItsRecordKept) {
+    const std::string path = "/field/catalogue.tor";
+    const std::string shortLine = "T1"; // "T1" and CR LF: 4 characters
+    PhotoEntry old;
+    old.photoPath = "/field/old.jpg";
+    old.widthPixels = old.heightPixels = 10;
+    document.appendRecord(shortLine, old, seenAt("Ridge"));
+    ASSERT_EQ(document.addRepeats({repeatOf(shortLine, 1, "Ana")}), 1U);
+    document.recordDecision({document.identityOf(1), document.identityOf(1), Verdict::Unsure, "D",
+                             "1", "t"});
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+
+    PhotoEntry fresh = old;
+    fresh.photoPath = "/field/new.jpg";
+    document.appendRecord(shortLine, fresh);
+    EXPECT_EQ(document.dataSet().text(), shortLine + "\r\n");
+    ASSERT_EQ(document.photoEntries().size(), 1U);
+    EXPECT_EQ(document.photoEntryOf(shortLine, 1)->photoPath, "/field/new.jpg");
+    EXPECT_EQ(document.encounterOf(1), nullptr);
+    EXPECT_TRUE(document.repeats().empty());
+    EXPECT_EQ(document.decisions().size(), 1U); // a log is history
+    EXPECT_TRUE(document.holdsUnsavedChanges());
+
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+    const auto back = PhotoCompanion::read(services.files.at(path + ".photos.json"), "/field");
+    ASSERT_TRUE(back.ok) << back.error;
+    ASSERT_EQ(back.entries.size(), 1U);
+    EXPECT_EQ(back.entries[0].photoPath, "/field/new.jpg");
+    EXPECT_TRUE(back.encounters.empty());
+    EXPECT_TRUE(back.repeats.empty());
+}
+
 TEST_F(DocumentTest, AnEncounterIsSetOnlyWhenSoundAndAnEmptyOneTakesItAway) {
     hold({kA, kB, ""});
     Encounter half = seenAt("Ridge");
