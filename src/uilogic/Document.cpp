@@ -38,13 +38,15 @@ template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::
                                     a.begin());
 }
 
-// The identities of the records of `pieces`; empty pieces are no records.
+// The identities of the records of `pieces`. An empty last piece only ends
+// the text; an empty piece before a CR LF is a record (a blank line), whose
+// encounter and repeats are kept as any record's.
 Identities identitiesOf(const std::vector<std::string_view>& pieces) {
     Identities records;
     OccurrenceCounter occurrences;
-    for (const std::string_view piece : pieces)
-        if (!piece.empty())
-            records.insert({piece, occurrences.next(piece)});
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        if (!pieces[i].empty() || i + 1 < pieces.size())
+            records.insert({pieces[i], occurrences.next(pieces[i])});
     return records;
 }
 

@@ -530,6 +530,30 @@ TEST_F(DocumentTest, AnAppendThatReplacesAShortTextTakesAwayWhatItsRecordKept) {
     EXPECT_TRUE(back.repeats.empty());
 }
 
+// A blank line among the records is a record: what it is given is saved
+// with it and read back, not dropped as belonging to no record.
+TEST_F(DocumentTest, ABlankRecordKeepsItsEncounterAndRepeatsThroughASaveAndALoad) {
+    const std::string path = "/field/catalogue.tor";
+    document.restore(joined({kA, "", kB, ""}), nullptr, false);
+    ASSERT_TRUE(document.setEncounter(2, seenAt("Ridge")));
+    EXPECT_EQ(document.addRepeats({repeatOf("", 1, "Ana"), repeatOf("", 2, "Ana")}), 1U);
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+    EXPECT_EQ(document.encounters().size(), 1U);
+    EXPECT_EQ(document.repeats().size(), 1U);
+
+    Document other{services, "KORVEX"};
+    const auto read = other.readDataFile(path);
+    ASSERT_TRUE(read.has_value());
+    other.takeDataFile(path, read->dataSetText);
+    other.loadCompanion();
+    EXPECT_EQ(other.dataSet().text(), document.dataSet().text());
+    ASSERT_NE(other.encounterOf(2), nullptr);
+    EXPECT_EQ(other.encounterOf(2)->site, "Ridge");
+    ASSERT_EQ(other.repeatsByRecord().size(), 1U);
+    EXPECT_EQ(other.repeatsByRecord()[0].first, 2U);
+    EXPECT_TRUE(services.messages.empty());
+}
+
 TEST_F(DocumentTest, AnEncounterIsSetOnlyWhenSoundAndAnEmptyOneTakesItAway) {
     hold({kA, kB, ""});
     Encounter half = seenAt("Ridge");
