@@ -441,8 +441,11 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
     OccurrenceCounter before;
     OccurrenceCounter after;
     for (std::size_t i = 0, j = 0; i < old.size(); ++i) {
-        // A piece kept as it was has the same text before and after.
-        const bool mayMove = mendedTexts.contains(old[i]);
+        // A piece kept as it was has the same text before and after. An empty
+        // last piece names no record: counted, it would carry a decision about
+        // a blank record deleted before to a blank record's place.
+        const bool mayMove =
+            mendedTexts.contains(old[i]) && !(old[i].empty() && i + 1 == old.size());
         const std::size_t at = next[i] ? j++ : j;
         if (!mayMove)
             continue;

@@ -554,6 +554,19 @@ TEST_F(DocumentTest, ABlankRecordKeepsItsEncounterAndRepeatsThroughASaveAndALoad
     EXPECT_TRUE(services.messages.empty());
 }
 
+// The empty piece after the final CR LF is no record, so no mend moves a
+// decision by it: one about a blank record deleted stays as it was made.
+TEST_F(DocumentTest, ADecisionAboutADeletedBlankRecordStaysAsItWasWhenARecordBecomesBlank) {
+    document.restore(joined({"", kA, ""}), nullptr, false);
+    const RecordIdentity blank = document.identityOf(1);
+    document.recordDecision({blank, document.identityOf(2), Verdict::Unsure, "D", "1", "t"});
+    ASSERT_TRUE(document.deleteRecord(1));
+    ASSERT_TRUE(document.replaceRecord(1, ""));
+    ASSERT_EQ(document.decisions().size(), 1U);
+    EXPECT_EQ(document.decisions().all()[0].query, blank);
+    EXPECT_EQ(document.decisions().all()[0].candidate, document.identityOf(1)); // it follows
+}
+
 TEST_F(DocumentTest, AnEncounterIsSetOnlyWhenSoundAndAnEmptyOneTakesItAway) {
     hold({kA, kB, ""});
     Encounter half = seenAt("Ridge");
