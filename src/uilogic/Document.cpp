@@ -243,6 +243,10 @@ void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> pho
     // with them, or an entry of theirs would claim a new record of their text.
     const bool replaced = dataSet_.AppendRecord(line);
     modified_ = true;
+    // The text may then read as it did (a short record replaced by its own
+    // text), which undo would take for no change since the last mend.
+    if (replaced)
+        undo_.clear();
     // An unsound encounter would be refused with all the others when the
     // companion is read again; the record is appended without it.
     if (encounter && (*encounter == Encounter{} || encounter->problem()))

@@ -331,6 +331,18 @@ TEST_F(DocumentTest, AnyOtherChangeOrASaveEndsTheUndo) {
     EXPECT_FALSE(document.undo());
 }
 
+// An append that replaces a text too short to keep with the same bytes
+// still ends the undo: taking the mend back would undo what came after it.
+TEST_F(DocumentTest, AnAppendLeavingAShortTextAsItReadEndsTheUndoToo) {
+    document.restore("T2\r\n", nullptr, false);
+    ASSERT_TRUE(document.replaceRecord(1, "T1"));
+    document.appendRecord("T1");
+    EXPECT_EQ(document.dataSet().text(), "T1\r\n");
+    EXPECT_FALSE(document.canUndo());
+    EXPECT_FALSE(document.undo());
+    EXPECT_EQ(document.dataSet().text(), "T1\r\n");
+}
+
 } // namespace
 } // namespace korvex
 
