@@ -1,10 +1,13 @@
 #include "uilogic/Document.h"
 
 #include "FakePlatformServices.h"
+#include "exchange/PhotoCompanion.h"
+#include "exchange/RecoverySnapshot.h"
 #include "model/RecordLine.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -13,11 +16,13 @@
 #include <random>
 #include <string>
 #include <utility>
+#include <variant>
 #include <vector>
 
 // Random short runs of every change a catalogue takes (appends, mends, undo,
-// decisions, repeats, encounters, a save and a load), each checked against a
-// plain model of its own: an ordered list of records, each holding its line
+// decisions, repeats, encounters, a save and a load, a save that fails, a
+// text from the clipboard, a recovery copy taken back), each checked against
+// a plain model of its own: an ordered list of records, each holding its line
 // and what belongs to it. The model knows each record as itself, never by
 // its identity, so a photo, repeat or encounter that follows the wrong twin
 // through a mend shows at once. Decisions are history and keep naming the
@@ -30,8 +35,10 @@ namespace {
 const std::string kPath = "/cat/catalogue.tor";
 const std::string kStamp = "2026-05-24T09:30:00Z";
 // Few texts, so that twins (records of the same text) are the rule; two of
-// them share a code, so a rename between them keeps the code.
-const std::vector<std::string> kLines = {"T1\t0.1\t0.2", "T1\t0.3\t0.4", "T2\t0.1\t0.2"};
+// them share a code, so a rename between them keeps the code. A text of one
+// record "T1" is too short to keep (an append replaces it), and an empty line
+// is a blank record.
+const std::vector<std::string> kLines = {"T1\t0.1\t0.2", "T1\t0.3\t0.4", "T2\t0.1\t0.2", "T1", ""};
 
 struct ModelRecord {
     std::string line;
@@ -46,6 +53,12 @@ struct Model {
     std::vector<ModelRecord> records;
     std::vector<Decision> decisions;
     bool modified = false;
+    // The data set as taken from the clipboard, until a save or a load.
+    std::optional<std::string> clipboard;
+    // Repeats or encounters changed since the companion was read or written.
+    bool companionTouched = false;
+    // How many of the decisions the companion holds.
+    std::size_t savedDecisions = 0;
 
     std::string text() const {
         std::string text;
@@ -95,9 +108,13 @@ struct Model {
                     return;
                 }
         };
-        for (Decision& decision : decisions) {
-            follow(decision.query);
-            follow(decision.candidate);
+        // The companion holds the decisions before the first one moved.
+        for (std::size_t k = 0; k < decisions.size(); ++k) {
+            const Decision was = decisions[k];
+            follow(decisions[k].query);
+            follow(decisions[k].candidate);
+            if (decisions[k] != was)
+                savedDecisions = std::min(savedDecisions, k);
         }
         modified = true;
     }
@@ -119,7 +136,21 @@ PhotoEntry photoAt(const std::string& path) {
     return entry;
 }
 
-std::string repeatTag(std::size_t number) { return "op" + std::to_string(number); }
+// Each decision's records as "code|line#occurrence", for a message that
+// tells which one went astray.
+std::vector<std::string> namesOf(const std::vector<Decision>& decisions) {
+    const auto name = [](const RecordIdentity& r) {
+        return r.code + "|" + r.recordLine + "#" + std::to_string(r.occurrence);
+    };
+    std::vector<std::string> names;
+    for (const Decision& d : decisions)
+        names.push_back(d.distance + ": " + name(d.query) + " / " + name(d.candidate));
+    return names;
+}
+
+std::string repeatTag(std::size_t number) {
+    return "op" + std::to_string(number);
+}
 
 class DocumentMendsPropertyTest : public ::testing::Test {
 protected:
@@ -153,7 +184,9 @@ protected:
         const auto lines = model.lines();
         return {lines.begin(), lines.end()};
     }
-    void beforeMend() { undoable.push_back({model, document->dataSet().text(), document->state()}); }
+    void beforeMend() {
+        undoable.push_back({model, document->dataSet().text(), document->state()});
+    }
 
     void append() {
         ModelRecord record{anyLine(), {}, {}, {}};
@@ -166,6 +199,7 @@ protected:
         if (chance(25)) {
             record.site = "site" + std::to_string(++made);
             encounter = seenAt(*record.site);
+            model.companionTouched = true;
         }
         document->appendRecord(record.line, photo, encounter);
         // A text too short to hold a record and its line end is replaced.
@@ -249,12 +283,8 @@ protected:
         RecordIdentity query = model.identityAt(below(count()));
         if (chance(15))
             query.occurrence = 0; // the sheet's specimen, never stored
-        const Decision decision{query,
-                                model.identityAt(below(count())),
-                                Verdict(below(3)),
-                                "D",
-                                "d" + std::to_string(++made),
-                                kStamp};
+        const Decision decision{query, model.identityAt(below(count())), Verdict(below(3)),
+                                "D",   "d" + std::to_string(++made),     kStamp};
         document->recordDecision(decision);
         model.decisions.push_back(decision);
         changed();
@@ -283,8 +313,10 @@ protected:
             repeats.push_back(r);
         }
         EXPECT_EQ(document->addRepeats(repeats), owners.size());
-        if (!owners.empty())
+        if (!owners.empty()) {
             changed();
+            model.companionTouched = true;
+        }
     }
 
     void encounter() {
@@ -299,12 +331,20 @@ protected:
         if (now != site) {
             site = now;
             changed();
+            model.companionTouched = true;
         }
     }
 
     void saveAndLoad() {
+        // After a recovery the file on disk is compared first, and may hold
+        // records deleted here since it was saved: they are saved over.
+        services.choiceAnswers = {Document::kSaveOver};
         ASSERT_EQ(document->saveDataFile(kPath, MeasurementSheet{}), Document::SaveOutcome::Saved);
+        services.choiceAnswers.clear();
         model.modified = false;
+        model.clipboard.reset();
+        model.companionTouched = false;
+        model.savedDecisions = model.decisions.size();
         undoable.clear();
         check(*document, "after the save");
         // Loaded again, here or by another copy of the program, whose
@@ -316,6 +356,61 @@ protected:
         ASSERT_TRUE(read->allRead);
         document->takeDataFile(kPath, read->dataSetText);
         document->loadCompanion();
+    }
+
+    // The recovery copy is written and read as after a crash, and a new
+    // document takes it back, with the companion on disk it refers to.
+    void recover() {
+        RecoverySnapshot copy;
+        copy.dataSet = document->dataSet().text();
+        copy.photos = document->state();
+        copy.unsaved = document->isModified();
+        auto read = RecoverySnapshot::read(copy.write());
+        ASSERT_TRUE(std::holds_alternative<RecoverySnapshot>(read));
+        RecoverySnapshot& back = std::get<RecoverySnapshot>(read);
+        const auto companion = services.files.find(PhotoCompanion::companionPathFor(kPath));
+        ASSERT_EQ(back.takeSavedPhotos(companion == services.files.end()
+                                           ? std::nullopt
+                                           : std::optional(companion->second),
+                                       "/cat"),
+                  RecoverySnapshot::SavedPhotos::Same);
+        document = std::make_unique<Document>(services, "KORVEX");
+        document->restore(back.dataSet, back.photos, back.unsaved);
+        model.clipboard.reset();
+        undoable.clear();
+    }
+
+    // A save that cannot write the data file saves nothing and changes
+    // nothing, the undo included.
+    void failToSave() {
+        services.unwritable[kPath] = "Disk full";
+        services.messageAnswers.push_back(PlatformServices::Answer::Ok);
+        services.choiceAnswers = {Document::kSaveOver}; // asked after a recovery
+        services.messages.clear();
+        EXPECT_EQ(document->saveDataFile(kPath, MeasurementSheet{}), Document::SaveOutcome::Failed);
+        services.unwritable.clear();
+        services.choiceAnswers.clear();
+        ASSERT_FALSE(services.messages.empty());
+        EXPECT_EQ(services.messages.back().text,
+                  "The data could not be saved to \"" + kPath + "\": Disk full");
+    }
+
+    // The data set becomes a text from the clipboard, twins and all: the
+    // records keep nothing, the decisions stay.
+    void takeClipboard() {
+        std::vector<ModelRecord> records(below(7));
+        std::string text;
+        for (ModelRecord& record : records) {
+            record.line = anyLine();
+            text += record.line + "\r\n";
+        }
+        document->takeClipboardText(text);
+        model.records = std::move(records);
+        model.clipboard = text;
+        model.companionTouched = false;
+        changed();
+        // Taken as they are, they replace no work done here but decisions.
+        EXPECT_EQ(document->holdsUnsavedChanges(), model.decisions.size() > model.savedDecisions);
     }
 
     // What the document holds for each record is what the model says.
@@ -365,8 +460,16 @@ protected:
             heldByRecord.emplace_back(record, r->operatorName);
         EXPECT_EQ(heldByRecord, byRecord);
         EXPECT_EQ(doc.decisions().all().toVector(), model.decisions);
+        EXPECT_EQ(namesOf(doc.decisions().all().toVector()), namesOf(model.decisions));
         EXPECT_EQ(doc.isModified(), model.modified);
-        EXPECT_EQ(doc.holdsUnsavedChanges(), model.modified);
+        // Data from the clipboard count as loaded; once the text is as taken
+        // again, either answer loses nothing, so none is asked for.
+        if (!model.clipboard) {
+            EXPECT_EQ(doc.holdsUnsavedChanges(), model.modified);
+        } else if (doc.dataSet().text() != *model.clipboard || model.companionTouched ||
+                   model.decisions.size() > model.savedDecisions) {
+            EXPECT_TRUE(doc.holdsUnsavedChanges());
+        }
         EXPECT_EQ(doc.canUndo(), !undoable.empty());
     }
 
@@ -376,6 +479,7 @@ protected:
         services.files.clear();
         model = {};
         undoable.clear();
+        made = 0;
         // How often each change comes, out of 100; undo only when there is a
         // mend to take back, else a refused mend instead.
         using Change = void (DocumentMendsPropertyTest::*)();
@@ -384,25 +488,31 @@ protected:
             const char* name;
             Change apply;
         } kChanges[] = {
-            {20, "append", &DocumentMendsPropertyTest::append},
-            {16, "replace", &DocumentMendsPropertyTest::replaceOne},
+            {18, "append", &DocumentMendsPropertyTest::append},
+            {14, "replace", &DocumentMendsPropertyTest::replaceOne},
             {8, "replace several", &DocumentMendsPropertyTest::replaceSeveral},
             {10, "delete", &DocumentMendsPropertyTest::remove},
             {12, "undo", &DocumentMendsPropertyTest::undo},
-            {4, "refused mend", &DocumentMendsPropertyTest::refuse},
+            {2, "refused mend", &DocumentMendsPropertyTest::refuse},
+            {1, "clipboard", &DocumentMendsPropertyTest::takeClipboard},
+            {1, "failed save", &DocumentMendsPropertyTest::failToSave},
             {8, "decision", &DocumentMendsPropertyTest::decide},
             {6, "repeat", &DocumentMendsPropertyTest::repeat},
             {8, "encounter", &DocumentMendsPropertyTest::encounter},
             {8, "save and load", &DocumentMendsPropertyTest::saveAndLoad},
+            {4, "recovery", &DocumentMendsPropertyTest::recover},
         };
         constexpr std::size_t kUndo = 4;
         constexpr std::size_t kRefused = 5;
+        constexpr std::size_t kClipboard = 6;
+        if (chance(30))
+            takeClipboard();
         for (int step = 0; step < steps; ++step) {
             std::size_t roll = below(100);
             std::size_t pick = 0;
             while (roll >= kChanges[pick].weight)
                 roll -= kChanges[pick++].weight;
-            if (count() == 0)
+            if (count() == 0 && pick != kClipboard)
                 pick = 0; // every other change needs a record
             else if (pick == kUndo && undoable.empty())
                 pick = kRefused;
@@ -416,7 +526,7 @@ protected:
 };
 
 TEST_F(DocumentMendsPropertyTest, RandomChangesKeepEverythingWithItsRecord) {
-    constexpr std::uint32_t kSeeds = 150;
+    constexpr std::uint32_t kSeeds = 250;
     constexpr int kSteps = 40;
     for (std::uint32_t seed = 1; seed <= kSeeds; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
