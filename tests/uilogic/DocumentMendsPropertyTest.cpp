@@ -59,12 +59,16 @@ struct Model {
     bool companionTouched = false;
     // How many of the decisions the companion holds.
     std::size_t savedDecisions = 0;
+    // A last row without its line end, which is no record (a clipboard
+    // text, or a row another program added after the records a file
+    // announces): mends keep it, an append ends it and makes it one.
+    std::optional<std::string> tail;
 
     std::string text() const {
         std::string text;
         for (const ModelRecord& record : records)
             text += record.line + "\r\n";
-        return text;
+        return text + tail.value_or("");
     }
     std::vector<std::string> lines() const {
         std::vector<std::string> lines;
@@ -72,8 +76,16 @@ struct Model {
             lines.push_back(record.line);
         return lines;
     }
+    // The records' lines and the last row: a decision naming the row (as a
+    // recovery copy may) follows it as it would a record.
+    std::vector<std::string> pieces() const {
+        auto pieces = lines();
+        if (tail)
+            pieces.push_back(*tail);
+        return pieces;
+    }
     RecordIdentity identityAt(std::size_t i) const {
-        const auto all = lines();
+        const auto all = pieces();
         return {std::string(SpecimenRecord::codeOf(all[i])), all[i], occurrenceOf(all, i)};
     }
 
@@ -82,16 +94,18 @@ struct Model {
     // or none, stays as it was.
     void mend(const std::vector<std::optional<std::string>>& next) {
         std::vector<RecordIdentity> from;
-        for (std::size_t i = 0; i < records.size(); ++i)
+        for (std::size_t i = 0; i < pieces().size(); ++i)
             from.push_back(identityAt(i));
         std::vector<ModelRecord> kept;
-        std::vector<std::optional<std::size_t>> to(records.size());
+        std::vector<std::optional<std::size_t>> to(from.size());
         for (std::size_t i = 0; i < records.size(); ++i)
             if (next[i]) {
                 to[i] = kept.size();
                 kept.push_back(records[i]);
                 kept.back().line = *next[i];
             }
+        if (tail)
+            to.back() = kept.size();
         records = std::move(kept);
         const auto follow = [&](RecordIdentity& named) {
             if (!named.isStored())
@@ -202,9 +216,13 @@ protected:
             model.companionTouched = true;
         }
         document->appendRecord(record.line, photo, encounter);
-        // A text too short to hold a record and its line end is replaced.
+        // A text too short to hold a record and its line end is replaced;
+        // a last row without its line end is given one first.
         if (model.text().size() < 5)
             model.records.clear();
+        if (model.tail)
+            model.records.push_back({*model.tail, {}, {}, {}});
+        model.tail.reset();
         model.records.push_back(record);
         changed();
     }
@@ -299,9 +317,9 @@ protected:
             r.measuredAt = kStamp;
             r.operatorName = repeatTag(++made);
             if (chance(20)) {
-                // A record no longer held: not kept.
-                r.recordLine = anyLine();
-                r.occurrence = count() + 1;
+                // A record not held: not kept.
+                r.recordLine = "T9\t0.9";
+                r.occurrence = 1;
             } else {
                 const std::size_t at = below(count());
                 const RecordIdentity id = model.identityAt(at);
@@ -353,6 +371,7 @@ protected:
             document = std::make_unique<Document>(services, "KORVEX");
         const auto read = document->readDataFile(kPath);
         ASSERT_TRUE(read.has_value());
+        // A last row is written after the records and read back as it was.
         ASSERT_TRUE(read->allRead);
         document->takeDataFile(kPath, read->dataSetText);
         document->loadCompanion();
@@ -404,8 +423,14 @@ protected:
             record.line = anyLine();
             text += record.line + "\r\n";
         }
+        std::optional<std::string> tail;
+        if (chance(25)) {
+            tail = kLines[below(3)]; // long enough that an append gives it its line end
+            text += *tail;
+        }
         document->takeClipboardText(text);
         model.records = std::move(records);
+        model.tail = tail;
         model.clipboard = text;
         model.companionTouched = false;
         changed();
