@@ -4,12 +4,12 @@
 
 namespace korvex {
 
-void DataSet::AppendRecord(std::string_view line) {
+bool DataSet::AppendRecord(std::string_view line) {
     constexpr std::size_t kTail = 5;
     if (text_.size() < kTail) {
         text_.assign(line);
         text_ += kLineEnd;
-        return;
+        return true;
     }
     const std::string_view tail = std::string_view(text_).substr(text_.size() - kTail);
     const std::size_t at = tail.find(kLineEnd);
@@ -17,6 +17,7 @@ void DataSet::AppendRecord(std::string_view line) {
         text_ += kLineEnd;
     text_ += line;
     text_ += kLineEnd;
+    return false;
 }
 
 std::size_t DataSet::countLineEnds(std::string_view text) {

@@ -22,7 +22,8 @@ public:
     // Appends a record line: a text shorter than 5 characters is replaced; a
     // text whose first CR LF among its last 5 characters starts at the 2nd to
     // 4th of them gets the line added directly; otherwise CR LF goes first.
-    void AppendRecord(std::string_view line);
+    // True when the text was replaced, and the records it held with it.
+    bool AppendRecord(std::string_view line);
 
     // Number of CR LF pairs, counted from the start without overlap.
     std::size_t RecordCount() const { return countLineEnds(text_); }

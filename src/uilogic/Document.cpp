@@ -38,13 +38,15 @@ template <class T> std::size_t commonPrefix(const std::vector<T>& a, const std::
                                     a.begin());
 }
 
-// The identities of the records of `pieces`; empty pieces are no records.
+// The identities of the records of `pieces`. An empty last piece only ends
+// the text; an empty piece before a CR LF is a record (a blank line), whose
+// encounter and repeats are kept as any record's.
 Identities identitiesOf(const std::vector<std::string_view>& pieces) {
     Identities records;
     OccurrenceCounter occurrences;
-    for (const std::string_view piece : pieces)
-        if (!piece.empty())
-            records.insert({piece, occurrences.next(piece)});
+    for (std::size_t i = 0; i < pieces.size(); ++i)
+        if (!pieces[i].empty() || i + 1 < pieces.size())
+            records.insert({pieces[i], occurrences.next(pieces[i])});
     return records;
 }
 
@@ -237,13 +239,21 @@ bool Document::holdsUnsavedChanges() const {
 
 void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> photo,
                             std::optional<Encounter> encounter) {
-    dataSet_.AppendRecord(line);
+    // A text too short to keep is replaced whole: what its records kept goes
+    // with them, or an entry of theirs would claim a new record of their text.
+    const bool replaced = dataSet_.AppendRecord(line);
     modified_ = true;
+    // The text may then read as it did (a short record replaced by its own
+    // text), which undo would take for no change since the last mend.
+    if (replaced)
+        undo_.clear();
     // An unsound encounter would be refused with all the others when the
     // companion is read again; the record is appended without it.
     if (encounter && (*encounter == Encounter{} || encounter->problem()))
         encounter.reset();
-    if (!photo && !encounter)
+    const bool goneWithText = replaced && (!state_->entries.empty() || !state_->repeats.empty() ||
+                                           !state_->encounters.empty());
+    if (!photo && !encounter && !goneWithText)
         return;
     // The appended line ends the text, followed by CR LF; its record is the
     // piece it begins (a line holding a CR LF of its own spans two pieces).
@@ -253,9 +263,16 @@ void Document::appendRecord(std::string_view line, std::optional<PhotoEntry> pho
     const std::size_t index = DataSet::countLineEnds(text.substr(0, start));
     const std::string recordLine(pieces[index]);
     const std::size_t occurrence = occurrenceOf(pieces, index);
-    if (encounter)
+    if (encounter || (goneWithText && (!state_->repeats.empty() || !state_->encounters.empty())))
         companionChanged_ = true;
     change([&](CatalogueState& next) {
+        if (goneWithText) {
+            next.entries.clear();
+            next.repeats.clear();
+            next.encounters.clear();
+            if (next.saved)
+                next.saved->keptEntries.clear();
+        }
         if (photo) {
             photo->recordLine = recordLine;
             photo->occurrence = occurrence;
@@ -428,8 +445,11 @@ void Document::mend(const std::vector<std::optional<std::string_view>>& next,
     OccurrenceCounter before;
     OccurrenceCounter after;
     for (std::size_t i = 0, j = 0; i < old.size(); ++i) {
-        // A piece kept as it was has the same text before and after.
-        const bool mayMove = mendedTexts.contains(old[i]);
+        // A piece kept as it was has the same text before and after. An empty
+        // last piece names no record: counted, it would carry a decision about
+        // a blank record deleted before to a blank record's place.
+        const bool mayMove =
+            mendedTexts.contains(old[i]) && !(old[i].empty() && i + 1 == old.size());
         const std::size_t at = next[i] ? j++ : j;
         if (!mayMove)
             continue;

@@ -105,6 +105,9 @@ public:
     // Appends `line` as a record; with `photo`, the new record keeps it (its
     // record line and occurrence are set here).
     // With `encounter` (an empty one is none), the new record has it.
+    // A text too short to keep (DataSet::AppendRecord) is replaced: its
+    // records go with their photo entries, repeats and encounters, while the
+    // decisions about them stay in the log.
     void appendRecord(std::string_view line, std::optional<PhotoEntry> photo = std::nullopt,
                       std::optional<Encounter> encounter = std::nullopt);
     // The data set becomes `text` from the clipboard, which carries no

@@ -331,6 +331,18 @@ TEST_F(DocumentTest, AnyOtherChangeOrASaveEndsTheUndo) {
     EXPECT_FALSE(document.undo());
 }
 
+// An append that replaces a text too short to keep with the same bytes
+// still ends the undo: taking the mend back would undo what came after it.
+TEST_F(DocumentTest, AnAppendLeavingAShortTextAsItReadEndsTheUndoToo) {
+    document.restore("T2\r\n", nullptr, false);
+    ASSERT_TRUE(document.replaceRecord(1, "T1"));
+    document.appendRecord("T1");
+    EXPECT_EQ(document.dataSet().text(), "T1\r\n");
+    EXPECT_FALSE(document.canUndo());
+    EXPECT_FALSE(document.undo());
+    EXPECT_EQ(document.dataSet().text(), "T1\r\n");
+}
+
 } // namespace
 } // namespace korvex
 
@@ -493,6 +505,78 @@ TEST_F(DocumentTest, RepeatsAndEncountersFollowTheirRecords) {
     EXPECT_EQ(document.repeatsByRecord()[0].first, 2U);
     ASSERT_TRUE(document.undo());
     EXPECT_EQ(document.encounters().at(0).occurrence, 2U);
+}
+
+// A record of a text too short to keep goes when a record is appended; its
+// photo entry must not claim the new record of the same text, and what it
+// kept is not saved for a record no longer there.
+TEST_F(DocumentTest, AnAppendThatReplacesAShortTextTakesAwayWhatItsRecordKept) {
+    const std::string path = "/field/catalogue.tor";
+    const std::string shortLine = "T1"; // "T1" and CR LF: 4 characters
+    PhotoEntry old;
+    old.photoPath = "/field/old.jpg";
+    old.widthPixels = old.heightPixels = 10;
+    document.appendRecord(shortLine, old, seenAt("Ridge"));
+    ASSERT_EQ(document.addRepeats({repeatOf(shortLine, 1, "Ana")}), 1U);
+    document.recordDecision({document.identityOf(1), document.identityOf(1), Verdict::Unsure, "D",
+                             "1", "t"});
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+
+    PhotoEntry fresh = old;
+    fresh.photoPath = "/field/new.jpg";
+    document.appendRecord(shortLine, fresh);
+    EXPECT_EQ(document.dataSet().text(), shortLine + "\r\n");
+    ASSERT_EQ(document.photoEntries().size(), 1U);
+    EXPECT_EQ(document.photoEntryOf(shortLine, 1)->photoPath, "/field/new.jpg");
+    EXPECT_EQ(document.encounterOf(1), nullptr);
+    EXPECT_TRUE(document.repeats().empty());
+    EXPECT_EQ(document.decisions().size(), 1U); // a log is history
+    EXPECT_TRUE(document.holdsUnsavedChanges());
+
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+    const auto back = PhotoCompanion::read(services.files.at(path + ".photos.json"), "/field");
+    ASSERT_TRUE(back.ok) << back.error;
+    ASSERT_EQ(back.entries.size(), 1U);
+    EXPECT_EQ(back.entries[0].photoPath, "/field/new.jpg");
+    EXPECT_TRUE(back.encounters.empty());
+    EXPECT_TRUE(back.repeats.empty());
+}
+
+// A blank line among the records is a record: what it is given is saved
+// with it and read back, not dropped as belonging to no record.
+TEST_F(DocumentTest, ABlankRecordKeepsItsEncounterAndRepeatsThroughASaveAndALoad) {
+    const std::string path = "/field/catalogue.tor";
+    document.restore(joined({kA, "", kB, ""}), nullptr, false);
+    ASSERT_TRUE(document.setEncounter(2, seenAt("Ridge")));
+    EXPECT_EQ(document.addRepeats({repeatOf("", 1, "Ana"), repeatOf("", 2, "Ana")}), 1U);
+    ASSERT_EQ(document.saveDataFile(path, MeasurementSheet{}), Document::SaveOutcome::Saved);
+    EXPECT_EQ(document.encounters().size(), 1U);
+    EXPECT_EQ(document.repeats().size(), 1U);
+
+    Document other{services, "KORVEX"};
+    const auto read = other.readDataFile(path);
+    ASSERT_TRUE(read.has_value());
+    other.takeDataFile(path, read->dataSetText);
+    other.loadCompanion();
+    EXPECT_EQ(other.dataSet().text(), document.dataSet().text());
+    ASSERT_NE(other.encounterOf(2), nullptr);
+    EXPECT_EQ(other.encounterOf(2)->site, "Ridge");
+    ASSERT_EQ(other.repeatsByRecord().size(), 1U);
+    EXPECT_EQ(other.repeatsByRecord()[0].first, 2U);
+    EXPECT_TRUE(services.messages.empty());
+}
+
+// The empty piece after the final CR LF is no record, so no mend moves a
+// decision by it: one about a blank record deleted stays as it was made.
+TEST_F(DocumentTest, ADecisionAboutADeletedBlankRecordStaysAsItWasWhenARecordBecomesBlank) {
+    document.restore(joined({"", kA, ""}), nullptr, false);
+    const RecordIdentity blank = document.identityOf(1);
+    document.recordDecision({blank, document.identityOf(2), Verdict::Unsure, "D", "1", "t"});
+    ASSERT_TRUE(document.deleteRecord(1));
+    ASSERT_TRUE(document.replaceRecord(1, ""));
+    ASSERT_EQ(document.decisions().size(), 1U);
+    EXPECT_EQ(document.decisions().all()[0].query, blank);
+    EXPECT_EQ(document.decisions().all()[0].candidate, document.identityOf(1)); // it follows
 }
 
 TEST_F(DocumentTest, AnEncounterIsSetOnlyWhenSoundAndAnEmptyOneTakesItAway) {
