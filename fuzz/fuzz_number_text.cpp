@@ -43,8 +43,8 @@ bool referenceReading(std::string_view text, double& value) {
     value = 0.0;
     // from_chars would also take a second sign, "inf" or "nan": the reader takes
     // only a digit or a point here.
-    if (start == packed.size() || !((packed[start] >= '0' && packed[start] <= '9') ||
-                                    packed[start] == '.'))
+    if (start == packed.size() ||
+        !((packed[start] >= '0' && packed[start] <= '9') || packed[start] == '.'))
         return true;
     const char* first = packed.data() + start;
     const char* last = packed.data() + packed.size();
@@ -67,6 +67,14 @@ bool isDigit(char c) {
 bool referenceDecimalComma(std::string_view text) {
     const std::string packed = packedText(text);
     const std::size_t start = !packed.empty() && (packed[0] == '+' || packed[0] == '-') ? 1 : 0;
+    const auto digitAfterComma = [&] {
+        const std::size_t comma = text.find(',');
+        return comma + 1 < text.size() && isDigit(text[comma + 1]);
+    };
+    // ",5" and ".,5": no number, but a comma written for "0,5".
+    const std::size_t afterPoint = start + (packed.compare(start, 1, ".") == 0 ? 1 : 0);
+    if (packed.compare(afterPoint, 1, ",") == 0)
+        return digitAfterComma();
     if (start == packed.size() || !(isDigit(packed[start]) || packed[start] == '.'))
         return false;
     double parsed = 0.0;
@@ -75,8 +83,7 @@ bool referenceDecimalComma(std::string_view text) {
                           .ptr;
     if (end == packed.data() + start || end == packed.data() + packed.size() || *end != ',')
         return false;
-    const std::size_t comma = text.find(',');
-    return comma + 1 < text.size() && isDigit(text[comma + 1]);
+    return digitAfterComma();
 }
 
 std::string scientific15(double value) {
