@@ -138,8 +138,9 @@ public:
     // line and occurrence; a decision whose record's line changed takes the
     // new line's code, since the record is still the same animal's record.
     // A deleted record's photo entry goes with it; the decisions about it stay
-    // in the log as they were: a log is history. Each mend is one step that
-    // undo() takes back.
+    // in the log as they were: a log is history. Where a later record of the
+    // same line then takes its occurrence, they name that record, whose
+    // values are the same. Each mend is one step that undo() takes back.
     //
     // Record `recordNumber` becomes `line`. With `photo`, the record keeps it
     // instead of the entry it had (its record line and occurrence are set
