@@ -368,9 +368,11 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
                        "their own; "
                      : " holds lines after the records it announces, which were not read; ")
              << records
-             << (!read.lfLineEnds  ? ""
-                 : read.allRecords ? "; a data file's lines end in CR LF"
-                                   : "; its lines end in LF alone, and a data file's end in CR LF")
+             << (read.lfLineEnds && read.allRecords ? "; a data file's lines end in CR LF"
+                 : read.lfLineEnds ? "; its lines end in LF alone, and a data file's end in CR LF"
+                 : read.crCrLfLineEnds && read.allRecords
+                     ? "; its lines end in CR CR LF, and a data file's end in CR LF"
+                     : "")
              << '\n';
     }
     warnOfDecimalCommas(tor->second, dataSetText);

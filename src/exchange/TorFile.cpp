@@ -118,13 +118,18 @@ ReadResult read(std::string_view bytes) {
     ReadResult result;
     result.lfLineEnds =
         bytes.find('\r') == std::string_view::npos && bytes.find('\n') != std::string_view::npos;
+    // Told by the sheet line's end: a record may end in a CR of its own.
+    result.crCrLfLineEnds =
+        bytes.find('\r') != std::string_view::npos && bytes.find("\r\r\n") == bytes.find('\r');
     LineReader lines(bytes);
     std::string_view line;
     // With a CR LF further on, lines ended by LF alone run together into the
     // first ones: the count is then read from a record, which may well read
     // as 0 and leave nothing unread. A sheet value may hold a lone LF, but
     // the program writes the next two lines without one.
-    const auto ranTogether = [&](bool ran) { result.lfLineEnds = result.lfLineEnds || ran; };
+    const auto ranTogether = [&](bool ran) {
+        result.lfLineEnds = result.lfLineEnds || ran;
+    };
 
     if (!lines.next(line))
         return result;

@@ -37,6 +37,9 @@ struct ReadResult {
     // does not take for line ends: no CR anywhere but an LF somewhere, or
     // such lines run together into the first three.
     bool lfLineEnds = false;
+    // Lines ended by CR CR LF, as a second conversion to CR LF leaves them
+    // (the sheet line's tells): each reads as a line and an empty one.
+    bool crCrLfLineEnds = false;
 };
 
 // Reads a file's bytes. Lines end at CR LF or at a lone CR; a lone LF stays in

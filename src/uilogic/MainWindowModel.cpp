@@ -538,7 +538,8 @@ void MainWindowModel::LoadDataFile() {
                       records + " Saving over the file would lose the lines not loaded." +
                       kLfLineEndsAdvice
                 : "holds lines after the records it announces, which were not loaded. " + records +
-                      " Saving over the file would lose the lines not loaded.";
+                      " Saving over the file would lose the lines not loaded." +
+                      (read.crCrLfLineEnds ? kCrCrLfLineEnds : "");
         services_.messageBox("The data file \"" + *path + "\" " + text, kAppTitle,
                              PlatformServices::Icon::Warning, PlatformServices::Buttons::Ok);
     }

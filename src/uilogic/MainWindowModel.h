@@ -48,6 +48,10 @@ public:
     static constexpr const char* kLfLineEnds =
         " Its lines end in LF alone, as some editors save them, and a data file's lines end in "
         "CR LF: save it with Windows (CR LF) line ends, then load it again.";
+    // After the load's warning of lines left unread, when its lines end in CR CR LF.
+    static constexpr const char* kCrCrLfLineEnds =
+        " Its lines end in CR CR LF, as a second conversion to Windows line ends leaves them, and "
+        "a data file's lines end in CR LF: replace each CR CR LF with CR LF, then load it again.";
     // After the load's warning of a file whose lines end in LF alone in part.
     static constexpr const char* kLfLineEndsAdvice =
         " A data file's lines end in CR LF: save it with Windows (CR LF) line ends, then load it "

@@ -244,6 +244,10 @@ TEST(BatchCommands, InputReadOnlyInPartOrNoSheetIsSaid) {
         {"LF line ends", "\t1\n\n 1 \n" + a + "\n\n", a, BatchCommands::kNothingToDo,
          "d.tor is incomplete: it ends before all the records it announces; 0 records were read; "
          "its lines end in LF alone, and a data file's end in CR LF"},
+        {"CR CR LF line ends", "\t1\r\r\n\r\r\n 1 \r\r\n" + a + "\r\r\n", a,
+         BatchCommands::kNothingToDo,
+         "d.tor holds lines after the records it announces, which were not read; 0 records were "
+         "read; its lines end in CR CR LF, and a data file's end in CR LF\n"},
         {"first lines in LF", "\t1\n\n 1 \n" + a + "\r\n\r\n" + a + "\r\n", a,
          BatchCommands::kNothingToDo,
          "d.tor holds lines that end in LF alone, which were not read as lines of their own; 0 "

@@ -269,11 +269,12 @@ TEST(TorFile, SaysWhenLinesEndInLfAlone) {
         // A box filled from rows an editor ended by LF alone, with a blank
         // line among them, as an older version wrote it.
         {"LFs in a row in a sheet value", "\tv\n\n\tw\r\n\r\n 1 \r\nA\r\n\r\n", false},
-        {"LFs in a row and a code in a sheet value", "\tv\n\nB\tw\r\n\r\n 1 \r\nA\r\n\r\n",
-         false},
+        {"LFs in a row and a code in a sheet value", "\tv\n\nB\tw\r\n\r\n 1 \r\nA\r\n\r\n", false},
         {"as written", "S\r\n\r\n 1 \r\nA\r\n\r\n", false},
         {"no line end at all", "S", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TorFile::read(c.bytes).lfLineEnds, c.lf) << c.name;
+    EXPECT_TRUE(TorFile::read("S\r\r\n\r\r\n 1 \r\r\nA\r\r\n").crCrLfLineEnds);
+    EXPECT_FALSE(TorFile::read("S\r\n\r\n 1 \r\nA\r\r\n").crCrLfLineEnds); // A's own CR
 }

@@ -702,7 +702,9 @@ TEST_F(RecordCommandsTest, ADataFileWithLinesLeftUnreadLoadsWhatItAnnouncesAndSa
         {"records beyond the count", head + " 1 \r\nA\r\nB\r\nC\r\n\r\n", "A\r\nB",
          "1 record was loaded."},
         {"CR CR LF line ends", "\t1\r\r\n\r\r\n 2 \r\r\nA\r\r\nB\r\r\n\r\r\n", "",
-         "0 records were loaded."},
+         std::string("0 records were loaded. Saving over the file would lose the lines not "
+                     "loaded.") +
+             MainWindowModel::kCrCrLfLineEnds},
         {"bytes after the last line", head + " 1 \r\nA\r\n\r\nrest", "A\r\n",
          "1 record was loaded."},
     };
