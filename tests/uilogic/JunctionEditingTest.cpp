@@ -287,5 +287,21 @@ TEST_F(JunctionEditingTest, WhatCannotBeMovedOrMeasuredChangesNothing) {
     EXPECT_FALSE(m.junctionNear({1980, 8}, 10.0));
 }
 
+// Standardised, then ticked again to click on: the labels turn upper case
+// while the boxes still hold shares, and a moved seam's share changes by the
+// ratio of its distances instead of turning into a length in twips.
+TEST_F(JunctionEditingTest, AShareTickedAgainChangesByTheRatioWhenMoved) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0}, {3000, 0}, {3000, 1500}});
+    m.standardise(G::LeftMarginal); // 3000 and 1500 of 4500
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    ASSERT_FALSE(m.sheet().labelsLower(G::LeftMarginal));
+    ASSERT_EQ(cell(G::LeftMarginal, 0), "0.6667");
+
+    ASSERT_TRUE(m.moveJunction({2000, 1000}, {2000, 500}));
+    EXPECT_NEAR(value(G::LeftMarginal, 1), 0.3333 / 2, 1e-9);
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "0.6667");
+}
+
 } // namespace
 } // namespace korvex
