@@ -654,8 +654,12 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
         return false;
     if (previousPhotoPoint_ == from) {
         previousPhotoPoint_ = to;
-        if (const auto twips = pictureTwipsOf(to))
+        // Converted at the view shown now, the point is of this zoom step's
+        // scale, whatever step it was clicked at.
+        if (const auto twips = pictureTwipsOf(to)) {
             state_.previousPoint = state_.bandEnd = rounded(twips->x, twips->y);
+            previousZoomStep_ = zoomSteps_;
+        }
     }
     pushClick(std::move(click));
     sheetChanged();
