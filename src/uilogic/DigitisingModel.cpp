@@ -92,6 +92,7 @@ void DigitisingModel::standardise(SeamGroupId group) {
     // The proportions come from the same clicks, so the segments stay; the
     // lengths a click history would restore are gone.
     endClickHistory();
+    markShares(group);
     for (std::size_t i = 0; i < seamGroup(group).count; ++i)
         out().boxTextChanged(group, i);
     setChecked(modeSwitchOf(group), false);
@@ -225,7 +226,7 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
             lengthSteps_[g.firstSheetIndex + index] = LengthSteps{
                 previousZoomStep_, zoomSteps_,
                 photoSize_ ? static_cast<double>(view_.width) / photoSize_->width : 1.0,
-                photoSize_ ? static_cast<double>(view_.height) / photoSize_->height : 1.0};
+                photoSize_ ? static_cast<double>(view_.height) / photoSize_->height : 1.0, false};
             setSegment(group, index,
                        previousPhotoPoint_ && to
                            ? std::optional(PhotoSegment{*previousPhotoPoint_, *to})
@@ -552,6 +553,13 @@ void DigitisingModel::rewriteCell(SeamGroupId group, std::size_t index, std::str
     out().boxTextChanged(group, index);
 }
 
+void DigitisingModel::markShares(SeamGroupId group) {
+    const SeamGroup& g = seamGroup(group);
+    for (std::size_t i = 0; i < g.count; ++i)
+        if (auto& steps = lengthSteps_[g.firstSheetIndex + i])
+            steps->share = true;
+}
+
 bool DigitisingModel::canMeasureFromJunctions(SeamGroupId group) const {
     const SeamGroup& g = seamGroup(group);
     if (g.firstSheetIndex + g.count > segments_.size())
@@ -578,6 +586,7 @@ bool DigitisingModel::measureFromJunctions(SeamGroupId group) {
     // The sheet never shows raw and standardised values side by side.
     if (standardised) {
         standardiseCells(sheet_, group);
+        markShares(group);
         for (std::size_t i = 0; i < g.count; ++i)
             out().boxTextChanged(group, i);
     }
@@ -613,11 +622,12 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
             // was clicked in. A raw length clicked at one zoom step is the
             // distance in that step's twips: scaling its value instead would
             // scale the rounding of its first click too, which outweighs a
-            // seam a few twips long.
+            // seam a few twips long. A share stays a share when the group is
+            // ticked again to click on, although its labels then read upper case.
             const std::optional<LengthSteps>& steps = lengthSteps_[g.firstSheetIndex + i];
             const double before = distanceOf(*old);
             double length = 0.0;
-            if (steps && steps->from == steps->to && !sheet_.labelsLower(group))
+            if (steps && steps->from == steps->to && !steps->share && !sheet_.labelsLower(group))
                 length = std::hypot((now.to.x - now.from.x) * steps->unitX,
                                     (now.to.y - now.from.y) * steps->unitY);
             else
@@ -634,6 +644,7 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
             for (std::size_t i = 0; i < g.count; ++i)
                 rewriteCell(group, i, sheet_.cell(group, i), segments_[g.firstSheetIndex + i]);
             standardiseCells(sheet_, group);
+            markShares(group);
             for (std::size_t i = 0; i < g.count; ++i)
                 out().boxTextChanged(group, i);
         }
@@ -643,8 +654,12 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
         return false;
     if (previousPhotoPoint_ == from) {
         previousPhotoPoint_ = to;
-        if (const auto twips = pictureTwipsOf(to))
+        // Converted at the view shown now, the point is of this zoom step's
+        // scale, whatever step it was clicked at.
+        if (const auto twips = pictureTwipsOf(to)) {
             state_.previousPoint = state_.bandEnd = rounded(twips->x, twips->y);
+            previousZoomStep_ = zoomSteps_;
+        }
     }
     pushClick(std::move(click));
     sheetChanged();

@@ -337,6 +337,8 @@ private:
     // A value rewritten from the junctions, with what undoing it restores.
     void rewriteCell(SeamGroupId group, std::size_t index, std::string text,
                      std::optional<PhotoSegment> segment);
+    // The group's values were divided by their total: each clicked one is a share now.
+    void markShares(SeamGroupId group);
     struct Click;
     Click clickBefore() const;
     void pushClick(Click click);
@@ -368,15 +370,18 @@ private:
     // For each record value (sheet order) made by a click: the zoom steps of
     // its two clicks, and the twips per photo pixel, along x and y, of the
     // view at the second; for a value measured from its junctions, a step no
-    // zoom reaches and a unit of one photo pixel.
+    // zoom reaches and a unit of one photo pixel. `share`: standardising has
+    // made the value a share of its group's total since, which stays one
+    // whatever the labels read afterwards.
     struct LengthSteps {
         std::uint64_t from = 0;
         std::uint64_t to = 0;
         double unitX = 1.0;
         double unitY = 1.0;
+        bool share = false;
         bool operator==(const LengthSteps&) const = default;
     };
-    static constexpr LengthSteps kInPhotoPixels{UINT64_MAX, UINT64_MAX, 1.0, 1.0};
+    static constexpr LengthSteps kInPhotoPixels{UINT64_MAX, UINT64_MAX, 1.0, 1.0, false};
     // What a click, a move or a measuring changed, to take it back.
     struct Rewrite {
         BoxRef box;

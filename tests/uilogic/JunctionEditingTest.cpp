@@ -287,5 +287,39 @@ TEST_F(JunctionEditingTest, WhatCannotBeMovedOrMeasuredChangesNothing) {
     EXPECT_FALSE(m.junctionNear({1980, 8}, 10.0));
 }
 
+// Standardised, then ticked again to click on: the labels turn upper case
+// while the boxes still hold shares, and a moved seam's share changes by the
+// ratio of its distances instead of turning into a length in twips.
+TEST_F(JunctionEditingTest, AShareTickedAgainChangesByTheRatioWhenMoved) {
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    clicks({{0, 0}, {3000, 0}, {3000, 1500}});
+    m.standardise(G::LeftMarginal); // 3000 and 1500 of 4500
+    startGroup(kLeftMarginalBox, G::LeftMarginal);
+    ASSERT_FALSE(m.sheet().labelsLower(G::LeftMarginal));
+    ASSERT_EQ(cell(G::LeftMarginal, 0), "0.6667");
+
+    ASSERT_TRUE(m.moveJunction({2000, 1000}, {2000, 500}));
+    EXPECT_NEAR(value(G::LeftMarginal, 1), 0.3333 / 2, 1e-9);
+    EXPECT_EQ(cell(G::LeftMarginal, 0), "0.6667");
+}
+
+// The chain goes on from a junction moved after a zoom step, converted at
+// the new step: the next length is of one scale, and is not said to mix two
+// (the group does, as C1 was clicked at the step before).
+TEST_F(JunctionEditingTest, TheChainGoesOnFromAMovedJunctionAtTheStepItWasMovedAt) {
+    startGroup(kLeftCentralBox, G::LeftCentral);
+    clicks({{0, 0}, {1500, 0}});
+    zoomIn();
+    ASSERT_TRUE(m.moveJunction({1000, 0}, {1000, 100}));
+    EXPECT_EQ(m.nextClickText(), "Next click: C2, from junction 2");
+    // Photo pixel (1000, 100) lies at twips (1650, 165), (1000, 500) at (1650, 825).
+    clicks({{1650, 825}});
+    EXPECT_EQ(cell(G::LeftCentral, 1), "660");
+    ASSERT_TRUE(m.undoLastClick());
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(m.nextClickText(), "Next click: C2, from junction 2 (clicked before a zoom step, so "
+                                 "this length would mix two scales)");
+}
+
 } // namespace
 } // namespace korvex
