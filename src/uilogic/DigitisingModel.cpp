@@ -248,6 +248,7 @@ void DigitisingModel::digitiseClick(SeamGroupId group, float x, float y) {
     } else {
         state_.chainStarted = 1;
         chainStart_ = rounded(x, y);
+        chainStartPhoto_ = photoPixelOf({x, y});
     }
     state_.previousPoint = state_.bandEnd = rounded(x, y);
     previousPhotoPoint_ = photoPixelOf({x, y});
@@ -265,6 +266,7 @@ DigitisingModel::Click DigitisingModel::clickBefore() const {
     click.previousPhotoPoint = previousPhotoPoint_;
     click.focus = focus_;
     click.chainStart = chainStart_;
+    click.chainStartPhoto = chainStartPhoto_;
     click.previousZoomStep = previousZoomStep_;
     return click;
 }
@@ -458,6 +460,7 @@ bool DigitisingModel::undoLastClick() {
     state_.bandEnd = click.bandEnd;
     previousPhotoPoint_ = click.previousPhotoPoint;
     chainStart_ = click.chainStart;
+    chainStartPhoto_ = click.chainStartPhoto;
     previousZoomStep_ = click.previousZoomStep;
     // Focusing a marginal box sets targetIndex to it, so the index is put back
     // after the focus.
@@ -652,6 +655,8 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
     rewriting_ = nullptr;
     if (click.rewrites.empty())
         return false;
+    if (chainStartPhoto_ == from)
+        chainStartPhoto_ = to;
     if (previousPhotoPoint_ == from) {
         previousPhotoPoint_ = to;
         // Converted at the view shown now, the point is of this zoom step's
@@ -671,6 +676,9 @@ bool DigitisingModel::moveJunction(PhotoPixel from, PhotoPixel to) {
 std::optional<PointI> DigitisingModel::chainStart() const {
     if (state_.chainStarted != 1)
         return std::nullopt;
+    if (chainStartPhoto_)
+        if (const auto twips = pictureTwipsOf(*chainStartPhoto_))
+            return rounded(twips->x, twips->y);
     return chainStart_;
 }
 

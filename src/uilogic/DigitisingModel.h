@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/PhotoGeometry.h"
 #include "model/MeasurementSheet.h"
+#include "model/PhotoGeometry.h"
 #include "model/SeamGroup.h"
 #include "uilogic/Coordinates.h"
 #include "uilogic/Picture.h"
@@ -262,8 +262,9 @@ public:
         return measured_[static_cast<std::size_t>(group)];
     }
     // --- the chain ---------------------------------------------------------
-    // Where the chain under way started, in picture twips; nothing while no
-    // chain is under way.
+    // Where the chain under way started, in picture twips of the view shown
+    // now (a zoom or a move of that junction takes it along); nothing while
+    // no chain is under way.
     std::optional<PointI> chainStart() const;
     // Ends the chain under way ("Start a New Chain", Escape over the
     // picture), so that the next click starts one; the boxes, targetIndex,
@@ -392,6 +393,8 @@ private:
 
     // The first click of the chain under way.
     PointI chainStart_;
+    // The same point on the photo, when it lies on one.
+    std::optional<PhotoPixel> chainStartPhoto_;
     float shownWidth_ = 0.0F;
     float shownHeight_ = 0.0F;
     std::uint64_t zoomSteps_ = 0;
@@ -413,6 +416,7 @@ private:
         std::optional<PhotoPixel> previousPhotoPoint;
         std::optional<BoxRef> focus;
         PointI chainStart;
+        std::optional<PhotoPixel> chainStartPhoto;
         std::uint64_t previousZoomStep = 0;
         std::optional<LengthSteps> previousSteps;
     };

@@ -43,10 +43,11 @@ struct Snapshot {
     std::int16_t targetIndex = 0, chainStarted = 0;
     PointI previousPoint;
     std::optional<DigitisingModel::BoxRef> focus;
-    std::optional<PointI> chainStart;
+    bool chainShown = false; // the start marker; where it lies, checkBoxes checks
     // The expectation.
     std::array<std::optional<Unit>, MeasurementSheet::kRecordValueCount> units{};
     std::optional<PhotoPixel> lastPoint;
+    std::optional<PhotoPixel> chainFrom; // the chain's first junction
     std::uint64_t lastStep = 0;
     bool operator==(const Snapshot&) const = default;
 };
@@ -136,7 +137,7 @@ private:
         s.chainStarted = m_.state().chainStarted;
         s.previousPoint = m_.state().previousPoint;
         s.focus = m_.focusedBox();
-        s.chainStart = m_.chainStart();
+        s.chainShown = m_.chainStart().has_value();
         return s;
     }
     void switchGroup() {
@@ -178,6 +179,8 @@ private:
             EXPECT_EQ(m_.segments()[i]->from, *x_.lastPoint) << "the chain goes on from there";
             x_.units[i] = unit;
         }
+        if (before.chainStarted != 1)
+            x_.chainFrom = at;
         x_.lastPoint = at;
         x_.lastStep = m_.zoomSteps();
     }
@@ -219,6 +222,8 @@ private:
                                 1e-9 * std::max(1.0, share));
                 }
             }
+        if (x_.chainFrom == from)
+            x_.chainFrom = to;
         if (x_.lastPoint == from) { // converted again, at the zoom step shown now
             x_.lastPoint = to;
             x_.lastStep = m_.zoomSteps();
@@ -234,6 +239,12 @@ private:
     // Every box that keeps its junctions holds their distance in its unit;
     // the next click is said to mix scales when it would.
     void checkBoxes() const {
+        // The start marker lies on the chain's first junction, at the view shown now.
+        if (const auto start = m_.chainStart(); start && x_.chainFrom) {
+            const PointF at = *m_.pictureTwipsOf(*x_.chainFrom);
+            EXPECT_LE(std::fabs(static_cast<float>(start->x) - at.x), 1.0F);
+            EXPECT_LE(std::fabs(static_cast<float>(start->y) - at.y), 1.0F);
+        }
         for (G group : kLabelledGroups) {
             const bool measured = m_.measuredInPhotoPixels(group);
             if (m_.sheet().labelsLower(group) || (!measured && m_.mixesScales(group)))

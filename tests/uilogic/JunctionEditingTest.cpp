@@ -44,7 +44,13 @@ protected:
     // The seven junctions of the left central group, clicked unzoomed.
     void clickCentralGroup() {
         startGroup(kLeftCentralBox, G::LeftCentral);
-        clicks({{0, 0}, {1500, 0}, {1500, 600}, {3000, 600}, {3000, 1500}, {4500, 1500}, {4500, 3000}});
+        clicks({{0, 0},
+                {1500, 0},
+                {1500, 600},
+                {3000, 600},
+                {3000, 1500},
+                {4500, 1500},
+                {4500, 3000}});
     }
     const std::string& cell(G group, std::size_t i) const { return m.sheet().cell(group, i); }
     const std::optional<PhotoSegment>& segment(G group, std::size_t i) const {
@@ -319,6 +325,20 @@ TEST_F(JunctionEditingTest, TheChainGoesOnFromAMovedJunctionAtTheStepItWasMovedA
     ASSERT_TRUE(m.undoLastClick());
     EXPECT_EQ(m.nextClickText(), "Next click: C2, from junction 2 (clicked before a zoom step, so "
                                  "this length would mix two scales)");
+}
+
+// The start marker shows where on the photo the chain began: a zoom step or
+// a move of that junction takes it along, and undo of the move puts it back.
+TEST_F(JunctionEditingTest, TheChainStartStaysOnItsJunction) {
+    startGroup(kLeftCentralBox, G::LeftCentral);
+    clicks({{3000, 1500}, {4500, 1500}});
+    ASSERT_EQ(m.chainStart(), (PointI{3000, 1500}));
+    zoomIn();
+    EXPECT_EQ(m.chainStart(), (PointI{3300, 1650}));
+    ASSERT_TRUE(m.moveJunction({2000, 1000}, {2200, 1000}));
+    EXPECT_EQ(m.chainStart(), (PointI{3630, 1650}));
+    ASSERT_TRUE(m.undoLastClick());
+    EXPECT_EQ(m.chainStart(), (PointI{3300, 1650}));
 }
 
 } // namespace
