@@ -41,16 +41,18 @@ protected:
         m.PointerDown(kLeft, 0, 0); // picture twips x 1.1
         m.setChecked(kZoom, false);
     }
-    // The seven junctions of the left central group, clicked unzoomed.
+    // The first junctions of a staircase, clicked unzoomed: seven for a
+    // central group, nine for a marginal one.
+    void clickStairs(std::size_t junctions) {
+        static constexpr PointF kStairs[] = {{0, 0},       {1500, 0},    {1500, 600},
+                                             {3000, 600},  {3000, 1500}, {4500, 1500},
+                                             {4500, 3000}, {6000, 3000}, {6000, 4500}};
+        for (std::size_t i = 0; i < junctions; ++i)
+            m.PointerDown(kLeft, kStairs[i].x, kStairs[i].y);
+    }
     void clickCentralGroup() {
         startGroup(kLeftCentralBox, G::LeftCentral);
-        clicks({{0, 0},
-                {1500, 0},
-                {1500, 600},
-                {3000, 600},
-                {3000, 1500},
-                {4500, 1500},
-                {4500, 3000}});
+        clickStairs(7);
     }
     const std::string& cell(G group, std::size_t i) const { return m.sheet().cell(group, i); }
     const std::optional<PhotoSegment>& segment(G group, std::size_t i) const {
@@ -150,15 +152,7 @@ TEST_F(JunctionEditingTest, AStandardisedGroupIsStandardisedAgain) {
 // proportions adding up to 1, and undo gives every one of them back.
 TEST_F(JunctionEditingTest, AStandardisedGroupWithATypedValueStillAddsUpToOne) {
     startGroup(kLeftMarginalBox, G::LeftMarginal);
-    clicks({{0, 0},
-            {1500, 0},
-            {1500, 600},
-            {3000, 600},
-            {3000, 1500},
-            {4500, 1500},
-            {4500, 3000},
-            {6000, 3000},
-            {6000, 4500}});
+    clickStairs(9);
     m.setBoxText(G::LeftMarginal, 2, "700");
     m.standardise(G::LeftMarginal);
     ASSERT_TRUE(m.sheet().labelsLower(G::LeftMarginal));
