@@ -558,6 +558,8 @@ void DigitisingModel::rewriteCell(SeamGroupId group, std::size_t index, std::str
 
 void DigitisingModel::markShares(SeamGroupId group) {
     const SeamGroup& g = seamGroup(group);
+    if (g.firstSheetIndex + g.count > lengthSteps_.size())
+        return; // the "Central 2" boxes hold no record value
     for (std::size_t i = 0; i < g.count; ++i)
         if (auto& steps = lengthSteps_[g.firstSheetIndex + i])
             steps->share = true;
