@@ -338,17 +338,15 @@ int BatchCommands::readDataSet(const Options& options, std::string& dataSetText)
             return kUsage;
         }
         // Rows ended by CR alone are no records either, from the first on.
-        if (const std::string_view row = DataSet::unendedRow(dataSetText); !row.empty()) {
-            const std::size_t cr = row.find('\r');
-            const std::string_view code = SpecimenRecord::codeOf(row.substr(0, cr));
-            if (cr != std::string_view::npos)
+        if (const auto rows = DataSet::unendedRows(dataSetText)) {
+            if (rows->crAlone)
                 err_ << "korvex-batch: " << text->second
-                     << " ends in rows that end in CR alone, from the one with the code \"" << code
-                     << "\" on, which are not records\n";
+                     << " ends in rows that end in CR alone, from the one with the code \""
+                     << rows->code << "\" on, which are not records\n";
             else
                 err_ << "korvex-batch: " << text->second
                      << " ends in a row without a line end, which is not a record (its code is \""
-                     << code << "\")\n";
+                     << rows->code << "\")\n";
         }
         warnOfDecimalCommas(text->second, dataSetText);
         return kOk;

@@ -1,5 +1,6 @@
 #include "model/DataSet.h"
 
+#include "model/RecordLine.h"
 #include "model/TextSplit.h"
 
 namespace korvex {
@@ -28,11 +29,14 @@ std::size_t DataSet::countLineEnds(std::string_view text) {
     return count;
 }
 
-std::string_view DataSet::unendedRow(std::string_view text) {
+std::optional<DataSet::UnendedRows> DataSet::unendedRows(std::string_view text) {
     const std::size_t end = text.rfind(kLineEnd);
     const std::string_view row =
         end == std::string_view::npos ? text : text.substr(end + kLineEnd.size());
-    return row.find_first_not_of(" \t\r\n") == std::string_view::npos ? std::string_view() : row;
+    if (row.find_first_not_of(" \t\r\n") == std::string_view::npos)
+        return std::nullopt;
+    const std::size_t cr = row.find('\r');
+    return UnendedRows{SpecimenRecord::codeOf(row.substr(0, cr)), cr != std::string_view::npos};
 }
 
 std::vector<std::string_view> DataSet::splitPieces(std::string_view text) {

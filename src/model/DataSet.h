@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,8 +32,12 @@ public:
 
     // What follows the last CR LF, when it holds more than blanks: a last
     // row another program left without its line end, or rows it ended by CR
-    // alone, which are no records.
-    static std::string_view unendedRow(std::string_view text);
+    // alone, which are no records. `code` is that of the (first) row.
+    struct UnendedRows {
+        std::string_view code;
+        bool crAlone = false;
+    };
+    static std::optional<UnendedRows> unendedRows(std::string_view text);
 
     // The text split at every CR LF: n separators give n + 1 pieces, the empty
     // text one empty piece. Record number k is piece k - 1.

@@ -254,14 +254,11 @@ std::string quotedCode(std::string_view code) {
 } // namespace
 
 void MainWindowModel::tellUnendedRow() {
-    const std::string_view row = DataSet::unendedRow(dataSet().text());
-    if (row.empty())
+    const auto rows = DataSet::unendedRows(dataSet().text());
+    if (!rows)
         return;
-    // Rows ended by CR alone are no records either, from the first of them
-    // on: the text after the last CR LF is then more than one row.
-    const std::size_t cr = row.find('\r');
-    const std::string_view code = SpecimenRecord::codeOf(row.substr(0, cr));
-    if (cr != std::string_view::npos) {
+    const std::string_view code = rows->code;
+    if (rows->crAlone) {
         say("The data from the clipboard hold rows that end in CR alone, from the one with the "
             "code " +
                 quotedCode(code) +
